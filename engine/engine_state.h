@@ -1,0 +1,131 @@
+#pragma once
+// The one process-wide state record shared by the engine and every window.
+
+#include <QFile>
+#include <QString>
+#include <QStringList>
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+class WindowInterface;
+
+constexpr int kVariableSlots = 1024;
+constexpr int kMessageCount = 200;
+constexpr int kMaxArgs = 100;
+constexpr int kMaxStatements = 1000;
+constexpr int kMaxFileLines = 10000;
+constexpr int kFetchBufferSize = 32000;
+constexpr int kMaxResultColumns = 255;
+
+struct Variable {
+    QString name; // upper-case; empty in a freed slot
+    QString value;
+    bool inUse = false;
+};
+
+// What the last statement produced.
+enum ResultKind : int {
+    kResultMessage = 0,
+    kResultRows = 1,
+    kResultText = 2,
+    kResultServerOutput = 3,
+    kResultPicture = 4,
+};
+
+// One descriptor per bound result column, shared by SQL execution and spooled queries.
+struct ColumnDescriptor {
+    int offset = 0;     // first byte of the column's slice of fetchBuffer (from 1)
+    int bindLength = 0; // slice length
+    int sqlType = 0;
+    int width = 0;     // display width in characters
+    int alignment = 1; // 1 left, 7 right
+};
+
+// Call-level interface handles are opaque pointers behind the cli namespace.
+using CliHandle = void *;
+
+struct EngineState {
+    // Variables, slots 1..1024 (index 0 unused).
+    std::array<Variable, kVariableSlots + 1> vars;
+    int varCount = 0;
+
+    // Messages numbered 1..200 (index 0 unused).
+    std::array<QString, kMessageCount + 1> messages;
+    QString msgText;
+    int32_t msgCode = 0;
+
+    // Arguments of the command being run, 1..100 (index 0 unused).
+    std::array<QString, kMaxArgs + 1> args;
+    int argCount = 0;
+
+    int resultKind = kResultMessage;
+    QString outputText;
+    QString serverOutput;
+
+    // External command being waited for.
+    bool captureOutput = false;
+    int32_t processId = 0;
+    int32_t timerId = 0;
+
+    QString lastSearch;
+    bool busy = false;
+    bool stopRun = false;
+    bool blockMode = false;
+    bool traceOn = false;
+    bool gridMode = false;
+    bool detached = false;
+    bool connected = false;
+
+    // Output file.
+    bool spoolOpen = false;
+    std::shared_ptr<QFile> spoolUnit;
+    QString spoolFile;
+
+    int maxDisplay = 10;
+    int maxRows = 1000;
+    int columnSize = 20;
+    int fontSize = 10;
+    int sqlLineWidth = 87;
+    int textLineWidth = 90;
+    int viewMode = 3;
+    int recallPos = 0;
+
+    QString libraryFile = QStringLiteral("pavona.sql");
+    QString databaseName = QStringLiteral("SAMPLE");
+    QString userId;
+    QString userPassword;
+    QString workFolder;
+    QString helpFolder;
+    QString tabMark = QString(QChar(0x00BB));
+    QString lineMark = QString(QChar(0x2022));
+    QString currentStatement;
+    int32_t historyCount = 0;
+
+    // Line buffer of readLines, 1..10000 (index 0 unused).
+    std::vector<QString> fileLines = std::vector<QString>(kMaxFileLines + 2);
+    int fileLineCount = 0;
+
+    // Database session.
+    CliHandle envHandle = nullptr;
+    CliHandle connHandle = nullptr;
+    CliHandle stmtHandle = nullptr;
+    int32_t lastRc = 0;
+    bool errorFlag = false;
+    int silentRowCount = 0;
+
+    // SQL execution and result presentation.
+    int columnWidthLimit = 0;
+    QString resultText;
+    double elapsedSeconds = 0.0;
+    std::array<char, kFetchBufferSize + 1> fetchBuffer{}; // addressed from 1
+    std::array<ColumnDescriptor, kMaxResultColumns + 1> columnTable{};
+
+    // The windows, reached only through this interface; never null once set up
+    // (a silent implementation stands in until a window layer installs its own).
+    WindowInterface *ui = nullptr;
+};
+
+// The process-wide record.
+extern EngineState engine;
