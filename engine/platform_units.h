@@ -1,0 +1,16 @@
+#pragma once
+// Geometry is kept in twips (1440 to the inch) and fonts under their documented names;
+// this is the one place that turns them into the platform's pixels and installed fonts.
+
+#include <QFont>
+#include <QString>
+
+// Logical dots per inch of the primary screen (96 without a screen).
+double logicalDpi();
+int twipsToPixels(int twips);
+int pixelsToTwips(int pixels);
+
+// The installed font that stands in for a documented font name ("Tahoma",
+// "Microsoft Sans Serif" -> a sans family; "Lucida Console" -> a monospace family,
+// DejaVu Sans Mono first). Unknown names are passed to the font system as they are.
+QFont platformFont(const QString &documentedName, double pointSize);
