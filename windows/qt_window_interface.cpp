@@ -1,0 +1,101 @@
+#include "windows/qt_window_interface.h"
+
+#include "engine/engine_state.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QCursor>
+#include <QInputDialog>
+#include <QMessageBox>
+
+namespace {
+
+QString boxTitle(const QString &title) {
+    return title.isEmpty() ? QCoreApplication::applicationName() : title;
+}
+
+bool haveWidgets() {
+    return qobject_cast<QApplication *>(QCoreApplication::instance()) != nullptr;
+}
+
+QClipboard *clipboard() {
+    return haveWidgets() ? QGuiApplication::clipboard() : nullptr;
+}
+
+} // namespace
+
+QString QtWindowInterface::inputBox(const QString &title, const QString &prompt,
+                                    const QString &defaultText) {
+    if (!haveWidgets()) return {};
+    bool accepted = false;
+    const QString text = QInputDialog::getText(QApplication::activeWindow(), boxTitle(title),
+                                               prompt, QLineEdit::Normal, defaultText, &accepted);
+    return accepted ? text : QString();
+}
+
+bool QtWindowInterface::askYesNo(const QString &title, const QString &text) {
+    if (!haveWidgets()) return false;
+    return QMessageBox::question(QApplication::activeWindow(), boxTitle(title), text,
+                                 QMessageBox::Yes | QMessageBox::No,
+                                 QMessageBox::No) == QMessageBox::Yes;
+}
+
+void QtWindowInterface::messageBox(const QString &title, const QString &text) {
+    if (!haveWidgets()) return;
+    QMessageBox::information(QApplication::activeWindow(), boxTitle(title), text, QMessageBox::Ok);
+}
+
+void QtWindowInterface::processEvents() {
+    if (QCoreApplication::instance()) QCoreApplication::processEvents();
+}
+
+// Kept as an on/off state rather than a stack, so unbalanced calls never leave the
+// hourglass behind.
+void QtWindowInterface::setBusyPointer(bool busy) {
+    if (!haveWidgets() || busy == busy_) return;
+    busy_ = busy;
+    if (busy)
+        QApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
+    else
+        QApplication::restoreOverrideCursor();
+}
+
+void QtWindowInterface::clearClipboard() {
+    if (QClipboard *board = clipboard()) board->clear();
+}
+
+void QtWindowInterface::setClipboardText(const QString &text) {
+    if (QClipboard *board = clipboard()) board->setText(text);
+}
+
+QString QtWindowInterface::clipboardText() {
+    QClipboard *board = clipboard();
+    return board ? board->text() : QString();
+}
+
+void QtWindowInterface::setClipboardImage(const QImage &image) {
+    if (QClipboard *board = clipboard()) board->setImage(image);
+}
+
+QImage QtWindowInterface::clipboardImage() {
+    QClipboard *board = clipboard();
+    return board ? board->image() : QImage();
+}
+
+void QtWindowInterface::historyClear() {
+    if (sink_) sink_->historyClear();
+}
+
+void QtWindowInterface::historyAppend(int number, const QString &summary, const QString &status) {
+    if (sink_) sink_->historyAppend(number, summary, status);
+}
+
+void QtWindowInterface::historySetStatus(int number, const QColor &colour, const QString &text) {
+    if (sink_) sink_->historySetStatus(number, colour, text);
+}
+
+QtWindowInterface *installQtWindowInterface() {
+    static QtWindowInterface windows;
+    engine.ui = &windows;
+    return &windows;
+}
