@@ -1,0 +1,66 @@
+#include "document/measure_box.h"
+
+#include "engine/platform_units.h"
+
+#include <QFontMetricsF>
+#include <QTextLayout>
+#include <QTextOption>
+#include <algorithm>
+#include <cmath>
+
+void MeasureBox::setWidthTwips(int twips) {
+    widthTwips_ = std::max(0, twips);
+}
+
+namespace {
+
+// Lines of one paragraph (no line breaks inside), counting at most limit + 1.
+int paragraphLines(const QString &paragraph, const QFont &font, const QFontMetricsF &metrics,
+                   double width, int limit) {
+    if (paragraph.isEmpty()) return 1;
+    // Most paragraphs are short: one advance measure settles them.
+    if (paragraph.size() < 400 && metrics.horizontalAdvance(paragraph) <= width) return 1;
+    QTextLayout layout(paragraph, font);
+    QTextOption option;
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    layout.setTextOption(option);
+    layout.setCacheEnabled(false);
+    int lines = 0;
+    layout.beginLayout();
+    for (;;) {
+        QTextLine line = layout.createLine();
+        if (!line.isValid()) break;
+        line.setLineWidth(width);
+        if (++lines > limit) break;
+    }
+    layout.endLayout();
+    return std::max(1, lines);
+}
+
+} // namespace
+
+int MeasureBox::lineCount(const QString &text, const QString &fontName, double pointSize,
+                          int maxLines) const {
+    return lineCount(text, platformFont(fontName, pointSize), maxLines);
+}
+
+int MeasureBox::lineCount(const QString &text, const QFont &font, int maxLines) const {
+    const QFontMetricsF metrics(font);
+    const double width = std::max(1, twipsToPixels(widthTwips_));
+    int total = 0;
+    qsizetype start = 0;
+    const qsizetype size = text.size();
+    while (start <= size && total <= maxLines) {
+        qsizetype end = text.indexOf(u'\r', start);
+        if (end < 0) end = size;
+        total +=
+            paragraphLines(text.mid(start, end - start), font, metrics, width, maxLines - total);
+        start = end + 1;
+    }
+    return std::min(total, maxLines == INT_MAX ? INT_MAX : maxLines + 1);
+}
+
+int MeasureBox::lineHeightTwips(const QString &fontName, double pointSize) const {
+    const QFontMetricsF metrics(platformFont(fontName, pointSize));
+    return pixelsToTwips(static_cast<int>(std::ceil(metrics.lineSpacing())));
+}

@@ -1,0 +1,40 @@
+#pragma once
+// The script grid's row model, shared by the main window and the help viewer: one grid
+// row per document element, six columns of which only the first two are shown.
+
+namespace ScriptRow {
+
+inline constexpr int markerCol = 0; // symbol marking the row kind
+inline constexpr int textCol = 1;   // what the reader sees, or a picture
+inline constexpr int kindCol = 2;   // RowKind as decimal text
+inline constexpr int tagCol = 3;    // heading level, picture file name or caller's attribute
+inline constexpr int rawCol = 4;    // source of a comment or example; a heading's anchor
+inline constexpr int sqlCol = 5;    // full statement text before hidden sections are removed
+inline constexpr int columnCount = 6;
+
+} // namespace ScriptRow
+
+// Kinds of script rows; kindCol holds them as decimal text.
+namespace RowKind {
+
+inline constexpr int comment = 1;
+inline constexpr int sql = 3;
+inline constexpr int message = 4;
+inline constexpr int result = 5;
+inline constexpr int chart = 7;
+inline constexpr int heading = 8;
+inline constexpr int endMarker = 10;
+inline constexpr int image = 11;
+inline constexpr int example = 98;
+
+} // namespace RowKind
+
+// The four views of the main window (engine.viewMode).
+namespace ViewMode {
+
+inline constexpr int text = 1;
+inline constexpr int script = 2;
+inline constexpr int sql = 3;
+inline constexpr int edit = 4;
+
+} // namespace ViewMode

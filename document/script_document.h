@@ -1,0 +1,75 @@
+#pragma once
+// Renders a script's lines as rows of a grid and regenerates lines from the rows. The
+// main window and the help viewer each own one, over their own grid, measuring box and
+// picture box; the help viewer's always follows the Script View rules.
+
+#include "document/row_model.h"
+
+#include <QHash>
+#include <QPixmap>
+#include <QString>
+#include <functional>
+
+class Grid;
+class MeasureBox;
+class QLabel;
+class ScriptLines;
+
+class ScriptDocument {
+public:
+    void attach(Grid *grid, MeasureBox *measure, QLabel *testImage, ScriptLines *lines);
+
+    // Help viewer: Script View rules always, row heights always set, no Edit View minimum,
+    // its own prose wrap width, and the first heading as the window title.
+    void setHelpMode(bool on) { helpMode_ = on; }
+    bool helpMode() const { return helpMode_; }
+    // The view whose rules apply: engine.viewMode, or the Script View in help mode.
+    int viewMode() const;
+    // Prose wrap width in characters; 0 uses engine.textLineWidth.
+    void setWrapWidth(int characters) { wrapWidth_ = characters; }
+    int wrapWidth() const { return wrapWidth_; }
+    // Called with the text of the first heading of level 1..4 while no title is set.
+    void setTitleHandler(std::function<void(const QString &)> handler) {
+        titleHandler_ = std::move(handler);
+    }
+    void clearTitle() { title_.clear(); }
+    QString title() const { return title_; }
+
+    // Creates or rewrites a row and styles it; kind may come back changed (a tagged
+    // comment becomes a heading, picture or example). Returns the row written.
+    int addRow(int &kind, const QString &datain, const QString &dataSQL, int location);
+    int getHeight(int kind, const QString &text, const QString &fontName, double size) const;
+    int getHeightJPG(const QString &fileName);
+    void cellWidthRefresh();
+    // Parses the lines into rows below the grid's one placeholder row.
+    void memoryToScript();
+    // Rewrites the lines from the rows, in the canonical layout.
+    void scriptToMemory();
+
+    // Shown text of a comment: carets removed, laid out as prose at the wrap width.
+    QString commentDisplayText(const QString &joined) const;
+    // Shows a picture in the row's text cell, or its file name when it cannot be loaded.
+    void showPicture(int row, const QString &fileName);
+    // Height of a row from its shown text, as cellWidthRefresh measures it.
+    int measuredRowHeight(int row) const;
+    int kindOf(int row) const;
+
+private:
+    void writeRecord(int &kind, const QString &datain, const QString &dataSQL, QString &record,
+                     QString &pictureFile) const;
+    int placeRow(int kind, const QString &record, const QString &datain, const QString &dataSQL,
+                 int location);
+    void styleRow(int row, int kind);
+    void sizeRow(int row, int kind, const QString &pictureFile);
+    QPixmap loadPicture(const QString &fileName);
+
+    Grid *grid_ = nullptr;
+    MeasureBox *measure_ = nullptr;
+    QLabel *testImage_ = nullptr;
+    ScriptLines *lines_ = nullptr;
+    bool helpMode_ = false;
+    int wrapWidth_ = 0;
+    QString title_;
+    std::function<void(const QString &)> titleHandler_;
+    QHash<QString, QPixmap> pictures_;
+};

@@ -1,0 +1,101 @@
+#include "document/script_lines.h"
+
+#include <QFile>
+#include <QStringDecoder>
+#include <QStringEncoder>
+
+ScriptLines::ScriptLines() : lines(maxLines + 1) {}
+
+QString ScriptLines::line(int slot) const {
+    if (slot < 1 || slot > lineCount) return {};
+    return lines[slot];
+}
+
+void ScriptLines::setLine(int slot, const QString &text) {
+    if (slot < 1 || slot > maxLines) return;
+    lines[slot] = text;
+    if (slot > lineCount) lineCount = slot;
+}
+
+namespace {
+
+QString decodeFileText(const QByteArray &bytes, bool &latin1) {
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = utf8(bytes);
+    latin1 = utf8.hasError();
+    if (latin1) text = QString::fromLatin1(bytes);
+    return text;
+}
+
+} // namespace
+
+bool ScriptLines::readFile(const QString &fileName) {
+    lineCount = 0;
+    truncated_ = false;
+    latin1_ = false;
+    if (fileName.isEmpty()) return false;
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly)) return false;
+    const QString text = decodeFileText(file.readAll(), latin1_);
+    file.close();
+
+    // A line ends at CR, CR LF or LF; a final terminator opens no further line.
+    qsizetype start = 0;
+    const qsizetype size = text.size();
+    while (start < size) {
+        qsizetype end = start;
+        while (end < size && text.at(end) != u'\r' && text.at(end) != u'\n')
+            ++end;
+        if (lineCount == maxLines) {
+            truncated_ = true;
+            break;
+        }
+        lines[++lineCount] = text.mid(start, end - start);
+        if (end < size && text.at(end) == u'\r' && end + 1 < size && text.at(end + 1) == u'\n')
+            ++end;
+        start = end + 1;
+    }
+    return true;
+}
+
+QString ScriptLines::writeFile(const QString &fileName) const {
+    QString text;
+    for (int slot = 1; slot <= lineCount; ++slot)
+        text += lines[slot] + QStringLiteral("\r\n");
+    const QByteArray bytes = latin1_ ? text.toLatin1() : text.toUtf8();
+    QFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return file.errorString();
+    if (file.write(bytes) != bytes.size()) return file.errorString();
+    if (!file.flush()) return file.errorString();
+    file.close();
+    return {};
+}
+
+void ScriptLines::append(const QString &text) {
+    if (lineCount < maxLines) ++lineCount;
+    lines[lineCount] = text;
+}
+
+QString ScriptLines::joined() const {
+    QString text;
+    for (int slot = 1; slot <= lineCount; ++slot) {
+        if (slot > 1) text += u'\r';
+        text += lines[slot];
+    }
+    return text;
+}
+
+void ScriptLines::setText(const QString &text) {
+    QString plain = text;
+    plain.replace(QStringLiteral("\r\n"), QStringLiteral("\r"));
+    plain.replace(u'\n', u'\r');
+    lineCount = 0;
+    truncated_ = false;
+    for (const QString &piece : plain.split(u'\r')) {
+        if (lineCount == maxLines) {
+            truncated_ = true;
+            break;
+        }
+        lines[++lineCount] = piece;
+    }
+}

@@ -1,0 +1,42 @@
+#pragma once
+// The open script as text lines, slots 1..10000: the single source of truth between the
+// views. Files are UTF-8; a file that is not valid UTF-8 is read as Latin-1 and written
+// back the same way, so no byte of it is lost.
+
+#include <QString>
+#include <vector>
+
+class ScriptLines {
+public:
+    static constexpr int maxLines = 10000;
+
+    ScriptLines();
+
+    // Slot 1..lineCount; an empty string outside.
+    QString line(int slot) const;
+    void setLine(int slot, const QString &text);
+    void clear() { lineCount = 0; }
+
+    // Empties the store, then reads the file; false when it cannot be opened. Lines
+    // beyond the limit are dropped and reported through truncated().
+    bool readFile(const QString &fileName);
+    // Every line followed by CR LF; the system's error description on failure, else empty.
+    QString writeFile(const QString &fileName) const;
+    // Appends one line; at the limit the last slot is overwritten.
+    void append(const QString &text);
+    // Lines joined by single carriage returns.
+    QString joined() const;
+    // Replaces the store by a text whose lines end with CR LF or CR; a final empty piece
+    // is kept.
+    void setText(const QString &text);
+
+    bool truncated() const { return truncated_; }
+    bool latin1() const { return latin1_; }
+
+    std::vector<QString> lines; // index 0 unused
+    int lineCount = 0;
+
+private:
+    bool truncated_ = false;
+    bool latin1_ = false;
+};
