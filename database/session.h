@@ -1,0 +1,28 @@
+#pragma once
+// The one database session: connecting, disconnecting, releasing statements, turning
+// interface errors into the current message, small silent queries and CONNECT.
+
+#include <QString>
+
+int Norq_start();
+// Connects; userid is replaced by the server's current user on success. 0 or -1.
+int Norq_connect(QString &database, QString &userid, QString &password);
+int Norq_disconnect();
+// Drops the statement and commits the connection's work.
+int Norq_close();
+// After a failed execute or fetch: current message and code from the diagnostic,
+// errorFlag set, statement dropped and work committed.
+void reportCliError();
+// The diagnostic's plain text (after the third "]"); drops the statement.
+QString lastCliError();
+// lastCliError() as the current message, errorFlag set. Always 0.
+int Norq_error();
+// First column of the first row of a query, or "" (nothing shown or reported).
+QString runSilentQuery(const QString &sql);
+QString sqlErrorMessage(const QString &id);
+// CONNECT TO db [USER u [USING p]] / CONNECT RESET, from the command's arguments.
+void cmdConnect();
+
+// The text after the third "]" of a diagnostic, trimmed; the text unchanged when it has
+// fewer than three.
+QString plainErrorText(const QString &text);

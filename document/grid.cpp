@@ -1,0 +1,1026 @@
+#include "document/grid.h"
+
+#include "engine/platform_units.h"
+
+#include <QAbstractTableModel>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <QStyledItemDelegate>
+#include <algorithm>
+#include <map>
+#include <memory>
+#include <vector>
+
+namespace {
+
+constexpr int kGeneralAlignment = 9;
+constexpr int kDefaultColWidthTwips = 1200;
+const QColor kFixedBackground(0xE0, 0xE0, 0xE0);
+
+// Style of one cell; unset members fall back to the grid's.
+struct CellStyle {
+    QColor back;
+    QColor fore;
+    int alignment = -1;
+    QString fontName;
+    double fontSize = 0;
+    int bold = -1, italic = -1, underline = -1; // -1 unset
+    QPixmap picture;
+
+    bool hasFont() const {
+        return !fontName.isEmpty() || fontSize > 0 || bold >= 0 || italic >= 0 || underline >= 0;
+    }
+};
+
+struct GridRow {
+    std::vector<QString> cells; // may be shorter than the column count
+    std::unique_ptr<std::map<int, CellStyle>> styles;
+    int heightTwips = -1; // -1: default height
+
+    GridRow() = default;
+    GridRow(GridRow &&) = default;
+    GridRow &operator=(GridRow &&) = default;
+};
+
+Qt::Alignment toQtAlignment(int code, const QString &text) {
+    if (code == kGeneralAlignment || code < 0) {
+        bool numeric = false;
+        text.trimmed().toDouble(&numeric);
+        code = numeric ? 7 : 1;
+    }
+    Qt::Alignment horizontal = code <= 2   ? Qt::AlignLeft
+                               : code <= 5 ? Qt::AlignHCenter
+                                           : Qt::AlignRight;
+    const int vertical = code % 3;
+    return horizontal | (vertical == 0   ? Qt::AlignTop
+                         : vertical == 1 ? Qt::AlignVCenter
+                                         : Qt::AlignBottom);
+}
+
+// Numbers compare as numbers, anything else as text.
+int compareCells(const QString &a, const QString &b) {
+    bool aNumeric = false, bNumeric = false;
+    const double x = a.trimmed().toDouble(&aNumeric);
+    const double y = b.trimmed().toDouble(&bNumeric);
+    if (aNumeric && bNumeric) return x < y ? -1 : x > y ? 1 : 0;
+    if (aNumeric != bNumeric) return aNumeric ? -1 : 1;
+    return a.localeAwareCompare(b);
+}
+
+} // namespace
+
+// The cells of a Grid. The first fixed row and column are shown as the view's headers,
+// so model rows/columns are grid rows/columns less those.
+class GridModel : public QAbstractTableModel {
+public:
+    explicit GridModel(QObject *parent) : QAbstractTableModel(parent) {}
+
+    std::vector<GridRow> rows;
+    int colCount = 2;
+    int fixedRows = 0, fixedCols = 0;
+    std::vector<int> colWidths; // twips, -1 default
+    std::vector<int> colAligns; // alignment codes
+    QFont font;
+    bool live = false;  // the view follows each change (else changes are batched)
+    bool dirty = false; // batched changes wait for a reset
+
+    int headerRows() const { return fixedRows > 0 && !rows.empty() ? 1 : 0; }
+    int headerCols() const { return fixedCols > 0 && colCount > 0 ? 1 : 0; }
+    int gridRowCount() const { return static_cast<int>(rows.size()); }
+
+    int rowCount(const QModelIndex &parent = {}) const override {
+        return parent.isValid() ? 0 : std::max(0, gridRowCount() - headerRows());
+    }
+    int columnCount(const QModelIndex &parent = {}) const override {
+        return parent.isValid() ? 0 : std::max(0, colCount - headerCols());
+    }
+
+    const QString &text(int r, int c) const {
+        static const QString empty;
+        if (r < 0 || r >= gridRowCount() || c < 0 || c >= colCount) return empty;
+        const auto &cells = rows[r].cells;
+        return c < static_cast<int>(cells.size()) ? cells[c] : empty;
+    }
+
+    void setText(int r, int c, const QString &value) {
+        if (r < 0 || r >= gridRowCount() || c < 0 || c >= colCount) return;
+        auto &cells = rows[r].cells;
+        if (c >= static_cast<int>(cells.size())) {
+            if (value.isEmpty()) return;
+            cells.resize(c + 1);
+        }
+        cells[c] = value;
+        cellChanged(r, c);
+    }
+
+    const CellStyle *style(int r, int c) const {
+        if (r < 0 || r >= gridRowCount() || !rows[r].styles) return nullptr;
+        const auto found = rows[r].styles->find(c);
+        return found == rows[r].styles->end() ? nullptr : &found->second;
+    }
+
+    CellStyle *editStyle(int r, int c) {
+        if (r < 0 || r >= gridRowCount() || c < 0 || c >= colCount) return nullptr;
+        auto &styles = rows[r].styles;
+        if (!styles) styles = std::make_unique<std::map<int, CellStyle>>();
+        return &(*styles)[c];
+    }
+
+    int colAlign(int c) const {
+        return c >= 0 && c < static_cast<int>(colAligns.size()) ? colAligns[c] : kGeneralAlignment;
+    }
+
+    void cellChanged(int r, int c) {
+        if (!live || dirty) return;
+        const int mr = r - headerRows(), mc = c - headerCols();
+        if (mr < 0 && mc < 0) return;
+        if (mr < 0) {
+            emit headerDataChanged(Qt::Horizontal, mc, mc);
+        } else if (mc < 0) {
+            emit headerDataChanged(Qt::Vertical, mr, mr);
+        } else {
+            const QModelIndex at = index(mr, mc);
+            emit dataChanged(at, at);
+        }
+    }
+
+    // Row insertion and removal that a live view follows row by row (a change of the
+    // header row resets it instead).
+    void insertRow(int at, GridRow &&row) {
+        const int hr = headerRows();
+        const bool fine = live && !dirty && at >= hr && !(fixedRows > 0 && rows.empty());
+        if (fine) beginInsertRows({}, at - hr, at - hr);
+        rows.insert(rows.begin() + at, std::move(row));
+        if (fine)
+            endInsertRows();
+        else
+            dirty = true;
+    }
+
+    void removeRow(int at) {
+        const int hr = headerRows();
+        const bool fine = live && !dirty && at >= hr && !(fixedRows > 0 && rows.size() == 1);
+        if (fine) beginRemoveRows({}, at - hr, at - hr);
+        rows.erase(rows.begin() + at);
+        if (fine)
+            endRemoveRows();
+        else
+            dirty = true;
+    }
+
+    // Any other change of shape: the view is reset at the next sync.
+    void structureChanged() { dirty = true; }
+
+    // Returns true when the view was reset (so its section sizes need reapplying).
+    bool flush() {
+        if (!dirty) return false;
+        beginResetModel();
+        dirty = false;
+        endResetModel();
+        return true;
+    }
+
+    void everythingChanged() {
+        if (!live || dirty) return;
+        if (rowCount() > 0 && columnCount() > 0)
+            emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1));
+        emit headerDataChanged(Qt::Horizontal, 0, std::max(0, columnCount() - 1));
+        emit headerDataChanged(Qt::Vertical, 0, std::max(0, rowCount() - 1));
+    }
+
+    QFont cellFont(int r, int c) const {
+        const CellStyle *s = style(r, c);
+        if (!s || !s->hasFont()) return font;
+        QFont f = s->fontName.isEmpty() ? font : platformFont(s->fontName, font.pointSizeF());
+        if (s->fontSize > 0) f.setPointSizeF(s->fontSize);
+        if (s->bold >= 0) f.setBold(s->bold);
+        if (s->italic >= 0) f.setItalic(s->italic);
+        if (s->underline >= 0) f.setUnderline(s->underline);
+        return f;
+    }
+
+    QVariant cellData(int r, int c, int role) const {
+        switch (role) {
+        case Qt::DisplayRole:
+        case Qt::EditRole:
+        case Qt::ToolTipRole:
+            return role == Qt::ToolTipRole ? QVariant() : QVariant(text(r, c));
+        case Qt::TextAlignmentRole: {
+            const CellStyle *s = style(r, c);
+            const int code = s && s->alignment >= 0 ? s->alignment : colAlign(c);
+            return QVariant::fromValue(toQtAlignment(code, text(r, c)));
+        }
+        case Qt::FontRole:
+            return cellFont(r, c);
+        case Qt::BackgroundRole: {
+            const CellStyle *s = style(r, c);
+            if (s && s->back.isValid()) return s->back;
+            if (r < fixedRows || c < fixedCols) return kFixedBackground;
+            return {};
+        }
+        case Qt::ForegroundRole: {
+            const CellStyle *s = style(r, c);
+            return s && s->fore.isValid() ? QVariant(s->fore) : QVariant();
+        }
+        case Qt::DecorationRole: {
+            const CellStyle *s = style(r, c);
+            return s && !s->picture.isNull() ? QVariant(s->picture) : QVariant();
+        }
+        default:
+            return {};
+        }
+    }
+
+    QVariant data(const QModelIndex &at, int role) const override {
+        if (!at.isValid()) return {};
+        return cellData(at.row() + headerRows(), at.column() + headerCols(), role);
+    }
+
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
+        if (role == Qt::DecorationRole) return {};
+        if (orientation == Qt::Horizontal) {
+            if (!headerRows()) return {};
+            return cellData(0, section + headerCols(), role);
+        }
+        if (!headerCols()) return {};
+        return cellData(section + headerRows(), 0, role);
+    }
+
+    Qt::ItemFlags flags(const QModelIndex &at) const override {
+        return at.isValid() ? Qt::ItemIsEnabled | Qt::ItemIsSelectable : Qt::NoItemFlags;
+    }
+};
+
+namespace {
+
+// Wraps at word boundaries, breaks lines at CR, and draws a cell's picture centred.
+class GridDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override {
+        QStyledItemDelegate::initStyleOption(option, index);
+        option->features |= QStyleOptionViewItem::WrapText;
+        option->features &= ~QStyleOptionViewItem::HasDecoration;
+        option->icon = QIcon();
+        if (option->text.contains(QLatin1Char('\r')) || option->text.contains(QLatin1Char('\n'))) {
+            option->text.replace(QLatin1String("\r\n"), QString(QChar::LineSeparator));
+            option->text.replace(QLatin1Char('\r'), QChar::LineSeparator);
+            option->text.replace(QLatin1Char('\n'), QChar::LineSeparator);
+        }
+    }
+
+    void paint(QPainter *painter, const QStyleOptionViewItem &option,
+               const QModelIndex &index) const override {
+        QStyledItemDelegate::paint(painter, option, index);
+        const QVariant picture = index.data(Qt::DecorationRole);
+        if (!picture.isValid()) return;
+        const QPixmap pixmap = picture.value<QPixmap>();
+        if (pixmap.isNull()) return;
+        const QSize size = pixmap.deviceIndependentSize().toSize();
+        const QRect target(option.rect.x() + (option.rect.width() - size.width()) / 2,
+                           option.rect.y() + (option.rect.height() - size.height()) / 2,
+                           size.width(), size.height());
+        painter->save();
+        painter->setClipRect(option.rect);
+        painter->drawPixmap(target, pixmap);
+        painter->restore();
+    }
+};
+
+} // namespace
+
+Grid::Grid(QWidget *parent) : QTableView(parent), model_(new GridModel(this)) {
+    model_->font = font();
+    model_->rows.resize(2);
+    setModel(model_);
+    setItemDelegate(new GridDelegate(this));
+    setWordWrap(true);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setSelectionMode(QAbstractItemView::ContiguousSelection);
+    setTabKeyNavigation(false);
+    for (QHeaderView *header : {horizontalHeader(), verticalHeader()}) {
+        header->setSectionsClickable(false);
+        header->setHighlightSections(false);
+        header->setMinimumSectionSize(1);
+        header->setSectionResizeMode(QHeaderView::Interactive);
+        header->viewport()->installEventFilter(this);
+        header->viewport()->setMouseTracking(true);
+        header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    }
+    horizontalHeader()->setDefaultSectionSize(twipsToPixels(kDefaultColWidthTwips));
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
+    viewport()->setMouseTracking(true);
+    updateHeaders();
+}
+
+Grid::~Grid() = default;
+
+// ---- batching -----------------------------------------------------------------------
+
+void Grid::syncView() const {
+    if (model_->flush()) {
+        applySectionSizes();
+        selectCurrentInView();
+    }
+    updateHeaders();
+}
+
+void Grid::showEvent(QShowEvent *event) {
+    model_->live = true;
+    syncView();
+    QTableView::showEvent(event);
+}
+
+void Grid::hideEvent(QHideEvent *event) {
+    model_->live = false;
+    QTableView::hideEvent(event);
+}
+
+void Grid::updateHeaders() const {
+    auto *self = const_cast<Grid *>(this);
+    const bool top = model_->headerRows() > 0 && rowHeight(0) > 0;
+    const bool side = model_->headerCols() > 0 && colWidth(0) > 0;
+    self->horizontalHeader()->setVisible(top);
+    self->verticalHeader()->setVisible(side);
+    if (top) self->horizontalHeader()->setFixedHeight(twipsToPixels(rowHeight(0)));
+    if (side) self->verticalHeader()->setFixedWidth(twipsToPixels(colWidth(0)));
+    if (side) {
+        self->verticalHeader()->setDefaultAlignment(
+            toQtAlignment(model_->colAlign(0), QStringLiteral("0")));
+    }
+}
+
+void Grid::applySectionSizes() const {
+    auto *self = const_cast<Grid *>(this);
+    const int hr = model_->headerRows(), hc = model_->headerCols();
+    for (int c = hc; c < model_->colCount; ++c) {
+        const int twips =
+            c < static_cast<int>(model_->colWidths.size()) ? model_->colWidths[c] : -1;
+        self->setColumnHidden(c - hc, twips == 0);
+        if (twips > 0) self->setColumnWidth(c - hc, twipsToPixels(twips));
+    }
+    for (int r = hr; r < model_->gridRowCount(); ++r) {
+        const int twips = model_->rows[r].heightTwips;
+        if (twips < 0) continue;
+        self->setRowHidden(r - hr, twips == 0);
+        if (twips > 0) self->QTableView::setRowHeight(r - hr, twipsToPixels(twips));
+    }
+}
+
+// ---- counts -------------------------------------------------------------------------
+
+int Grid::rows() const {
+    return model_->gridRowCount();
+}
+
+void Grid::setRows(int rows) {
+    rows = std::max(0, rows);
+    if (rows == model_->gridRowCount()) return;
+    model_->rows.resize(rows);
+    model_->structureChanged();
+    row_ = std::min(row_, std::max(0, rows - 1));
+    rowSel_ = std::min(rowSel_, std::max(0, rows - 1));
+    if (model_->live && model_->dirty) syncView();
+}
+
+int Grid::cols() const {
+    return model_->colCount;
+}
+
+void Grid::setCols(int cols) {
+    cols = std::max(0, cols);
+    if (cols == model_->colCount) return;
+    if (cols < model_->colCount) {
+        for (GridRow &row : model_->rows) {
+            if (static_cast<int>(row.cells.size()) > cols) row.cells.resize(cols);
+            if (row.styles) row.styles->erase(row.styles->lower_bound(cols), row.styles->end());
+        }
+        if (static_cast<int>(model_->colWidths.size()) > cols) model_->colWidths.resize(cols);
+        if (static_cast<int>(model_->colAligns.size()) > cols) model_->colAligns.resize(cols);
+    }
+    model_->colCount = cols;
+    model_->structureChanged();
+    col_ = std::min(col_, std::max(0, cols - 1));
+    colSel_ = std::min(colSel_, std::max(0, cols - 1));
+    if (model_->live && model_->dirty) syncView();
+}
+
+int Grid::fixedRows() const {
+    return model_->fixedRows;
+}
+
+void Grid::setFixedRows(int rows) {
+    rows = std::max(0, rows);
+    if (rows == model_->fixedRows) return;
+    model_->fixedRows = rows;
+    model_->structureChanged();
+    if (model_->live && model_->dirty) syncView();
+}
+
+int Grid::fixedCols() const {
+    return model_->fixedCols;
+}
+
+void Grid::setFixedCols(int cols) {
+    cols = std::max(0, cols);
+    if (cols == model_->fixedCols) return;
+    model_->fixedCols = cols;
+    model_->structureChanged();
+    if (model_->live && model_->dirty) syncView();
+}
+
+// ---- current cell -------------------------------------------------------------------
+
+int Grid::row() const {
+    return row_;
+}
+int Grid::col() const {
+    return col_;
+}
+int Grid::rowSel() const {
+    return rowSel_;
+}
+int Grid::colSel() const {
+    return colSel_;
+}
+
+void Grid::setRow(int row) {
+    if (row < 0 || row >= rows()) return;
+    row_ = rowSel_ = row;
+    selectCurrentInView();
+}
+
+void Grid::setCol(int col) {
+    if (col < 0 || col >= cols()) return;
+    col_ = colSel_ = col;
+    selectCurrentInView();
+}
+
+void Grid::setRowSel(int row) {
+    if (row < 0 || row >= rows()) return;
+    rowSel_ = row;
+    selectCurrentInView();
+}
+
+void Grid::setColSel(int col) {
+    if (col < 0 || col >= cols()) return;
+    colSel_ = col;
+    selectCurrentInView();
+}
+
+void Grid::selectCurrentInView() const {
+    if (!model_->live || model_->dirty) return;
+    auto *self = const_cast<Grid *>(this);
+    const int hr = model_->headerRows(), hc = model_->headerCols();
+    const int top = std::max(std::min(row_, rowSel_) - hr, 0);
+    const int bottom = std::max(row_, rowSel_) - hr;
+    const int left = std::max(std::min(col_, colSel_) - hc, 0);
+    const int right = std::max(col_, colSel_) - hc;
+    QItemSelectionModel *selection = selectionModel();
+    // Moving the current cell from code never scrolls; TopRow does that.
+    const bool autoScrolls = hasAutoScroll();
+    self->setAutoScroll(false);
+    self->selecting_ = true;
+    if (bottom < 0 || right < 0 || bottom >= model_->rowCount() || right >= model_->columnCount()) {
+        selection->clear();
+    } else {
+        const QModelIndex current = model_->index(std::max(row_ - hr, 0), std::max(col_ - hc, 0));
+        selection->setCurrentIndex(current, QItemSelectionModel::NoUpdate);
+        selection->select(QItemSelection(model_->index(top, left), model_->index(bottom, right)),
+                          QItemSelectionModel::ClearAndSelect);
+    }
+    self->selecting_ = false;
+    self->setAutoScroll(autoScrolls);
+}
+
+void Grid::currentChanged(const QModelIndex &current, const QModelIndex &previous) {
+    QTableView::currentChanged(current, previous);
+    if (selecting_ || !current.isValid()) return;
+    row_ = rowSel_ = current.row() + model_->headerRows();
+    col_ = colSel_ = current.column() + model_->headerCols();
+    emit cellChanged(row_, col_);
+}
+
+// ---- texts --------------------------------------------------------------------------
+
+QString Grid::text() const {
+    return model_->text(row_, col_);
+}
+
+void Grid::setText(const QString &text) {
+    model_->setText(row_, col_, text);
+}
+
+QString Grid::textMatrix(int row, int col) const {
+    return model_->text(row, col);
+}
+
+void Grid::setTextMatrix(int row, int col, const QString &text) {
+    model_->setText(row, col, text);
+}
+
+void Grid::addItem(const QString &record, int index) {
+    GridRow row;
+    const int columns = model_->colCount;
+    row.cells.reserve(std::min<qsizetype>(columns, record.count(QLatin1Char('\t')) + 1));
+    qsizetype start = 0;
+    while (static_cast<int>(row.cells.size()) < columns) {
+        const qsizetype tab = record.indexOf(QLatin1Char('\t'), start);
+        row.cells.push_back(record.mid(start, tab < 0 ? -1 : tab - start));
+        if (tab < 0) break;
+        start = tab + 1;
+    }
+    const int at = index < 0 || index > rows() ? rows() : index;
+    model_->insertRow(at, std::move(row));
+    if (at <= row_ && rows() > 1 && index >= 0) {
+        // The current cell keeps its content, as rows below an insertion move down.
+        row_ = std::min(row_ + 1, rows() - 1);
+        rowSel_ = std::min(rowSel_ + 1, rows() - 1);
+    }
+    if (model_->live && model_->dirty) syncView();
+}
+
+void Grid::removeItem(int index) {
+    if (index < 0 || index >= rows()) return;
+    model_->removeRow(index);
+    row_ = std::clamp(row_ > index ? row_ - 1 : row_, 0, std::max(0, rows() - 1));
+    rowSel_ = std::clamp(rowSel_ > index ? rowSel_ - 1 : rowSel_, 0, std::max(0, rows() - 1));
+    if (model_->live && model_->dirty) syncView();
+}
+
+void Grid::clear() {
+    for (GridRow &row : model_->rows) {
+        row.cells.clear();
+        row.styles.reset();
+    }
+    model_->everythingChanged();
+}
+
+// ---- sizes --------------------------------------------------------------------------
+
+int Grid::rowHeight(int row) const {
+    if (row < 0 || row >= rows()) return 0;
+    const int twips = model_->rows[row].heightTwips;
+    return twips >= 0 ? twips : pixelsToTwips(verticalHeader()->defaultSectionSize());
+}
+
+void Grid::setRowHeight(int row, int twips) {
+    if (row < 0 || row >= rows()) return;
+    twips = std::max(0, twips);
+    model_->rows[row].heightTwips = twips;
+    const int hr = model_->headerRows();
+    if (row < hr) {
+        updateHeaders();
+        return;
+    }
+    if (!model_->live || model_->dirty) return;
+    setRowHidden(row - hr, twips == 0);
+    if (twips > 0) QTableView::setRowHeight(row - hr, twipsToPixels(twips));
+}
+
+int Grid::colWidth(int col) const {
+    if (col < 0 || col >= cols()) return 0;
+    const int twips =
+        col < static_cast<int>(model_->colWidths.size()) ? model_->colWidths[col] : -1;
+    if (twips >= 0) return twips;
+    return pixelsToTwips(horizontalHeader()->defaultSectionSize());
+}
+
+void Grid::setColWidth(int col, int twips) {
+    if (col < 0 || col >= cols()) return;
+    twips = std::max(0, twips);
+    if (col >= static_cast<int>(model_->colWidths.size())) model_->colWidths.resize(col + 1, -1);
+    model_->colWidths[col] = twips;
+    const int hc = model_->headerCols();
+    if (col < hc) {
+        updateHeaders();
+        return;
+    }
+    if (!model_->live || model_->dirty) return;
+    setColumnHidden(col - hc, twips == 0);
+    if (twips > 0) setColumnWidth(col - hc, twipsToPixels(twips));
+}
+
+int Grid::colAlignment(int col) const {
+    return model_->colAlign(col);
+}
+
+void Grid::setColAlignment(int col, int alignment) {
+    if (col < 0 || col >= cols() || alignment < 0 || alignment > kGeneralAlignment) return;
+    if (col >= static_cast<int>(model_->colAligns.size()))
+        model_->colAligns.resize(col + 1, kGeneralAlignment);
+    model_->colAligns[col] = alignment;
+    if (col < model_->headerCols()) updateHeaders();
+    model_->everythingChanged();
+}
+
+// ---- scrolling ----------------------------------------------------------------------
+
+int Grid::firstShownModelCol() const {
+    for (int c = 0; c < model_->columnCount(); ++c)
+        if (!isColumnHidden(c)) return c;
+    return -1;
+}
+
+int Grid::topRow() const {
+    syncView();
+    const int hr = model_->headerRows();
+    const int first = rowAt(0);
+    return first < 0 ? std::min(hr, std::max(0, rows() - 1)) : first + hr;
+}
+
+void Grid::setTopRow(int row) {
+    syncView();
+    const int mr = row - model_->headerRows();
+    if (mr < 0 || mr >= model_->rowCount()) return;
+    const int mc = firstShownModelCol();
+    if (mc >= 0 && !isRowHidden(mr))
+        scrollTo(model_->index(mr, mc), QAbstractItemView::PositionAtTop);
+    else
+        verticalScrollBar()->setValue(verticalHeader()->visualIndex(mr));
+}
+
+int Grid::leftCol() const {
+    syncView();
+    const int first = columnAt(0);
+    return first < 0 ? model_->headerCols() : first + model_->headerCols();
+}
+
+void Grid::setLeftCol(int col) {
+    syncView();
+    const int mc = col - model_->headerCols();
+    if (mc < 0 || mc >= model_->columnCount() || isColumnHidden(mc)) {
+        if (mc <= 0) horizontalScrollBar()->setValue(0);
+        return;
+    }
+    horizontalScrollBar()->setValue(horizontalHeader()->visualIndex(mc));
+}
+
+bool Grid::isRowVisible(int row) const {
+    syncView();
+    if (row < 0 || row >= rows() || model_->rows[row].heightTwips == 0) return false;
+    const int mr = row - model_->headerRows();
+    if (mr < 0) return horizontalHeader()->isVisible() || !isVisible();
+    const int top = verticalHeader()->sectionViewportPosition(mr);
+    const int height = verticalHeader()->sectionSize(mr);
+    return top + height > 0 && top < viewport()->height();
+}
+
+// ---- mouse --------------------------------------------------------------------------
+
+void Grid::trackMouse(QWidget *source, const QPoint &pos) {
+    const int hr = model_->headerRows(), hc = model_->headerCols();
+    int r = -1, c = -1;
+    if (source == viewport()) {
+        const int mr = rowAt(pos.y()), mc = columnAt(pos.x());
+        r = mr < 0 ? -1 : mr + hr;
+        c = mc < 0 ? -1 : mc + hc;
+    } else if (source == horizontalHeader()->viewport()) {
+        const int mc = horizontalHeader()->logicalIndexAt(pos.x());
+        r = 0;
+        c = mc < 0 ? -1 : mc + hc;
+    } else if (source == verticalHeader()->viewport()) {
+        const int mr = verticalHeader()->logicalIndexAt(pos.y());
+        r = mr < 0 ? -1 : mr + hr;
+        c = 0;
+    }
+    mouseRow_ = r;
+    mouseCol_ = c;
+}
+
+bool Grid::emitMouseSignal(QWidget *source, QEvent *event) {
+    const auto *mouse = static_cast<QMouseEvent *>(event);
+    const QPoint local = source->mapTo(this, mouse->position().toPoint());
+    const int x = pixelsToTwips(local.x()), y = pixelsToTwips(local.y());
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+        emit gridMouseDown(mouse->button(), mouse->modifiers(), x, y);
+        return true;
+    case QEvent::MouseButtonRelease:
+        emit gridMouseUp(mouse->button(), mouse->modifiers(), x, y);
+        return true;
+    case QEvent::MouseMove:
+        emit gridMouseMove(mouse->buttons(), mouse->modifiers(), x, y);
+        return true;
+    case QEvent::MouseButtonDblClick:
+        emit gridDoubleClick();
+        return true;
+    default:
+        return false;
+    }
+}
+
+static bool isMouseEvent(const QEvent *event) {
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseMove:
+    case QEvent::MouseButtonDblClick:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool Grid::viewportEvent(QEvent *event) {
+    if (!isMouseEvent(event)) return QTableView::viewportEvent(event);
+    trackMouse(viewport(), static_cast<QMouseEvent *>(event)->position().toPoint());
+    const bool handled = QTableView::viewportEvent(event);
+    emitMouseSignal(viewport(), event);
+    return handled;
+}
+
+bool Grid::eventFilter(QObject *watched, QEvent *event) {
+    auto *source = qobject_cast<QWidget *>(watched);
+    if (source && isMouseEvent(event) &&
+        (source == horizontalHeader()->viewport() || source == verticalHeader()->viewport())) {
+        trackMouse(source, static_cast<QMouseEvent *>(event)->position().toPoint());
+        emitMouseSignal(source, event);
+    }
+    return QTableView::eventFilter(watched, event);
+}
+
+// ---- cell geometry ------------------------------------------------------------------
+
+QRect Grid::cellRect(int row, int col) const {
+    const int hr = model_->headerRows(), hc = model_->headerCols();
+    const int mr = row - hr, mc = col - hc;
+    int x, w, y, h;
+    if (mc < 0) {
+        x = verticalHeader()->x();
+        w = verticalHeader()->width();
+    } else {
+        x = viewport()->x() + horizontalHeader()->sectionViewportPosition(mc);
+        w = horizontalHeader()->sectionSize(mc);
+    }
+    if (mr < 0) {
+        y = horizontalHeader()->y();
+        h = horizontalHeader()->height();
+    } else {
+        y = viewport()->y() + verticalHeader()->sectionViewportPosition(mr);
+        h = verticalHeader()->sectionSize(mr);
+    }
+    return {x, y, w, h};
+}
+
+bool Grid::cellOnScreen(int row, int col, QRect *rect) const {
+    syncView();
+    if (row < 0 || row >= rows() || col < 0 || col >= cols()) return false;
+    *rect = cellRect(row, col);
+    if (rect->width() <= 0 || rect->height() <= 0) return false;
+    const int mr = row - model_->headerRows(), mc = col - model_->headerCols();
+    if (mr >= 0 && (isRowHidden(mr) || rect->bottom() < viewport()->y() ||
+                    rect->top() > viewport()->geometry().bottom()))
+        return false;
+    if (mc >= 0 && (isColumnHidden(mc) || rect->right() < viewport()->x() ||
+                    rect->left() > viewport()->geometry().right()))
+        return false;
+    return true;
+}
+
+int Grid::cellLeft() const {
+    QRect rect;
+    return cellOnScreen(row_, col_, &rect) ? pixelsToTwips(rect.x()) : -1;
+}
+
+int Grid::cellTop() const {
+    QRect rect;
+    return cellOnScreen(row_, col_, &rect) ? pixelsToTwips(rect.y()) : -1;
+}
+
+int Grid::cellWidth() const {
+    syncView();
+    return colWidth(col_) == 0 ? 0 : pixelsToTwips(cellRect(row_, col_).width());
+}
+
+int Grid::cellHeight() const {
+    syncView();
+    return rowHeight(row_) == 0 ? 0 : pixelsToTwips(cellRect(row_, col_).height());
+}
+
+// ---- cell styles --------------------------------------------------------------------
+
+QColor Grid::cellBackColor() const {
+    const CellStyle *s = model_->style(row_, col_);
+    return s && s->back.isValid() ? s->back : palette().color(QPalette::Base);
+}
+
+void Grid::setCellBackColor(const QColor &colour) {
+    if (CellStyle *s = model_->editStyle(row_, col_)) {
+        s->back = colour;
+        model_->cellChanged(row_, col_);
+    }
+}
+
+QColor Grid::cellForeColor() const {
+    const CellStyle *s = model_->style(row_, col_);
+    return s && s->fore.isValid() ? s->fore : palette().color(QPalette::Text);
+}
+
+void Grid::setCellForeColor(const QColor &colour) {
+    if (CellStyle *s = model_->editStyle(row_, col_)) {
+        s->fore = colour;
+        model_->cellChanged(row_, col_);
+    }
+}
+
+int Grid::cellAlignment() const {
+    const CellStyle *s = model_->style(row_, col_);
+    return s && s->alignment >= 0 ? s->alignment : model_->colAlign(col_);
+}
+
+void Grid::setCellAlignment(int alignment) {
+    if (alignment < 0 || alignment > kGeneralAlignment) return;
+    if (CellStyle *s = model_->editStyle(row_, col_)) {
+        s->alignment = alignment;
+        model_->cellChanged(row_, col_);
+    }
+}
+
+QString Grid::cellFontName() const {
+    const CellStyle *s = model_->style(row_, col_);
+    return s && !s->fontName.isEmpty() ? s->fontName : model_->font.family();
+}
+
+void Grid::setCellFontName(const QString &name) {
+    if (CellStyle *s = model_->editStyle(row_, col_)) {
+        s->fontName = name;
+        model_->cellChanged(row_, col_);
+    }
+}
+
+double Grid::cellFontSize() const {
+    const CellStyle *s = model_->style(row_, col_);
+    return s && s->fontSize > 0 ? s->fontSize : model_->font.pointSizeF();
+}
+
+void Grid::setCellFontSize(double points) {
+    if (points <= 0) return;
+    if (CellStyle *s = model_->editStyle(row_, col_)) {
+        s->fontSize = points;
+        model_->cellChanged(row_, col_);
+    }
+}
+
+bool Grid::cellFontBold() const {
+    return model_->cellFont(row_, col_).bold();
+}
+
+void Grid::setCellFontBold(bool on) {
+    if (CellStyle *s = model_->editStyle(row_, col_)) {
+        s->bold = on;
+        model_->cellChanged(row_, col_);
+    }
+}
+
+bool Grid::cellFontItalic() const {
+    return model_->cellFont(row_, col_).italic();
+}
+
+void Grid::setCellFontItalic(bool on) {
+    if (CellStyle *s = model_->editStyle(row_, col_)) {
+        s->italic = on;
+        model_->cellChanged(row_, col_);
+    }
+}
+
+bool Grid::cellFontUnderline() const {
+    return model_->cellFont(row_, col_).underline();
+}
+
+void Grid::setCellFontUnderline(bool on) {
+    if (CellStyle *s = model_->editStyle(row_, col_)) {
+        s->underline = on;
+        model_->cellChanged(row_, col_);
+    }
+}
+
+QPixmap Grid::cellPicture() const {
+    const CellStyle *s = model_->style(row_, col_);
+    return s ? s->picture : QPixmap();
+}
+
+void Grid::setCellPicture(const QPixmap &picture) {
+    if (picture.isNull() && !model_->style(row_, col_)) return;
+    if (CellStyle *s = model_->editStyle(row_, col_)) {
+        s->picture = picture;
+        model_->cellChanged(row_, col_);
+    }
+}
+
+// ---- sort ---------------------------------------------------------------------------
+
+void Grid::sort(int order) {
+    if (order != 1 && order != 2) return;
+    const int first = std::max(std::min(row_, rowSel_), model_->fixedRows);
+    const int last = std::max(row_, rowSel_);
+    const int left = std::min(col_, colSel_), right = std::max(col_, colSel_);
+    if (first >= last || last >= rows()) return;
+    auto &all = model_->rows;
+    auto cellOf = [](const GridRow &row, int c) -> const QString & {
+        static const QString empty;
+        return c < static_cast<int>(row.cells.size()) ? row.cells[c] : empty;
+    };
+    std::stable_sort(all.begin() + first, all.begin() + last + 1,
+                     [&](const GridRow &a, const GridRow &b) {
+                         for (int c = left; c <= right; ++c) {
+                             const int cmp = compareCells(cellOf(a, c), cellOf(b, c));
+                             if (cmp != 0) return order == 1 ? cmp < 0 : cmp > 0;
+                         }
+                         return false;
+                     });
+    model_->structureChanged();
+    if (model_->live && model_->dirty) syncView();
+}
+
+// ---- window -------------------------------------------------------------------------
+
+void Grid::refresh() {
+    syncView();
+    viewport()->update();
+    horizontalHeader()->viewport()->update();
+    verticalHeader()->viewport()->update();
+}
+
+void Grid::bringToFront() {
+    raise();
+}
+
+QFont Grid::gridFont() const {
+    return model_->font;
+}
+
+void Grid::setGridFont(const QFont &font) {
+    model_->font = font;
+    setFont(font);
+    horizontalHeader()->setFont(font);
+    verticalHeader()->setFont(font);
+    model_->everythingChanged();
+}
+
+double Grid::fontSize() const {
+    return model_->font.pointSizeF();
+}
+
+void Grid::setFontSize(double points) {
+    if (points <= 0) return;
+    QFont font = model_->font;
+    font.setPointSizeF(points);
+    setGridFont(font);
+}
+
+void Grid::setGridVisible(bool visible) {
+    setVisible(visible);
+}
+
+int Grid::gridLeft() const {
+    return pixelsToTwips(x());
+}
+int Grid::gridTop() const {
+    return pixelsToTwips(y());
+}
+int Grid::gridWidth() const {
+    return pixelsToTwips(width());
+}
+int Grid::gridHeight() const {
+    return pixelsToTwips(height());
+}
+
+void Grid::setGridGeometry(int left, int top, int width, int height) {
+    setGeometry(twipsToPixels(left), twipsToPixels(top), std::max(0, twipsToPixels(width)),
+                std::max(0, twipsToPixels(height)));
+}
+
+void Grid::setRunningIndicator(QWidget *indicator) {
+    runningIndicator_ = indicator;
+}
+
+void Grid::showRunning(bool shown) {
+    QWidget *indicator = runningIndicator_;
+    if (!indicator) {
+        if (!ownRunningLabel_ && parentWidget()) {
+            ownRunningLabel_ = new QLabel(QStringLiteral(" Running..."), parentWidget());
+            ownRunningLabel_->setAutoFillBackground(true);
+            ownRunningLabel_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+            ownRunningLabel_->hide();
+        }
+        indicator = ownRunningLabel_;
+    }
+    if (!indicator) return;
+    if (!shown) {
+        indicator->hide();
+        return;
+    }
+    if (indicator->parentWidget() == parentWidget()) indicator->setGeometry(geometry());
+    indicator->show();
+    indicator->raise();
+}
+
+int Grid::textWidthTwips(const QString &text) const {
+    return pixelsToTwips(QFontMetrics(model_->font).horizontalAdvance(text));
+}
