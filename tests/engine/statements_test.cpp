@@ -1,0 +1,191 @@
+#include "engine/statements.h"
+#include "fake_windows.h"
+
+namespace {
+
+class Statements : public EngineTest {};
+
+QStringList argList() {
+    QStringList list;
+    for (int i = 1; i <= engine.argCount; ++i)
+        list << engine.args[i];
+    return list;
+}
+
+const QString CR = QStringLiteral("\r");
+
+TEST_F(Statements, StripLineRemovesCaretsAndTrailingComments) {
+    EXPECT_EQ(stripLine("a^^b^c^", false), "a^bc");
+    EXPECT_EQ(stripLine("SELECT 1 FROM T; -- one", true), "SELECT 1 FROM T; ");
+    EXPECT_EQ(stripLine("SELECT 1 FROM T; -- one", false), "SELECT 1 FROM T; -- one");
+    EXPECT_EQ(stripLine("ends in --", true), "ends in --");
+    EXPECT_EQ(stripLine("SELECT '--x' FROM T", true), "SELECT '");
+    EXPECT_EQ(stripLine("--# keep -- this", true), "--# keep -- this");
+    engine.spoolOpen = true;
+    EXPECT_EQ(stripLine("SELECT 1 -- kept while spooling", true),
+              "SELECT 1 -- kept while spooling");
+    engine.spoolOpen = false;
+}
+
+TEST_F(Statements, FindUnquotedSkipsQuotedText) {
+    EXPECT_EQ(findUnquoted("a;b", ";"), 2);
+    EXPECT_EQ(findUnquoted("'a;b'", ";"), 0);
+    EXPECT_EQ(findUnquoted("'it''s';", ";"), 8);
+    EXPECT_EQ(findUnquoted("\"x'\";", ";"), 5);
+    EXPECT_EQ(findUnquoted("a * / */", "*/"), 7);
+    EXPECT_EQ(findUnquoted("'*/' x", "*/"), 0);
+    EXPECT_EQ(findUnquoted("abc", ""), 0);
+}
+
+TEST_F(Statements, ClassifyLineCodesAndComments) {
+    QString comment = "untouched";
+    EXPECT_EQ(classifyLine("   ", comment), 0);
+    EXPECT_EQ(classifyLine("SELECT 'a;b' FROM T", comment), 1);
+    EXPECT_EQ(comment, "untouched");
+    EXPECT_EQ(classifyLine("SELECT 'it''s' FROM T;", comment), 2);
+    EXPECT_EQ(classifyLine("SELECT 1 FROM T; -- one", comment), 2);
+    EXPECT_EQ(classifyLine("/", comment), 4);
+    EXPECT_EQ(classifyLine("  /;  ", comment), 4);
+    EXPECT_EQ(classifyLine("/  go", comment), 4);
+    EXPECT_EQ(classifyLine("/*  start   of it", comment), 5);
+    EXPECT_EQ(comment, "start of it");
+    EXPECT_EQ(classifyLine("still a comment */ ", comment), 6);
+    EXPECT_EQ(comment, "still a comment");
+    EXPECT_EQ(classifyLine("SELECT '*/' FROM T;", comment), 2);
+    EXPECT_EQ(classifyLine("/* {h1}Title */ trailing", comment), 7);
+    EXPECT_EQ(comment, "{h1}Title");
+    EXPECT_EQ(classifyLine("-- a remark", comment), 8);
+    EXPECT_EQ(comment, "a remark");
+    EXPECT_EQ(classifyLine("--", comment), 8);
+    EXPECT_EQ(classifyLine("--#SET TERMINATOR @", comment), 1);
+    engine.spoolOpen = true;
+    EXPECT_EQ(classifyLine("-- spooled remark;", comment), 2);
+    engine.spoolOpen = false;
+}
+
+TEST_F(Statements, BlocksHoldSemicolonsUntilATerminator) {
+    QString comment;
+    const QStringList openers = {"CREATE PROCEDURE P()",
+                                 "create or replace function f()",
+                                 "ALTER TRIGGER T",
+                                 "CREATE OR REPLACE PACKAGE X",
+                                 "DECLARE",
+                                 "DECLARE x INTEGER;",
+                                 "BEGIN",
+                                 "PUT line one;",
+                                 "NORQ LIST TABLES;",
+                                 "JSON db.find();"};
+    for (const QString &line : openers) {
+        engine.blockMode = false;
+        EXPECT_EQ(classifyLine(line, comment), 1) << line.toStdString();
+        EXPECT_TRUE(engine.blockMode) << line.toStdString();
+        EXPECT_EQ(classifyLine("  x = 1;", comment), 1);
+        EXPECT_EQ(classifyLine("/", comment), 4);
+        EXPECT_FALSE(engine.blockMode);
+    }
+    const QStringList plain = {"CREATE TABLE T (A INT);", "CREATE OR REPLACE;",
+                               "DECLARE GLOBAL TEMPORARY TABLE X (A INT);", "CREATE"};
+    for (const QString &line : plain) {
+        engine.blockMode = false;
+        classifyLine(line, comment);
+        EXPECT_FALSE(engine.blockMode) << line.toStdString();
+    }
+}
+
+TEST_F(Statements, AssemblyJoinsLinesAndDropsCommentLines) {
+    EXPECT_EQ(assembleStatements("SELECT 1 FROM T; -- one" + CR + "-- a comment line" + CR +
+                                 "SELECT 2" + CR + "FROM T;" + CR + "/"),
+              QStringList({"SELECT 1 FROM T; ", "SELECT 2~FROM T;"}));
+
+    const QString procedure = "CREATE OR REPLACE PROCEDURE P()" + CR + "BEGIN" + CR +
+                              "  INSERT INTO T VALUES (1);" + CR + "  -- inside" + CR +
+                              "  INSERT INTO T VALUES (2);" + CR + "END;" + CR + "/" + CR +
+                              "SELECT * FROM T;";
+    engine.blockMode = false;
+    EXPECT_EQ(assembleStatements(procedure),
+              QStringList({"CREATE OR REPLACE PROCEDURE P()~BEGIN~  INSERT INTO T VALUES "
+                           "(1);~  INSERT INTO T VALUES (2);~END;",
+                           "SELECT * FROM T;"}));
+
+    engine.blockMode = false;
+    EXPECT_EQ(assembleStatements("NORQ LIST TABLES;"), QStringList({"NORQ LIST TABLES;"}));
+    engine.blockMode = false;
+    EXPECT_EQ(assembleStatements("/* note" + CR + "more */" + CR + "VALUES 1;" + CR + "" + CR +
+                                 "VALUES 2"),
+              QStringList({"/* note~more */~VALUES 1;", "~VALUES 2"}));
+    engine.blockMode = false;
+    EXPECT_EQ(assembleStatements("PUT a" + CR + "b" + CR + "/;"), QStringList({"PUT a~b"}));
+}
+
+TEST_F(Statements, AssemblyStopsAtAThousandStatements) {
+    QStringList lines;
+    for (int i = 1; i <= 1001; ++i)
+        lines << QStringLiteral("VALUES %1;").arg(i);
+    const QStringList statements = assembleStatements(lines.join(CR));
+    ASSERT_EQ(statements.size(), 1000);
+    EXPECT_EQ(statements.last(), "VALUES 1000;");
+}
+
+TEST_F(Statements, SummarizeDropsLeadingLineMarks) {
+    EXPECT_EQ(summarize("~~SELECT\t1\r\nFROM T"),
+              QString("SELECT") + QChar(0x00BB) + "1" + QChar(0x2022) + "FROM T");
+}
+
+TEST_F(Statements, ParseCommandArgumentStyles) {
+    EXPECT_EQ(parseCommand("select * from t;"), "SQL");
+    EXPECT_EQ(argList(), QStringList({"select * from t;"}));
+    EXPECT_EQ(parseCommand("~SELECT a~FROM t ~ "), "SQL");
+    EXPECT_EQ(argList(), QStringList({"SELECT a FROM t"}));
+
+    EXPECT_EQ(parseCommand("exit"), "EXIT");
+    EXPECT_EQ(engine.argCount, 0);
+    EXPECT_EQ(parseCommand("show;"), "SHOW");
+    EXPECT_EQ(engine.argCount, 0);
+
+    EXPECT_EQ(parseCommand("spool~out file.txt;"), "SPOOL");
+    EXPECT_EQ(argList(), QStringList({"out file.txt"}));
+    EXPECT_EQ(parseCommand("viewfile"), "VIEWFILE");
+    EXPECT_EQ(argList(), QStringList({""}));
+
+    EXPECT_EQ(parseCommand("HOST dir;~dir /w"), "HOST");
+    EXPECT_EQ(argList(), QStringList({"dir ~dir /w"}));
+    EXPECT_EQ(parseCommand("!ls -l; pwd"), "CMD");
+    EXPECT_EQ(argList(), QStringList({"ls -l  pwd"}));
+
+    EXPECT_EQ(parseCommand("PUT line one;~line two"), "PUT");
+    EXPECT_EQ(argList(), QStringList({"line one;~line two"}));
+
+    EXPECT_EQ(parseCommand("ACCEPT dept PROMPT 'Department: '"), "ACCEPT");
+    EXPECT_EQ(argList(), QStringList({"dept", "PROMPT", "Department:"}));
+    EXPECT_EQ(parseCommand("OPTION MAXROWS=500"), "OPTION");
+    EXPECT_EQ(argList(), QStringList({"MAXROWS", "500"}));
+    EXPECT_EQ(parseCommand("DEFINE x ''"), "DEFINE");
+    EXPECT_EQ(argList(), QStringList({"x", ""}));
+    EXPECT_EQ(parseCommand("test a 'b c' d=e \"f'g\"h;~  i"), "TEST");
+    EXPECT_EQ(argList(), QStringList({"a", "b c", "d", "e", "f'g", "h", "i"}));
+    EXPECT_EQ(parseCommand("define msg 'unclosed text here"), "DEFINE");
+    EXPECT_EQ(argList(), QStringList({"msg", "unclosed text here"}));
+}
+
+TEST_F(Statements, ParseCommandOddKeywordsRunNothing) {
+    // Style letters and the empty keyword match the table text but name no command.
+    EXPECT_EQ(parseCommand("T something"), "T");
+    EXPECT_EQ(engine.argCount, 0);
+    EXPECT_EQ(parseCommand("~ ~"), "");
+    EXPECT_EQ(parseCommand("TESTING 1"), "SQL");
+}
+
+TEST_F(Statements, ParseCommandKeepsAtMostAHundredArguments) {
+    QStringList words;
+    for (int i = 1; i <= 150; ++i)
+        words << QString::number(i);
+    parseCommand("TEST " + words.join(' '));
+    EXPECT_EQ(engine.argCount, 100);
+    EXPECT_EQ(engine.args[100], "100");
+    // The next statement starts from an empty list.
+    parseCommand("TEST");
+    EXPECT_EQ(engine.argCount, 0);
+    EXPECT_EQ(engine.args[2], "");
+}
+
+} // namespace
