@@ -1,0 +1,4 @@
+CONNECT TO SAMPLE;
+ECHO Staff of each job, counted by the command-line processor;
+SELECT JOB, COUNT(*) AS STAFF FROM EMPLOYEE GROUP BY JOB ORDER BY JOB;
+CONNECT RESET;
