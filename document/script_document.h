@@ -8,6 +8,7 @@
 #include <QHash>
 #include <QPixmap>
 #include <QString>
+#include <QStringList>
 #include <functional>
 
 class Grid;
@@ -50,16 +51,17 @@ public:
     QString commentDisplayText(const QString &joined) const;
     // Shows a picture in the row's text cell, or its file name when it cannot be loaded.
     void showPicture(int row, const QString &fileName);
-    // Height of a row from its shown text, as cellWidthRefresh measures it.
-    int measuredRowHeight(int row) const;
+    // Height of a row from its shown text; lowerLinks takes 150 twips off a link line.
+    int measuredRowHeight(int row, bool lowerLinks) const;
     int kindOf(int row) const;
 
 private:
-    void writeRecord(int &kind, const QString &datain, const QString &dataSQL, QString &record,
-                     QString &pictureFile) const;
-    int placeRow(int kind, const QString &record, const QString &datain, const QString &dataSQL,
-                 int location);
+    QStringList buildCells(int &kind, const QString &text, const QString &dataSQL,
+                           QString &pictureFile) const;
+    int placeRow(int kind, const QStringList &cells, int location);
     void styleRow(int row, int kind);
+    void styleHeadingText(int row, bool scriptView);
+    void deleteDollarVariables();
     void sizeRow(int row, int kind, const QString &pictureFile);
     QPixmap loadPicture(const QString &fileName);
 

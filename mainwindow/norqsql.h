@@ -8,11 +8,18 @@
 #include "document/script_document.h"
 #include "document/script_lines.h"
 
+#include <QHash>
+#include <QList>
+#include <QChartView>
 #include <QMainWindow>
 #include <QString>
+#include <array>
+#include <functional>
 
 class Grid;
-class QChartView;
+class QAction;
+class QMenu;
+class QTreeWidgetItem;
 class QLabel;
 class QPlainTextEdit;
 class QSplitter;
@@ -119,6 +126,143 @@ public:
     // Menus, toolbar, running rows, export, editing commands, search and file commands
     // add their members below this line.
 
+    // ==== Main window commands (mainwindow/*.cpp) =====================================
+    // Window state.
+    QString currentFile;                  // script last opened or saved
+    bool dragging = false;                // the splitter bar is being dragged
+    int dragStartX = 0;                   // twips, relative to the bar
+    int splitterGap = 30;                 // twips between the bar and the script grid
+    std::array<QString, 11> recallList{}; // toolbar statements, slots 1..5 used
+    QString rowClipKind;                  // the one-row clipboard of the row commands
+    QString rowClipText;
+    QString rowClipTag;
+    // The file dialog: returns the chosen path, empty when cancelled. Replaceable so that
+    // the file commands can be driven without a modal dialog.
+    std::function<QString(bool save, const QString &title, const QString &filter,
+                          const QString &initialName)>
+        CommonDialog;
+
+    // Menus (mainwindow/menus.cpp): every entry by its control name ("mnuOpen", ...).
+    QAction *menuEntry(const QString &name) const;
+    QMenu *editmnu = nullptr;   // pop-up of the Text View editor
+    QMenu *mnuScript = nullptr; // pop-up of Edit View
+    QMenu *viewMenu = nullptr;  // pop-up of Script View
+    QList<QAction *> mnuFontSizeValue;
+    QList<QAction *> mnuColSize;
+
+    // Window events (mainwindow/window_events.cpp). Form_Load wires the menus, toolbar,
+    // mouse, wheel and keys; it runs once, before the window is first used.
+    void Form_Load();
+    void Form_Resize();
+    void Form_Unload();
+    void Form_KeyPress(int keyCode);
+    void DragBar_MouseDown(Qt::MouseButton button, int x);
+    void DragBar_MouseMove(Qt::MouseButtons buttons, int x);
+    void DragBar_MouseUp();
+    void MouseWheel(int mouseKeys, int rotation, int x, int y);
+    void TV_MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
+    void openTreeNode(QTreeWidgetItem *node);
+    void EditBox_LostFocus();
+    void FullEdit_MouseDown(Qt::MouseButton button, int x, int y);
+    void TB_ButtonClick(const QString &key);
+
+    // File, option, window and help commands (mainwindow/file_commands.cpp,
+    // mainwindow/option_commands.cpp).
+    void mnuOpen_Click();
+    void mnuExamples_Click();
+    void saveFile_Click();
+    void mnuExit_Click();
+    void exportHTML_Click();
+    void exportHTMLP_Click();
+    void exportText_Click();
+    void mnuFontSizeValue_Click(int index);
+    void mnuColSize_Click(int index);
+    void mnuDetach_Click();
+    void mnutrace_Click();
+    void mnuConnection_Click();
+    void openSQLWindow_Click();
+    void sqlWindow_Click();
+    void viewSQLWindow_Click();
+    void help_Click(const QString &entry); // help entry by control name
+
+    // Running rows (mainwindow/run_rows.cpp).
+    void CLP_MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
+    void CLP_DblClick();
+    void CLP_Scroll();
+    void DataValues_MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
+    void DataValues_Scroll();
+    void runAll_Click();
+    void mnuReset_Click();
+    void doToc_Click();
+    void beginCellEdit();
+    void placeCellEditor();
+    void runStatementRow();
+    // Runs every statement row from the top as a marker press does, placing each output
+    // under its statement; progress gets the row, the row count and the statement's
+    // summary after each statement. No dialogs: a batch run calls it too. Returns the
+    // number of statements run.
+    int runAllRows(const std::function<void(int index, int total, const QString &summary)>
+                       &progress = {});
+
+    // Editing commands (mainwindow/edit_commands.cpp).
+    void editCut_Click();
+    void copyCell_Click();
+    void copySQL_Click();
+    void editPaste_Click();
+    void editDelete_Click();
+    void editUpper_Click();
+    void insertComment_Click();
+    void insertHeading_Click();
+    void insertSQL_Click();
+    void insertImage_Click();
+    void scriptEdit_Click();
+    void scriptCut_Click();
+    void scriptCopy_Click();
+    void scriptPaste_Click();
+    void scriptDuplicate_Click();
+    void scriptInsertSQL_Click();
+    void scriptInsertComment_Click();
+    void scriptInsertXMP_Click();
+    void scriptInsertTitle_Click();
+    void scriptInsertImage_Click();
+    void viewInsertSQL_Click();
+    void editNew_Click();
+
+    // Search (mainwindow/search.cpp).
+    void searchExamples_Click();
+    void searchScript_Click();
+    void searchReset_Click();
+    bool searchLibrary(const QString &text);
+    static bool fileContains(const QString &file, const QString &text);
+    bool highlightMatches(const QString &text);
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void buildMenus();
+    void buildToolbar();
+    void connectEvents();
+    QAction *addEntry(QMenu *menu, const QString &name, const QString &caption,
+                      std::function<void()> handler);
+    int placeOutput(int position);
+    void showResultRow();
+    void followLink();
+    void cycleHeadingLevel();
+    void copyRowToClip();
+    void pasteRowClip();
+    void insertRowAndEdit(int kind, const QString &tag);
+    void insertSnippet(const QString &snippet, int caretOffset);
+    void rebuildAfterOpen();
+    void exportScript(int exportType);
+
+    QHash<QString, QAction *> menuEntries_;
+    bool commandsLoaded_ = false;
+    // ==== End of main window commands =================================================
+
 private:
     void buildControls();
     void buildInteractivePanel();
@@ -128,6 +272,7 @@ private:
     void placeOverCell(QWidget *widget, int row, int col);
     void openPanelEditor();
     void switchView(bool commit, int mode, bool rebuildScript);
+    void commitRowText(int row, int kind, const QString &text);
     void setTextColumnWidth();
 
     ScriptDocument document_;

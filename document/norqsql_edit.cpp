@@ -1,0 +1,93 @@
+// Committing and dropping the main window's cell editor.
+
+#include "document/grid.h"
+#include "document/row_style.h"
+#include "document/script_text.h"
+#include "engine/engine_state.h"
+#include "engine/variables.h"
+#include "mainwindow/norqsql.h"
+
+#include <QPlainTextEdit>
+#include <QTreeWidget>
+
+using namespace ScriptRow;
+
+namespace {
+
+// The editor's text with its line ends as carriage returns and none at either end.
+QString editorText(const QPlainTextEdit *editor) {
+    QString text = editor->toPlainText();
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\r"));
+    text.replace(u'\n', u'\r');
+    return ScriptText::trimCarriageReturns(text);
+}
+
+} // namespace
+
+void NorqSQL::SaveCellEdit(int row) {
+    const int mode = engine.viewMode;
+    if (mode != ViewMode::script && mode != ViewMode::edit) return;
+    DataValues->hide();
+    if (row < 0 || row >= CLP->rows()) {
+        EditBox->hide();
+        return;
+    }
+    if (!TextEdit->isVisibleTo(this) || EditBox->isHidden()) {
+        editRow = -1;
+        return;
+    }
+    const int kind = CLP->textMatrix(row, kindCol).toInt();
+    const QString text = editorText(TextEdit);
+    if (text.isEmpty()) {
+        CLP->removeItem(row);
+        EditBox->hide();
+        if (editRow == row) editRow = -1;
+        return;
+    }
+    commitRowText(row, kind, text);
+    EditBox->hide();
+}
+
+void NorqSQL::commitRowText(int row, int kind, const QString &text) {
+    using namespace RowStyle;
+    const double size = engine.fontSize;
+    switch (kind) {
+    case RowKind::comment: {
+        const QString shown = document_.commentDisplayText(text);
+        CLP->setTextMatrix(row, rawCol, text);
+        CLP->setTextMatrix(row, textCol, shown);
+        CLP->setRowHeight(row, getHeight(kind, shown, proseFont, size));
+        break;
+    }
+    case RowKind::sql: {
+        const QString shown = getRawSQL(text);
+        CLP->setTextMatrix(row, textCol, shown);
+        CLP->setTextMatrix(row, sqlCol, text);
+        CLP->setRowHeight(row, getHeight(kind, shown, codeFont, size));
+        break;
+    }
+    case RowKind::heading: {
+        const ScriptText::HeadingEdit heading = ScriptText::parseHeadingEdit(text);
+        CLP->setTextMatrix(row, textCol, heading.text);
+        CLP->setTextMatrix(row, rawCol, heading.anchor);
+        break;
+    }
+    case RowKind::image:
+        document_.showPicture(row, text);
+        break;
+    case RowKind::example:
+        CLP->setTextMatrix(row, textCol, ScriptText::removeCarets(text));
+        CLP->setTextMatrix(row, rawCol, text);
+        CLP->setRowHeight(row, getHeight(kind, text, codeFont, size));
+        break;
+    default:
+        break;
+    }
+}
+
+void NorqSQL::ResetCellEdit() {
+    DataValues->hide();
+    EditBox->hide();
+    XMLView->hide();
+    editRow = -1;
+}

@@ -1,0 +1,49 @@
+// The main window's rows: creation, measuring, text filters, parsing and regeneration,
+// all carried out by its ScriptDocument over CLP.
+
+#include "document/grid.h"
+#include "document/script_text.h"
+#include "mainwindow/norqsql.h"
+
+void NorqSQL::addRow(int &DataType, const QString &datain, const QString &dataSQL, int location) {
+    currentRow = document_.addRow(DataType, datain, dataSQL, location);
+}
+
+int NorqSQL::getHeight(int DataType, const QString &inText, const QString &displayFont,
+                       double displaySize) {
+    return document_.getHeight(DataType, inText, displayFont, displaySize);
+}
+
+int NorqSQL::getHeightJPG(const QString &FileName) {
+    return document_.getHeightJPG(FileName);
+}
+
+QString NorqSQL::getRawSQL(const QString &inSQL) {
+    return ScriptText::getRawSQL(inSQL);
+}
+
+QString NorqSQL::removeComments(const QString &inSQL) {
+    return ScriptText::removeComments(inSQL);
+}
+
+QString NorqSQL::stripCR(const QString &stringIN) {
+    return ScriptText::stripCR(stringIN);
+}
+
+void NorqSQL::cellWidthRefresh() {
+    document_.cellWidthRefresh();
+}
+
+void NorqSQL::memoryToScript() {
+    if (scriptLines.lineCount == 0) {
+        // Nothing to render: show the empty grid rather than leave the view blank.
+        CLP->setGridVisible(true);
+        return;
+    }
+    document_.memoryToScript();
+    currentRow = 0;
+}
+
+void NorqSQL::scriptToMemory() {
+    document_.scriptToMemory();
+}

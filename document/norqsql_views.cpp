@@ -1,0 +1,255 @@
+// The four views of the main window, their layout, and the cell helpers other commands
+// use to place controls over the grid.
+
+#include "document/grid.h"
+#include "document/row_style.h"
+#include "engine/engine_state.h"
+#include "engine/platform_units.h"
+#include "engine/text_layout.h"
+#include "mainwindow/norqsql.h"
+
+#include <QPlainTextEdit>
+#include <QToolBar>
+#include <QTreeWidget>
+#include <cmath>
+
+using namespace ScriptRow;
+
+namespace {
+
+constexpr int kMarkerWidth = 500;
+constexpr int kDocumentMargin = 855;
+constexpr int kPanelMargin = 605;
+const QColor kFullEditCell(204, 255, 255);
+const QString kPanelTitle = QStringLiteral("Interactive SQL Window");
+
+bool isDocumentView(int mode) {
+    return mode == ViewMode::script || mode == ViewMode::edit;
+}
+
+QRect twipsRect(int left, int top, int width, int height) {
+    return {twipsToPixels(left), twipsToPixels(top), std::max(0, twipsToPixels(width)),
+            std::max(0, twipsToPixels(height))};
+}
+
+} // namespace
+
+// ---- layout -------------------------------------------------------------------------
+
+void NorqSQL::setTextColumnWidth() {
+    const int margin = isDocumentView(engine.viewMode) ? kDocumentMargin : kPanelMargin;
+    const int width = std::max(kMarkerWidth, CLP->gridWidth() - margin);
+    CLP->setColWidth(markerCol, kMarkerWidth);
+    CLP->setColAlignment(markerCol, 4);
+    CLP->setColWidth(textCol, width);
+    CLP->setColAlignment(textCol, 1);
+    for (int col = kindCol; col < columnCount; ++col)
+        CLP->setColWidth(col, 0);
+    InfoRTF.setWidthTwips(width);
+}
+
+void NorqSQL::measureWrapWidths() {
+    const int width = InfoRTF.widthTwips();
+    engine.sqlLineWidth = measureLineWidth(RowStyle::codeFont, engine.fontSize, width);
+    engine.textLineWidth = measureLineWidth(RowStyle::proseFont, engine.fontSize, width);
+}
+
+void NorqSQL::setViewMode(int viewModeIN) {
+    engine.viewMode = viewModeIN;
+    editRow = -1;
+    EditBox->hide();
+    DataValues->hide();
+    FullEdit->hide();
+    XMLView->hide();
+    TB->hide();
+    CLP->setGridVisible(false);
+
+    CLP->setFixedRows(0);
+    CLP->setFixedCols(0);
+    CLP->setRows(1);
+    CLP->clear();
+    setTextColumnWidth();
+    measureWrapWidths();
+    if (isDocumentView(viewModeIN)) return;
+    buildInteractivePanel();
+}
+
+void NorqSQL::buildInteractivePanel() {
+    int kind = RowKind::heading;
+    addRow(kind, kPanelTitle, QStringLiteral("1"), -1);
+    kind = RowKind::sql;
+    addRow(kind, QString(), QString(), -1);
+    kind = RowKind::result;
+    addRow(kind, QStringLiteral("Running..."), QString(), -1);
+    kind = RowKind::message;
+    addRow(kind, QString(), QString(), -1);
+    kind = RowKind::endMarker;
+    addRow(kind, QString(), QString(), -1);
+    CLP->removeItem(0);
+    CLP->setRow(0);
+    CLP->setCol(textCol);
+    CLP->setGridVisible(true);
+    CLP->setTopRow(0);
+    if (engine.viewMode == ViewMode::sql) {
+        CLP->setRow(0);
+        CLP->setCol(textCol);
+        CLP->setCellFontBold(false);
+        CLP->setCellFontUnderline(false);
+        CLP->setCellBackColor(RowStyle::headingEditBackground);
+        CLP->setCellAlignment(1);
+    }
+    layoutPanel();
+    if (engine.viewMode == ViewMode::text) {
+        FullEdit->clear();
+        FullEdit->show();
+        CLP->setRow(0);
+        CLP->setCol(textCol);
+        CLP->setCellBackColor(kFullEditCell);
+        CLP->setTextMatrix(0, textCol, QString());
+        FullEdit->raise();
+    }
+    DataValues->setRows(1);
+    DataValues->setCols(1);
+    DataValues->clear();
+    placeOverCell(DataValues, 2, textCol);
+    DataValues->setEnabled(true);
+    DataValues->show();
+    DataValues->raise();
+    TB->show();
+    currentRow = 1;
+    openPanelEditor();
+}
+
+// Row heights of the interactive panel, and the controls laid over it.
+void NorqSQL::layoutPanel() {
+    const int gridHeight = CLP->gridHeight();
+    const bool textView = engine.viewMode == ViewMode::text;
+    const int heights[] = {textView ? gridHeight - 3700 : 400, textView ? 1500 : 2500,
+                           textView ? 1600 : gridHeight - 4000, textView ? 500 : 1000, 0};
+    for (int row = 0; row < 5 && row < CLP->rows(); ++row)
+        CLP->setRowHeight(row, row == 4 ? 0 : std::max(300, heights[row]));
+    if (textView) placeFullEdit();
+    placeToolbar();
+}
+
+void NorqSQL::placeFullEdit() {
+    const CellInfo cell = getCellInfo(0, textCol);
+    FullEdit->setGeometry(
+        twipsRect(cell.left + 45, cell.top + 120, cell.width - 100, cell.height - 200));
+}
+
+void NorqSQL::placeToolbar() {
+    const CellInfo cell = getCellInfo(1, markerCol);
+    TB->adjustSize();
+    const int toolbarWidth = pixelsToTwips(TB->width());
+    TB->move(twipsToPixels(cell.left + (kMarkerWidth - toolbarWidth) / 2), twipsToPixels(cell.top));
+}
+
+void NorqSQL::placeOverCell(QWidget *widget, int row, int col) {
+    const CellInfo cell = getCellInfo(row, col);
+    widget->setGeometry(twipsRect(cell.left, cell.top, cell.width, cell.height));
+}
+
+// The SQL entry box of the interactive panel: the cell editor over row 1.
+void NorqSQL::openPanelEditor() {
+    placeOverCell(EditBox, 1, textCol);
+    const CellInfo cell = getCellInfo(1, textCol);
+    TextEdit->setGeometry(twipsRect(45, 90, cell.width - 100, cell.height - 180));
+    TextEdit->setFont(platformFont(cell.fontName, cell.fontSize));
+    TextEdit->clear();
+    editRow = 1;
+    EditBox->show();
+    TextEdit->show();
+    EditBox->raise();
+    TB->raise();
+    TextEdit->setFocus();
+}
+
+void NorqSQL::resizeView() {
+    setTextColumnWidth();
+    if (isDocumentView(engine.viewMode)) {
+        CLP->refresh();
+        return;
+    }
+    if (CLP->rows() < 5) return;
+    layoutPanel();
+    if (engine.viewMode == ViewMode::text) {
+        FullEdit->show();
+        FullEdit->raise();
+    }
+    placeOverCell(EditBox, 1, textCol);
+    const CellInfo cell = getCellInfo(1, textCol);
+    TextEdit->setGeometry(twipsRect(45, 90, cell.width - 100, cell.height - 180));
+    EditBox->raise();
+    placeOverCell(DataValues, 2, textCol);
+    TB->show();
+    TB->raise();
+    CLP->refresh();
+}
+
+// ---- cell helpers -------------------------------------------------------------------
+
+CellInfo NorqSQL::getCellInfo(int row, int col) {
+    CLP->setRow(row);
+    CLP->setCol(col);
+    CellInfo info;
+    info.top = CLP->cellTop();
+    info.left = CLP->cellLeft();
+    info.width = CLP->cellWidth();
+    info.height = CLP->cellHeight();
+    if (info.top < 0) info.top = 45;
+    if (info.left < 0) info.left = 540;
+    if (info.width < 0) info.width = 10700;
+    if (info.height < 0) info.height = 1230;
+    if (CLP->gridHeight() < info.height) info.height = CLP->gridHeight() - 90;
+    info.fontName = CLP->cellFontName();
+    info.fontSize = static_cast<int>(std::lround(CLP->cellFontSize()));
+    return info;
+}
+
+bool NorqSQL::setTopRow(int meRow) {
+    settingTopRow_ = true;
+    if (meRow != CLP->topRow() && meRow < CLP->rows() - 1 && !CLP->isRowVisible(meRow + 1))
+        CLP->setTopRow(CLP->topRow() + 1);
+    settingTopRow_ = false;
+    return false;
+}
+
+// ---- view commands ------------------------------------------------------------------
+
+void NorqSQL::switchView(bool commit, int mode, bool rebuildScript) {
+    if (commit) saveToMemory();
+    setViewMode(mode);
+    if (rebuildScript)
+        memoryToScript();
+    else if (mode == ViewMode::text)
+        memoryToEdit();
+}
+
+namespace {
+bool leavingEditor() {
+    return engine.viewMode == ViewMode::text || engine.viewMode == ViewMode::edit;
+}
+} // namespace
+
+void NorqSQL::modeText_Click() {
+    switchView(leavingEditor(), ViewMode::text, false);
+}
+void NorqSQL::modeScript_Click() {
+    switchView(leavingEditor(), ViewMode::script, true);
+}
+void NorqSQL::modeSQL_Click() {
+    switchView(leavingEditor(), ViewMode::sql, false);
+}
+void NorqSQL::modeEdit_Click() {
+    switchView(leavingEditor(), ViewMode::edit, true);
+}
+void NorqSQL::viewEditMode_Click() {
+    switchView(true, ViewMode::edit, true);
+}
+void NorqSQL::editViewScript_Click() {
+    switchView(true, ViewMode::edit, true);
+}
+void NorqSQL::scriptviewText_Click() {
+    switchView(true, ViewMode::text, false);
+}

@@ -1,0 +1,433 @@
+#include "document/script_document.h"
+
+#include "document/grid.h"
+#include "document/measure_box.h"
+#include "document/row_style.h"
+#include "document/script_lines.h"
+#include "document/script_parser.h"
+#include "document/script_text.h"
+#include "engine/engine_state.h"
+#include "engine/platform_units.h"
+#include "engine/text_layout.h"
+#include "engine/variables.h"
+
+#include <QImageReader>
+#include <QLabel>
+#include <algorithm>
+#include <cmath>
+
+using namespace ScriptRow;
+
+namespace {
+
+constexpr int kMeasureMargin = 100;
+constexpr int kCommentExtra = 150;
+constexpr int kOtherExtra = 250;
+constexpr int kLinkLowering = 150;
+constexpr int kChartHeight = 4500;
+constexpr int kPictureExtra = 240;
+constexpr int kMissingPictureHeight = 400;
+// A comment row is never measured beyond this many lines: taller rows serve no reader,
+// and a megabyte of prose must not stall the view.
+constexpr int kMaxCommentLines = 2000;
+
+// Applies a wrap width for the duration of a layout call (the help viewer's own).
+class WrapWidthScope {
+public:
+    explicit WrapWidthScope(int width) : saved_(engine.textLineWidth) {
+        if (width > 0) engine.textLineWidth = width;
+    }
+    ~WrapWidthScope() { engine.textLineWidth = saved_; }
+
+private:
+    int saved_;
+};
+
+bool isProseKind(int kind) {
+    return kind == RowKind::comment || kind == RowKind::heading;
+}
+
+} // namespace
+
+void ScriptDocument::attach(Grid *grid, MeasureBox *measure, QLabel *testImage,
+                            ScriptLines *lines) {
+    grid_ = grid;
+    measure_ = measure;
+    testImage_ = testImage;
+    lines_ = lines;
+}
+
+int ScriptDocument::viewMode() const {
+    return helpMode_ ? ViewMode::script : engine.viewMode;
+}
+
+int ScriptDocument::kindOf(int row) const {
+    return grid_->textMatrix(row, kindCol).toInt();
+}
+
+QString ScriptDocument::commentDisplayText(const QString &joined) const {
+    const WrapWidthScope scope(wrapWidth_);
+    return formatProse(ScriptText::removeCarets(joined));
+}
+
+// ---- addRow -------------------------------------------------------------------------
+
+int ScriptDocument::addRow(int &kind, const QString &datain, const QString &dataSQL, int location) {
+    QString pictureFile;
+    const QStringList cells =
+        buildCells(kind, ScriptText::trimCarriageReturns(datain), dataSQL, pictureFile);
+    const int row = placeRow(kind, cells, location);
+    styleRow(row, kind);
+    sizeRow(row, kind, pictureFile);
+    return row;
+}
+
+// The cells of a new row, written cell by cell: texts may hold tabs, which a
+// tab-separated record would split.
+QStringList ScriptDocument::buildCells(int &kind, const QString &text, const QString &dataSQL,
+                                       QString &pictureFile) const {
+    QStringList cells(columnCount);
+    if (kind == RowKind::comment) {
+        QStringList lines = text.split(u'\r');
+        const ScriptText::CommentTag tag = ScriptText::parseCommentTag(lines.first());
+        const QChar code = tag.code;
+        if (code >= u'0' && code <= u'4') {
+            kind = RowKind::heading;
+            cells[textCol] = tag.content;
+            cells[tagCol] = QString(code);
+            cells[rawCol] = tag.anchor;
+        } else if (code == u'I') {
+            kind = RowKind::image;
+            pictureFile = tag.content;
+        } else if (code == u'S') {
+            kind = RowKind::example;
+            lines.first() = tag.content;
+            const QString joined = ScriptText::joinCommentLines(lines, true);
+            cells[textCol] = ScriptText::removeCarets(joined);
+            cells[rawCol] = joined;
+        } else {
+            const QString joined = ScriptText::joinCommentLines(lines, false);
+            cells[textCol] = commentDisplayText(joined);
+            cells[rawCol] = joined;
+        }
+    } else if (kind == RowKind::message) {
+        cells[textCol] = text;
+        cells[tagCol] = dataSQL;
+    } else if (kind == RowKind::chart) {
+        // Only the kind.
+    } else if (kind == RowKind::image) {
+        pictureFile = dataSQL;
+    } else if (kind == RowKind::example) {
+        cells[textCol] = ScriptText::removeCarets(text);
+        cells[rawCol] = text;
+    } else {
+        cells[textCol] = ScriptText::getRawSQL(text);
+        cells[tagCol] = dataSQL;
+        cells[sqlCol] = text;
+    }
+    cells[kindCol] = QString::number(kind);
+    return cells;
+}
+
+int ScriptDocument::placeRow(int kind, const QStringList &cells, int location) {
+    const auto writeCells = [&](int row) {
+        for (int col = 0; col < columnCount; ++col)
+            grid_->setTextMatrix(row, col, cells.value(col));
+    };
+    if (location < 0 || location >= grid_->rows()) {
+        grid_->addItem(QString());
+        const int row = grid_->rows() - 1;
+        writeCells(row);
+        return row;
+    }
+    const int existing = kindOf(location);
+    const bool outputKind = kind == RowKind::message || kind == RowKind::result;
+    const bool outputThere = existing == RowKind::message || existing == RowKind::result;
+    if (kind == RowKind::chart && existing == RowKind::chart) return location;
+    if (outputKind && outputThere) {
+        grid_->setTextMatrix(location, textCol, cells.value(textCol));
+        grid_->setTextMatrix(location, kindCol, cells.value(kindCol));
+        grid_->setTextMatrix(location, tagCol, cells.value(tagCol));
+        return location;
+    }
+    grid_->addItem(QString(), location);
+    writeCells(location);
+    return location;
+}
+
+// ---- styles -------------------------------------------------------------------------
+
+namespace {
+
+void setCellFont(Grid *grid, const QString &name, double size, bool bold = false,
+                 bool italic = false, bool underline = false) {
+    grid->setCellFontName(name);
+    grid->setCellFontSize(size);
+    grid->setCellFontBold(bold);
+    grid->setCellFontItalic(italic);
+    grid->setCellFontUnderline(underline);
+}
+
+void setMarker(Grid *grid, const QString &symbol, double size, const QColor &colour) {
+    grid->setText(symbol);
+    grid->setCellFontName(RowStyle::markerFont);
+    grid->setCellFontSize(size);
+    grid->setCellForeColor(colour);
+}
+
+} // namespace
+
+void ScriptDocument::styleRow(int row, int kind) {
+    using namespace RowStyle;
+    const int mode = viewMode();
+    const bool scriptView = mode == ViewMode::script;
+    const bool editView = mode == ViewMode::edit && !helpMode_;
+    const double size = engine.fontSize;
+
+    grid_->setRow(row);
+    grid_->setCol(markerCol);
+    grid_->setCellFontSize(defaultMarkerSize);
+    grid_->setCellBackColor(markerBackground);
+    grid_->setCellAlignment(4);
+    switch (kind) {
+    case RowKind::sql:
+        setMarker(grid_, sqlMarker, sqlMarkerSize, sqlMarkerColour);
+        break;
+    case RowKind::message:
+        setMarker(grid_, messageMarker, defaultMarkerSize, Qt::black);
+        break;
+    case RowKind::result:
+        setMarker(grid_, resultMarker, defaultMarkerSize, Qt::black);
+        break;
+    case RowKind::heading:
+        if (editView)
+            setMarker(grid_, headingMarker(grid_->textMatrix(row, tagCol).toInt()),
+                      defaultMarkerSize, Qt::black);
+        break;
+    case RowKind::example:
+        if (editView) setMarker(grid_, exampleMarker, defaultMarkerSize, Qt::black);
+        break;
+    case RowKind::chart:
+    case RowKind::image:
+        if (editView) setMarker(grid_, pictureMarker, defaultMarkerSize, Qt::black);
+        break;
+    case RowKind::endMarker:
+        grid_->setCellFontSize(endMarkerSize);
+        break;
+    default:
+        break;
+    }
+
+    grid_->setCol(textCol);
+    grid_->setCellAlignment(1);
+    switch (kind) {
+    case RowKind::comment:
+        setCellFont(grid_, proseFont, size);
+        grid_->setCellBackColor(scriptView ? scriptViewBackground : commentEditBackground);
+        break;
+    case RowKind::sql:
+        setCellFont(grid_, codeFont, size);
+        grid_->setCellBackColor(sqlBackground);
+        break;
+    case RowKind::message:
+    case RowKind::result:
+        setCellFont(grid_, codeFont, size);
+        grid_->setCellBackColor(outputBackground);
+        break;
+    case RowKind::example:
+        setCellFont(grid_, codeFont, size);
+        grid_->setCellBackColor(exampleBackground);
+        break;
+    case RowKind::heading:
+        styleHeadingText(row, scriptView);
+        break;
+    case RowKind::chart:
+    case RowKind::image:
+        grid_->setCellBackColor(scriptView ? scriptViewBackground : QColor(Qt::white));
+        break;
+    default:
+        break;
+    }
+}
+
+void ScriptDocument::styleHeadingText(int row, bool scriptView) {
+    using namespace RowStyle;
+    const double size = engine.fontSize;
+    setCellFont(grid_, proseFont, size);
+    if (!scriptView) {
+        grid_->setCellBackColor(headingEditBackground);
+        grid_->setCellForeColor(Qt::black);
+        return;
+    }
+    grid_->setCellBackColor(scriptViewBackground);
+    grid_->setCellAlignment(2);
+    switch (grid_->textMatrix(row, tagCol).toInt()) {
+    case 1:
+        setCellFont(grid_, proseFont, size + 4, false, false, true);
+        break;
+    case 2:
+        setCellFont(grid_, proseFont, size + 1, true);
+        break;
+    case 3:
+        setCellFont(grid_, proseFont, size + 1, false, true);
+        break;
+    case 4:
+        setCellFont(grid_, proseFont, size + 1, false, false, true);
+        break;
+    default:
+        setCellFont(grid_, proseFont, size, false, false, true);
+        grid_->setCellForeColor(linkColour);
+        grid_->setCellAlignment(1);
+        break;
+    }
+}
+
+// ---- heights ------------------------------------------------------------------------
+
+void ScriptDocument::sizeRow(int row, int kind, const QString &pictureFile) {
+    const int mode = viewMode();
+    if (!helpMode_ && mode != ViewMode::script && mode != ViewMode::edit) return;
+    switch (kind) {
+    case RowKind::chart:
+        grid_->setRowHeight(row, kChartHeight);
+        break;
+    case RowKind::endMarker:
+        grid_->setRowHeight(row, 0);
+        break;
+    case RowKind::image:
+        showPicture(row, pictureFile);
+        break;
+    default:
+        grid_->setRowHeight(row, measuredRowHeight(row, mode == ViewMode::script));
+        break;
+    }
+}
+
+int ScriptDocument::measuredRowHeight(int row, bool lowerLinks) const {
+    const int kind = kindOf(row);
+    const QString text = grid_->textMatrix(row, textCol);
+    const double size = engine.fontSize;
+    if (!isProseKind(kind)) return getHeight(kind, text, RowStyle::codeFont, size);
+    int height = getHeight(kind, text, RowStyle::proseFont, size);
+    if (lowerLinks && kind == RowKind::heading && grid_->textMatrix(row, tagCol).toInt() == 0)
+        height -= kLinkLowering;
+    return height;
+}
+
+int ScriptDocument::getHeight(int kind, const QString &text, const QString &fontName,
+                              double size) const {
+    MeasureBox box = *measure_;
+    box.setWidthTwips(measure_->widthTwips() - kMeasureMargin);
+    const double lineHeight = box.lineHeightTwips(fontName, size);
+    int lines = 1;
+    int extra = kOtherExtra;
+    switch (kind) {
+    case RowKind::comment:
+        lines = box.lineCount(text, fontName, size, kMaxCommentLines);
+        if (viewMode() == ViewMode::edit && !helpMode_) lines = std::max(lines, 3);
+        extra = kCommentExtra;
+        break;
+    case RowKind::sql:
+    case RowKind::message:
+        lines = std::clamp(box.lineCount(text, fontName, size, 30), 3, 30);
+        break;
+    case RowKind::heading:
+        lines = 1;
+        break;
+    default:
+        lines = std::clamp(box.lineCount(text, fontName, size, 30), 2, 30);
+        break;
+    }
+    return static_cast<int>(std::lround(lines * lineHeight + extra));
+}
+
+QPixmap ScriptDocument::loadPicture(const QString &fileName) {
+    const auto cached = pictures_.constFind(fileName);
+    if (cached != pictures_.constEnd()) return cached.value();
+    QPixmap picture;
+    if (!fileName.isEmpty()) {
+        QImageReader reader(fileName);
+        const QImage image = reader.read();
+        if (!image.isNull()) picture = QPixmap::fromImage(image);
+    }
+    pictures_.insert(fileName, picture);
+    return picture;
+}
+
+int ScriptDocument::getHeightJPG(const QString &fileName) {
+    const QPixmap picture = loadPicture(fileName);
+    if (picture.isNull()) return 0;
+    if (testImage_) {
+        testImage_->setPixmap(picture);
+        testImage_->adjustSize();
+    }
+    return pixelsToTwips(picture.height());
+}
+
+void ScriptDocument::showPicture(int row, const QString &fileName) {
+    grid_->setTextMatrix(row, tagCol, fileName);
+    const int height = getHeightJPG(var_sub(fileName, false));
+    grid_->setRow(row);
+    grid_->setCol(textCol);
+    if (height > 0) {
+        grid_->setTextMatrix(row, textCol, QString());
+        grid_->setCellPicture(pictures_.value(var_sub(fileName, false)));
+        grid_->setCellAlignment(4);
+        grid_->setRowHeight(row, height + kPictureExtra);
+    } else {
+        grid_->setTextMatrix(row, textCol, fileName);
+        grid_->setCellPicture(QPixmap());
+        grid_->setRowHeight(row, kMissingPictureHeight);
+    }
+    grid_->refresh();
+}
+
+void ScriptDocument::cellWidthRefresh() {
+    if (helpMode_ && grid_->rows() < 2) return;
+    for (int row = 0; row < grid_->rows(); ++row) {
+        const int kind = kindOf(row);
+        if (kind == RowKind::endMarker) break;
+        if (kind == RowKind::chart || kind == RowKind::image) continue;
+        grid_->setRowHeight(row, measuredRowHeight(row, true));
+    }
+}
+
+// ---- between lines and rows ------------------------------------------------------------
+
+void ScriptDocument::memoryToScript() {
+    if (lines_->lineCount == 0) return;
+    if (!helpMode_) deleteDollarVariables();
+    pictures_.clear();
+    const bool scriptView = viewMode() == ViewMode::script;
+    parseScript(*lines_, scriptView,
+                [this](int kind, const QString &text) { addRow(kind, text, QString(), -1); });
+    int end = RowKind::endMarker;
+    addRow(end, QString(), QString(), -1);
+    grid_->removeItem(0);
+    grid_->setGridVisible(true);
+    grid_->setRow(0);
+    grid_->setCol(textCol);
+    grid_->setTopRow(0);
+}
+
+void ScriptDocument::deleteDollarVariables() {
+    for (int slot = 1; slot <= kVariableSlots; ++slot) {
+        const Variable &variable = engine.vars[slot];
+        if (variable.inUse && variable.name.startsWith(u'$')) var_free(slot);
+    }
+}
+
+void ScriptDocument::scriptToMemory() {
+    std::vector<RowSource> rows;
+    rows.reserve(grid_->rows());
+    for (int row = 0; row < grid_->rows(); ++row) {
+        RowSource source;
+        source.kind = kindOf(row);
+        source.text = grid_->textMatrix(row, textCol);
+        source.tag = grid_->textMatrix(row, tagCol);
+        source.raw = grid_->textMatrix(row, rawCol);
+        source.sql = grid_->textMatrix(row, sqlCol);
+        rows.push_back(std::move(source));
+    }
+    regenerateScript(rows, *lines_);
+}

@@ -1,0 +1,225 @@
+#include "document/script_parser.h"
+
+#include "document/row_model.h"
+#include "document/script_lines.h"
+#include "document/script_text.h"
+#include "engine/engine_state.h"
+#include "engine/statements.h"
+
+namespace {
+
+enum class ParseState { idle, inSql, inComment };
+
+bool isBlockTerminator(const QString &line) {
+    const QString trimmed = line.trimmed();
+    return trimmed == u"/" || trimmed == u"/;";
+}
+
+class ScriptParser {
+public:
+    ScriptParser(bool splitParagraphs, const RowSink &sink)
+        : splitParagraphs_(splitParagraphs), sink_(sink) {}
+
+    void feed(const QString &rawLine) {
+        QString line = rawLine;
+        line.replace(u'\t', u' ');
+        QString comment;
+        const int code = classifyLine(line, comment);
+        switch (state_) {
+        case ParseState::idle:
+            idleLine(code, line, comment);
+            break;
+        case ParseState::inSql:
+            sqlLine(code, line, comment);
+            break;
+        case ParseState::inComment:
+            commentLine(code, line);
+            break;
+        }
+    }
+
+    void finish() {
+        if (text_.isEmpty()) return;
+        if (state_ == ParseState::inSql)
+            sink_(RowKind::sql, text_);
+        else if (state_ == ParseState::inComment)
+            sink_(RowKind::comment, text_);
+        text_.clear();
+    }
+
+private:
+    void idleLine(int code, const QString &line, const QString &comment) {
+        switch (code) {
+        case kLineOrdinary:
+        case kLineEndsStatement:
+        case kLineCommentCloses:
+            text_ = line;
+            state_ = ParseState::inSql;
+            break;
+        case kLineCommentOpens:
+            text_ = comment;
+            state_ = ParseState::inComment;
+            break;
+        case kLineCommentWhole:
+            if (!comment.trimmed().isEmpty()) sink_(RowKind::comment, comment);
+            break;
+        case kLineDashComment:
+            sink_(RowKind::comment, comment);
+            break;
+        case kLineTerminator:
+            // "/ something" is not a terminator of the format: keep it as statement text.
+            if (!isBlockTerminator(line)) {
+                text_ = line;
+                state_ = ParseState::inSql;
+            }
+            break;
+        default:
+            break;
+        }
+    }
+
+    void sqlLine(int code, const QString &line, const QString &comment) {
+        switch (code) {
+        case kLineEmpty:
+            text_ += u'\r';
+            break;
+        case kLineTerminator:
+            text_ += isBlockTerminator(line) ? QStringLiteral("\r/") : u'\r' + line;
+            break;
+        case kLineCommentOpens:
+            sink_(RowKind::sql, text_);
+            text_ = comment;
+            state_ = ParseState::inComment;
+            break;
+        case kLineCommentWhole:
+            sink_(RowKind::sql, text_);
+            if (!comment.trimmed().isEmpty()) sink_(RowKind::comment, comment);
+            text_.clear();
+            state_ = ParseState::idle;
+            break;
+        default:
+            text_ += u'\r' + line;
+            break;
+        }
+    }
+
+    void commentLine(int code, const QString &line) {
+        switch (code) {
+        case kLineEmpty:
+            text_ += u'\r';
+            break;
+        case kLineCommentCloses:
+            emitComment();
+            text_.clear();
+            state_ = ParseState::idle;
+            break;
+        default:
+            text_ += u'\r' + line;
+            break;
+        }
+    }
+
+    // A tagged comment, and every comment in the Edit View, is one row; otherwise one row
+    // per paragraph and per bullet item.
+    void emitComment() {
+        const QStringList lines = text_.split(u'\r');
+        if (!splitParagraphs_ || lines.first().trimmed().startsWith(u'{')) {
+            sink_(RowKind::comment, text_);
+            return;
+        }
+        QString pending;
+        for (const QString &line : lines) {
+            const QString trimmed = line.trimmed();
+            if (trimmed.startsWith(u'-')) {
+                if (!pending.isEmpty()) sink_(RowKind::comment, pending);
+                pending = line;
+            } else if (trimmed.isEmpty()) {
+                if (!pending.isEmpty()) sink_(RowKind::comment, pending);
+                pending.clear();
+            } else {
+                pending = pending.isEmpty() ? line : pending + u'\r' + line;
+            }
+        }
+        if (!pending.isEmpty()) sink_(RowKind::comment, pending);
+    }
+
+    bool splitParagraphs_;
+    const RowSink &sink_;
+    ParseState state_ = ParseState::idle;
+    QString text_;
+};
+
+void writeComment(const RowSource &row, ScriptLines &lines) {
+    lines.append(QStringLiteral("/*"));
+    const QString tokens = ScriptText::commentTokens(row.raw.split(u'\r'));
+    for (const QString &line : ScriptText::reflowTokens(tokens))
+        lines.append(ScriptText::protectCommentEnd(line));
+    lines.append(QStringLiteral("*/"));
+}
+
+void writeHeading(const RowSource &row, ScriptLines &lines) {
+    const int level = row.tag.trimmed().toInt();
+    const QString anchor = row.raw.isEmpty() ? QString() : u':' + row.raw;
+    lines.append(QStringLiteral("/* {h%1%2} %3 */").arg(level).arg(anchor, row.text.trimmed()));
+}
+
+void writeExample(const RowSource &row, ScriptLines &lines) {
+    lines.append(QStringLiteral("/* {sql} "));
+    for (const QString &line : row.raw.split(u'\r'))
+        lines.append(ScriptText::protectCommentEnd(line));
+    lines.append(QStringLiteral("*/"));
+}
+
+bool writesText(int kind) {
+    return kind == RowKind::comment || kind == RowKind::sql || kind == RowKind::heading ||
+           kind == RowKind::image || kind == RowKind::example;
+}
+
+} // namespace
+
+void parseScript(const ScriptLines &lines, bool splitParagraphs, const RowSink &addRow) {
+    // Classifying tracks blockMode; a render during a run must not disturb the run's.
+    const bool savedBlockMode = engine.blockMode;
+    engine.blockMode = false;
+    ScriptParser parser(splitParagraphs, addRow);
+    for (int slot = 1; slot <= lines.lineCount; ++slot)
+        parser.feed(lines.lines[slot]);
+    parser.finish();
+    engine.blockMode = savedBlockMode;
+}
+
+void regenerateScript(const std::vector<RowSource> &rows, ScriptLines &lines) {
+    lines.clear();
+    int previous = RowKind::endMarker;
+    for (const RowSource &row : rows) {
+        switch (row.kind) {
+        case RowKind::comment:
+            writeComment(row, lines);
+            break;
+        case RowKind::sql:
+            if (previous == RowKind::sql) {
+                lines.append(QStringLiteral("/**/"));
+                lines.append(QStringLiteral(" "));
+            }
+            for (const QString &line : row.sql.split(u'\r'))
+                lines.append(line);
+            break;
+        case RowKind::heading:
+            writeHeading(row, lines);
+            break;
+        case RowKind::image:
+            lines.append(QStringLiteral("/* {image}") + row.tag.trimmed() + QStringLiteral(" */"));
+            break;
+        case RowKind::example:
+            writeExample(row, lines);
+            break;
+        default:
+            break;
+        }
+        if (!writesText(row.kind)) continue;
+        lines.append(QStringLiteral(" "));
+        // Output rows between two SQL blocks write nothing, so the blocks must still be
+        // kept apart.
+        previous = row.kind;
+    }
+}

@@ -1,0 +1,28 @@
+#pragma once
+// Between a script's lines and its rows: the parser that turns lines into row requests
+// (kind and text, handed to addRow in order) and the regenerator that writes rows back
+// as lines in the canonical layout.
+
+#include <QString>
+#include <functional>
+#include <vector>
+
+class ScriptLines;
+
+using RowSink = std::function<void(int kind, const QString &text)>;
+
+// Script View splits an untagged comment into one row per paragraph and bullet item;
+// the Edit View keeps every comment whole.
+void parseScript(const ScriptLines &lines, bool splitParagraphs, const RowSink &addRow);
+
+// What the regenerator reads of one grid row.
+struct RowSource {
+    int kind = 0;
+    QString text; // textCol
+    QString tag;  // tagCol
+    QString raw;  // rawCol
+    QString sql;  // sqlCol
+};
+
+// Rewrites lines from rows; output rows and the end marker write nothing.
+void regenerateScript(const std::vector<RowSource> &rows, ScriptLines &lines);
