@@ -1,0 +1,394 @@
+#include "database/cli/embedded.h"
+
+#include "database/cli/cli.h"
+#include "database/cli/embedded_dialect.h"
+#include "database/cli/embedded_types.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <cmath>
+#include <sqlite3.h>
+
+namespace cli::embedded {
+namespace {
+
+struct ErrorMapping {
+    const char *fragment;
+    const char *state;
+    int32_t native;
+};
+
+// SQLite's messages mapped to the SQLSTATE and native code a server would report.
+constexpr ErrorMapping kErrorMappings[] = {
+    {"no such table", "42704", -204},
+    {"unknown database", "42704", -204},
+    {"no such column", "42703", -206},
+    {"syntax error", "42601", -104},
+    {"incomplete input", "42601", -104},
+    {"unrecognized token", "42601", -104},
+    {"UNIQUE constraint failed", "23505", -803},
+    {"NOT NULL constraint failed", "23502", -407},
+    {"FOREIGN KEY constraint failed", "23503", -530},
+    {"CHECK constraint failed", "23513", -545},
+    {"already exists", "42710", -601},
+    {"no such function", "42884", -440},
+    {"wrong number of arguments", "42884", -440},
+    {"datatype mismatch", "42821", -408},
+    {"database is locked", "57033", -911},
+    {"readonly database", "42501", -551},
+    {"values were supplied", "42802", -117},
+    {"has no column named", "42703", -206},
+    {"columns but", "42802", -117},
+};
+
+QString routineLibraryPath() {
+    const QString override = qEnvironmentVariable("PAVONA_ROUTINE_LIBRARY");
+    if (!override.isEmpty()) return override;
+    QString folder;
+    if (QCoreApplication::instance())
+        folder = QCoreApplication::applicationDirPath();
+    else
+        folder = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalPath();
+    return folder + QStringLiteral("/libpavona.so");
+}
+
+// The routine library registers its functions with each connection; without it the
+// database still works, only those functions are missing.
+void loadRoutineLibrary(sqlite3 *db) {
+    const QString path = routineLibraryPath();
+    if (!QFileInfo::exists(path)) return;
+    sqlite3_db_config(db, SQLITE_DBCONFIG_ENABLE_LOAD_EXTENSION, 1, nullptr);
+    char *error = nullptr;
+    sqlite3_load_extension(db, QFile::encodeName(path).constData(), "sqlite3_pavona_init", &error);
+    sqlite3_free(error);
+    sqlite3_db_config(db, SQLITE_DBCONFIG_ENABLE_LOAD_EXTENSION, 0, nullptr);
+}
+
+QString defaultUser() {
+    QString user = qEnvironmentVariable("USER");
+    if (user.isEmpty()) user = qEnvironmentVariable("LOGNAME");
+    return user.isEmpty() ? QStringLiteral("PAVONA") : user.toUpper();
+}
+
+bool isChangeStatement(const QString &word) {
+    static const QStringList words = {QStringLiteral("INSERT"), QStringLiteral("UPDATE"),
+                                      QStringLiteral("DELETE"), QStringLiteral("MERGE"),
+                                      QStringLiteral("REPLACE")};
+    return words.contains(word);
+}
+
+ColumnInfo typeFromValue(sqlite3_stmt *stmt, int col, bool haveRow) {
+    ColumnInfo info;
+    const int kind = haveRow ? sqlite3_column_type(stmt, col) : SQLITE_NULL;
+    switch (kind) {
+    case SQLITE_INTEGER: {
+        const sqlite3_int64 v = sqlite3_column_int64(stmt, col);
+        const bool small = v >= INT32_MIN && v <= INT32_MAX;
+        info.type = small ? kTypeInteger : kTypeBigint;
+        info.size = small ? 10 : 19;
+        break;
+    }
+    case SQLITE_FLOAT:
+        info.type = kTypeDouble;
+        info.size = 15;
+        break;
+    case SQLITE_BLOB:
+        info.type = kTypeBlob;
+        info.size = static_cast<uint32_t>(std::max(1, sqlite3_column_bytes(stmt, col)));
+        break;
+    default: {
+        // Later rows may be longer than the first: leave room.
+        const int bytes = kind == SQLITE_TEXT ? sqlite3_column_bytes(stmt, col) : 0;
+        info.type = kTypeVarchar;
+        info.size = static_cast<uint32_t>(std::clamp(bytes * 2, 255, 4000));
+        break;
+    }
+    }
+    return info;
+}
+
+int16_t columnNullable(sqlite3 *db, sqlite3_stmt *stmt, int col) {
+    const char *database = sqlite3_column_database_name(stmt, col);
+    const char *table = sqlite3_column_table_name(stmt, col);
+    const char *origin = sqlite3_column_origin_name(stmt, col);
+    if (!table || !origin) return 1;
+    int notNull = 0, primaryKey = 0;
+    if (sqlite3_table_column_metadata(db, database, table, origin, nullptr, nullptr, &notNull,
+                                      &primaryKey, nullptr) != SQLITE_OK)
+        return 1;
+    return notNull ? 0 : 1;
+}
+
+void describeColumns(Statement *st) {
+    sqlite3_stmt *stmt = st->stmt;
+    const int count = sqlite3_column_count(stmt);
+    st->columns.clear();
+    st->columns.reserve(count);
+    for (int c = 0; c < count; ++c) {
+        ColumnInfo info;
+        const char *declared = sqlite3_column_decltype(stmt, c);
+        const auto parsed =
+            declared ? parseDeclaredType(QString::fromUtf8(declared)) : std::nullopt;
+        if (parsed) {
+            info.type = parsed->type;
+            info.size = parsed->size;
+            info.decimals = parsed->decimals;
+        } else {
+            info = typeFromValue(stmt, c, st->rowPending);
+        }
+        info.name = st->valuesStatement ? QByteArray::number(c + 1)
+                                        : QByteArray(sqlite3_column_name(stmt, c));
+        info.nullable = columnNullable(st->conn->db, stmt, c);
+        st->columns.push_back(info);
+    }
+    st->bindings.assign(count + 1, Binding{});
+}
+
+QByteArray formatNumber(double value, const ColumnInfo &info) {
+    if (info.type == kTypeDecimal || info.type == kTypeNumeric)
+        return QByteArray::number(value, 'f', info.decimals);
+    if (std::isfinite(value) && value == std::trunc(value) && std::fabs(value) < 1e15)
+        return QByteArray::number(static_cast<qint64>(value));
+    return QByteArray::number(value, 'g', 15);
+}
+
+Value columnValue(sqlite3_stmt *stmt, int col, const ColumnInfo &info) {
+    switch (sqlite3_column_type(stmt, col)) {
+    case SQLITE_NULL:
+        return std::nullopt;
+    case SQLITE_INTEGER: {
+        const sqlite3_int64 v = sqlite3_column_int64(stmt, col);
+        if ((info.type == kTypeDecimal || info.type == kTypeNumeric) && info.decimals > 0)
+            return formatNumber(static_cast<double>(v), info);
+        return QByteArray::number(v);
+    }
+    case SQLITE_FLOAT:
+        return formatNumber(sqlite3_column_double(stmt, col), info);
+    case SQLITE_BLOB: {
+        // Binary data bound as characters arrives as hexadecimal digits.
+        const auto *data = static_cast<const char *>(sqlite3_column_blob(stmt, col));
+        return QByteArray(data, sqlite3_column_bytes(stmt, col)).toHex().toUpper();
+    }
+    default: {
+        const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(stmt, col));
+        return QByteArray(text ? text : "", sqlite3_column_bytes(stmt, col));
+    }
+    }
+}
+
+bool bindFiles(Statement *st) {
+    for (size_t marker = 1; marker < st->files.size(); ++marker) {
+        const QByteArray &data = st->files[marker].data;
+        if (data.isNull()) continue;
+        const int rc = sqlite3_bind_blob64(st->stmt, static_cast<int>(marker), data.constData(),
+                                           static_cast<sqlite3_uint64>(data.size()), SQLITE_STATIC);
+        if (rc != SQLITE_OK) {
+            st->diag.set("07009", -313,
+                         vendorMessage(QStringLiteral("Embedded"),
+                                       QStringLiteral("The file of parameter marker %1 cannot be "
+                                                      "bound: %2")
+                                           .arg(marker)
+                                           .arg(QString::fromUtf8(sqlite3_errmsg(st->conn->db)))));
+            return false;
+        }
+    }
+    return true;
+}
+
+// Steps to the next row; false (diagnostic on st) on an error.
+bool step(Statement *st) {
+    const int rc = sqlite3_step(st->stmt);
+    if (rc == SQLITE_ROW) {
+        st->rowPending = true;
+        return true;
+    }
+    st->rowPending = false;
+    st->done = true;
+    if (rc == SQLITE_DONE) return true;
+    setSqliteError(st, st->conn->db);
+    return false;
+}
+
+} // namespace
+
+void setSqliteError(Handle *handle, sqlite3 *db) {
+    const QString text =
+        db ? QString::fromUtf8(sqlite3_errmsg(db)) : QStringLiteral("out of memory");
+    const char *state = "HY000";
+    int32_t native = db ? -(10000 + sqlite3_extended_errcode(db)) : -10007;
+    for (const ErrorMapping &m : kErrorMappings) {
+        if (text.contains(QLatin1String(m.fragment), Qt::CaseInsensitive)) {
+            state = m.state;
+            native = m.native;
+            break;
+        }
+    }
+    handle->diag.set(state, native,
+                     vendorMessage(QStringLiteral("SQLite"),
+                                   text + QStringLiteral("  SQLSTATE=") + QLatin1String(state)));
+}
+
+bool runSql(Handle *handle, sqlite3 *db, const QString &sql) {
+    char *error = nullptr;
+    if (sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, &error) == SQLITE_OK)
+        return true;
+    sqlite3_free(error);
+    setSqliteError(handle, db);
+    return false;
+}
+
+int connect(Connection *conn, const QString &file, const QString &user) {
+    sqlite3 *db = nullptr;
+    const int rc =
+        sqlite3_open_v2(QFile::encodeName(file).constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    if (rc != SQLITE_OK) {
+        conn->diag.set("08001", -1031,
+                       vendorMessage(QStringLiteral("Embedded"),
+                                     QStringLiteral("The database file \"%1\" cannot be opened: %2")
+                                         .arg(file, QString::fromUtf8(sqlite3_errstr(rc)))));
+        sqlite3_close(db);
+        return kError;
+    }
+    sqlite3_extended_result_codes(db, 1);
+    sqlite3_busy_timeout(db, 3000);
+    runSql(conn, db, QStringLiteral("PRAGMA foreign_keys = ON"));
+    // The program keeps its server-output table in schema PAVONA, private to the session.
+    runSql(conn, db, QStringLiteral("ATTACH DATABASE ':memory:' AS PAVONA"));
+    conn->diag.clear();
+    loadRoutineLibrary(db);
+    conn->db = db;
+    conn->backend = Backend::Embedded;
+    conn->user = user.trimmed().isEmpty() ? defaultUser() : user.trimmed().toUpper();
+    conn->output = OutputBuffer{};
+    return kSuccess;
+}
+
+void disconnect(Connection *conn) {
+    if (!conn->db) return;
+    sqlite3_close_v2(conn->db);
+    conn->db = nullptr;
+}
+
+void closeCursor(Statement *st) {
+    if (st->stmt) sqlite3_finalize(st->stmt);
+    st->stmt = nullptr;
+    st->rowPending = false;
+    st->done = true;
+    st->rows.clear();
+    st->nextRow = 0;
+    st->materialized = false;
+    st->valuesStatement = false;
+    st->columns.clear();
+    st->bindings.clear();
+    st->deferred.clear();
+}
+
+int execute(Statement *st, const QString &sql) {
+    closeCursor(st);
+    Connection *conn = st->conn;
+    if (!conn || !conn->db) {
+        st->diag.set("08003", -1024,
+                     vendorMessage(QStringLiteral("Embedded"),
+                                   QStringLiteral("The connection has been closed.")));
+        return kError;
+    }
+    const Translation t = translateForEmbedded(sql, {conn->user, conn->name});
+    if (t.sql.isEmpty()) {
+        st->diag.set("42617", -198,
+                     vendorMessage(QStringLiteral("Embedded"),
+                                   QStringLiteral("The statement string is blank or empty.")));
+        return kError;
+    }
+    if (t.firstWord == QLatin1String("CALL")) return callBuiltin(st, t.sql);
+    static const QRegularExpression createRoutine(
+        QStringLiteral(R"(^\s*CREATE\s+(OR\s+REPLACE\s+)?PROCEDURE\b)"),
+        QRegularExpression::CaseInsensitiveOption);
+    if (createRoutine.match(t.sql).hasMatch()) {
+        st->diag.set("0A000", -20003,
+                     vendorMessage(QStringLiteral("Embedded"),
+                                   QStringLiteral("CREATE PROCEDURE is not supported: the embedded "
+                                                  "engine has no stored procedures. Its built-in "
+                                                  "routines answer CALL instead.")));
+        return kError;
+    }
+    static const QRegularExpression endOfWork(
+        QStringLiteral(R"(^\s*(COMMIT|ROLLBACK)(\s+WORK)?\s*$)"),
+        QRegularExpression::CaseInsensitiveOption);
+    if (endOfWork.match(t.sql).hasMatch() && sqlite3_get_autocommit(conn->db)) return kSuccess;
+
+    const QByteArray text = t.sql.toUtf8();
+    const char *tail = nullptr;
+    if (sqlite3_prepare_v2(conn->db, text.constData(), static_cast<int>(text.size()), &st->stmt,
+                           &tail) != SQLITE_OK) {
+        setSqliteError(st, conn->db);
+        closeCursor(st);
+        return kError;
+    }
+    if (!st->stmt) return kSuccess; // only a comment
+    st->valuesStatement = t.values;
+    if (!bindFiles(st)) {
+        closeCursor(st);
+        return kError;
+    }
+    st->done = false;
+    if (sqlite3_column_count(st->stmt) == 0) {
+        while (st->rowPending || !st->done) {
+            if (!step(st)) {
+                closeCursor(st);
+                return kError;
+            }
+        }
+        const bool nothingTouched =
+            isChangeStatement(t.firstWord) && sqlite3_changes(conn->db) == 0;
+        closeCursor(st);
+        return nothingTouched ? kNoData : kSuccess;
+    }
+    if (!step(st)) {
+        closeCursor(st);
+        return kError;
+    }
+    describeColumns(st);
+    return kSuccess;
+}
+
+int fetch(Statement *st) {
+    if (st->deferred.present) {
+        // A row came before the failure; the failure is this fetch's result.
+        st->diag = st->deferred;
+        st->deferred.clear();
+        return kError;
+    }
+    if (st->materialized) {
+        if (st->nextRow >= st->rows.size()) return kNoData;
+        const auto &row = st->rows[st->nextRow++];
+        for (size_t c = 1; c < st->bindings.size() && c <= row.size(); ++c)
+            deliverValue(st->bindings[c], row[c - 1]);
+        return kSuccess;
+    }
+    if (!st->stmt) {
+        st->diag.set("24000", -501,
+                     vendorMessage(QStringLiteral("Embedded"),
+                                   QStringLiteral("The statement has no open result set.")));
+        return kError;
+    }
+    if (!st->rowPending) return kNoData;
+    for (size_t c = 1; c < st->bindings.size(); ++c)
+        if (st->bindings[c].buffer)
+            deliverValue(st->bindings[c],
+                         columnValue(st->stmt, static_cast<int>(c - 1), st->columns[c - 1]));
+    if (!step(st)) {
+        st->deferred = st->diag;
+        st->diag.clear();
+    }
+    return kSuccess;
+}
+
+int endTransaction(Connection *conn, bool commit) {
+    if (!conn->db || sqlite3_get_autocommit(conn->db)) return kSuccess;
+    return runSql(conn, conn->db, commit ? QStringLiteral("COMMIT") : QStringLiteral("ROLLBACK"))
+               ? kSuccess
+               : kError;
+}
+
+} // namespace cli::embedded

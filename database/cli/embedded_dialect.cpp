@@ -1,0 +1,156 @@
+#include "database/cli/embedded_dialect.h"
+
+#include <QRegularExpression>
+#include <QStringList>
+
+namespace cli {
+namespace {
+
+// Applies fn to each stretch of text outside quotes and comments.
+template <typename Fn> QString mapUnquoted(const QString &text, Fn fn) {
+    QString out;
+    QString plain;
+    qsizetype i = 0;
+    const qsizetype n = text.size();
+    while (i < n) {
+        const QChar ch = text[i];
+        if (ch == QLatin1Char('\'') || ch == QLatin1Char('"')) {
+            out += fn(plain);
+            plain.clear();
+            qsizetype j = i + 1;
+            while (j < n) {
+                if (text[j] == ch) {
+                    if (j + 1 < n && text[j + 1] == ch) {
+                        j += 2;
+                        continue;
+                    }
+                    break;
+                }
+                ++j;
+            }
+            out += text.mid(i, j - i + 1);
+            i = j + 1;
+            continue;
+        }
+        plain += ch;
+        ++i;
+    }
+    out += fn(plain);
+    return out;
+}
+
+QString replaceRegisters(QString text, const Registers &registers) {
+    static const QRegularExpression user(
+        QStringLiteral(R"(\bCURRENT[ _](USER|SCHEMA|SQLID)\b|\bSESSION_USER\b)"),
+        QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression server(QStringLiteral(R"(\bCURRENT[ _]SERVER\b)"),
+                                           QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression clock(QStringLiteral(R"(\bCURRENT\s+(DATE|TIME|TIMESTAMP)\b)"),
+                                          QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression fetchFirst(
+        QStringLiteral(R"(\bFETCH\s+FIRST\s+(\d+\s+)?ROWS?\s+ONLY\b)"),
+        QRegularExpression::CaseInsensitiveOption);
+    text.replace(user, sqlLiteral(registers.user));
+    text.replace(server, sqlLiteral(registers.server));
+    text.replace(clock, QStringLiteral("CURRENT_\\1"));
+    QRegularExpressionMatch match;
+    qsizetype from = 0;
+    while ((match = fetchFirst.match(text, from)).hasMatch()) {
+        const QString count = match.captured(1).trimmed();
+        const QString limit =
+            QStringLiteral("LIMIT ") + (count.isEmpty() ? QStringLiteral("1") : count);
+        text.replace(match.capturedStart(), match.capturedLength(), limit);
+        from = match.capturedStart() + limit.size();
+    }
+    return text;
+}
+
+// "(a, b)" but not "(a) + (b)".
+bool enclosedInParentheses(const QString &text) {
+    if (!text.startsWith(QLatin1Char('(')) || !text.endsWith(QLatin1Char(')'))) return false;
+    int depth = 0;
+    QChar quote;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar ch = text[i];
+        if (!quote.isNull()) {
+            if (ch == quote) quote = QChar();
+        } else if (ch == QLatin1Char('\'') || ch == QLatin1Char('"')) {
+            quote = ch;
+        } else if (ch == QLatin1Char('(')) {
+            ++depth;
+        } else if (ch == QLatin1Char(')') && --depth == 0) {
+            return i == text.size() - 1;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
+QString sqlLiteral(const QString &text) {
+    QString quoted = text;
+    quoted.replace(QLatin1Char('\''), QLatin1String("''"));
+    return QLatin1Char('\'') + quoted + QLatin1Char('\'');
+}
+
+QStringList splitTopLevel(const QString &text, QChar separator) {
+    QStringList parts;
+    int depth = 0;
+    QChar quote;
+    QString current;
+    for (const QChar ch : text) {
+        if (!quote.isNull()) {
+            if (ch == quote) quote = QChar();
+        } else if (ch == QLatin1Char('\'') || ch == QLatin1Char('"')) {
+            quote = ch;
+        } else if (ch == QLatin1Char('(')) {
+            ++depth;
+        } else if (ch == QLatin1Char(')')) {
+            --depth;
+        } else if (ch == separator && depth == 0) {
+            parts << current;
+            current.clear();
+            continue;
+        }
+        current += ch;
+    }
+    parts << current;
+    return parts;
+}
+
+Translation translateForEmbedded(const QString &sql, const Registers &registers) {
+    Translation t;
+    QString text = sql.trimmed();
+    while (text.endsWith(QLatin1Char(';')))
+        text = text.chopped(1).trimmed();
+    static const QRegularExpression firstWord(QStringLiteral(R"(^\s*([A-Za-z_]+))"));
+    t.firstWord = firstWord.match(text).captured(1).toUpper();
+
+    text =
+        mapUnquoted(text, [&](const QString &plain) { return replaceRegisters(plain, registers); });
+
+    if (t.firstWord == QLatin1String("VALUES")) {
+        t.values = true;
+        const QString rest =
+            text.mid(text.indexOf(QLatin1String("VALUES"), 0, Qt::CaseInsensitive) + 6).trimmed();
+        // VALUES a, b is two rows of one column; VALUES (a, b) one row of two.
+        QStringList rows;
+        for (const QString &row : splitTopLevel(rest)) {
+            const QString r = row.trimmed();
+            rows << (enclosedInParentheses(r) ? r : QLatin1Char('(') + r + QLatin1Char(')'));
+        }
+        text = QStringLiteral("VALUES ") + rows.join(QStringLiteral(", "));
+    }
+
+    static const QRegularExpression truncate(
+        QStringLiteral(R"(^\s*TRUNCATE\s+(?:TABLE\s+)?(\S+)(?:\s+.*)?$)"),
+        QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
+    if (t.firstWord == QLatin1String("TRUNCATE")) {
+        const auto match = truncate.match(text);
+        if (match.hasMatch()) text = QStringLiteral("DELETE FROM ") + match.captured(1);
+    }
+    t.sql = text;
+    return t;
+}
+
+} // namespace cli

@@ -1,0 +1,29 @@
+#pragma once
+// The few statement forms the program and its scripts send that SQLite spells
+// differently: VALUES without parentheses, the CURRENT registers, FETCH FIRST n ROWS
+// ONLY and TRUNCATE TABLE.
+
+#include <QString>
+
+namespace cli {
+
+struct Registers {
+    QString user;
+    QString server;
+};
+
+struct Translation {
+    QString sql;
+    bool values = false; // a VALUES statement (its columns are named 1, 2, ...)
+    QString firstWord;   // upper case
+};
+
+Translation translateForEmbedded(const QString &sql, const Registers &registers);
+
+// Splits text at commas that are outside parentheses and quotes.
+QStringList splitTopLevel(const QString &text, QChar separator = QLatin1Char(','));
+
+// A string literal of text ('' doubled).
+QString sqlLiteral(const QString &text);
+
+} // namespace cli

@@ -1,0 +1,332 @@
+#include "database/cli/odbc.h"
+
+#include "database/cli/cli.h"
+
+#include <dlfcn.h>
+#include <sql.h>
+#include <sqlext.h>
+
+namespace cli::odbc {
+namespace {
+
+// Driver-manager entry points, looked up by name: nothing of ours is linked against it.
+struct Api {
+    void *library = nullptr;
+    SQLRETURN (*allocHandle)(SQLSMALLINT, SQLHANDLE, SQLHANDLE *) = nullptr;
+    SQLRETURN (*freeHandle)(SQLSMALLINT, SQLHANDLE) = nullptr;
+    SQLRETURN (*setEnvAttr)(SQLHENV, SQLINTEGER, SQLPOINTER, SQLINTEGER) = nullptr;
+    SQLRETURN (*connect)
+    (SQLHDBC, SQLCHAR *, SQLSMALLINT, SQLCHAR *, SQLSMALLINT, SQLCHAR *, SQLSMALLINT) = nullptr;
+    SQLRETURN (*disconnect)(SQLHDBC) = nullptr;
+    SQLRETURN (*execDirect)(SQLHSTMT, SQLCHAR *, SQLINTEGER) = nullptr;
+    SQLRETURN (*numResultCols)(SQLHSTMT, SQLSMALLINT *) = nullptr;
+    SQLRETURN (*describeCol)
+    (SQLHSTMT, SQLUSMALLINT, SQLCHAR *, SQLSMALLINT, SQLSMALLINT *, SQLSMALLINT *, SQLULEN *,
+     SQLSMALLINT *, SQLSMALLINT *) = nullptr;
+    SQLRETURN (*bindCol)
+    (SQLHSTMT, SQLUSMALLINT, SQLSMALLINT, SQLPOINTER, SQLLEN, SQLLEN *) = nullptr;
+    SQLRETURN (*fetch)(SQLHSTMT) = nullptr;
+    SQLRETURN (*freeStmt)(SQLHSTMT, SQLUSMALLINT) = nullptr;
+    SQLRETURN (*endTran)(SQLSMALLINT, SQLHANDLE, SQLSMALLINT) = nullptr;
+    SQLRETURN (*getDiagRec)
+    (SQLSMALLINT, SQLHANDLE, SQLSMALLINT, SQLCHAR *, SQLINTEGER *, SQLCHAR *, SQLSMALLINT,
+     SQLSMALLINT *) = nullptr;
+    SQLRETURN (*dataSources)
+    (SQLHENV, SQLUSMALLINT, SQLCHAR *, SQLSMALLINT, SQLSMALLINT *, SQLCHAR *, SQLSMALLINT,
+     SQLSMALLINT *) = nullptr;
+    SQLRETURN (*bindParameter)
+    (SQLHSTMT, SQLUSMALLINT, SQLSMALLINT, SQLSMALLINT, SQLSMALLINT, SQLULEN, SQLSMALLINT,
+     SQLPOINTER, SQLLEN, SQLLEN *) = nullptr;
+    SQLRETURN (*rowCount)(SQLHSTMT, SQLLEN *) = nullptr;
+    SQLHENV env = nullptr; // for the data source list
+};
+
+template <typename Fn> bool resolve(void *library, const char *name, Fn &fn) {
+    fn = reinterpret_cast<Fn>(dlsym(library, name));
+    return fn != nullptr;
+}
+
+Api *loadApi() {
+    static Api api;
+    static bool tried = false;
+    if (tried) return api.library ? &api : nullptr;
+    tried = true;
+    void *library = dlopen("libodbc.so.2", RTLD_NOW | RTLD_LOCAL);
+    if (!library) library = dlopen("libodbc.so", RTLD_NOW | RTLD_LOCAL);
+    if (!library) return nullptr;
+    const bool complete = resolve(library, "SQLAllocHandle", api.allocHandle) &&
+                          resolve(library, "SQLFreeHandle", api.freeHandle) &&
+                          resolve(library, "SQLSetEnvAttr", api.setEnvAttr) &&
+                          resolve(library, "SQLConnect", api.connect) &&
+                          resolve(library, "SQLDisconnect", api.disconnect) &&
+                          resolve(library, "SQLExecDirect", api.execDirect) &&
+                          resolve(library, "SQLNumResultCols", api.numResultCols) &&
+                          resolve(library, "SQLDescribeCol", api.describeCol) &&
+                          resolve(library, "SQLBindCol", api.bindCol) &&
+                          resolve(library, "SQLFetch", api.fetch) &&
+                          resolve(library, "SQLFreeStmt", api.freeStmt) &&
+                          resolve(library, "SQLEndTran", api.endTran) &&
+                          resolve(library, "SQLGetDiagRec", api.getDiagRec) &&
+                          resolve(library, "SQLDataSources", api.dataSources) &&
+                          resolve(library, "SQLBindParameter", api.bindParameter) &&
+                          resolve(library, "SQLRowCount", api.rowCount);
+    if (!complete) {
+        dlclose(library);
+        return nullptr;
+    }
+    api.library = library;
+    return &api;
+}
+
+bool ok(SQLRETURN rc) {
+    return rc == SQL_SUCCESS || rc == SQL_SUCCESS_WITH_INFO;
+}
+
+int result(SQLRETURN rc) {
+    switch (rc) {
+    case SQL_SUCCESS:
+        return kSuccess;
+    case SQL_SUCCESS_WITH_INFO:
+        return kSuccessWithInfo;
+    case SQL_NO_DATA:
+        return kNoData;
+    default:
+        return kError;
+    }
+}
+
+SQLHENV newEnvironment(Api *api) {
+    SQLHENV env = nullptr;
+    if (!ok(api->allocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env))) return nullptr;
+    api->setEnvAttr(env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
+    return env;
+}
+
+// ODBC 3 reports dates and times with their own codes; the program knows the older ones.
+int16_t programType(SQLSMALLINT odbcType) {
+    switch (odbcType) {
+    case SQL_TYPE_DATE:
+        return kTypeDate;
+    case SQL_TYPE_TIME:
+        return kTypeTime;
+    case SQL_TYPE_TIMESTAMP:
+        return kTypeTimestamp;
+    case SQL_WCHAR:
+        return kTypeChar;
+    case SQL_WVARCHAR:
+    case SQL_WLONGVARCHAR:
+    case SQL_LONGVARCHAR:
+        return kTypeVarchar;
+    case SQL_BINARY:
+    case SQL_VARBINARY:
+    case SQL_LONGVARBINARY:
+        return kTypeBlob;
+    default:
+        return static_cast<int16_t>(odbcType);
+    }
+}
+
+bool touchesRows(const QByteArray &sql) {
+    const QByteArray word = sql.trimmed().left(7).toUpper();
+    return word.startsWith("INSERT") || word.startsWith("UPDATE") || word.startsWith("DELETE") ||
+           word.startsWith("MERGE");
+}
+
+} // namespace
+
+bool available() {
+    return loadApi() != nullptr;
+}
+
+QList<std::pair<QByteArray, QByteArray>> dataSources() {
+    QList<std::pair<QByteArray, QByteArray>> list;
+    Api *api = loadApi();
+    if (!api) return list;
+    // A fresh environment each time, so data sources added meanwhile are seen.
+    SQLHENV env = newEnvironment(api);
+    if (!env) return list;
+    SQLCHAR name[SQL_MAX_DSN_LENGTH + 2];
+    SQLCHAR description[512];
+    SQLSMALLINT nameLength = 0, descriptionLength = 0;
+    SQLUSMALLINT direction = SQL_FETCH_FIRST;
+    while (ok(api->dataSources(env, direction, name, sizeof name, &nameLength, description,
+                               sizeof description, &descriptionLength))) {
+        list.append({QByteArray(reinterpret_cast<char *>(name)),
+                     QByteArray(reinterpret_cast<char *>(description))});
+        direction = SQL_FETCH_NEXT;
+    }
+    api->freeHandle(SQL_HANDLE_ENV, env);
+    return list;
+}
+
+QString findDataSource(const QString &name) {
+    for (const auto &[dsn, description] : dataSources()) {
+        Q_UNUSED(description);
+        const QString candidate = QString::fromUtf8(dsn);
+        if (candidate.compare(name.trimmed(), Qt::CaseInsensitive) == 0) return candidate;
+    }
+    return {};
+}
+
+int connect(Connection *conn, const QString &dsn, const QByteArray &uid, const QByteArray &pwd) {
+    Api *api = loadApi();
+    if (!api) return kError;
+    SQLHENV env = newEnvironment(api);
+    if (!env) return kError;
+    SQLHDBC dbc = nullptr;
+    if (!ok(api->allocHandle(SQL_HANDLE_DBC, env, &dbc))) {
+        api->freeHandle(SQL_HANDLE_ENV, env);
+        return kError;
+    }
+    QByteArray name = dsn.toUtf8();
+    QByteArray user = uid, password = pwd;
+    const SQLRETURN rc = api->connect(
+        dbc, reinterpret_cast<SQLCHAR *>(name.data()), SQL_NTS,
+        reinterpret_cast<SQLCHAR *>(user.data()), user.isEmpty() ? 0 : SQL_NTS,
+        reinterpret_cast<SQLCHAR *>(password.data()), password.isEmpty() ? 0 : SQL_NTS);
+    conn->odbcEnv = env;
+    conn->odbcDbc = dbc;
+    if (!ok(rc)) {
+        // Keep the handles until the diagnostic has been read; disconnect frees them.
+        conn->backend = Backend::Odbc;
+        return kError;
+    }
+    conn->backend = Backend::Odbc;
+    return result(rc);
+}
+
+void disconnect(Connection *conn) {
+    Api *api = loadApi();
+    if (!api) return;
+    if (conn->odbcDbc) {
+        api->disconnect(conn->odbcDbc);
+        api->freeHandle(SQL_HANDLE_DBC, conn->odbcDbc);
+    }
+    if (conn->odbcEnv) api->freeHandle(SQL_HANDLE_ENV, conn->odbcEnv);
+    conn->odbcDbc = conn->odbcEnv = nullptr;
+}
+
+int allocStatement(Statement *st) {
+    Api *api = loadApi();
+    if (!api || !st->conn->odbcDbc) return kError;
+    return result(api->allocHandle(SQL_HANDLE_STMT, st->conn->odbcDbc, &st->odbcStmt));
+}
+
+void freeStatement(Statement *st) {
+    Api *api = loadApi();
+    if (api && st->odbcStmt) api->freeHandle(SQL_HANDLE_STMT, st->odbcStmt);
+    st->odbcStmt = nullptr;
+}
+
+int execute(Statement *st, const QByteArray &sql) {
+    Api *api = loadApi();
+    if (!api || !st->odbcStmt) return kError;
+    api->freeStmt(st->odbcStmt, SQL_CLOSE);
+    api->freeStmt(st->odbcStmt, SQL_UNBIND);
+    st->columns.clear();
+    st->bindings.clear();
+    for (size_t marker = 1; marker < st->files.size(); ++marker) {
+        FileParameter &file = st->files[marker];
+        if (file.data.isNull()) continue;
+        file.odbcLength = file.data.size();
+        const SQLRETURN rc = api->bindParameter(
+            st->odbcStmt, static_cast<SQLUSMALLINT>(marker), SQL_PARAM_INPUT, SQL_C_BINARY,
+            SQL_LONGVARBINARY, static_cast<SQLULEN>(std::max<qsizetype>(file.data.size(), 1)), 0,
+            file.data.data(), file.data.size(), &file.odbcLength);
+        if (!ok(rc)) return kError;
+    }
+    QByteArray text = sql;
+    const SQLRETURN rc = api->execDirect(st->odbcStmt, reinterpret_cast<SQLCHAR *>(text.data()),
+                                         static_cast<SQLINTEGER>(text.size()));
+    if (!ok(rc) && rc != SQL_NO_DATA) return kError;
+    if (rc == SQL_NO_DATA) return kNoData;
+    if (describeAll(st) == kError) return kError;
+    // Some drivers report a change that touched no row as plain success.
+    SQLLEN changed = -1;
+    if (st->columns.empty() && touchesRows(sql) && ok(api->rowCount(st->odbcStmt, &changed)) &&
+        changed == 0)
+        return kNoData;
+    return result(rc);
+}
+
+int describeAll(Statement *st) {
+    Api *api = loadApi();
+    SQLSMALLINT count = 0;
+    if (!ok(api->numResultCols(st->odbcStmt, &count))) return kError;
+    st->columns.assign(count, ColumnInfo{});
+    st->bindings.assign(count + 1, Binding{});
+    for (SQLSMALLINT c = 1; c <= count; ++c) {
+        SQLCHAR name[256];
+        SQLSMALLINT nameLength = 0, type = 0, decimals = 0, nullable = 0;
+        SQLULEN size = 0;
+        if (!ok(api->describeCol(st->odbcStmt, c, name, sizeof name, &nameLength, &type, &size,
+                                 &decimals, &nullable)))
+            return kError;
+        ColumnInfo &info = st->columns[c - 1];
+        info.name = QByteArray(reinterpret_cast<char *>(name));
+        info.type = programType(type);
+        info.size = static_cast<uint32_t>(std::min<SQLULEN>(size, UINT32_MAX));
+        info.decimals = decimals;
+        info.nullable = nullable == SQL_NO_NULLS ? 0 : 1;
+    }
+    return kSuccess;
+}
+
+int bindColumn(Statement *st, int col) {
+    Api *api = loadApi();
+    Binding &b = st->bindings[col];
+    return result(api->bindCol(st->odbcStmt, static_cast<SQLUSMALLINT>(col), SQL_C_CHAR, b.buffer,
+                               b.length, &b.odbcIndicator));
+}
+
+int fetch(Statement *st) {
+    Api *api = loadApi();
+    if (!api || !st->odbcStmt) return kError;
+    const SQLRETURN rc = api->fetch(st->odbcStmt);
+    if (ok(rc)) {
+        for (size_t c = 1; c < st->bindings.size(); ++c) {
+            Binding &b = st->bindings[c];
+            if (!b.buffer) continue;
+            if (b.odbcIndicator == SQL_NULL_DATA) {
+                b.buffer[0] = '\0';
+                if (b.indicator) *b.indicator = kNullData;
+            } else if (b.indicator) {
+                *b.indicator = static_cast<int32_t>(std::min<SQLLEN>(b.odbcIndicator, INT32_MAX));
+            }
+        }
+    }
+    return result(rc);
+}
+
+int endTransaction(Connection *conn, bool commit) {
+    Api *api = loadApi();
+    if (!api || !conn->odbcDbc) return kError;
+    return result(api->endTran(SQL_HANDLE_DBC, conn->odbcDbc, commit ? SQL_COMMIT : SQL_ROLLBACK));
+}
+
+bool driverDiagnostic(const Handle *handle, QByteArray &state, int32_t &native,
+                      QByteArray &message) {
+    Api *api = loadApi();
+    if (!api) return false;
+    SQLSMALLINT type = 0;
+    SQLHANDLE h = nullptr;
+    if (handle->kind == HandleKind::Statement) {
+        type = SQL_HANDLE_STMT;
+        h = static_cast<const Statement *>(handle)->odbcStmt;
+    } else if (handle->kind == HandleKind::Connection) {
+        type = SQL_HANDLE_DBC;
+        h = static_cast<const Connection *>(handle)->odbcDbc;
+    }
+    if (!h) return false;
+    SQLCHAR sqlState[6] = {0};
+    SQLINTEGER code = 0;
+    SQLCHAR text[1024];
+    SQLSMALLINT length = 0;
+    if (!ok(api->getDiagRec(type, h, 1, sqlState, &code, text, sizeof text, &length))) return false;
+    state = QByteArray(reinterpret_cast<char *>(sqlState));
+    native = code;
+    message = QByteArray(reinterpret_cast<char *>(text));
+    return true;
+}
+
+} // namespace cli::odbc

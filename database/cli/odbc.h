@@ -1,0 +1,28 @@
+#pragma once
+// The ODBC backend: unixODBC's driver manager, loaded at first use. Without the library
+// every call reports that no ODBC data source exists.
+
+#include "database/cli/handles.h"
+
+namespace cli::odbc {
+
+bool available();
+// (name, description) of every user and system data source.
+QList<std::pair<QByteArray, QByteArray>> dataSources();
+// The data source's name as the driver manager spells it, or "" when there is none.
+QString findDataSource(const QString &name);
+
+int connect(Connection *conn, const QString &dsn, const QByteArray &uid, const QByteArray &pwd);
+void disconnect(Connection *conn);
+int allocStatement(Statement *st);
+void freeStatement(Statement *st);
+int execute(Statement *st, const QByteArray &sql);
+int describeAll(Statement *st);
+int bindColumn(Statement *st, int col);
+int fetch(Statement *st);
+int endTransaction(Connection *conn, bool commit);
+// The driver's first diagnostic record for a handle, if it has one.
+bool driverDiagnostic(const Handle *handle, QByteArray &state, int32_t &native,
+                      QByteArray &message);
+
+} // namespace cli::odbc
