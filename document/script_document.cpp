@@ -79,6 +79,7 @@ int ScriptDocument::addRow(int &kind, const QString &datain, const QString &data
     const int row = placeRow(kind, cells, location);
     styleRow(row, kind);
     sizeRow(row, kind, pictureFile);
+    if (helpMode_ && kind == RowKind::heading) takeTitle(row);
     return row;
 }
 
@@ -153,6 +154,13 @@ int ScriptDocument::placeRow(int kind, const QStringList &cells, int location) {
     grid_->addItem(QString(), location);
     writeCells(location);
     return location;
+}
+
+// The help viewer's caption: its file's first heading that is not a link.
+void ScriptDocument::takeTitle(int row) {
+    if (!title_.isEmpty() || grid_->textMatrix(row, tagCol).toInt() == 0) return;
+    title_ = grid_->textMatrix(row, textCol);
+    if (titleHandler_) titleHandler_(title_);
 }
 
 // ---- styles -------------------------------------------------------------------------

@@ -62,6 +62,7 @@ private:
     void styleRow(int row, int kind);
     void styleHeadingText(int row, bool scriptView);
     void deleteDollarVariables();
+    void takeTitle(int row);
     void sizeRow(int row, int kind, const QString &pictureFile);
     QPixmap loadPicture(const QString &fileName);
 

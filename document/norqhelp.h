@@ -1,0 +1,83 @@
+#pragma once
+// The help viewer: a separate window that shows a help file written in the script
+// format, rendered as the Script View renders a script, with working links and runnable
+// statements. It owns its own line store, grid, measure and picture box.
+
+#include "document/measure_box.h"
+#include "document/row_model.h"
+#include "document/script_document.h"
+#include "document/script_lines.h"
+
+#include <QChartView>
+#include <QString>
+#include <QWidget>
+
+class Grid;
+class QLabel;
+struct CellInfo;
+
+class NorqHelp : public QWidget {
+    Q_OBJECT
+
+public:
+    static constexpr int markerCol = ScriptRow::markerCol;
+    static constexpr int textCol = ScriptRow::textCol;
+    static constexpr int kindCol = ScriptRow::kindCol;
+    static constexpr int tagCol = ScriptRow::tagCol;
+    static constexpr int rawCol = ScriptRow::rawCol;
+    static constexpr int sqlCol = ScriptRow::sqlCol;
+
+    explicit NorqHelp(QWidget *parent = nullptr);
+    ~NorqHelp() override;
+
+    // The one viewer of the program, made on first use.
+    static NorqHelp *shared();
+
+    Grid *CLP = nullptr;
+    Grid *DataValues = nullptr;
+    QChartView *Chart = nullptr;
+    QLabel *TestImage = nullptr;
+    MeasureBox InfoRTF;
+    ScriptLines lines;
+    int currentRow = 0;
+
+    void setHelpMode();
+    // Loads a help file (an empty store when it cannot be read) and empties the title.
+    void fileToMemory(const QString &path);
+    void memoryToScript();
+    void addRow(int &DataType, const QString &datain, const QString &dataSQL, int location);
+    int getHeight(int DataType, const QString &inText, const QString &displayFont,
+                  double displaySize);
+    int getHeightJPG(const QString &FileName);
+    CellInfo getCellInfo(int row, int col);
+    void cellWidthRefresh();
+    void resizeView();
+    void ResetCellEdit();
+
+    // Word wrapping and prose layout at the viewer's own wrap width.
+    QString wrapText(const QString &txtIN, const QString &prefix, bool first);
+    QString toText(const QString &txtIN);
+    int maxFixedHelp(const QString &fontName, int fontSize);
+    int wrapWidth() const { return document_.wrapWidth(); }
+    QString title() const { return document_.title(); }
+
+    // Presses in the grid: a link's text, a statement's or a result's marker.
+    void CLP_MouseDown(Qt::MouseButton button, int row, int col);
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void followLink(int row);
+    void runStatementRow(int row);
+    void toggleResult(int row);
+    void placeOutput(int position);
+
+    ScriptDocument document_;
+    QLabel *missingFile_ = nullptr;
+    QString folder_;
+};
+
+// Opens a help file of the help folder in the viewer and shows it without a modal wait.
+void showHelp(const QString &fileName);
