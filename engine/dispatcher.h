@@ -1,0 +1,17 @@
+#pragma once
+// The single entry through which every window runs script text.
+
+#include <QString>
+
+class ResultGrid;
+class QObject;
+
+// Runs the statements of text (lines separated by carriage returns): substitutes
+// variables, dispatches each statement by its keyword and leaves the outcome in the
+// engine state. grid and chart belong to the calling window and may be null.
+void runScript(const QString &text, ResultGrid *grid, QObject *chart);
+
+// How deep START/RUN may nest before a run refuses to start another level.
+constexpr int kMaxRunDepth = 32;
+// Nesting depth of the run now in progress (0 when none).
+int runDepth();

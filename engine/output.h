@@ -1,0 +1,23 @@
+#pragma once
+// The output file (SPOOL, PUT and spooled queries) and the server output: the lines
+// database procedures print, collected after every run.
+
+#include <QString>
+
+// SPOOL name / SPOOL OFF.
+void output_open();
+// Closes the output file, if one is open.
+void output_close();
+// PUT text: text with every "~" as a line break, then a line break.
+void output_write(const QString &text);
+// A query run while an output file is open: one comma-joined line per row.
+void output_query();
+// PROMPT text: a line of server output.
+void cmd_prompt();
+
+// Creates the server-output table and procedures (after every connection).
+void serverOutputSetup();
+// Empties the buffer of printed lines and serverOutput (start of a run).
+void serverOutputClear();
+// Reads the printed lines into serverOutput (end of a run).
+void serverOutputCollect();
