@@ -2,6 +2,7 @@
 
 #include "engine/engine_state.h"
 #include "engine/messages.h"
+#include "engine/runners.h"
 #include "engine/variables.h"
 
 #include <QDir>
@@ -66,4 +67,5 @@ void engine_startup() {
     set_messages();
     set_defaults();
     setStartupSizes();
+    registerRunnerCommands();
 }

@@ -1,0 +1,14 @@
+#pragma once
+// SHOWPLAN: the access plan and estimated cost of a statement, from the explain tool.
+
+#include <QString>
+
+// Handler of SHOWPLAN: shows the plan of argument 1.
+void cmd_explain();
+// Runs the explain tool on statement and sets outputText (the cost line, an empty line,
+// the plan lines), resultKind 2 and the variable PLANCOST. Shows nothing when the tool
+// reports no cost or no plan.
+void showPlan(const QString &statement);
+// Reads the explain tool's report file (NORQCMDS.OUT in the current folder) into
+// outputText and PLANCOST, as showPlan does after the tool has ended.
+void readPlanReport();

@@ -1,0 +1,349 @@
+#include "engine/runners.h"
+
+#include "engine/dispatch_table.h"
+#include "engine/engine_state.h"
+#include "engine/messages.h"
+#include "engine/runners_process.h"
+#include "engine/variables.h"
+
+#include <QCoreApplication>
+#include <QPointer>
+#include <QRegularExpression>
+#include <QThread>
+#include <QTimer>
+
+namespace {
+
+constexpr int kPollInterval = 100;
+const QString kBatchFile = QStringLiteral("NORQCMDS.BAT");
+const QString kScriptFile = QStringLiteral("NORQCMDS.NORQ");
+const QString kOutputFile = QStringLiteral("NORQCMDS.OUT");
+const QString kJsonBatch = QStringLiteral("JSON.BAT");
+const QString kJsonScript = QStringLiteral("JSON.JS");
+const QString kJsonOutput = QStringLiteral("JSON.OUT");
+const QString kCompleted = QStringLiteral("Command completed.");
+
+using PollCallback = void (*)();
+
+QPointer<QTimer> pollTimer;
+PollCallback pollTarget = nullptr;
+// The command processor's output file of the command being waited for.
+QString pendingOutputFile = kOutputFile;
+
+bool hasArgument() {
+    return engine.argCount >= 1 && !engine.args[1].isEmpty();
+}
+
+QStringList linesOf(const QString &text) {
+    return text.split(u'~');
+}
+
+// Line ends inside the program are single carriage returns.
+QString withCarriageReturns(QString text) {
+    return text.replace(QStringLiteral("\r\n"), QStringLiteral("\r")).replace(u'\n', u'\r');
+}
+
+void killPollTimer() {
+    if (pollTimer) pollTimer->stop();
+    engine.timerId = 0;
+}
+
+// Without an event loop nothing would ever deliver the timer, so the wait is done here.
+void pollWithoutEventLoop(PollCallback callback) {
+    static bool waiting = false;
+    if (waiting) return;
+    waiting = true;
+    while (engine.busy) {
+        QThread::msleep(kPollInterval);
+        callback();
+    }
+    waiting = false;
+}
+
+void armPollTimer(PollCallback callback) {
+    QCoreApplication *app = QCoreApplication::instance();
+    if (!app || QThread::currentThread() != app->thread()) {
+        pollWithoutEventLoop(callback);
+        return;
+    }
+    if (!pollTimer) {
+        pollTimer = new QTimer(app);
+        pollTimer->setSingleShot(true);
+        QObject::connect(pollTimer, &QTimer::timeout, [] {
+            if (pollTarget) pollTarget();
+        });
+    }
+    pollTarget = callback;
+    pollTimer->start(kPollInterval);
+    engine.timerId = pollTimer->timerId();
+}
+
+// Steps shared by both polls: false while the child still runs (the timer is re-armed).
+// A stop request ends the wait too; the child is left to finish on its own.
+bool childHasEnded(PollCallback self) {
+    killPollTimer();
+    if (!engine.busy) return false;
+    if (isProcessRunning(engine.processId) && !engine.stopRun) {
+        armPollTimer(self);
+        return false;
+    }
+    engine.busy = false;
+    return true;
+}
+
+void startAndWait(qint64 pid, bool capture) {
+    engine.processId = static_cast<int32_t>(pid);
+    engine.captureOutput = capture;
+    engine.busy = true;
+    armPollTimer(pollCommand);
+}
+
+void reportWorkFileFailure(const QString &name, const QString &reason) {
+    setMessage(
+        true, -1, 0,
+        QStringLiteral("Cannot create the work file %1: %2.").arg(workFilePath(name), reason),
+        QStringLiteral("runners"));
+}
+
+// The delimiter goes into a shell command line; characters the shell would act on are
+// quoted so that it reaches the command processor as written.
+QString shellSafeDelimiter(const QString &delimiter) {
+    static const QRegularExpression plain(QStringLiteral("^[A-Za-z0-9@#%+=:,./_^!-]*$"));
+    if (plain.match(delimiter).hasMatch()) return delimiter;
+    return u'\'' + QString(delimiter).replace(u'\'', QStringLiteral("'\\''")) + u'\'';
+}
+
+// A suffix names work files; only letters, digits, "_" and "-" can do so safely.
+QString fileNameSafe(const QString &suffix) {
+    QString safe;
+    for (const QChar ch : suffix)
+        if (ch.isLetterOrNumber() || ch == u'_' || ch == u'-') safe += ch;
+    return safe;
+}
+
+struct ClpOptions {
+    QString file = QStringLiteral("NORQCMDS");
+    QString delimiter = QStringLiteral(";");
+    QString options;
+    QString suffix;
+};
+
+QString argumentAfter(int position) {
+    return position + 1 <= engine.argCount ? engine.args[position + 1] : QString();
+}
+
+ClpOptions readClpOptions() {
+    ClpOptions clp;
+    int position = 1;
+    while (position <= engine.argCount) {
+        const QString word = engine.args[position].toUpper();
+        int step = 2;
+        if (word == QLatin1String("FILE"))
+            clp.file = argumentAfter(position);
+        else if (word == QLatin1String("DELIM"))
+            clp.delimiter = argumentAfter(position);
+        else if (word == QLatin1String("OPTIONS"))
+            clp.options = argumentAfter(position);
+        else if (word == QLatin1String("SEQ"))
+            clp.suffix = fileNameSafe(argumentAfter(position).trimmed().toUpper());
+        else {
+            step = 1;
+            if (word == QLatin1String("NOWAIT")) engine.busy = false;
+            if (word == QLatin1String("QUIET")) engine.captureOutput = false;
+        }
+        position += step;
+    }
+    return clp;
+}
+
+QString quoted(const QString &text) {
+    return u'"' + text + u'"';
+}
+
+// Reads the JSON script lines into JSON.JS: "database(name)" lines name the database,
+// the other lines are joined into commands that end at a ";". False when no command
+// was seen.
+bool writeJsonCommands(const QStringList &lines, QFile &file) {
+    QString pending;
+    bool commandSeen = false;
+    auto writeLine = [&file](const QString &line) { file.write(line.toUtf8() + "\r\n"); };
+    for (const QString &rawLine : lines) {
+        const QString line = rawLine.trimmed();
+        const qsizetype open = line.indexOf(QLatin1String("database("));
+        if (open >= 0) {
+            const qsizetype start = open + 9;
+            const qsizetype close = line.indexOf(u')', start);
+            var_add(QStringLiteral("jsondb"),
+                    (close < 0 ? line.mid(start) : line.mid(start, close - start)).trimmed());
+            continue;
+        }
+        if (line.isEmpty()) continue;
+        commandSeen = true;
+        if (!pending.isEmpty()) pending += u' ';
+        pending += line;
+        if (line.contains(u';')) {
+            writeLine(pending.remove(u';'));
+            pending.clear();
+        }
+    }
+    if (!pending.isEmpty()) writeLine(pending);
+    return commandSeen;
+}
+
+// The JSON tool's banner (up to "sensitive."), prompts, farewell and acknowledgements
+// are not part of the answer.
+QString cleanJsonOutput(QString text) {
+    static const QRegularExpression acknowledgement(QStringLiteral("\\bOK\\b"));
+    const QString bannerEnd = QStringLiteral("sensitive.");
+    const qsizetype banner = text.indexOf(bannerEnd);
+    if (banner >= 0) text = text.mid(banner + bannerEnd.size());
+    text.remove(QStringLiteral("Bye."));
+    text.remove(QStringLiteral("nosql>"));
+    text.remove(acknowledgement);
+    return text;
+}
+
+} // namespace
+
+void cmd_dos() {
+    if (!hasArgument()) return;
+    QString error;
+    if (!writeWorkFile(kBatchFile, linesOf(engine.args[1]), &error)) {
+        reportWorkFileFailure(kBatchFile, error);
+        return;
+    }
+    startAndWait(startShellFile(kBatchFile), false);
+}
+
+void cmd_norqset() {
+    if (!hasArgument()) return;
+    QString error;
+    if (!writeWorkFile(kBatchFile, {QStringLiteral("NORQSET ") + engine.args[1]}, &error)) {
+        reportWorkFileFailure(kBatchFile, error);
+        return;
+    }
+    startAndWait(startShellFile(kBatchFile), false);
+}
+
+void cmd_norq() {
+    if (!hasArgument()) return;
+    engine.busy = true;
+    engine.captureOutput = true;
+    removeWorkFiles({kOutputFile, kBatchFile, kScriptFile});
+    const QString commandLine = QStringLiteral("norq -tvf ") + quoted(kScriptFile) +
+                                QStringLiteral(" -o- -z ") + quoted(kOutputFile);
+    QString error;
+    const QString failed = !writeWorkFile(kBatchFile, {commandLine}, &error) ? kBatchFile
+                           : !writeWorkFile(kScriptFile, linesOf(engine.args[1]), &error)
+                               ? kScriptFile
+                               : QString();
+    if (!failed.isEmpty()) {
+        engine.busy = false;
+        reportWorkFileFailure(failed, error);
+        return;
+    }
+    pendingOutputFile = kOutputFile;
+    const QString starter = var_sub(QStringLiteral("norqcmd /i /c /w ") + kBatchFile, true);
+    engine.processId = static_cast<int32_t>(startShellCommand(starter));
+    if (engine.busy) armPollTimer(pollCommand);
+}
+
+void cmd_clp() {
+    if (!hasArgument()) return;
+    engine.busy = true;
+    engine.captureOutput = true;
+    const ClpOptions clp = readClpOptions();
+    if (clp.file.isEmpty()) {
+        engine.busy = false;
+        return;
+    }
+    const QString batchFile = QStringLiteral("NORQCMDS") + clp.suffix + QStringLiteral(".BAT");
+    const QString outputFile = QStringLiteral("NORQCMDS") + clp.suffix + QStringLiteral(".OUT");
+    removeWorkFiles({batchFile, outputFile});
+    const QString commandLine = QStringLiteral("norq -td") + shellSafeDelimiter(clp.delimiter) +
+                                QStringLiteral(" -vf ") + quoted(clp.file) +
+                                QStringLiteral(" -o- ") + clp.options + QStringLiteral(" -z ") +
+                                quoted(outputFile);
+    QString error;
+    if (!writeWorkFile(batchFile, {commandLine}, &error)) {
+        engine.busy = false;
+        reportWorkFileFailure(batchFile, error);
+        return;
+    }
+    const QString starter = var_sub(QStringLiteral("norqcmd /i /c /w ") + batchFile, true);
+    engine.processId = static_cast<int32_t>(startShellCommand(starter));
+    if (engine.busy) {
+        pendingOutputFile = outputFile;
+        armPollTimer(pollCommand);
+    }
+}
+
+void cmd_json() {
+    if (!hasArgument()) return;
+    var_add(QStringLiteral("jsonpath"), var_sub(QStringLiteral("&norqpath/json"), false));
+    var_add(QStringLiteral("quote"), QStringLiteral("\""));
+    removeWorkFiles({kJsonBatch, kJsonOutput, kJsonScript});
+
+    QFile script(workFilePath(kJsonScript));
+    if (!script.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        setMessage(true, -1, 0,
+                   QStringLiteral("Cannot open JSON.JS file to execute commands. Check "
+                                  "Administrator rights."),
+                   QStringLiteral("cmd_json"));
+        return;
+    }
+    const bool commandSeen = writeJsonCommands(linesOf(engine.args[1]), script);
+    script.close();
+    if (!commandSeen) {
+        setMessage(true, 0, 0, kCompleted, QStringLiteral("cmd_json"));
+        return;
+    }
+    const QString toolLine =
+        var_sub(QStringLiteral("java -cp &quote&jsonpath/lib/quaddoc.jar:&jsonpath/lib/js.jar:"
+                               "&jsonpath/lib/mongo-2.8.0.jar:$CLASSPATH&quote "
+                               "com.velmora.quaddoc.cmd.QuaddocCmdLine --file JSON.JS "
+                               "--url \"jdbc:norq:&jsondb\" >JSON.OUT"),
+                false);
+    if (!writeWorkFile(kJsonBatch, {toolLine})) {
+        setMessage(true, -1, 0,
+                   QStringLiteral("Cannot open JSON.BAT file to execute commands. Check "
+                                  "Administrator rights."),
+                   QStringLiteral("cmd_json"));
+        return;
+    }
+    engine.processId = static_cast<int32_t>(startShellFile(kJsonBatch));
+    engine.busy = true;
+    engine.captureOutput = true;
+    armPollTimer(pollJson);
+}
+
+void pollCommand() {
+    if (!childHasEnded(pollCommand)) return;
+    if (!engine.captureOutput) return;
+    engine.outputText = withCarriageReturns(readWorkFile(pendingOutputFile));
+    engine.resultKind = kResultText;
+}
+
+void pollJson() {
+    if (!childHasEnded(pollJson)) return;
+    if (!engine.captureOutput) return;
+    const QString text = withCarriageReturns(cleanJsonOutput(readWorkFile(kJsonOutput)));
+    if (!text.trimmed().isEmpty()) {
+        engine.outputText = text;
+        engine.resultKind = kResultText;
+    } else {
+        engine.outputText.clear();
+        setMessage(true, 0, 0, kCompleted, QStringLiteral("pollJson"));
+        engine.resultKind = kResultMessage;
+    }
+}
+
+void registerRunnerCommands() {
+    registerCommand(QStringLiteral("NORQ"), [](const CommandContext &) { cmd_norq(); });
+    registerCommand(QStringLiteral("CLP"), [](const CommandContext &) { cmd_clp(); });
+    registerCommand(QStringLiteral("JSON"), [](const CommandContext &) { cmd_json(); });
+    registerCommand(QStringLiteral("NORQSET"), [](const CommandContext &) { cmd_norqset(); });
+    registerCommand(QStringLiteral("CMD"), [](const CommandContext &) { cmd_dos(); });
+    registerCommand(QStringLiteral("HOST"), [](const CommandContext &) { cmd_dos(); });
+    registerCommand(QStringLiteral("SHOWPLAN"), [](const CommandContext &) { cmd_explain(); });
+}

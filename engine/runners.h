@@ -1,0 +1,22 @@
+#pragma once
+// Script commands handed to child processes: the shell (CMD, HOST, "!"), the command-line
+// processor (NORQ, CLP), the registry tool (NORQSET) and the JSON tool (JSON). A runner
+// writes its work files in the current folder, starts the child in the background, sets
+// engine.busy and polls the child every 100 ms; the dispatcher keeps the windows alive
+// until the poll sees the child end and reads its output back into engine.outputText.
+
+#include "engine/explain.h"
+
+// Registers NORQ, CLP, JSON, NORQSET, CMD, HOST and SHOWPLAN with the dispatcher.
+void registerRunnerCommands();
+
+void cmd_dos();
+void cmd_norqset();
+void cmd_norq();
+void cmd_clp();
+void cmd_json();
+
+// Timer callbacks: each ends the wait once the child has ended, reading back the output
+// of the command processor or of the JSON tool.
+void pollCommand();
+void pollJson();

@@ -1,0 +1,33 @@
+#pragma once
+// Child processes and work files of the external command runners. Children run in the
+// background in their own session, with no terminal and the program's own folder first
+// on PATH so that the client's tools beside the program are found.
+
+#include <QString>
+#include <QStringList>
+
+// Path of a work file in the current folder.
+QString workFilePath(const QString &name);
+// Writes lines, each followed by carriage return + line feed; false when the file
+// cannot be created.
+bool writeWorkFile(const QString &name, const QStringList &lines, QString *error = nullptr);
+// The whole text of a work file ("" when missing or unreadable); very large files are
+// cut, with a closing line saying so.
+QString readWorkFile(const QString &name);
+void removeWorkFiles(const QStringList &names);
+
+// Starts a program in the background; its process id, 0 when it could not be started.
+qint64 startInBackground(const QString &program, const QStringList &arguments);
+// Runs a work file with the POSIX shell; its carriage returns are ignored, so files
+// written with CR LF line ends run as written.
+qint64 startShellFile(const QString &name);
+// Runs a command line through the POSIX shell.
+qint64 startShellCommand(const QString &commandLine);
+// Whether a process id still names a running (not ended, not zombie) process.
+bool isProcessRunning(qint64 pid);
+
+// The full path of a program, looked up in the program's folder first and then on PATH;
+// the name itself when it is not found.
+QString resolveProgram(const QString &name);
+// The environment for children: this one, with the program's folder first on PATH.
+QStringList childEnvironment();

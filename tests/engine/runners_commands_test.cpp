@@ -1,0 +1,149 @@
+#include "engine/variables.h"
+#include "runners_fixture.h"
+#include <csignal>
+
+namespace {
+
+std::string text(const QString &value) {
+    return value.toStdString();
+}
+
+} // namespace
+
+TEST_F(RunnersTest, CmdRunsEveryLineOfItsBatchFileAndCapturesNothing) {
+    engine.outputText = QStringLiteral("earlier output");
+    run(QStringLiteral("CMD echo first > cmd.txt~echo second >> cmd.txt"));
+    EXPECT_TRUE(engine.busy);
+    ASSERT_TRUE(waitWhileBusy());
+    EXPECT_EQ(fileBytes("NORQCMDS.BAT"), "echo first > cmd.txt\r\necho second >> cmd.txt\r\n");
+    EXPECT_EQ(fileBytes("cmd.txt"), "first\nsecond\n");
+    EXPECT_EQ(text(engine.outputText), "earlier output");
+    EXPECT_EQ(engine.timerId, 0);
+
+    run(QStringLiteral("HOST dir;~dir /w"));
+    ASSERT_TRUE(waitWhileBusy());
+    EXPECT_EQ(fileBytes("NORQCMDS.BAT"), "dir \r\ndir /w\r\n");
+
+    run(QStringLiteral("! echo bang > bang.txt"));
+    ASSERT_TRUE(waitWhileBusy());
+    EXPECT_EQ(fileBytes("bang.txt"), "bang\n");
+}
+
+TEST_F(RunnersTest, ChildrenRunWithoutATerminalWithTheProgramFolderFirstOnPath) {
+    run(QStringLiteral("CMD echo $PATH > path.txt~ps -o tty= -p $$ > tty.txt"));
+    ASSERT_TRUE(waitWhileBusy());
+    const QString path = QString::fromUtf8(fileBytes("path.txt")).trimmed();
+    EXPECT_TRUE(path.startsWith(QStringLiteral(PAVONA_BIN_DIR) + u':')) << text(path);
+    const QByteArray tty = fileBytes("tty.txt").trimmed();
+    if (!tty.isEmpty()) { // ps may be missing; then there is nothing to check
+        EXPECT_EQ(tty, "?");
+    }
+}
+
+TEST_F(RunnersTest, NothingHappensWithoutArguments) {
+    for (const char *statement : {"CMD", "HOST", "NORQ", "NORQSET", "CLP", "JSON"}) {
+        run(QString::fromLatin1(statement));
+        EXPECT_FALSE(engine.busy) << statement;
+    }
+    EXPECT_FALSE(QFile::exists(QStringLiteral("NORQCMDS.BAT")));
+    EXPECT_FALSE(QFile::exists(QStringLiteral("JSON.JS")));
+}
+
+TEST_F(RunnersTest, NorqsetWritesTheRegistryToolLine) {
+    qputenv("XDG_CONFIG_HOME", (work.path() + QStringLiteral("/config")).toUtf8());
+    run(QStringLiteral("NORQSET NORQCOMM=TCPIP"));
+    ASSERT_TRUE(waitWhileBusy());
+    EXPECT_EQ(fileBytes("NORQCMDS.BAT"), "NORQSET NORQCOMM=TCPIP\r\n");
+    EXPECT_EQ(fileBytes("config/pavona/norqset.conf"), "NORQCOMM=TCPIP\n");
+    qunsetenv("XDG_CONFIG_HOME");
+}
+
+TEST_F(RunnersTest, ClpWritesItsBatchFileFromTheOptionWords) {
+    run(QStringLiteral("CLP FOO FILE setup.sql DELIM # SEQ a NOWAIT"));
+    EXPECT_FALSE(engine.busy); // NOWAIT: the script goes on at once
+    EXPECT_EQ(engine.timerId, 0);
+    EXPECT_EQ(fileBytes("NORQCMDSA.BAT"),
+              "norq -td# -vf \"setup.sql\" -o-  -z \"NORQCMDSA.OUT\"\r\n");
+    waitForChild();
+
+    // The default delimiter is quoted so the shell passes it on.
+    run(QStringLiteral("CLP FILE x.sql OPTIONS -s SEQ ' b/../c ' NOWAIT"));
+    EXPECT_EQ(fileBytes("NORQCMDSBC.BAT"),
+              "norq -td';' -vf \"x.sql\" -o- -s -z \"NORQCMDSBC.OUT\"\r\n");
+    waitForChild();
+
+    // A value word at the end counts as empty: no script file, nothing started.
+    run(QStringLiteral("CLP NOWAIT FILE"));
+    EXPECT_FALSE(engine.busy);
+    EXPECT_FALSE(QFile::exists(QStringLiteral("NORQCMDS.BAT")));
+}
+
+TEST_F(RunnersTest, AChildThatWritesNothingOrNeverStartsEndsTheWaitWithEmptyOutput) {
+    engine.outputText = QStringLiteral("old");
+    engine.captureOutput = true;
+    engine.busy = true;
+    engine.processId = static_cast<int32_t>(startShellCommand(QStringLiteral("sleep 0.3")));
+    ASSERT_GT(engine.processId, 0);
+    pollCommand();
+    EXPECT_TRUE(engine.busy); // still running: the poll re-armed itself
+    EXPECT_NE(engine.timerId, 0);
+    ASSERT_TRUE(waitWhileBusy());
+    EXPECT_EQ(engine.resultKind, kResultText);
+    EXPECT_TRUE(engine.outputText.isEmpty());
+
+    engine.busy = true;
+    engine.processId = 0; // nothing was started
+    pollCommand();
+    EXPECT_FALSE(engine.busy);
+    EXPECT_TRUE(engine.outputText.isEmpty());
+}
+
+TEST_F(RunnersTest, AStopRequestEndsTheWaitForAChildThatRunsOn) {
+    run(QStringLiteral("CMD exec sleep 30"));
+    ASSERT_TRUE(engine.busy);
+    engine.stopRun = true;
+    EXPECT_TRUE(waitWhileBusy(2000));
+    engine.stopRun = false;
+    ::kill(engine.processId, SIGTERM);
+}
+
+TEST_F(RunnersTest, JsonWithOnlyADatabaseLineDefinesItAndStartsNothing) {
+    run(QStringLiteral("JSON database( mydb )"));
+    EXPECT_FALSE(engine.busy);
+    EXPECT_EQ(text(engine.msgText), "Command completed.");
+    ASSERT_NE(var_find(QStringLiteral("jsondb")), 0);
+    EXPECT_EQ(text(engine.vars[var_find(QStringLiteral("jsondb"))].value), "mydb");
+    EXPECT_FALSE(QFile::exists(QStringLiteral("JSON.BAT")));
+    EXPECT_EQ(fileBytes("JSON.JS"), "");
+}
+
+TEST_F(RunnersTest, JsonJoinsCommandsUpToTheirSemicolonAndReportsAMissingToolAsNoOutput) {
+    var_add(QStringLiteral("norqpath"), QStringLiteral("/opt/client"));
+    run(QStringLiteral("JSON database(docs)~db.coll.insert(~  {a:1});~~db.coll.find()"));
+    EXPECT_EQ(fileBytes("JSON.JS"), "db.coll.insert( {a:1})\r\ndb.coll.find()\r\n");
+    const QByteArray batch = fileBytes("JSON.BAT");
+    EXPECT_TRUE(batch.startsWith("java -cp \"/opt/client/json/lib/quaddoc.jar:")) << batch.data();
+    EXPECT_TRUE(batch.contains("--url \"jdbc:norq:docs\" >JSON.OUT\r\n")) << batch.data();
+    ASSERT_TRUE(waitWhileBusy());
+    EXPECT_EQ(text(engine.msgText), "Command completed.");
+    EXPECT_EQ(engine.resultKind, kResultMessage);
+    EXPECT_TRUE(engine.outputText.isEmpty());
+}
+
+TEST_F(RunnersTest, JsonOutputLosesBannerPromptsAndFarewell) {
+    writeFile("JSON.OUT", "Document tool 1.0\r\nNames are case sensitive.\r\n"
+                          "nosql>{ \"title\": \"BOOK\" }\r\nOK\r\nnosql>Bye.\r\n");
+    engine.busy = true;
+    engine.captureOutput = true;
+    engine.processId = 0;
+    pollJson();
+    EXPECT_FALSE(engine.busy);
+    EXPECT_EQ(engine.resultKind, kResultText);
+    EXPECT_EQ(text(engine.outputText), "\r{ \"title\": \"BOOK\" }\r\r\r");
+
+    writeFile("JSON.OUT", "Banner, case sensitive.\r\nnosql>OK\r\nBye.\r\n");
+    engine.busy = true;
+    pollJson();
+    EXPECT_EQ(engine.resultKind, kResultMessage);
+    EXPECT_EQ(text(engine.msgText), "Command completed.");
+}
