@@ -35,6 +35,10 @@ public:
     virtual void historyClear() = 0;
     virtual void historyAppend(int number, const QString &summary, const QString &status) = 0;
     virtual void historySetStatus(int number, const QColor &colour, const QString &text) = 0;
+
+    // Progress of a connection ("Connecting to ...") in the connect dialog's status line,
+    // repainted at once; nothing when the dialog is not shown.
+    virtual void connectStatus(const QString &) {}
 };
 
 // Answers nothing and shows nothing; installed until a window layer sets its own.
