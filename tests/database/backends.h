@@ -44,3 +44,9 @@ protected:
 #define PAVONA_BACKENDS(Suite)                                                                     \
     INSTANTIATE_TEST_SUITE_P(Backends, Suite, ::testing::Values("embedded", "postgres"),           \
                              [](const auto &info) { return std::string(info.param); })
+
+#include <ostream>
+// Readable QString values in failure messages.
+inline void PrintTo(const QString &text, std::ostream *out) {
+    *out << '"' << text.toStdString() << '"';
+}

@@ -1,0 +1,387 @@
+#include "database/execution.h"
+
+#include "database/cli/cli.h"
+#include "database/session.h"
+#include "engine/engine_state.h"
+#include "engine/messages.h"
+#include "engine/result_grid.h"
+#include "engine/variables.h"
+#include "engine/window_interface.h"
+
+#include <QElapsedTimer>
+#include <QStringList>
+#include <vector>
+
+namespace {
+
+constexpr int kGridStartRows = 1000;
+constexpr int kMaxColumnSize = 4000;
+constexpr int kRowNumberColumnTwips = 500;
+constexpr int kLeft = 1;
+constexpr int kRight = 7;
+
+// Seconds as plain decimal text: no exponent, no trailing zeros.
+QString plainSeconds(double seconds) {
+    QString text = QString::number(seconds, 'f', 6);
+    while (text.endsWith(QLatin1Char('0')))
+        text.chop(1);
+    if (text.endsWith(QLatin1Char('.'))) text.chop(1);
+    return text;
+}
+
+struct Layout {
+    int alignment = kLeft;
+    int width = 0;
+};
+
+Layout layoutForType(int type, int size, int decimals) {
+    switch (type) {
+    case cli::kTypeChar:
+    case cli::kTypeVarchar:
+    case cli::kTypeXml:
+        return {kLeft, size};
+    case cli::kTypeNumeric:
+    case cli::kTypeDecimal:
+        return {kRight, size + 2};
+    case cli::kTypeInteger:
+        return {kRight, 11};
+    case cli::kTypeSmallint:
+        return {kRight, 6};
+    case cli::kTypeBigint:
+        return {kRight, 20};
+    case cli::kTypeDecfloat:
+        return {kRight, size == 16 ? 24 : 42};
+    case cli::kTypeFloat:
+    case cli::kTypeDouble:
+        return {kRight, 22};
+    case cli::kTypeReal:
+        return {kRight, 13};
+    case cli::kTypeTime:
+        return {kRight, 8};
+    case cli::kTypeDate:
+        return {kRight, 10};
+    case cli::kTypeTimestamp:
+        return {kRight, decimals == 0 ? 19 : decimals + 20};
+    default:
+        return {kLeft, size};
+    }
+}
+
+// The width a COLUMN format gives ("A30" -> 30, "99999" -> 5), or 0.
+int formatWidth(const QString &columnName) {
+    const int slot = var_find(columnName + QLatin1Char('$'));
+    if (slot <= 0) return 0;
+    const QString format = engine.vars[slot].value;
+    if (format.startsWith(QLatin1Char('A'), Qt::CaseInsensitive)) return format.mid(1).toInt();
+    return static_cast<int>(format.size());
+}
+
+QString fitLeft(const QString &value, int width) {
+    return value.leftJustified(width, QLatin1Char(' '), true);
+}
+
+QString fitRight(const QString &value, int width) {
+    return value.size() > width ? value.right(width)
+                                : value.rightJustified(width, QLatin1Char(' '));
+}
+
+// An XML value loses its declaration.
+QString withoutDeclaration(const QString &value) {
+    if (!value.startsWith(QLatin1String("<?xml"))) return value;
+    const qsizetype end = value.indexOf(QLatin1String("?>"), 5);
+    return end < 0 ? value : value.mid(end + 2);
+}
+
+void clearFetchBuffer() {
+    engine.fetchBuffer.fill(0);
+}
+
+// Ends a grid load that stopped before any row: the grid is shown again, empty.
+void restoreGrid(ResultGrid *grid) {
+    if (!grid) return;
+    grid->setRows(1);
+    grid->setGridVisible(true);
+    grid->showRunning(false);
+}
+
+class SqlRun {
+public:
+    SqlRun(ResultGrid *grid, bool gridMode) : grid_(grid), gridMode_(gridMode && grid) {}
+
+    void run(const QString &statement, bool showResults);
+
+private:
+    bool describeAndBind(int columns);
+    void fetchRows();
+    QString elapsedMessage() const { return formatElapsed(elapsed_); }
+
+    ResultGrid *grid_;
+    bool gridMode_;
+    int limit_ = 0;
+    QElapsedTimer timer_;
+    double elapsed_ = 0;
+    std::vector<int16_t> sqlTypes_;
+    QStringList headers_, separators_;
+    bool cutLines_ = false;
+};
+
+void SqlRun::run(const QString &statement, bool showResults) {
+    var_add(QStringLiteral("rows"), QStringLiteral("0"));
+    var_add(QStringLiteral("time"), QStringLiteral("0"));
+    if (gridMode_) {
+        grid_->setRows(kGridStartRows);
+        limit_ = engine.maxRows;
+    } else {
+        limit_ = engine.maxDisplay;
+    }
+    engine.resultText.clear();
+
+    QString text = statement.trimmed();
+    if (text.endsWith(QLatin1Char(';'))) text.chop(1);
+    if (text.trimmed().isEmpty()) return;
+
+    engine.lastRc = cli::SQLAllocStmt(engine.connHandle, &engine.stmtHandle);
+    if (engine.lastRc == cli::kSuccess)
+        engine.lastRc =
+            cli::SQLSetStmtAttr(engine.stmtHandle, cli::kAttrNoScan, 1, cli::kNullTerminated);
+    timer_.start();
+    int executed = engine.lastRc;
+    if (executed == cli::kSuccess) {
+        const QByteArray bytes = text.toUtf8();
+        executed = cli::SQLExecDirect(engine.stmtHandle, bytes.constData(),
+                                      static_cast<int>(bytes.size()));
+        engine.lastRc = executed;
+    }
+    if (executed < 0) {
+        reportCliError();
+        if (gridMode_) grid_->setRows(0);
+        return;
+    }
+    elapsed_ = timer_.nsecsElapsed() / 1e9;
+    int16_t columns = 0;
+    cli::SQLNumResultCols(engine.stmtHandle, &columns);
+    var_add(QStringLiteral("TIME"), plainSeconds(elapsed_));
+    engine.elapsedSeconds = elapsed_;
+
+    if (!showResults || columns <= 0) {
+        Norq_close();
+        if (executed == cli::kNoData) {
+            engine.errorFlag = true;
+            setMessage(false, 0, 12, QString(), QStringLiteral("Norq_sql"));
+        } else {
+            setMessage(true, 0, 0, QStringLiteral("Command completed. (") + elapsedMessage(),
+                       QStringLiteral("Norq_sql"));
+        }
+        return;
+    }
+    columns = std::min<int16_t>(columns, kMaxResultColumns);
+    if (gridMode_) {
+        grid_->setGridVisible(false);
+        grid_->clear();
+        grid_->setCols(columns + 1);
+        grid_->setColWidth(0, kRowNumberColumnTwips);
+        grid_->setColAlignment(0, kRight);
+        grid_->showRunning(false);
+        grid_->showRunning(true);
+    }
+    if (engine.columnWidthLimit == 0) engine.columnWidthLimit = engine.columnSize;
+    if (!describeAndBind(columns)) return;
+    fetchRows();
+}
+
+bool SqlRun::describeAndBind(int columns) {
+    int offset = 1;
+    const int limit = engine.columnWidthLimit;
+    for (int c = 1; c <= columns; ++c) {
+        char nameBuffer[257];
+        std::fill(std::begin(nameBuffer), std::end(nameBuffer), ' ');
+        int16_t nameLength = 0, type = 0, decimals = 0, nullable = 0;
+        uint32_t size = 0;
+        cli::SQLDescribeCol(engine.stmtHandle, static_cast<int16_t>(c), nameBuffer, 128,
+                            &nameLength, &type, &size, &decimals, &nullable);
+        const QString name = QString::fromUtf8(nameBuffer, std::clamp<int>(nameLength, 0, 127));
+        if (type == cli::kTypeXml || size > kMaxColumnSize) size = kMaxColumnSize;
+        ColumnDescriptor &column = engine.columnTable[c];
+        column.bindLength = static_cast<int>(size) + 16;
+        column.sqlType = type;
+
+        Layout layout = layoutForType(type, static_cast<int>(size), decimals);
+        const int format = formatWidth(name);
+        const bool formatted = format > 0;
+        if (formatted) layout.width = format;
+        const bool fullWidth = limit >= layout.width || layout.alignment == kRight || formatted;
+        column.width =
+            std::max<int>(fullWidth ? layout.width : limit, static_cast<int>(name.size()));
+        column.alignment = layout.alignment;
+
+        if (grid_) grid_->setTextMatrix(0, c, name);
+        if (gridMode_) {
+            int twips =
+                grid_->textWidthTwips(QString(fullWidth ? layout.width : limit, QLatin1Char('O'))) +
+                100;
+            twips = std::max(twips, grid_->textWidthTwips(name) + 100);
+            grid_->setColWidth(c, twips);
+            grid_->setColAlignment(c, layout.alignment);
+        } else {
+            headers_ << fitLeft(name, column.width);
+            separators_ << QString(column.width, QLatin1Char('-'));
+        }
+
+        // The row buffer is shared by all columns: a row too wide for it is refused
+        // before anything is bound past its end.
+        if (offset + column.bindLength >= kFetchBufferSize) {
+            setMessage(false, 0, 28, QString(), QStringLiteral("Norq_sql"));
+            Norq_close();
+            if (gridMode_) restoreGrid(grid_);
+            return false;
+        }
+        column.offset = offset;
+        int32_t unused = 0;
+        if (cli::SQLBindCol(engine.stmtHandle, static_cast<int16_t>(c), cli::kCChar,
+                            &engine.fetchBuffer[offset], column.bindLength,
+                            &unused) == cli::kError) {
+            Norq_error();
+            Norq_close();
+            if (gridMode_) restoreGrid(grid_);
+            return false;
+        }
+        offset += column.bindLength;
+    }
+    sqlTypes_.resize(columns + 1);
+    for (int c = 1; c <= columns; ++c)
+        sqlTypes_[c] = static_cast<int16_t>(engine.columnTable[c].sqlType);
+
+    if (!gridMode_) {
+        const QString header = headers_.join(QLatin1Char(' '));
+        const QString separator = separators_.join(QLatin1Char(' '));
+        const int width = engine.sqlLineWidth;
+        cutLines_ = header.size() > width;
+        engine.resultText = cutLines_ ? header.left(width) + QStringLiteral("...") +
+                                            QLatin1Char('\r') + separator.left(width)
+                                      : header + QLatin1Char('\r') + separator;
+    }
+    return true;
+}
+
+void SqlRun::fetchRows() {
+    const int columns = static_cast<int>(sqlTypes_.size()) - 1;
+    clearFetchBuffer();
+    int rows = 0;
+    int rc = cli::SQLFetch(engine.stmtHandle);
+    if (rc == cli::kNoData) {
+        engine.errorFlag = true;
+        setMessage(false, 0, 12, QString(), QStringLiteral("Norq_sql"));
+        if (gridMode_) restoreGrid(grid_);
+        engine.resultText += QStringLiteral("\r\r") + engine.messages[12];
+        Norq_close();
+        return;
+    }
+    if (rc != cli::kSuccess && rc != cli::kSuccessWithInfo) {
+        if (gridMode_) restoreGrid(grid_);
+        reportCliError();
+        engine.resultText.clear();
+        return;
+    }
+    engine.resultKind = kResultRows;
+    if (grid_) grid_->setTextMatrix(0, 0, QStringLiteral("#"));
+    bool limitHit = false;
+    QStringList values;
+    while (rc == cli::kSuccess || rc == cli::kSuccessWithInfo) {
+        if (rows % 100 == 0) engine.ui->processEvents();
+        if (rows >= limit_) {
+            limitHit = true;
+            break;
+        }
+        ++rows;
+        if (gridMode_) grid_->setRow(rows);
+        values.clear();
+        for (int c = 1; c <= columns; ++c) {
+            const ColumnDescriptor &column = engine.columnTable[c];
+            QString value = bytesToText(column.offset, column.bindLength);
+            if (rows == 1 && c == 1) var_add(QStringLiteral("RESULT"), value.trimmed());
+            if (sqlTypes_[c] == cli::kTypeXml) value = withoutDeclaration(value);
+            if (value.isEmpty()) value = QStringLiteral("-");
+            values << value;
+        }
+        if (gridMode_) {
+            grid_->addItem(
+                QString::number(rows) + QLatin1Char('\t') + values.join(QLatin1Char('\t')), rows);
+        } else {
+            QStringList cells;
+            for (int c = 1; c <= columns; ++c) {
+                const ColumnDescriptor &column = engine.columnTable[c];
+                cells << (column.alignment == kRight ? fitRight(values[c - 1], column.width)
+                                                     : fitLeft(values[c - 1], column.width));
+            }
+            const QString line = cells.join(QLatin1Char(' '));
+            engine.resultText +=
+                QLatin1Char('\r') +
+                (cutLines_ ? line.left(engine.sqlLineWidth) + QStringLiteral("...") : line);
+        }
+        clearFetchBuffer();
+        rc = cli::SQLFetch(engine.stmtHandle);
+    }
+
+    if (limitHit && gridMode_)
+        engine.resultText += QStringLiteral("\rMaximum rows (1000) exceeded.");
+    if (gridMode_) grid_->setRows(rows + 1);
+    elapsed_ = timer_.nsecsElapsed() / 1e9;
+    engine.elapsedSeconds = elapsed_;
+    var_add(QStringLiteral("TIME"), plainSeconds(elapsed_));
+    if (gridMode_) {
+        grid_->setFixedRows(1);
+        grid_->setFixedCols(1);
+        grid_->setLeftCol(0);
+        grid_->setTopRow(1);
+        grid_->setGridVisible(true);
+        grid_->showRunning(false);
+        grid_->bringToFront();
+    }
+    var_add(QStringLiteral("rows"), QString::number(rows));
+    var_add(QStringLiteral("time"), plainSeconds(elapsed_));
+    const QString count = QString::number(rows);
+    const QString message =
+        !gridMode_ && limitHit
+            ? QStringLiteral("Only ") + count + QStringLiteral(" record(s) shown. (") +
+                  elapsedMessage()
+            : count + QStringLiteral(" record(s) selected. (") + elapsedMessage();
+    if (!gridMode_) engine.resultText += QStringLiteral("\r\r") + message;
+    setMessage(true, 0, 0, message, QStringLiteral("Norq_sql"));
+    Norq_close();
+}
+
+} // namespace
+
+QString formatElapsed(double seconds) {
+    return QString::number(seconds, 'f', 3) + QStringLiteral("s)");
+}
+
+QString bytesToText(int start, int length) {
+    if (start < 1 || length <= 0 || start > kFetchBufferSize) return {};
+    const int end = std::min(start + length - 1, kFetchBufferSize);
+    const char *first = &engine.fetchBuffer[start];
+    const int available = end - start + 1;
+    const int used = static_cast<int>(strnlen(first, available));
+    QString text = QString::fromUtf8(first, used);
+    text.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
+    return text;
+}
+
+int Norq_sql(QString &sql, bool showResults, ResultGrid *grid, bool checkConnection) {
+    var_add(QStringLiteral("RESULT"), QString());
+    if (checkConnection && !engine.connected) {
+        engine.stopRun = true;
+        engine.msgText = QStringLiteral("No connection exists.");
+        return 0;
+    }
+    SqlRun run(grid, engine.gridMode);
+    run.run(sql, showResults);
+    return 0;
+}
+
+void adminCommand(const QString &command, ResultGrid *grid) {
+    QString quoted = command;
+    quoted.replace(QLatin1Char('\''), QLatin1String("''"));
+    QString sql = QStringLiteral("CALL ADMIN_CMD('") + quoted + QStringLiteral(" ')");
+    Norq_sql(sql, true, grid, false);
+}

@@ -1,0 +1,105 @@
+#include "database/lob.h"
+
+#include "database/cli/cli.h"
+#include "database/session.h"
+#include "engine/engine_state.h"
+#include "engine/messages.h"
+
+#include <array>
+#include <cstring>
+
+namespace {
+
+constexpr int kNameBytes = 255;
+
+using NameBytes = std::array<char, kNameBytes>;
+
+// The name's bytes, NUL-terminated, at most 253 of them (the last element stays free).
+int16_t textToBytes(const QString &name, NameBytes &bytes) {
+    bytes.fill(0);
+    QByteArray encoded = name.toUtf8();
+    qsizetype n = std::min<qsizetype>(encoded.size(), kNameBytes - 2);
+    while (n > 0 && n < encoded.size() && (static_cast<unsigned char>(encoded[n]) & 0xC0) == 0x80)
+        --n;
+    std::memcpy(bytes.data(), encoded.constData(), n);
+    return static_cast<int16_t>(n);
+}
+
+struct Bracketed {
+    QString name;
+};
+
+// The names in square brackets, in order; an opening bracket without a closing one ends
+// the list.
+QList<Bracketed> bracketedNames(const QString &text) {
+    QList<Bracketed> names;
+    qsizetype open = text.indexOf(QLatin1Char('['));
+    while (open >= 0) {
+        const qsizetype close = text.indexOf(QLatin1Char(']'), open + 1);
+        if (close < 0) break;
+        names.append({text.mid(open + 1, close - open - 1)});
+        open = text.indexOf(QLatin1Char('['), close);
+    }
+    return names;
+}
+
+bool failed(int rc) {
+    return rc < 0;
+}
+
+} // namespace
+
+int Norq_load() {
+    const QString argument = engine.args[1];
+    const QList<Bracketed> files = bracketedNames(argument);
+    if (files.size() > kMaxLoadFiles) {
+        // Binding only some of them would insert NULL for the rest: nothing is run.
+        setMessage(true, -1, 0,
+                   QStringLiteral("XLOAD binds at most %1 files; this statement names %2.")
+                       .arg(kMaxLoadFiles)
+                       .arg(files.size()),
+                   QStringLiteral("Norq_load"));
+        engine.errorFlag = true;
+        return 0;
+    }
+    if (files.isEmpty()) return -1;
+
+    engine.lastRc = cli::SQLAllocStmt(engine.connHandle, &engine.stmtHandle);
+    if (failed(engine.lastRc)) {
+        engine.stmtHandle = nullptr;
+        Norq_error();
+        return 0;
+    }
+    engine.lastRc =
+        cli::SQLSetStmtAttr(engine.stmtHandle, cli::kAttrNoScan, 1, cli::kNullTerminated);
+    if (failed(engine.lastRc)) {
+        Norq_error();
+        return 0;
+    }
+    // The names stay in place until the statement has run.
+    std::array<NameBytes, kMaxLoadFiles> names{};
+    std::array<int16_t, kMaxLoadFiles> lengths{};
+    for (int i = 0; i < files.size(); ++i) {
+        lengths[i] = textToBytes(files[i].name, names[i]);
+        uint32_t options = cli::kFileRead;
+        int32_t indicator = 0;
+        engine.lastRc =
+            cli::SQLBindFileToParam(engine.stmtHandle, static_cast<int16_t>(i + 1), cli::kTypeBlob,
+                                    names[i].data(), &lengths[i], &options, kNameBytes, &indicator);
+        if (failed(engine.lastRc)) {
+            Norq_error();
+            return 0;
+        }
+    }
+    const QByteArray statement =
+        (QStringLiteral("insert ") + argument.left(argument.indexOf(QLatin1Char('[')))).toUtf8();
+    engine.lastRc = cli::SQLExecDirect(engine.stmtHandle, statement.constData(),
+                                       static_cast<int>(statement.size()));
+    if (failed(engine.lastRc)) {
+        Norq_error();
+        return 0;
+    }
+    Norq_close();
+    setMessage(false, 0, 11, QString(), QStringLiteral("Norq_load"));
+    return 0;
+}

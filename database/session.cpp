@@ -1,0 +1,277 @@
+#include "database/session.h"
+
+#include "database/cli/cli.h"
+#include "database/execution.h"
+#include "engine/engine_state.h"
+#include "engine/messages.h"
+#include "engine/output.h"
+#include "engine/variables.h"
+#include "engine/window_interface.h"
+
+#include <array>
+
+namespace {
+
+constexpr int kStateLength = 10;
+constexpr int kMessageLength = 512;
+
+// The communication area the start call fills; nothing reads it back.
+struct CommunicationArea {
+    std::array<char, 136> bytes{};
+};
+
+void showStatus(const QString &text) {
+    engine.ui->connectStatus(text);
+    engine.ui->processEvents();
+}
+
+// The diagnostic of the current handles, cut to the plain message.
+QString diagnosticText() {
+    char state[kStateLength + 1] = {0};
+    int32_t native = 0;
+    char message[kMessageLength + 1] = {0};
+    int16_t length = 0;
+    cli::SQLError(engine.envHandle, engine.connHandle, engine.stmtHandle, state, &native, message,
+                  kMessageLength, &length);
+    engine.msgCode = native;
+    const int used = std::clamp<int>(length, 0, kMessageLength);
+    QString text = QString::fromUtf8(message, static_cast<int>(strnlen(message, used)));
+    text = plainErrorText(text);
+    if (text.trimmed().isEmpty())
+        text = engine.connected
+                   ? QStringLiteral("The database reported an error without a message.")
+                   : QStringLiteral("No connection exists.");
+    return text;
+}
+
+void dropStatement() {
+    engine.lastRc = cli::SQLFreeStmt(engine.stmtHandle, cli::kDrop);
+    engine.stmtHandle = nullptr;
+}
+
+QString environmentOr(const char *name, const QString &fallback) {
+    const QString value = qEnvironmentVariable(name);
+    return value.isEmpty() ? fallback : value;
+}
+
+void readRegistrySettings() {
+    const QString prefix = QStringLiteral("SELECT REG_VAR_VALUE FROM SYSVELMORAADM.REG_VARIABLES ");
+    const QString suffix = QStringLiteral("  FETCH FIRST ROW ONLY ");
+    QString profile =
+        runSilentQuery(prefix + QStringLiteral("  WHERE REG_VAR_NAME='NORQINSTPROF' ") + suffix);
+    QString instance =
+        runSilentQuery(prefix + QStringLiteral("  WHERE REG_VAR_NAME='NORQINSTDEF' ") + suffix);
+    QString path =
+        runSilentQuery(prefix + QStringLiteral("  WHERE REG_VAR_NAME='NORQPATH' ") + suffix);
+    QString diagnostics = runSilentQuery(
+        QStringLiteral("SELECT VALUE FROM SYSVELMORAADM.DBMCFG WHERE NAME='diagpath'"));
+    if (path.isEmpty())
+        path = environmentOr("NORQPATH", QStringLiteral("C:\\Program Files\\Velmora\\SQLLIB"));
+    if (instance.isEmpty()) instance = environmentOr("NORQINSTANCE", QStringLiteral("NORQ"));
+    if (profile.isEmpty()) profile = environmentOr("NORQINSTPROF", path);
+    if (diagnostics.isEmpty()) diagnostics = profile + QLatin1Char('/') + instance;
+    var_add(QStringLiteral("norqpath"), path);
+    var_add(QStringLiteral("sqllib"), path);
+    var_add(QStringLiteral("norqinstdef"), instance);
+    var_add(QStringLiteral("instance"), instance);
+    var_add(QStringLiteral("norqinstprof"), profile);
+    var_add(QStringLiteral("norqdiag"), diagnostics);
+}
+
+int connectOnce(const QString &database, const QString &userid, const QString &password) {
+    const QByteArray db = database.toUtf8(), uid = userid.toUtf8(), pwd = password.toUtf8();
+    engine.lastRc =
+        cli::SQLConnect(engine.connHandle, db.constData(), cli::kNullTerminated, uid.constData(),
+                        cli::kNullTerminated, pwd.constData(), cli::kNullTerminated);
+    return engine.lastRc;
+}
+
+bool succeeded(int rc) {
+    return rc == cli::kSuccess || rc == cli::kSuccessWithInfo;
+}
+
+} // namespace
+
+QString plainErrorText(const QString &text) {
+    int brackets = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] == QLatin1Char(']') && ++brackets == 3) return text.mid(i + 1).trimmed();
+    }
+    return text;
+}
+
+int Norq_start() {
+    CommunicationArea area;
+    return static_cast<int16_t>(cli::sqlepstart_api(nullptr, &area));
+}
+
+int Norq_connect(QString &database, QString &userid, QString &password) {
+    if (engine.connected) Norq_disconnect();
+    engine.connected = false;
+    if (engine.connHandle) {
+        // What a failed attempt left behind.
+        cli::SQLFreeConnect(engine.connHandle);
+        engine.connHandle = nullptr;
+    }
+    engine.lastRc = cli::SQLAllocConnect(engine.envHandle, &engine.connHandle);
+    if (engine.lastRc != cli::kSuccess) {
+        engine.connHandle = nullptr;
+        engine.msgText = QStringLiteral("SQL CLI Driver Error: Can't Allocate a connection handle");
+        return -1;
+    }
+    engine.ui->setBusyPointer(true);
+    showStatus(QStringLiteral("Connecting to ") + database);
+    int rc = connectOnce(database, userid, password);
+    if (!succeeded(rc) &&
+        engine.ui->askYesNo(QStringLiteral("Error Connecting"),
+                            QStringLiteral("Cannot connect to ") + database +
+                                QStringLiteral(". Does Norq need to be started?"))) {
+        showStatus(QStringLiteral("Starting Norq"));
+        engine.lastRc = Norq_start();
+        showStatus(QStringLiteral("Connecting to ") + database);
+        rc = connectOnce(database, userid, password);
+    }
+    if (!succeeded(rc)) {
+        if (engine.msgText.isEmpty())
+            engine.msgText = QStringLiteral("Connection to ") + database +
+                             QStringLiteral(" failed. Check the database name, userid, and "
+                                            "password and if the database has been started.");
+        cli::SQLFreeConnect(engine.connHandle);
+        engine.connHandle = nullptr;
+        engine.ui->setBusyPointer(false);
+        engine.errorFlag = true;
+        return -1;
+    }
+
+    engine.connected = true;
+    // The server's name for the user; a server that cannot say keeps the one typed.
+    const QString current = runSilentQuery(QStringLiteral("VALUES CURRENT USER"));
+    if (!current.isEmpty()) userid = current;
+    var_add(QStringLiteral("userid"), userid);
+    if (var_find(QStringLiteral("schema")) == 0) var_add(QStringLiteral("schema"), userid);
+    var_add(QStringLiteral("database"), database.toUpper());
+    var_add(QStringLiteral("jsondb"), database.toUpper());
+    serverOutputSetup();
+    showStatus(QStringLiteral("Retrieving Norq registry settings"));
+    readRegistrySettings();
+    engine.ui->setBusyPointer(false);
+    setMessage(false, 0, 8, database, QStringLiteral("Norq_connect"));
+    return 0;
+}
+
+int Norq_disconnect() {
+    if (engine.connected) {
+        cli::SQLDisconnect(engine.connHandle);
+        cli::SQLFreeConnect(engine.connHandle);
+        engine.connHandle = nullptr;
+        engine.stmtHandle = nullptr;
+    }
+    engine.connected = false;
+    return 0;
+}
+
+int Norq_close() {
+    dropStatement();
+    engine.lastRc = cli::SQLEndTran(cli::kHandleDbc, engine.connHandle, cli::kCommit);
+    return 0;
+}
+
+void reportCliError() {
+    const QString text = diagnosticText(); // sets msgCode to the native code
+    engine.errorFlag = true;
+    engine.msgText = text;
+    Norq_close();
+}
+
+QString lastCliError() {
+    const int32_t code = engine.msgCode;
+    const QString text = diagnosticText().trimmed();
+    engine.msgCode = code;
+    dropStatement();
+    return text;
+}
+
+int Norq_error() {
+    const QString text = lastCliError().trimmed();
+    setMessage(true, 0, 0, text, QStringLiteral("Norq_error"));
+    engine.errorFlag = true;
+    return 0;
+}
+
+QString runSilentQuery(const QString &sql) {
+    engine.silentRowCount = 0;
+    if (!engine.connHandle) return {};
+    engine.lastRc = cli::SQLAllocStmt(engine.connHandle, &engine.stmtHandle);
+    if (engine.lastRc != cli::kSuccess) {
+        engine.stmtHandle = nullptr;
+        return {};
+    }
+    const QByteArray text = sql.toUtf8();
+    int16_t columns = 0;
+    if (cli::SQLSetStmtAttr(engine.stmtHandle, cli::kAttrNoScan, 1, cli::kNullTerminated) ==
+            cli::kError ||
+        cli::SQLExecDirect(engine.stmtHandle, text.constData(), static_cast<int>(text.size())) ==
+            cli::kError ||
+        cli::SQLNumResultCols(engine.stmtHandle, &columns) == cli::kError || columns == 0) {
+        Norq_close();
+        return {};
+    }
+    char name[33] = {0};
+    int16_t nameLength = 0, type = 0, decimals = 0, nullable = 0;
+    uint32_t size = 0;
+    cli::SQLDescribeCol(engine.stmtHandle, 1, name, 32, &nameLength, &type, &size, &decimals,
+                        &nullable);
+    const int length = static_cast<int>(std::min<uint32_t>(size, 4000 - 16)) + 16;
+    int32_t valueLength = 0;
+    cli::SQLBindCol(engine.stmtHandle, 1, cli::kCChar, &engine.fetchBuffer[1], length,
+                    &valueLength);
+    engine.fetchBuffer.fill(0);
+    QString value;
+    int rc = cli::SQLFetch(engine.stmtHandle);
+    while (succeeded(rc)) {
+        if (engine.silentRowCount == 0) value = bytesToText(1, length).trimmed();
+        ++engine.silentRowCount;
+        engine.fetchBuffer.fill(0);
+        rc = cli::SQLFetch(engine.stmtHandle);
+    }
+    Norq_close();
+    return value;
+}
+
+QString sqlErrorMessage(const QString &id) {
+    return runSilentQuery(QStringLiteral("VALUES SQLERRM('") + id +
+                          QStringLiteral("','','','en_EN',0)"));
+}
+
+void cmdConnect() {
+    engine.msgText.clear();
+    const auto word = [](int i) { return engine.args[i].trimmed(); };
+    switch (engine.argCount) {
+    case 1:
+        if (word(1).toUpper() == QLatin1String("RESET")) {
+            Norq_disconnect();
+            return;
+        }
+        engine.msgText = QStringLiteral("Incorrect CONNECT syntax.");
+        break;
+    case 2:
+        engine.databaseName = word(2).toUpper();
+        engine.userId.clear();
+        engine.userPassword.clear();
+        break;
+    case 4:
+        engine.databaseName = word(2).toUpper();
+        engine.userId = word(4).toUpper();
+        engine.userPassword.clear();
+        break;
+    case 6:
+        engine.databaseName = word(2).toUpper();
+        engine.userId = word(4).toUpper();
+        engine.userPassword = word(6);
+        break;
+    default:
+        engine.msgText = QStringLiteral("Insufficient parameters for the CONNECT statement");
+        return;
+    }
+    Norq_connect(engine.databaseName, engine.userId, engine.userPassword);
+}

@@ -1,0 +1,458 @@
+#include "backends.h"
+#include "database/cli/cli.h"
+#include "database/execution.h"
+#include "database/lob.h"
+#include "database/session.h"
+#include "engine/engine_state.h"
+#include "engine/messages.h"
+#include "engine/output.h"
+#include "engine/variables.h"
+#include "fakes.h"
+
+#include <QFile>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+QString variable(const QString &name) {
+    const int slot = var_find(name);
+    return slot > 0 ? engine.vars[slot].value : QStringLiteral("<undefined>");
+}
+
+// Engine state as start-up leaves it, with the test's window stand-in.
+class EngineFixture {
+public:
+    EngineFixture() {
+        set_messages();
+        var_free_all();
+        previousUi_ = engine.ui;
+        engine.ui = &windows;
+        cli::SQLAllocEnv(&engine.envHandle);
+        engine.connected = false;
+        engine.connHandle = engine.stmtHandle = nullptr;
+        engine.maxDisplay = 10;
+        engine.maxRows = 1000;
+        engine.columnSize = 20;
+        engine.sqlLineWidth = 87;
+        engine.gridMode = false;
+        engine.databaseName = QStringLiteral("SAMPLE");
+        engine.userId.clear();
+        engine.userPassword.clear();
+        resetStatement();
+    }
+    ~EngineFixture() {
+        Norq_disconnect();
+        if (engine.connHandle) cli::SQLFreeConnect(engine.connHandle);
+        engine.connHandle = nullptr;
+        cli::SQLFreeEnv(engine.envHandle);
+        engine.envHandle = nullptr;
+        engine.ui = previousUi_;
+    }
+
+    // What the dispatcher clears before each statement.
+    static void resetStatement() {
+        engine.errorFlag = false;
+        engine.stopRun = false;
+        engine.msgText.clear();
+        engine.msgCode = 0;
+        engine.resultKind = kResultMessage;
+        engine.columnWidthLimit = 0;
+    }
+
+    FakeWindows windows;
+
+private:
+    WindowInterface *previousUi_ = nullptr;
+};
+
+class SqlTest : public BackendTest {
+protected:
+    void SetUp() override {
+        BackendTest::SetUp();
+        if (IsSkipped()) return;
+        fixture_ = std::make_unique<EngineFixture>();
+        QString db = database(), user, password;
+        ASSERT_EQ(Norq_connect(db, user, password), 0) << engine.msgText.toStdString();
+    }
+    void TearDown() override { fixture_.reset(); }
+
+    // Runs a statement as the dispatcher does; text mode unless a grid is given.
+    void run(QString sql, ResultGrid *grid = nullptr) {
+        EngineFixture::resetStatement();
+        engine.gridMode = grid != nullptr;
+        Norq_sql(sql, true, grid, true);
+    }
+    void exec(const QString &sql) {
+        run(sql);
+        ASSERT_FALSE(engine.errorFlag) << sql.toStdString() << ": " << engine.msgText.toStdString();
+    }
+    void createTable(const QString &name, const QString &columns) {
+        QString drop = "DROP TABLE " + name;
+        run(drop);
+        exec("CREATE TABLE " + name + " (" + columns + ")");
+    }
+    QStringList resultLines() const { return engine.resultText.split('\r'); }
+
+    std::unique_ptr<EngineFixture> fixture_;
+};
+
+const QRegularExpression kElapsed(R"(\(\d+\.\d{3}s\)$)");
+
+} // namespace
+
+TEST_P(SqlTest, RowLimitsInTextAndGridMode) {
+    const QString t = table("TWELVE");
+    createTable(t, "ID INTEGER, NAME VARCHAR(10)");
+    for (int i = 1; i <= 12; ++i)
+        exec(QString("INSERT INTO %1 VALUES (%2, 'n%2')").arg(t).arg(i));
+
+    run("SELECT ID, NAME FROM " + t + " ORDER BY ID;");
+    EXPECT_FALSE(engine.errorFlag);
+    EXPECT_TRUE(engine.msgText.startsWith("Only 10 record(s) shown. ("))
+        << engine.msgText.toStdString();
+    EXPECT_TRUE(kElapsed.match(engine.msgText).hasMatch());
+    EXPECT_EQ(engine.resultKind, kResultRows);
+    const QStringList lines = resultLines();
+    // header, separator, 10 rows, blank, message
+    ASSERT_EQ(lines.size(), 14);
+    EXPECT_EQ(lines[0], "ID          NAME      ");
+    EXPECT_EQ(lines[1], "----------- ----------");
+    EXPECT_EQ(lines[2], "          1 n1        ");
+    EXPECT_EQ(lines[13], engine.msgText);
+    EXPECT_EQ(variable("RESULT"), "1");
+    EXPECT_EQ(variable("rows"), "10");
+
+    FakeGrid grid;
+    run("SELECT ID, NAME FROM " + t + " ORDER BY ID", &grid);
+    EXPECT_TRUE(engine.msgText.startsWith("12 record(s) selected. ("))
+        << engine.msgText.toStdString();
+    EXPECT_EQ(grid.rows(), 13);
+    EXPECT_EQ(grid.cols(), 3);
+    EXPECT_EQ(grid.textMatrix(0, 0), "#");
+    EXPECT_EQ(grid.textMatrix(0, 1).toUpper(), "ID");
+    EXPECT_EQ(grid.textMatrix(12, 0), "12");
+    EXPECT_EQ(grid.textMatrix(12, 2), "n12");
+    EXPECT_EQ(grid.alignments[1], 7);
+    EXPECT_EQ(grid.alignments[2], 1);
+    EXPECT_EQ(grid.widths[0], 500);
+    EXPECT_EQ(grid.fixedRows, 1);
+    EXPECT_EQ(grid.fixedCols, 1);
+    EXPECT_EQ(grid.topRow, 1);
+    EXPECT_TRUE(grid.visible);
+    EXPECT_FALSE(grid.running);
+    EXPECT_EQ(variable("rows"), "12");
+
+    engine.maxRows = 5;
+    run("SELECT ID FROM " + t, &grid);
+    EXPECT_EQ(grid.rows(), 6);
+    EXPECT_TRUE(engine.resultText.endsWith("Maximum rows (1000) exceeded."));
+    exec("DROP TABLE " + t);
+}
+
+TEST_P(SqlTest, ChangesReportCompletionOrNoRecords) {
+    const QString t = table("CHANGES");
+    createTable(t, "ID INTEGER");
+    run("INSERT INTO " + t + " VALUES (1)");
+    EXPECT_FALSE(engine.errorFlag);
+    EXPECT_TRUE(engine.msgText.startsWith("Command completed. (")) << engine.msgText.toStdString();
+    EXPECT_TRUE(kElapsed.match(engine.msgText).hasMatch());
+    run("UPDATE " + t + " SET ID = 2 WHERE ID = 99");
+    EXPECT_TRUE(engine.errorFlag);
+    EXPECT_EQ(engine.msgText, "No records found.");
+    run("SELECT * FROM " + t + " WHERE ID = 99");
+    EXPECT_TRUE(engine.errorFlag);
+    EXPECT_EQ(engine.msgText, "No records found.");
+    EXPECT_TRUE(engine.resultText.endsWith("\r\rNo records found."));
+    FakeGrid grid;
+    run("SELECT * FROM " + t + " WHERE ID = 99", &grid);
+    EXPECT_EQ(grid.rows(), 1);
+    EXPECT_TRUE(grid.visible);
+
+    // One trailing ";" is dropped; a lone ";" does nothing at all.
+    run("DELETE FROM " + t + ";");
+    EXPECT_TRUE(engine.msgText.startsWith("Command completed."));
+    run(";");
+    EXPECT_TRUE(engine.msgText.isEmpty());
+    EXPECT_FALSE(engine.errorFlag);
+    exec("DROP TABLE " + t);
+}
+
+TEST_P(SqlTest, ErrorsKeepThePlainMessageAndTheSessionUsable) {
+    run("SELEC 1");
+    EXPECT_TRUE(engine.errorFlag);
+    EXPECT_FALSE(engine.msgText.isEmpty());
+    EXPECT_NE(engine.msgCode, 0);
+    if (embedded()) {
+        EXPECT_EQ(engine.msgText, "near \"SELEC\": syntax error  SQLSTATE=42601");
+        EXPECT_EQ(engine.msgCode, -104);
+    }
+    FakeGrid grid;
+    run("SELECT * FROM NO_SUCH_TABLE_ANYWHERE", &grid);
+    EXPECT_TRUE(engine.errorFlag);
+    EXPECT_EQ(grid.rows(), 0);
+    EXPECT_EQ(engine.stmtHandle, nullptr);
+    run("SELECT 42 AS ANSWER FROM " + QString(embedded() ? "(SELECT 1)" : "(SELECT 1) AS X"));
+    EXPECT_FALSE(engine.errorFlag) << engine.msgText.toStdString();
+    EXPECT_EQ(variable("RESULT"), "42");
+}
+
+TEST_P(SqlTest, ColumnWidthsFollowTypesLimitsAndFormats) {
+    const QString t = table("WIDTHS");
+    createTable(t, "NAME VARCHAR(60), STAMP TIMESTAMP, AMOUNT DECIMAL(9,2), SMALL SMALLINT, "
+                   "BIG BIGINT, DAY DATE, NOTE VARCHAR(10)");
+    exec("INSERT INTO " + t +
+         " VALUES ('A long name that is wider than twenty', '2024-01-02 03:04:05.123456', "
+         "12.5, 3, 4, '2024-01-02', '')");
+    exec("INSERT INTO " + t + " (NAME) VALUES (NULL)");
+    engine.sqlLineWidth = 500;
+    run("SELECT NAME, STAMP, AMOUNT, SMALL, BIG, DAY, NOTE FROM " + t);
+    ASSERT_FALSE(engine.errorFlag) << engine.msgText.toStdString();
+    QStringList widths;
+    for (const QString &dashes : resultLines()[1].split(' '))
+        widths << QString::number(dashes.size());
+    EXPECT_EQ(widths, QStringList({"20", "26", "11", "6", "20", "10", "10"}));
+    const QStringList lines = resultLines();
+    EXPECT_TRUE(lines[2].startsWith("A long name that is "));
+    EXPECT_TRUE(lines[2].contains("      12.50 ")) << lines[2].toStdString();
+    // Null and empty both show as "-".
+    EXPECT_TRUE(lines[2].endsWith("-         "));
+    EXPECT_TRUE(lines[3].startsWith("-                    "));
+
+    var_add("NAME$", "A40");
+    var_add("AMOUNT$", "9999999");
+    run("SELECT NAME, AMOUNT FROM " + t);
+    EXPECT_EQ(resultLines()[1], QString(40, '-') + " " + QString(7, '-'));
+
+    // Lines wider than the document are cut with "...".
+    engine.sqlLineWidth = 30;
+    run("SELECT NAME, STAMP FROM " + t);
+    EXPECT_EQ(resultLines()[0].size(), 33);
+    EXPECT_TRUE(resultLines()[2].endsWith("..."));
+    exec("DROP TABLE " + t);
+}
+
+TEST_P(SqlTest, WideResultsAreCutOrRefused) {
+    QStringList expressions;
+    for (int i = 1; i <= 300; ++i)
+        expressions << QString("%1 AS C%1").arg(i);
+    FakeGrid grid;
+    run("SELECT " + expressions.join(", "), &grid);
+    EXPECT_FALSE(engine.errorFlag) << engine.msgText.toStdString();
+    EXPECT_EQ(grid.cols(), 256);
+    EXPECT_EQ(grid.textMatrix(1, 255), "255");
+
+    const QString t = table("WIDE");
+    QStringList columns;
+    for (int i = 1; i <= 9; ++i)
+        columns << QString("V%1 VARCHAR(4000)").arg(i);
+    createTable(t, columns.join(", "));
+    exec("INSERT INTO " + t + " (V1) VALUES ('x')");
+    run("SELECT * FROM " + t, &grid);
+    EXPECT_EQ(engine.msgText,
+              "Maximum output record length exceeded - reduce the number of columns.");
+    EXPECT_EQ(engine.stmtHandle, nullptr);
+    EXPECT_TRUE(grid.visible);
+    EXPECT_FALSE(grid.running);
+    run("SELECT V1 FROM " + t);
+    EXPECT_TRUE(engine.msgText.startsWith("1 record(s) selected.")) << engine.msgText.toStdString();
+    exec("DROP TABLE " + t);
+}
+
+TEST_P(SqlTest, LargeObjectsLoadFromBracketedFiles) {
+    const QString t = table("XLOAD");
+    createTable(t, "A " + blobType() + ", B " + blobType());
+    QTemporaryDir dir;
+    auto writeFile = [&](const QString &name, const QByteArray &bytes) {
+        QFile file(dir.filePath(name));
+        file.open(QIODevice::WriteOnly);
+        file.write(bytes);
+        return file.fileName();
+    };
+    const QString first = writeFile("first file.txt", "one");
+    const QString second = writeFile("second.txt", "two");
+
+    EngineFixture::resetStatement();
+    engine.args[1] = "INTO " + t + " VALUES (?, ?) [" + first + "] [" + second + "]";
+    engine.argCount = 1;
+    EXPECT_EQ(Norq_load(), 0);
+    EXPECT_EQ(engine.msgText, "SQL Completed successfully.");
+    EXPECT_FALSE(engine.errorFlag);
+    run("SELECT A, B FROM " + t);
+    EXPECT_EQ(variable("RESULT").toUpper(), "6F6E65");
+    EXPECT_TRUE(resultLines()[2].toUpper().contains("74776F"));
+
+    // A missing file ends in the database layer's message naming it.
+    EngineFixture::resetStatement();
+    engine.args[1] = "INTO " + t + " VALUES (?, ?) [" + first + "] [/no/such/file.bin]";
+    EXPECT_EQ(Norq_load(), 0);
+    EXPECT_TRUE(engine.errorFlag);
+    EXPECT_TRUE(engine.msgText.contains("/no/such/file.bin")) << engine.msgText.toStdString();
+
+    // No bracket: nothing runs.
+    EngineFixture::resetStatement();
+    engine.args[1] = "INTO " + t + " VALUES (NULL, NULL)";
+    EXPECT_EQ(Norq_load(), -1);
+    EXPECT_TRUE(engine.msgText.isEmpty());
+
+    // More names than bindings: refused as a whole.
+    EngineFixture::resetStatement();
+    QString eleven = "INTO " + t + " VALUES (?, ?) ";
+    for (int i = 0; i < 11; ++i)
+        eleven += "[" + first + "]";
+    engine.args[1] = eleven;
+    EXPECT_EQ(Norq_load(), 0);
+    EXPECT_TRUE(engine.errorFlag);
+
+    run("SELECT COUNT(*) FROM " + t);
+    EXPECT_EQ(variable("RESULT"), "1");
+    exec("DROP TABLE " + t);
+}
+
+TEST_P(SqlTest, ConnectStatementForms) {
+    auto connectWith = [](const QStringList &words) {
+        EngineFixture::resetStatement();
+        engine.argCount = static_cast<int>(words.size());
+        for (int i = 0; i < words.size(); ++i)
+            engine.args[i + 1] = words[i];
+        cmdConnect();
+    };
+    const QString name = database();
+    connectWith({"TO", name.toLower()});
+    EXPECT_TRUE(engine.connected) << engine.msgText.toStdString();
+    EXPECT_EQ(engine.databaseName, name.toUpper());
+    EXPECT_EQ(engine.msgText, "Connected to Database: " + name.toUpper());
+    EXPECT_EQ(variable("database"), name.toUpper());
+
+    connectWith({"TO", name, "USER"});
+    EXPECT_EQ(engine.msgText, "Insufficient parameters for the CONNECT statement");
+    EXPECT_TRUE(engine.connected);
+
+    connectWith({"RESET"});
+    EXPECT_FALSE(engine.connected);
+    run("SELECT 1");
+    EXPECT_EQ(engine.msgText, "No connection exists.");
+    EXPECT_TRUE(engine.stopRun);
+    // Without the connection check the interface's own error surfaces, without a crash.
+    EngineFixture::resetStatement();
+    adminCommand("RUNSTATS ON TABLE X", nullptr);
+    EXPECT_TRUE(engine.errorFlag);
+    EXPECT_FALSE(engine.msgText.isEmpty());
+
+    // One word other than RESET: the message stays, the stored values reconnect.
+    connectWith({"SOMEWHERE"});
+    EXPECT_EQ(engine.msgText, "Connected to Database: " + name.toUpper());
+    EXPECT_TRUE(engine.connected);
+}
+
+PAVONA_BACKENDS(SqlTest);
+
+// ---- embedded engine only -------------------------------------------------------------
+
+class EmbeddedSession : public ::testing::Test {
+protected:
+    ScratchCatalog catalog;
+    EngineFixture fixture;
+};
+
+TEST_F(EmbeddedSession, FailedConnectAsksOnceAndTriesAgainOnlyOnYes) {
+    QString db = "NOWHERE", user, password;
+    fixture.windows.answers = {false};
+    EXPECT_EQ(Norq_connect(db, user, password), -1);
+    EXPECT_EQ(fixture.windows.questions,
+              QStringList(
+                  {"Error Connecting: Cannot connect to NOWHERE. Does Norq need to be started?"}));
+    EXPECT_EQ(fixture.windows.statuses, QStringList({"Connecting to NOWHERE"}));
+    EXPECT_EQ(engine.msgText, "Connection to NOWHERE failed. Check the database name, userid, and "
+                              "password and if the database has been started.");
+    EXPECT_TRUE(engine.errorFlag);
+    EXPECT_FALSE(engine.connected);
+    EXPECT_FALSE(QFile::exists(catalog.folder() + "/NOWHERE.db"));
+
+    fixture.windows.questions.clear();
+    fixture.windows.statuses.clear();
+    fixture.windows.answers = {true};
+    engine.msgText = "Incorrect CONNECT syntax.";
+    EXPECT_EQ(Norq_connect(db, user, password), -1);
+    EXPECT_EQ(fixture.windows.questions.size(), 1);
+    EXPECT_EQ(fixture.windows.statuses,
+              QStringList({"Connecting to NOWHERE", "Starting Norq", "Connecting to NOWHERE"}));
+    EXPECT_EQ(engine.msgText, "Incorrect CONNECT syntax."); // an earlier message is kept
+}
+
+TEST_F(EmbeddedSession, ConnectSetsUserAndRegistryVariables) {
+    qunsetenv("NORQPATH");
+    qunsetenv("NORQINSTANCE");
+    qunsetenv("NORQINSTPROF");
+    var_add("schema", "MINE");
+    QString db = "testdb", user = "alice", password;
+    ASSERT_EQ(Norq_connect(db, user, password), 0);
+    EXPECT_EQ(user, "ALICE"); // what the server reports
+    EXPECT_EQ(variable("userid"), "ALICE");
+    EXPECT_EQ(variable("schema"), "MINE");
+    EXPECT_EQ(variable("database"), "TESTDB");
+    EXPECT_EQ(variable("jsondb"), "TESTDB");
+    EXPECT_EQ(variable("norqpath"), "C:\\Program Files\\Velmora\\SQLLIB");
+    EXPECT_EQ(variable("sqllib"), variable("norqpath"));
+    EXPECT_EQ(variable("instance"), "NORQ");
+    EXPECT_EQ(variable("norqinstprof"), variable("norqpath"));
+    EXPECT_EQ(variable("norqdiag"), variable("norqinstprof") + "/NORQ");
+    EXPECT_EQ(engine.msgText, "Connected to Database: testdb");
+    EXPECT_TRUE(fixture.windows.questions.isEmpty());
+
+    EXPECT_EQ(runSilentQuery("CREATE TABLE S (X INTEGER)"), "");
+    EXPECT_EQ(runSilentQuery("INSERT INTO S VALUES (5), (6)"), "");
+    EXPECT_EQ(runSilentQuery("SELECT X FROM S ORDER BY X"), "5");
+    EXPECT_EQ(engine.silentRowCount, 2);
+    EXPECT_EQ(runSilentQuery("SELECT * FROM MISSING"), "");
+    EXPECT_EQ(sqlErrorMessage("SQL0204N"), "");
+}
+
+TEST_F(EmbeddedSession, ServerOutputAndAdministrativeCommands) {
+    QString db = "TESTDB", user, password;
+    ASSERT_EQ(Norq_connect(db, user, password), 0);
+    serverOutputClear();
+    runSilentQuery("CALL DBMS_OUTPUT.PUT_LINE('It`s done')");
+    serverOutputCollect();
+    EXPECT_EQ(engine.serverOutput, "It`s done");
+    EXPECT_EQ(engine.resultKind, kResultServerOutput);
+
+    runSilentQuery("CREATE TABLE STAFF (ID INTEGER NOT NULL, NAME VARCHAR(30), DOC XML)");
+    runSilentQuery("INSERT INTO STAFF VALUES (1, 'Ann', '<?xml version=\"1.0\"?><a>1</a>'), "
+                   "(2, 'Bob', '<b/>')");
+    EngineFixture::resetStatement();
+    engine.gridMode = false;
+    adminCommand("DESCRIBE TABLE STAFF", nullptr);
+    EXPECT_TRUE(engine.msgText.startsWith("3 record(s) selected.")) << engine.msgText.toStdString();
+    EXPECT_TRUE(engine.resultText.contains("INTEGER"));
+    EngineFixture::resetStatement();
+    adminCommand("RUNSTATS ON TABLE STAFF WITH DISTRIBUTION", nullptr);
+    EXPECT_TRUE(engine.msgText.startsWith("Command completed.")) << engine.msgText.toStdString();
+    EngineFixture::resetStatement();
+    adminCommand("REORG TABLE O'BRIEN", nullptr); // a quote cannot break the statement
+    EXPECT_TRUE(engine.errorFlag);
+    EXPECT_TRUE(engine.msgText.contains("O'BRIEN")) << engine.msgText.toStdString();
+
+    // XML values lose their declaration only.
+    EngineFixture::resetStatement();
+    QString sql = "SELECT DOC FROM STAFF ORDER BY ID";
+    FakeGrid grid;
+    engine.gridMode = true;
+    Norq_sql(sql, true, &grid, true);
+    EXPECT_EQ(grid.textMatrix(1, 1), "<a>1</a>");
+    EXPECT_EQ(grid.textMatrix(2, 1), "<b/>");
+}
+
+TEST(BytesToText, StopsAtNulAndTurnsLineFeedsIntoCrLf) {
+    engine.fetchBuffer.fill(0);
+    const char text[] = "ab\ncd";
+    std::memcpy(&engine.fetchBuffer[10], text, sizeof text - 1);
+    EXPECT_EQ(bytesToText(10, 20), "ab\r\ncd");
+    EXPECT_EQ(bytesToText(10, 2), "ab");
+    EXPECT_EQ(bytesToText(0, 5), "");
+    EXPECT_EQ(bytesToText(kFetchBufferSize, 100), "");
+    EXPECT_EQ(plainErrorText("[a][b][c]  message "), "message");
+    EXPECT_EQ(plainErrorText("[a][b] kept "), "[a][b] kept ");
+    EXPECT_EQ(formatElapsed(1.23456), "1.235s)");
+}
