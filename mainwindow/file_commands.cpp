@@ -1,0 +1,136 @@
+// Open File, Open Library, Save and Export: the file dialogs and what follows them.
+
+#include "document/grid.h"
+#include "engine/engine_state.h"
+#include "engine/variables.h"
+#include "engine/window_interface.h"
+#include "mainwindow/export.h"
+#include "mainwindow/file_dialogs.h"
+#include "mainwindow/norqsql.h"
+
+#include <QDir>
+#include <QFileDialog>
+
+namespace {
+
+const QString kOpenFilter = QStringLiteral(
+    "NORQ (norq)|*.norq;|SQL (sql)|*.sql;|All SQL (sql,norq,clp,txt)|*.sql;*.xmp;*.clp;*.txt|"
+    "All files (*.*)|*.*");
+const QString kLibraryFilter = QStringLiteral("SQL (sql)|*.sql;");
+const QString kSaveFilter = QStringLiteral(
+    "NORQ (norq)|*.norq;|SQL (sql)|*.sql;|All SQL (sql,norq,clp,txt)|*.sql;*.norq;*.clp;*.txt|"
+    "All files (*.*)|*.*");
+
+} // namespace
+
+QString qtFileFilter(const QString &pipeFilter) {
+    const QStringList parts = pipeFilter.split(u'|');
+    QStringList filters;
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        QStringList patterns;
+        for (const QString &pattern : parts[i + 1].split(u';', Qt::SkipEmptyParts)) {
+            const QString trimmed = pattern.trimmed();
+            if (trimmed.isEmpty()) continue;
+            // "*.*" means every file; on Linux names need no dot.
+            patterns << (trimmed == QLatin1String("*.*") ? QStringLiteral("*") : trimmed);
+        }
+        if (patterns.isEmpty()) continue;
+        filters << parts[i].trimmed() + QStringLiteral(" (") + patterns.join(u' ') + u')';
+    }
+    return filters.join(QStringLiteral(";;"));
+}
+
+QString showFileDialog(QWidget *parent, bool save, const QString &title, const QString &filter,
+                       const QString &initialName) {
+    QFileDialog dialog(parent, title, QDir::currentPath(), filter);
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    if (!initialName.isEmpty()) dialog.selectFile(initialName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    return dialog.selectedFiles().constFirst();
+}
+
+namespace {
+
+QString askFile(NorqSQL *window, bool save, const QString &title, const QString &filter,
+                const QString &initialName) {
+    if (window->CommonDialog) return window->CommonDialog(save, title, filter, initialName);
+    return showFileDialog(window, save, title, filter, initialName);
+}
+
+} // namespace
+
+void NorqSQL::rebuildAfterOpen() {
+    switch (engine.viewMode) {
+    case ViewMode::text:
+        setViewMode(ViewMode::text);
+        memoryToEdit();
+        break;
+    case ViewMode::edit:
+        setViewMode(ViewMode::edit);
+        memoryToScript();
+        break;
+    default:
+        setViewMode(ViewMode::script);
+        memoryToScript();
+        break;
+    }
+}
+
+void NorqSQL::mnuOpen_Click() {
+    const QString path = askFile(this, false, QStringLiteral("Load SQL Command File"),
+                                 qtFileFilter(kOpenFilter), QString());
+    if (path.isEmpty()) return;
+    currentFile = path;
+    fileToMemory(currentFile);
+    rebuildAfterOpen();
+}
+
+void NorqSQL::mnuExamples_Click() {
+    const QString path = askFile(this, false, QStringLiteral("Load PAVONA Library"),
+                                 qtFileFilter(kLibraryFilter), QString());
+    if (path.isEmpty()) return;
+    readLibrary(path);
+    const qsizetype slash = path.lastIndexOf(u'/');
+    var_add(QStringLiteral("curdir"), slash >= 0 ? path.left(slash + 1) : QString());
+}
+
+void NorqSQL::saveFile_Click() {
+    SaveCellEdit(editRow);
+    if (engine.viewMode == ViewMode::text)
+        editToMemory();
+    else if (engine.viewMode == ViewMode::edit)
+        scriptToMemory();
+    else
+        return;
+    const QString path = askFile(this, true, QStringLiteral("Save SQL Command File"),
+                                 qtFileFilter(kSaveFilter), currentFile);
+    if (path.isEmpty()) return;
+    currentFile = path;
+    memoryToFile(currentFile);
+}
+
+// ---- export -------------------------------------------------------------------------
+
+void NorqSQL::exportScript(int exportType) {
+    SaveCellEdit(editRow);
+    if (engine.viewMode != ViewMode::script && engine.viewMode != ViewMode::edit) return;
+    const QString path =
+        askFile(this, true, exportDialogTitle(exportType), exportDialogFilter(exportType),
+                proposedExportName(currentFile, exportType));
+    if (path.isEmpty()) return;
+    if (!exportGrid(CLP, exportType, path))
+        engine.ui->messageBox(QStringLiteral("Pavona"), QStringLiteral("Can't open file: ") + path);
+}
+
+void NorqSQL::exportHTML_Click() {
+    exportScript(ExportType::htmlPage);
+}
+
+void NorqSQL::exportHTMLP_Click() {
+    exportScript(ExportType::htmlPlain);
+}
+
+void NorqSQL::exportText_Click() {
+    exportScript(ExportType::text);
+}

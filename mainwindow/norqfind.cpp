@@ -1,0 +1,67 @@
+#include "mainwindow/norqfind.h"
+
+#include "engine/engine_state.h"
+#include "mainwindow/norqsql.h"
+
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+
+namespace {
+QPointer<NorqFind> sharedDialog;
+const QString kCaption = QStringLiteral("Search Script");
+} // namespace
+
+NorqFind::NorqFind(NorqSQL *owner)
+    : QWidget(owner, Qt::Tool), SearchString(new QLineEdit(this)),
+      FindPattern(new QPushButton(QStringLiteral("Find"), this)), owner_(owner) {
+    setWindowTitle(kCaption);
+    SearchString->setObjectName(QStringLiteral("SearchString"));
+    FindPattern->setObjectName(QStringLiteral("FindPattern"));
+    FindPattern->setDefault(true);
+    auto *layout = new QHBoxLayout(this);
+    layout->addWidget(SearchString, 1);
+    layout->addWidget(FindPattern);
+    resize(320, sizeHint().height());
+    connect(FindPattern, &QPushButton::clicked, this, [this] { FindPattern_Click(); });
+    connect(SearchString, &QLineEdit::returnPressed, this, [this] { FindPattern_Click(); });
+}
+
+NorqFind *NorqFind::shared(NorqSQL *owner) {
+    if (!sharedDialog) sharedDialog = new NorqFind(owner);
+    return sharedDialog;
+}
+
+NorqFind *NorqFind::existing() {
+    return sharedDialog.data();
+}
+
+void NorqFind::FindPattern_Click() {
+    const int mode = engine.viewMode;
+    if (mode == ViewMode::sql) return;
+    // A text of blanks searches for nothing.
+    if (SearchString->text().trimmed().isEmpty()) return;
+    if (owner_->highlightMatches(SearchString->text())) {
+        setWindowTitle(kCaption);
+        if (mode == ViewMode::text) SearchString->clear();
+        hide();
+        return;
+    }
+    setWindowTitle(QStringLiteral("String not found"));
+    SearchString->setFocus();
+    SearchString->selectAll();
+}
+
+void NorqFind::Form_KeyPress(int keyCode) {
+    if (keyCode == 27) hide();
+}
+
+void NorqFind::keyPressEvent(QKeyEvent *event) {
+    if (event->key() == Qt::Key_Escape) {
+        Form_KeyPress(27);
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}

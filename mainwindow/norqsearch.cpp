@@ -1,0 +1,52 @@
+#include "mainwindow/norqsearch.h"
+
+#include "mainwindow/norqsql.h"
+
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QTreeWidget>
+
+namespace {
+QPointer<NorqSearch> sharedDialog;
+const QString kCaption = QStringLiteral("Search Examples");
+} // namespace
+
+NorqSearch::NorqSearch(NorqSQL *owner)
+    : QWidget(owner, Qt::Tool), SearchString(new QLineEdit(this)),
+      FindSearch(new QPushButton(QStringLiteral("Find"), this)), owner_(owner) {
+    setWindowTitle(kCaption);
+    SearchString->setObjectName(QStringLiteral("SearchString"));
+    FindSearch->setObjectName(QStringLiteral("FindSearch"));
+    FindSearch->setDefault(true);
+    auto *layout = new QHBoxLayout(this);
+    layout->addWidget(SearchString, 1);
+    layout->addWidget(FindSearch);
+    resize(320, sizeHint().height());
+    connect(FindSearch, &QPushButton::clicked, this, [this] { FindSearch_Click(); });
+    connect(SearchString, &QLineEdit::returnPressed, this, [this] { FindSearch_Click(); });
+}
+
+NorqSearch *NorqSearch::shared(NorqSQL *owner) {
+    if (!sharedDialog) sharedDialog = new NorqSearch(owner);
+    return sharedDialog;
+}
+
+NorqSearch *NorqSearch::existing() {
+    return sharedDialog.data();
+}
+
+void NorqSearch::FindSearch_Click() {
+    const QString text = SearchString->text().trimmed().toUpper();
+    if (text.isEmpty()) return;
+    if (owner_->searchLibrary(text)) {
+        setWindowTitle(kCaption);
+        hide();
+        return;
+    }
+    SearchString->setFocus();
+    SearchString->selectAll();
+    setWindowTitle(QStringLiteral("String not found"));
+    owner_->TV->collapseAll();
+}

@@ -1,0 +1,160 @@
+// The Options menu (font size, column width, results, trace, connection) and the
+// commands that open SQL windows.
+
+#include "document/grid.h"
+#include "document/row_style.h"
+#include "engine/engine_state.h"
+#include "engine/platform_units.h"
+#include "engine/text_layout.h"
+#include "engine/variables.h"
+#include "mainwindow/norqsql.h"
+#include "windows/norq_connect.h"
+#include "windows/norq_sql_window.h"
+#include "windows/norq_trace.h"
+
+#include <QAction>
+#include <QFontMetrics>
+#include <QPlainTextEdit>
+
+namespace {
+
+constexpr int kFontSizes[] = {8, 9, 10, 11, 12, 14};
+constexpr int kColumnSizes[] = {10, 15, 20, 25, 30};
+
+bool isDocumentView() {
+    return engine.viewMode == ViewMode::script || engine.viewMode == ViewMode::edit;
+}
+
+NorqSQLWindow *openSQLWindow(bool takeFocus) {
+    auto *window = new NorqSQLWindow;
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->setAttribute(Qt::WA_ShowWithoutActivating, !takeFocus);
+    window->show();
+    return window;
+}
+
+} // namespace
+
+void NorqSQL::mnuFontSizeValue_Click(int index) {
+    if (index < 0 || index >= static_cast<int>(std::size(kFontSizes))) return;
+    const int size = kFontSizes[index];
+    ResetCellEdit();
+    for (QAction *entry : mnuFontSizeValue)
+        entry->setChecked(false);
+
+    const int width = InfoRTF.widthTwips();
+    engine.sqlLineWidth = measureLineWidth(RowStyle::codeFont, size, width);
+    engine.textLineWidth = measureLineWidth(RowStyle::proseFont, size, width);
+    DataValues->setFontSize(size);
+    var_add(QStringLiteral("fontsize"), QString::number(size));
+    engine.fontSize = size;
+    if (index < mnuFontSizeValue.size()) mnuFontSizeValue[index]->setChecked(true);
+
+    CLP->setGridVisible(false);
+    const bool measure = isDocumentView();
+    for (int row = 0; row < CLP->rows() - 1; ++row) {
+        const int kind = CLP->textMatrix(row, kindCol).toInt();
+        QString font;
+        double cellSize = size;
+        double measureSize = size;
+        switch (kind) {
+        case RowKind::comment:
+        case RowKind::message:
+            font = RowStyle::proseFont;
+            break;
+        case 2:
+        case RowKind::sql:
+        case RowKind::example:
+            font = RowStyle::codeFont;
+            break;
+        case RowKind::result:
+            font = RowStyle::codeFont;
+            measureSize = 9;
+            break;
+        case RowKind::heading:
+            font = RowStyle::proseFont;
+            if (CLP->textMatrix(row, tagCol) == QLatin1String("1")) cellSize = size + 2;
+            break;
+        default:
+            continue;
+        }
+        CLP->setRow(row);
+        CLP->setCol(textCol);
+        CLP->setCellFontName(font);
+        CLP->setCellFontSize(cellSize);
+        if (measure)
+            CLP->setRowHeight(row,
+                              getHeight(kind, CLP->textMatrix(row, textCol), font, measureSize));
+    }
+    CLP->setGridVisible(true);
+    DataValues->setFontSize(size);
+
+    if (engine.viewMode == ViewMode::text) {
+        QFont font = FullEdit->font();
+        font.setPointSize(size);
+        FullEdit->setFont(font);
+        FullEdit->show();
+        TextEdit->show();
+        EditBox->show();
+        DataValues->show();
+        FullEdit->setFocus();
+    } else if (engine.viewMode == ViewMode::sql) {
+        TextEdit->show();
+        EditBox->show();
+        DataValues->show();
+        TextEdit->setFocus();
+    }
+}
+
+void NorqSQL::mnuColSize_Click(int index) {
+    for (QAction *entry : mnuColSize)
+        entry->setChecked(false);
+    engine.columnSize =
+        index >= 0 && index < static_cast<int>(std::size(kColumnSizes)) ? kColumnSizes[index] : 15;
+    if (index >= 0 && index < mnuColSize.size()) mnuColSize[index]->setChecked(true);
+    if (DataValues->cols() < 1) return;
+    const QFontMetrics metrics(font());
+    const int width =
+        pixelsToTwips(metrics.horizontalAdvance(QString(engine.columnSize, u'O'))) + 100;
+    for (int col = 0; col < DataValues->cols(); ++col)
+        DataValues->setColWidth(col, width);
+}
+
+void NorqSQL::mnuDetach_Click() {
+    engine.detached = !engine.detached;
+    if (QAction *entry = menuEntry(QStringLiteral("mnuDetach"))) entry->setChecked(engine.detached);
+}
+
+void NorqSQL::mnutrace_Click() {
+    engine.traceOn = !engine.traceOn;
+    QAction *entry = menuEntry(QStringLiteral("mnutrace"));
+    if (!engine.traceOn) {
+        if (NorqTrace *trace = NorqTrace::existing()) trace->hide();
+    } else {
+        NorqTrace *trace = NorqTrace::shared();
+        trace->prepareHistory();
+        trace->show();
+    }
+    if (entry) entry->setChecked(engine.traceOn);
+}
+
+void NorqSQL::mnuConnection_Click() {
+    NorqConnect *dialog = NorqConnect::shared();
+    dialog->show();
+    dialog->raise();
+    dialog->activateWindow();
+}
+
+void NorqSQL::openSQLWindow_Click() {
+    NorqSQLWindow *window = openSQLWindow(true);
+    window->activateWindow();
+    window->TextEdit->setFocus();
+}
+
+void NorqSQL::sqlWindow_Click() {
+    openSQLWindow(false);
+}
+
+void NorqSQL::viewSQLWindow_Click() {
+    openSQLWindow(false);
+}

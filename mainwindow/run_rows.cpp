@@ -1,0 +1,438 @@
+// Running the script from the view: presses on statement, result, message and heading
+// rows, the result overlay, links, the cell editor, Run all, Reset Examples and the table
+// of contents.
+
+#include "database/session.h"
+#include "database/widgets/xml_tree.h"
+#include "document/grid.h"
+#include "document/row_style.h"
+#include "engine/dispatcher.h"
+#include "engine/engine_state.h"
+#include "engine/platform_units.h"
+#include "engine/statements.h"
+#include "engine/window_interface.h"
+#include "mainwindow/help_links.h"
+#include "mainwindow/norqsql.h"
+#include "windows/norq_sql_results.h"
+
+#include <QCursor>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QTextCursor>
+#include <QToolBar>
+#include <QTreeWidget>
+
+namespace {
+
+constexpr int kMaxHeadings = 1000;
+
+bool isDocumentView() {
+    return engine.viewMode == ViewMode::script || engine.viewMode == ViewMode::edit;
+}
+
+QRect twipsRect(int left, int top, int width, int height) {
+    return {twipsToPixels(left), twipsToPixels(top), std::max(0, twipsToPixels(width)),
+            std::max(0, twipsToPixels(height))};
+}
+
+QString crlfToCr(QString text) {
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\r"));
+    return text;
+}
+
+// Texts inside the program break lines with a carriage return; the editor with "\n".
+QString forEditor(QString text) {
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(u'\r', u'\n');
+    return text;
+}
+
+QString fromEditor(QString text) {
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\r"));
+    text.replace(u'\n', u'\r');
+    return text;
+}
+
+class BusyPointer {
+public:
+    BusyPointer() { engine.ui->setBusyPointer(true); }
+    ~BusyPointer() { engine.ui->setBusyPointer(false); }
+    BusyPointer(const BusyPointer &) = delete;
+    BusyPointer &operator=(const BusyPointer &) = delete;
+};
+
+} // namespace
+
+// ---- presses ------------------------------------------------------------------------
+
+void NorqSQL::CLP_MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers, int, int) {
+    currentRow = CLP->mouseRow();
+    currentCol = CLP->mouseCol();
+    XMLView->hide();
+    if (!isDocumentView() || currentRow < 0 || currentCol < 0) return;
+
+    if (editRow >= 0 && editRow != currentRow) {
+        const int rowsBefore = CLP->rows();
+        const int closedRow = editRow;
+        SaveCellEdit(editRow);
+        ResetCellEdit();
+        // An editor left empty removes its row; the pressed row moves up with the rest.
+        if (CLP->rows() < rowsBefore && closedRow < currentRow) --currentRow;
+    } else if (editRow == -2) {
+        ResetCellEdit();
+    }
+    if (currentRow >= CLP->rows()) return;
+    setTopRow(currentRow);
+    const int kind = CLP->textMatrix(currentRow, kindCol).toInt();
+
+    if (button == Qt::RightButton) {
+        if (currentCol == markerCol) return;
+        if (engine.viewMode == ViewMode::edit)
+            mnuScript->popup(QCursor::pos());
+        else
+            viewMenu->popup(QCursor::pos());
+        return;
+    }
+    if (engine.viewMode == ViewMode::script && kind == RowKind::heading && currentCol == textCol) {
+        followLink();
+        return;
+    }
+    if (currentCol != markerCol) return;
+    switch (kind) {
+    case RowKind::sql:
+        runStatementRow();
+        break;
+    case RowKind::message:
+        beginCellEdit();
+        break;
+    case RowKind::result:
+        showResultRow();
+        break;
+    case RowKind::heading:
+        if (engine.viewMode == ViewMode::edit) cycleHeadingLevel();
+        break;
+    default:
+        break;
+    }
+}
+
+void NorqSQL::CLP_DblClick() {
+    currentRow = CLP->mouseRow();
+    currentCol = CLP->mouseCol();
+    if (currentRow < 0 || currentCol != textCol) return;
+    const int kind = CLP->textMatrix(currentRow, kindCol).toInt();
+    if ((engine.viewMode == ViewMode::script && kind == RowKind::sql) ||
+        engine.viewMode == ViewMode::edit)
+        beginCellEdit();
+}
+
+void NorqSQL::CLP_Scroll() {
+    if (scrollingItself() || engine.viewMode == ViewMode::sql) return;
+    SaveCellEdit(editRow);
+    ResetCellEdit();
+    engine.gridMode = false;
+}
+
+// ---- running a statement row --------------------------------------------------------
+
+void NorqSQL::runStatementRow() {
+    engine.gridMode = false;
+    QString statement;
+    if (editRow == currentRow) {
+        const QString text = fromEditor(TextEdit->toPlainText());
+        CLP->setTextMatrix(currentRow, textCol, getRawSQL(text));
+        CLP->setTextMatrix(currentRow, sqlCol, text);
+        statement = removeComments(text);
+    } else {
+        statement = removeComments(CLP->textMatrix(currentRow, sqlCol));
+    }
+    {
+        BusyPointer busy;
+        runScript(statement, DataValues, Chart);
+    }
+    placeOutput(currentRow + 1);
+    if (editRow == currentRow) {
+        CLP->setRow(currentRow);
+        placeCellEditor();
+    }
+}
+
+// Puts the last run's output at position (rewriting an output row already there) and
+// leaves currentRow as a marker press expects. Returns how many rows the output takes
+// below the statement that a caller walking the rows must step over (0 or 1).
+int NorqSQL::placeOutput(int position) {
+    int kind = RowKind::message;
+    switch (engine.resultKind) {
+    case kResultMessage:
+        if (engine.msgText.trimmed().isEmpty()) return 0;
+        addRow(kind, crlfToCr(engine.msgText), QString(), position);
+        return 0;
+    case kResultRows:
+        kind = RowKind::result;
+        addRow(kind, engine.resultText, engine.currentStatement, position);
+        ++currentRow;
+        return 1;
+    case kResultText:
+        addRow(kind, crlfToCr(engine.outputText), QString(), position);
+        ++currentRow;
+        return 1;
+    case kResultServerOutput:
+        addRow(kind, engine.serverOutput, QString(), position);
+        ++currentRow;
+        return 1;
+    case kResultPicture: {
+        kind = RowKind::chart;
+        addRow(kind, QString(), QString(), position);
+        const QImage picture = engine.ui->clipboardImage();
+        CLP->setRow(currentRow);
+        CLP->setCol(textCol);
+        CLP->setCellAlignment(4);
+        CLP->setCellPicture(QPixmap::fromImage(picture));
+        if (!picture.isNull())
+            CLP->setRowHeight(currentRow, std::max(CLP->rowHeight(currentRow),
+                                                   pixelsToTwips(picture.height()) + 120));
+        return 0;
+    }
+    default:
+        return 0;
+    }
+}
+
+// ---- result rows --------------------------------------------------------------------
+
+void NorqSQL::showResultRow() {
+    const QString statement = CLP->textMatrix(currentRow, tagCol);
+    if (!engine.detached) {
+        if (DataValues->isVisible()) {
+            DataValues->hide();
+            return;
+        }
+        if (statement.isEmpty()) return;
+        BusyPointer busy;
+        engine.gridMode = true;
+        DataValues->hide();
+        CLP->setCol(textCol);
+        const CellInfo cell = getCellInfo(currentRow, textCol);
+        DataValues->setGeometry(twipsRect(cell.left, cell.top, cell.width, cell.height));
+        DataValues->setEnabled(true);
+        runScript(statement, DataValues, Chart);
+        if (engine.resultKind == kResultRows) {
+            editRow = CLP->row();
+            DataValues->show();
+            DataValues->setEnabled(true);
+            DataValues->raise();
+        }
+        return;
+    }
+    if (statement.isEmpty()) return;
+    BusyPointer busy;
+    engine.gridMode = true;
+    NorqSQLResults *results = NorqSQLResults::shared();
+    runScript(statement, results->DataValues, Chart);
+    const CellInfo cell = getCellInfo(currentRow, textCol);
+    const QPoint origin = CLP->mapToGlobal(QPoint(0, 0));
+    results->setGeometry(origin.x() + twipsToPixels(cell.left + 60),
+                         origin.y() + twipsToPixels(cell.top + 740), twipsToPixels(cell.width),
+                         twipsToPixels(cell.height));
+    results->show();
+}
+
+void NorqSQL::DataValues_MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers, int x, int) {
+    XMLView->hide();
+    const int row = DataValues->mouseRow();
+    const int col = DataValues->mouseCol();
+    if (button != Qt::LeftButton || row <= 0 || col < 0) return;
+    QString text = DataValues->textMatrix(row, col);
+    if (text.toUpper().startsWith(QLatin1String("<HTML")) || !text.startsWith(u'<')) return;
+    xmlToTree(text, XMLView);
+    const int overlayLeft = pixelsToTwips(DataValues->x());
+    const int overlayTop = pixelsToTwips(DataValues->y());
+    const int treeWidth = pixelsToTwips(XMLView->width());
+    int left = overlayLeft + x + 300;
+    if (left + treeWidth > pixelsToTwips(width())) left = overlayLeft + x - treeWidth;
+    const int height = pixelsToTwips(DataValues->height()) - 500;
+    XMLView->setGeometry(twipsRect(left, overlayTop + 400, treeWidth, height));
+    XMLView->show();
+    XMLView->raise();
+}
+
+void NorqSQL::DataValues_Scroll() {
+    XMLView->hide();
+}
+
+// ---- links and heading levels -------------------------------------------------------
+
+void NorqSQL::followLink() {
+    if (CLP->textMatrix(currentRow, tagCol) != QLatin1String("0")) return;
+    const QString target = CLP->textMatrix(currentRow, rawCol).trimmed().toUpper();
+    if (target.isEmpty()) return;
+    if (target.contains(QLatin1String(".NORQ"))) {
+        // Anchors are kept upper-cased; the help file keeps the case it has on disk.
+        openHelpFile(target);
+        return;
+    }
+    for (int row = 0; row < CLP->rows(); ++row) {
+        if (CLP->textMatrix(row, rawCol).toUpper() != target) continue;
+        if (CLP->textMatrix(row, tagCol) == QLatin1String("0")) continue;
+        currentRow = row;
+        CLP->setRow(row);
+        CLP->setTopRow(row);
+        return;
+    }
+}
+
+void NorqSQL::cycleHeadingLevel() {
+    int level = CLP->textMatrix(currentRow, tagCol).toInt() + 1;
+    if (level > 4) level = 0;
+    CLP->setTextMatrix(currentRow, markerCol, RowStyle::headingMarker(level));
+    CLP->setTextMatrix(currentRow, tagCol, QString::number(level));
+}
+
+// ---- the cell editor ----------------------------------------------------------------
+
+void NorqSQL::beginCellEdit() {
+    if (currentRow < 0 || currentRow >= CLP->rows()) return;
+    const CellInfo cell = getCellInfo(currentRow, textCol);
+    CLP->setCol(textCol);
+    const int boxHeight = cell.height + (engine.viewMode == ViewMode::script ? 10 : 0);
+    EditBox->setGeometry(twipsRect(cell.left, cell.top, cell.width, boxHeight));
+    // A one-line row still gets an editor a line high.
+    const int lineHeight = InfoRTF.lineHeightTwips(cell.fontName, cell.fontSize);
+    TextEdit->setGeometry(
+        twipsRect(45, 90, cell.width - 100, std::max(boxHeight - 180, lineHeight)));
+    TextEdit->setFont(platformFont(cell.fontName, cell.fontSize));
+    QPalette palette = TextEdit->palette();
+    palette.setColor(QPalette::Base, Qt::white);
+    TextEdit->setPalette(palette);
+    QPalette boxPalette = EditBox->palette();
+    boxPalette.setColor(QPalette::Window, Qt::white);
+    EditBox->setPalette(boxPalette);
+    EditBox->raise();
+
+    TextEdit->clear();
+    const int kind = CLP->textMatrix(currentRow, kindCol).toInt();
+    QString text;
+    switch (kind) {
+    case RowKind::comment:
+    case RowKind::example:
+        text = CLP->textMatrix(currentRow, rawCol);
+        break;
+    case RowKind::message: {
+        text = CLP->textMatrix(currentRow, textCol);
+        if (text.startsWith(QLatin1String("SQL")) && text.indexOf(u' ') == 8) {
+            const QString explained = sqlErrorMessage(text.left(8));
+            if (!explained.isEmpty()) text = explained;
+        } else if (text.startsWith(QLatin1String("Command"))) {
+            return;
+        }
+        while (text.startsWith(QLatin1String("\r\n")))
+            text.remove(0, 2);
+        text = crlfToCr(text);
+        break;
+    }
+    case RowKind::heading: {
+        const QString anchor = CLP->textMatrix(currentRow, rawCol);
+        const QString shown = CLP->textMatrix(currentRow, textCol);
+        text = anchor.isEmpty() ? shown : QLatin1Char('[') + anchor + QStringLiteral("] ") + shown;
+        break;
+    }
+    case RowKind::image:
+        text = CLP->textMatrix(currentRow, tagCol);
+        break;
+    default:
+        text = CLP->textMatrix(currentRow, sqlCol);
+        break;
+    }
+    TextEdit->setPlainText(forEditor(text));
+    TextEdit->moveCursor(QTextCursor::Start);
+    const bool readOnly = kind == RowKind::message;
+    TextEdit->setReadOnly(readOnly);
+    editRow = readOnly ? -2 : currentRow;
+    EditBox->show();
+    TextEdit->show();
+    if (engine.viewMode == ViewMode::text || engine.viewMode == ViewMode::sql) {
+        TB->show();
+        TB->setFocus();
+    }
+    TextEdit->setFocus();
+}
+
+void NorqSQL::placeCellEditor() {
+    if (currentRow < 0 || currentRow >= CLP->rows()) return;
+    CellInfo cell = getCellInfo(currentRow, textCol);
+    const QString text = CLP->textMatrix(currentRow, textCol);
+    const int lines = std::clamp(InfoRTF.lineCount(text, cell.fontName, cell.fontSize, 30), 8, 30);
+    if (engine.viewMode == ViewMode::script)
+        CLP->setRowHeight(currentRow,
+                          lines * InfoRTF.lineHeightTwips(cell.fontName, cell.fontSize));
+    cell = getCellInfo(currentRow, textCol);
+    CLP->setCol(textCol);
+    EditBox->setGeometry(twipsRect(cell.left, cell.top, cell.width, cell.height));
+    TextEdit->setGeometry(twipsRect(45, 90, cell.width - 100, cell.height - 300));
+    TextEdit->setFont(platformFont(cell.fontName, cell.fontSize));
+    EditBox->raise();
+}
+
+// ---- whole script -------------------------------------------------------------------
+
+int NorqSQL::runAllRows(
+    const std::function<void(int index, int total, const QString &summary)> &progress) {
+    int statements = 0;
+    for (int i = 0; i < CLP->rows(); ++i) {
+        const int kind = CLP->textMatrix(i, kindCol).toInt();
+        if (kind == RowKind::endMarker) break;
+        BusyPointer busy;
+        CLP->setTopRow(i);
+        if (kind == RowKind::sql || kind == 2) {
+            // The full statement, hidden sections included: they are run, not shown.
+            const QString statement = removeComments(CLP->textMatrix(i, sqlCol));
+            currentRow = i;
+            engine.gridMode = false;
+            runScript(statement, DataValues, Chart);
+            i += placeOutput(i + 1);
+            ++statements;
+            if (progress) progress(i, CLP->rows(), summarize(statement));
+        }
+        CLP->refresh();
+        engine.ui->processEvents();
+        // Another command run meanwhile may have left the document views.
+        if (!isDocumentView()) break;
+    }
+    CLP->setTopRow(0);
+    return statements;
+}
+
+void NorqSQL::runAll_Click() {
+    if (!isDocumentView()) return;
+    ResetCellEdit();
+    mnuReset_Click();
+    runAllRows();
+}
+
+void NorqSQL::mnuReset_Click() {
+    if (!isDocumentView()) return;
+    ResetCellEdit();
+    int row = 0;
+    while (row < CLP->rows()) {
+        const int kind = CLP->textMatrix(row, kindCol).toInt();
+        if (kind == RowKind::message || kind == RowKind::result || kind == RowKind::chart)
+            CLP->removeItem(row);
+        else
+            ++row;
+    }
+    CLP->setTopRow(0);
+}
+
+void NorqSQL::doToc_Click() {
+    QStringList entries;
+    for (int row = 0; row < CLP->rows() && entries.size() < kMaxHeadings; ++row) {
+        if (CLP->textMatrix(row, kindCol).toInt() != RowKind::heading) continue;
+        if (CLP->textMatrix(row, tagCol) == QLatin1String("0")) continue;
+        entries << CLP->textMatrix(row, textCol);
+        CLP->setTextMatrix(row, rawCol, QString::number(entries.size()));
+    }
+    for (int n = 1; n <= entries.size(); ++n) {
+        int kind = RowKind::comment;
+        addRow(kind, QStringLiteral("{h0:%1} ").arg(n) + entries[n - 1], QString(), n);
+    }
+}

@@ -1,0 +1,353 @@
+// The window's life: load, resize, minimise and close, the splitter bar, the mouse wheel,
+// the Escape key, the library tree press and the toolbar of the interactive panel.
+
+#include "database/cli/cli.h"
+#include "database/session.h"
+#include "document/grid.h"
+#include "document/scroll_grid.h"
+#include "engine/dispatcher.h"
+#include "engine/engine_state.h"
+#include "engine/platform_units.h"
+#include "engine/window_interface.h"
+#include "mainwindow/norqfind.h"
+#include "mainwindow/norqsearch.h"
+#include "mainwindow/norqsql.h"
+#include "mainwindow/search_colours.h"
+#include "windows/norq_connect.h"
+#include "windows/norq_trace.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QScrollBar>
+#include <QShortcut>
+#include <QSplitter>
+#include <QSplitterHandle>
+#include <QToolBar>
+#include <QTreeWidget>
+#include <QWheelEvent>
+
+namespace {
+
+constexpr int kMinimumWidth = 8000; // twips
+constexpr int kMinimumHeight = 3000;
+constexpr int kBarMargin = 180; // the bar stays this far inside the right edge
+constexpr int kRecallSlots = 5;
+
+bool isDocumentView() {
+    return engine.viewMode == ViewMode::script || engine.viewMode == ViewMode::edit;
+}
+
+// The editor's text with its line ends as carriage returns.
+QString withCarriageReturns(QString text) {
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\r"));
+    text.replace(u'\n', u'\r');
+    return text;
+}
+
+void closeSatelliteWindows() {
+    if (NorqFind *find = NorqFind::existing()) find->close();
+    if (NorqConnect *connect = NorqConnect::visibleInstance()) connect->close();
+    if (NorqSearch *search = NorqSearch::existing()) search->close();
+    if (NorqTrace *trace = NorqTrace::existing()) trace->close();
+}
+
+bool isGridSurface(QObject *object, Grid *grid) {
+    return object == grid || object == grid->viewport() || object == grid->verticalScrollBar() ||
+           object == grid->horizontalScrollBar();
+}
+
+} // namespace
+
+// ---- load ---------------------------------------------------------------------------
+
+void NorqSQL::Form_Load() {
+    if (commandsLoaded_) return;
+    commandsLoaded_ = true;
+    buildMenus();
+    buildToolbar();
+    connectEvents();
+    qApp->installEventFilter(this); // the wheel hook
+    splitterGap = 30;
+    dragging = false;
+    setMinimumSize(twipsToPixels(kMinimumWidth), twipsToPixels(kMinimumHeight));
+    DragBar->raise();
+}
+
+void NorqSQL::connectEvents() {
+    connect(CLP, &Grid::gridMouseDown, this,
+            [this](Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y) {
+                CLP_MouseDown(button, shift, x, y);
+            });
+    connect(CLP, &Grid::gridDoubleClick, this, [this] { CLP_DblClick(); });
+    connect(CLP->verticalScrollBar(), &QScrollBar::actionTriggered, this, [this] { CLP_Scroll(); });
+    connect(DataValues, &Grid::gridMouseDown, this,
+            [this](Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y) {
+                DataValues_MouseDown(button, shift, x, y);
+            });
+    connect(DataValues->verticalScrollBar(), &QScrollBar::actionTriggered, this,
+            [this] { DataValues_Scroll(); });
+    connect(DataValues->horizontalScrollBar(), &QScrollBar::actionTriggered, this,
+            [this] { DataValues_Scroll(); });
+
+    TV->viewport()->installEventFilter(this);
+    TextEdit->installEventFilter(this);
+    if (DragBar->count() > 1) DragBar->handle(1)->installEventFilter(this);
+
+    FullEdit->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(FullEdit, &QWidget::customContextMenuRequested, this, [this](const QPoint &pos) {
+        FullEdit_MouseDown(Qt::RightButton, pixelsToTwips(pos.x()), pixelsToTwips(pos.y()));
+    });
+
+    auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    escape->setContext(Qt::WindowShortcut);
+    connect(escape, &QShortcut::activated, this, [this] { Form_KeyPress(27); });
+}
+
+// ---- resize, minimise, close --------------------------------------------------------
+
+void NorqSQL::resizeEvent(QResizeEvent *event) {
+    QMainWindow::resizeEvent(event);
+    if (commandsLoaded_) Form_Resize();
+}
+
+void NorqSQL::changeEvent(QEvent *event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange && isMinimized()) closeSatelliteWindows();
+}
+
+void NorqSQL::Form_Resize() {
+    if (isMinimized()) {
+        closeSatelliteWindows();
+        return;
+    }
+    // The minimum size and the split between tree and grid are kept by the window's
+    // layout; the views re-fit to the grid's new size.
+    resizeView();
+    measureWrapWidths();
+    if (isDocumentView()) cellWidthRefresh();
+}
+
+void NorqSQL::closeEvent(QCloseEvent *event) {
+    Form_Unload();
+    event->accept();
+}
+
+void NorqSQL::Form_Unload() {
+    closeSatelliteWindows();
+    Norq_disconnect();
+    if (engine.envHandle) {
+        cli::SQLFreeEnv(engine.envHandle);
+        engine.envHandle = nullptr;
+    }
+    // A child still being waited for is given up: the wait loop ends.
+    engine.busy = false;
+    qApp->removeEventFilter(this);
+    QCoreApplication::exit(0);
+}
+
+void NorqSQL::mnuExit_Click() {
+    Norq_close();
+    QCoreApplication::exit(0);
+}
+
+// ---- keys and focus -----------------------------------------------------------------
+
+void NorqSQL::Form_KeyPress(int keyCode) {
+    if (keyCode != 27) return;
+    if (XMLView->isVisible()) {
+        XMLView->hide();
+        return;
+    }
+    if (!isDocumentView()) return;
+    SaveCellEdit(editRow);
+    editRow = -1;
+    EditBox->hide();
+}
+
+void NorqSQL::EditBox_LostFocus() {
+    if (EditBox->isHidden()) editRow = -1;
+}
+
+// ---- splitter bar -------------------------------------------------------------------
+
+void NorqSQL::DragBar_MouseDown(Qt::MouseButton, int x) {
+    dragStartX = x;
+    if (dragging) return;
+    SaveCellEdit(editRow);
+    ResetCellEdit();
+    dragging = true;
+}
+
+void NorqSQL::DragBar_MouseMove(Qt::MouseButtons buttons, int x) {
+    if (!(buttons & Qt::LeftButton) || x == dragStartX || DragBar->count() < 2) return;
+    const int barLeft = pixelsToTwips(DragBar->handle(1)->x());
+    const int windowWidth = pixelsToTwips(DragBar->width());
+    int newLeft = std::max(0, barLeft - (dragStartX - x));
+    if (windowWidth < newLeft + kBarMargin) newLeft = windowWidth - kBarMargin;
+    const int treeWidth = std::max(0, newLeft - splitterGap);
+    const int handle = DragBar->handleWidth();
+    const int treePixels = twipsToPixels(treeWidth);
+    DragBar->setSizes({treePixels, std::max(0, DragBar->width() - treePixels - handle)});
+    resizeView();
+    if (isDocumentView() && CLP->gridWidth() > 4000) cellWidthRefresh();
+    DragBar->raise();
+}
+
+void NorqSQL::DragBar_MouseUp() {
+    dragging = false;
+}
+
+// ---- the wheel hook and mouse presses on child controls ----------------------------
+
+bool NorqSQL::eventFilter(QObject *watched, QEvent *event) {
+    switch (event->type()) {
+    case QEvent::Wheel: {
+        if (!isGridSurface(watched, CLP) && !isGridSurface(watched, DataValues)) break;
+        auto *wheel = static_cast<QWheelEvent *>(event);
+        const QPoint global = wheel->globalPosition().toPoint();
+        MouseWheel(static_cast<int>(wheel->buttons()), wheel->angleDelta().y(), global.x(),
+                   global.y());
+        return true;
+    }
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseMove:
+    case QEvent::MouseButtonRelease: {
+        auto *mouse = static_cast<QMouseEvent *>(event);
+        const QPoint pos = mouse->position().toPoint();
+        if (watched == TV->viewport() && event->type() == QEvent::MouseButtonPress) {
+            TV_MouseDown(mouse->button(), mouse->modifiers(), pixelsToTwips(pos.x()),
+                         pixelsToTwips(pos.y()));
+            break;
+        }
+        if (DragBar->count() > 1 && watched == DragBar->handle(1)) {
+            const int x = pixelsToTwips(pos.x());
+            if (event->type() == QEvent::MouseButtonPress)
+                DragBar_MouseDown(mouse->button(), x);
+            else if (event->type() == QEvent::MouseMove)
+                DragBar_MouseMove(mouse->buttons(), x);
+            else
+                DragBar_MouseUp();
+            return true;
+        }
+        break;
+    }
+    case QEvent::FocusOut:
+        if (watched == TextEdit) EditBox_LostFocus();
+        break;
+    default:
+        break;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+// One notch scrolls one row of the grid under the pointer; the overlay, when shown there,
+// takes the wheel rather than the script beneath it.
+void NorqSQL::MouseWheel(int, int rotation, int x, int y) {
+    const auto contains = [x, y](Grid *grid) {
+        if (!grid->isVisible()) return false;
+        const QPoint origin = grid->mapToGlobal(QPoint(0, 0));
+        return x >= origin.x() && x <= origin.x() + grid->width() && y >= origin.y() &&
+               y <= origin.y() + grid->height();
+    };
+    if (contains(DataValues)) {
+        scrollGrid(DataValues, rotation);
+        DataValues_Scroll();
+        return;
+    }
+    if (contains(CLP)) {
+        scrollGrid(CLP, rotation);
+        CLP_Scroll();
+    }
+}
+
+// ---- library tree -------------------------------------------------------------------
+
+void NorqSQL::TV_MouseDown(Qt::MouseButton, Qt::KeyboardModifiers, int x, int y) {
+    openTreeNode(TV->itemAt(twipsToPixels(x), twipsToPixels(y)));
+}
+
+void NorqSQL::openTreeNode(QTreeWidgetItem *node) {
+    if (!node) return;
+    const QString path = node->data(0, Qt::UserRole).toString();
+    if (path.trimmed().isEmpty()) return;
+    switch (engine.viewMode) {
+    case ViewMode::text:
+        setViewMode(ViewMode::text);
+        fileToMemory(path);
+        memoryToEdit();
+        break;
+    case ViewMode::script:
+    case ViewMode::edit:
+        setViewMode(engine.viewMode);
+        fileToMemory(path);
+        memoryToScript();
+        break;
+    default:
+        setViewMode(ViewMode::script);
+        fileToMemory(path);
+        memoryToScript();
+        break;
+    }
+    if (engine.viewMode != ViewMode::sql && node->background(0).color() == searchHitColour() &&
+        !engine.lastSearch.isEmpty())
+        highlightMatches(engine.lastSearch);
+    currentFile = path;
+}
+
+// ---- Text View editor ---------------------------------------------------------------
+
+void NorqSQL::FullEdit_MouseDown(Qt::MouseButton button, int x, int y) {
+    if (button != Qt::RightButton) return;
+    editmnu->popup(FullEdit->mapToGlobal(QPoint(twipsToPixels(x), twipsToPixels(y))));
+}
+
+// ---- toolbar of the interactive panel -----------------------------------------------
+
+void NorqSQL::TB_ButtonClick(const QString &key) {
+    if (key == QLatin1String("run")) {
+        const QString typed = withCarriageReturns(TextEdit->toPlainText());
+        const QString statement = typed.trimmed();
+        if (statement.isEmpty()) return;
+        engine.recallPos = engine.recallPos >= kRecallSlots ? 1 : engine.recallPos + 1;
+        recallList[engine.recallPos] = typed;
+        engine.gridMode = true;
+        engine.ui->setBusyPointer(true);
+        runScript(statement, DataValues, Chart);
+        engine.ui->setBusyPointer(false);
+        QString output;
+        bool write = true;
+        switch (engine.resultKind) {
+        case kResultMessage:
+            output = engine.msgText;
+            write = !output.trimmed().isEmpty();
+            break;
+        case kResultRows:
+            output = engine.msgText;
+            break;
+        case kResultText:
+            output = engine.outputText;
+            break;
+        case kResultServerOutput:
+            output = engine.serverOutput;
+            break;
+        default:
+            write = false;
+            break;
+        }
+        if (write && CLP->rows() > 3) {
+            int kind = RowKind::message;
+            addRow(kind, output, QString(), 3);
+        }
+    } else if (key == QLatin1String("trash")) {
+        TextEdit->clear();
+    } else if (key == QLatin1String("recycle")) {
+        engine.recallPos = engine.recallPos < 2 ? kRecallSlots : engine.recallPos - 1;
+        TextEdit->setPlainText(QString(recallList[engine.recallPos]).replace(u'\r', u'\n'));
+    } else if (key == QLatin1String("paste")) {
+        TextEdit->setPlainText(engine.ui->clipboardText());
+    }
+}
