@@ -259,8 +259,7 @@ int callBuiltin(Statement *st, const QString &sql) {
             QStringLiteral("The CALL statement \"%1\" is not valid.  SQLSTATE=42601").arg(sql));
     QString name = match.captured(1).toUpper();
     name.remove(QLatin1Char('"'));
-    for (const QString &schema : {QStringLiteral("SYSPROC."), QStringLiteral("SYSIBMADM.")})
-        if (name.startsWith(schema)) name = name.mid(schema.size());
+    if (name.startsWith(QLatin1String("SYSPROC."))) name = name.mid(8);
     QList<Value> args;
     if (!evaluateArguments(st, match.captured(2), args)) return kError;
 

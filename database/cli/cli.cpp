@@ -149,6 +149,15 @@ int SQLDisconnect(CliHandle dbc) {
     Connection *c = as<Connection>(dbc, HandleKind::Connection);
     if (!c) return kInvalidHandle;
     c->diag.clear();
+    // The driver frees a connection's statements with it; ours must forget theirs first.
+    for (void *handle : liveHandles()) {
+        auto *h = static_cast<Handle *>(handle);
+        if (h->kind != HandleKind::Statement) continue;
+        auto *st = static_cast<Statement *>(h);
+        if (st->conn != c) continue;
+        if (c->backend == Backend::Embedded) embedded::closeCursor(st);
+        odbc::freeStatement(st);
+    }
     if (c->backend == Backend::Embedded) embedded::disconnect(c);
     if (c->backend == Backend::Odbc) odbc::disconnect(c);
     c->backend = Backend::None;

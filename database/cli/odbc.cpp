@@ -9,32 +9,34 @@
 namespace cli::odbc {
 namespace {
 
+constexpr uint32_t kUnknownLengthSize = 4000;
+
 // Driver-manager entry points, looked up by name: nothing of ours is linked against it.
 struct Api {
     void *library = nullptr;
     SQLRETURN (*allocHandle)(SQLSMALLINT, SQLHANDLE, SQLHANDLE *) = nullptr;
     SQLRETURN (*freeHandle)(SQLSMALLINT, SQLHANDLE) = nullptr;
     SQLRETURN (*setEnvAttr)(SQLHENV, SQLINTEGER, SQLPOINTER, SQLINTEGER) = nullptr;
-    SQLRETURN (*connect)
+    SQLRETURN(*connect)
     (SQLHDBC, SQLCHAR *, SQLSMALLINT, SQLCHAR *, SQLSMALLINT, SQLCHAR *, SQLSMALLINT) = nullptr;
     SQLRETURN (*disconnect)(SQLHDBC) = nullptr;
     SQLRETURN (*execDirect)(SQLHSTMT, SQLCHAR *, SQLINTEGER) = nullptr;
     SQLRETURN (*numResultCols)(SQLHSTMT, SQLSMALLINT *) = nullptr;
-    SQLRETURN (*describeCol)
+    SQLRETURN(*describeCol)
     (SQLHSTMT, SQLUSMALLINT, SQLCHAR *, SQLSMALLINT, SQLSMALLINT *, SQLSMALLINT *, SQLULEN *,
      SQLSMALLINT *, SQLSMALLINT *) = nullptr;
-    SQLRETURN (*bindCol)
+    SQLRETURN(*bindCol)
     (SQLHSTMT, SQLUSMALLINT, SQLSMALLINT, SQLPOINTER, SQLLEN, SQLLEN *) = nullptr;
     SQLRETURN (*fetch)(SQLHSTMT) = nullptr;
     SQLRETURN (*freeStmt)(SQLHSTMT, SQLUSMALLINT) = nullptr;
     SQLRETURN (*endTran)(SQLSMALLINT, SQLHANDLE, SQLSMALLINT) = nullptr;
-    SQLRETURN (*getDiagRec)
+    SQLRETURN(*getDiagRec)
     (SQLSMALLINT, SQLHANDLE, SQLSMALLINT, SQLCHAR *, SQLINTEGER *, SQLCHAR *, SQLSMALLINT,
      SQLSMALLINT *) = nullptr;
-    SQLRETURN (*dataSources)
+    SQLRETURN(*dataSources)
     (SQLHENV, SQLUSMALLINT, SQLCHAR *, SQLSMALLINT, SQLSMALLINT *, SQLCHAR *, SQLSMALLINT,
      SQLSMALLINT *) = nullptr;
-    SQLRETURN (*bindParameter)
+    SQLRETURN(*bindParameter)
     (SQLHSTMT, SQLUSMALLINT, SQLSMALLINT, SQLSMALLINT, SQLSMALLINT, SQLULEN, SQLSMALLINT,
      SQLPOINTER, SQLLEN, SQLLEN *) = nullptr;
     SQLRETURN (*rowCount)(SQLHSTMT, SQLLEN *) = nullptr;
@@ -266,6 +268,10 @@ int describeAll(Statement *st) {
         info.name = QByteArray(reinterpret_cast<char *>(name));
         info.type = programType(type);
         info.size = static_cast<uint32_t>(std::min<SQLULEN>(size, UINT32_MAX));
+        // A driver that cannot tell a variable length says 0: leave room for a value.
+        if (info.size == 0 && (info.type == kTypeVarchar || info.type == kTypeChar ||
+                               info.type == kTypeBlob || info.type == kTypeClob))
+            info.size = kUnknownLengthSize;
         info.decimals = decimals;
         info.nullable = nullable == SQL_NO_NULLS ? 0 : 1;
     }
