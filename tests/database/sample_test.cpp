@@ -1,0 +1,50 @@
+#include "backends.h"
+#include "database/cli/cli.h"
+
+#include <QFile>
+#include <QProcess>
+#include <gtest/gtest.h>
+
+// The sample database is built by the project's script and describes every column with
+// the type code its declaration names.
+TEST(SampleDatabase, CreatedOnceWithEveryColumnTyped) {
+    ScratchCatalog catalog;
+    const QString script = QStringLiteral(PAVONA_SOURCE_DIR) + "/scripts/create-sample";
+    QProcess create;
+    create.start(script, {});
+    ASSERT_TRUE(create.waitForFinished(60000));
+    ASSERT_EQ(create.exitCode(), 0) << create.readAllStandardError().toStdString();
+    ASSERT_TRUE(QFile::exists(catalog.folder() + "/SAMPLE.db"));
+    create.start(script, {}); // present: left alone
+    ASSERT_TRUE(create.waitForFinished(60000));
+    EXPECT_TRUE(create.readAllStandardOutput().contains("exists"));
+
+    CliHandle env = nullptr, dbc = nullptr, stmt = nullptr;
+    cli::SQLAllocEnv(&env);
+    cli::SQLAllocConnect(env, &dbc);
+    ASSERT_EQ(cli::SQLConnect(dbc, "SAMPLE", cli::kNullTerminated, "", cli::kNullTerminated, "",
+                              cli::kNullTerminated),
+              cli::kSuccess);
+    cli::SQLAllocStmt(dbc, &stmt);
+    ASSERT_EQ(cli::SQLExecDirect(stmt, "SELECT * FROM EMPLOYEE", cli::kNullTerminated),
+              cli::kSuccess);
+    int16_t columns = 0;
+    cli::SQLNumResultCols(stmt, &columns);
+    QList<int> types;
+    for (int16_t c = 1; c <= columns; ++c) {
+        char name[129];
+        int16_t nameLen = 0, type = 0, decimals = 0, nullable = 0;
+        uint32_t size = 0;
+        cli::SQLDescribeCol(stmt, c, name, 128, &nameLen, &type, &size, &decimals, &nullable);
+        types << type;
+    }
+    EXPECT_EQ(types, QList<int>({4, 12, 12, 1, 1, 12, 5, 9, 10, 3, 3, -5, 8, 11, -370, -98}));
+    int rows = 0;
+    while (cli::SQLFetch(stmt) == cli::kSuccess)
+        ++rows;
+    EXPECT_GE(rows, 30);
+    cli::SQLFreeStmt(stmt, cli::kDrop);
+    cli::SQLDisconnect(dbc);
+    cli::SQLFreeConnect(dbc);
+    cli::SQLFreeEnv(env);
+}
