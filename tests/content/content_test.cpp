@@ -185,7 +185,8 @@ TEST(Scripts, CompanionFilesNamedByTheScriptsExist) {
                 const HeadingTag tag = headingTag(block.lines.first());
                 if (tag.word == "{IMAGE}") names.append(tag.text);
             } else {
-                for (const QString &line : runnableLines(block)) {
+                for (const QString &runnable : runnableLines(block)) {
+                    const QString line = cutComment(runnable);
                     const QString word = firstWord(line);
                     const QString rest = line.trimmed().section(' ', 1).remove(';').trimmed();
                     static const QRegularExpression redirect(">>?\\s*([^\\s;]+\\.[^\\s;]+)");
