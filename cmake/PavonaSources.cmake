@@ -39,7 +39,7 @@ function(pavona_test_folder name)
     target_include_directories(test_${name} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
     target_compile_definitions(test_${name} PRIVATE
         PAVONA_BIN_DIR="${CMAKE_BINARY_DIR}/bin"
-        PAVONA_TEST_DATA="${CMAKE_CURRENT_SOURCE_DIR}/data")
+        PAVONA_TEST_DATA="${CMAKE_CURRENT_SOURCE_DIR}/${name}/data")
     gtest_discover_tests(test_${name}
         PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen"
         DISCOVERY_TIMEOUT 60)

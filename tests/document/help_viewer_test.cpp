@@ -1,0 +1,65 @@
+// The help viewer: its own caption, rendering and wrap width.
+#include "document/grid.h"
+#include "document/norqhelp.h"
+#include "engine/engine_state.h"
+#include "mainwindow/norqsql.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace ScriptRow;
+
+namespace {
+
+QString writeFile(const QTemporaryDir &dir, const QString &name, const QByteArray &bytes) {
+    const QString path = dir.filePath(name);
+    QFile file(path);
+    file.open(QIODevice::WriteOnly);
+    file.write(bytes);
+    return path;
+}
+
+} // namespace
+
+TEST(HelpViewer, CaptionLinksAndMissingFiles) {
+    QTemporaryDir dir;
+    engine.fontSize = 10;
+    NorqHelp help;
+    help.CLP->resize(900, 700);
+    help.setWindowTitle("before");
+    help.setHelpMode();
+    help.fileToMemory(dir.filePath("absent.norq"));
+    help.memoryToScript();
+    EXPECT_TRUE(help.CLP->isHidden());
+    EXPECT_EQ(help.windowTitle(), "before");
+
+    writeFile(dir, "page.norq",
+              "/* {h0:second} Jump */\r\n/* {h1} The caption */\r\n/*\r\ntext\r\n\r\nmore\r\n*/"
+              "\r\n/* {h2:second} Second */\r\n");
+    help.setHelpMode();
+    help.fileToMemory(dir.filePath("page.norq"));
+    help.memoryToScript();
+    EXPECT_EQ(help.windowTitle(), "The caption");
+    // Script View rules always: one row per paragraph, no Edit View markers.
+    ASSERT_EQ(help.CLP->rows(), 6);
+    EXPECT_EQ(help.CLP->textMatrix(0, markerCol), "");
+    help.CLP_MouseDown(Qt::LeftButton, 0, textCol);
+    EXPECT_EQ(help.currentRow, 4);
+}
+
+TEST(HelpViewer, OwnWrapWidthLeavesTheMainWindowAlone) {
+    engine.fontSize = 10;
+    engine.textLineWidth = 90;
+    NorqHelp help;
+    help.CLP->resize(1100, 600);
+    help.setHelpMode();
+    const int wide = help.wrapWidth();
+    help.CLP->resize(400, 600);
+    help.resizeView();
+    EXPECT_LT(help.maxFixedHelp("Microsoft Sans Serif", 10), wide);
+    EXPECT_EQ(engine.textLineWidth, 90);
+    const QString item = QString("word ").repeated(60);
+    EXPECT_GT(help.toText("- " + item).count('\r'), 0);
+    EXPECT_EQ(engine.textLineWidth, 90);
+}

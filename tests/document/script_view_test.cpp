@@ -1,0 +1,296 @@
+// The main window's document side on real script files: reading, rendering in the
+// Script and Edit Views, heights, the Edit View round trip, cell commits and views.
+#include "document/grid.h"
+#include "document/row_style.h"
+#include "engine/engine_state.h"
+#include "engine/variables.h"
+#include "mainwindow/norqsql.h"
+
+#include <QFile>
+#include <QImage>
+#include <QPlainTextEdit>
+#include <QTemporaryDir>
+#include <QTreeWidget>
+#include <gtest/gtest.h>
+
+using namespace ScriptRow;
+
+namespace {
+
+struct Row {
+    int kind;
+    QString text;
+};
+
+class ScriptView : public ::testing::Test {
+protected:
+    void SetUp() override {
+        engine.fontSize = 10;
+        window.resize(1200, 800);
+        window.CLP->resize(900, 700);
+    }
+
+    void load(const QString &path, int mode) {
+        window.fileToMemory(path);
+        render(mode);
+    }
+
+    void loadText(const QString &text, int mode) {
+        window.scriptLines.setText(text);
+        render(mode);
+    }
+
+    void render(int mode) {
+        window.setViewMode(mode);
+        window.memoryToScript();
+    }
+
+    QString cell(int row, int col) const { return window.CLP->textMatrix(row, col); }
+    int kind(int row) const { return cell(row, kindCol).toInt(); }
+
+    std::vector<Row> rows() const {
+        std::vector<Row> out;
+        for (int r = 0; r < window.CLP->rows(); ++r)
+            out.push_back({kind(r), cell(r, textCol)});
+        return out;
+    }
+
+    QStringList kinds() const {
+        QStringList out;
+        for (int r = 0; r < window.CLP->rows(); ++r)
+            out << cell(r, kindCol);
+        return out;
+    }
+
+    // Every cell of every row, for comparing renderings.
+    QStringList allCells() const {
+        QStringList out;
+        for (int r = 0; r < window.CLP->rows(); ++r)
+            for (int c = 0; c < columnCount; ++c)
+                out << cell(r, c);
+        return out;
+    }
+
+    int lineHeight(const QString &font) const {
+        return window.InfoRTF.lineHeightTwips(font, engine.fontSize);
+    }
+
+    NorqSQL window;
+};
+
+QString dataFile(const char *name) {
+    return QStringLiteral(PAVONA_TEST_DATA "/") + name;
+}
+
+} // namespace
+
+TEST_F(ScriptView, ReadingEdgeCasesInScriptView) {
+    load(dataFile("reading.norq"), ViewMode::script);
+    const QStringList expectedKinds = {"8", "1", "1", "8", "1", "1", "3",
+                                       "3", "1", "1", "1", "3", "10"};
+    ASSERT_EQ(kinds(), expectedKinds);
+    EXPECT_EQ(cell(0, textCol), "Reading edge cases");
+    EXPECT_EQ(cell(0, tagCol), "1");
+    // Words before "*/" on a closing line are lost; "*/" alone loses nothing.
+    EXPECT_EQ(cell(1, rawCol), "A comment whose closing line");
+    EXPECT_EQ(cell(2, rawCol), "Kept paragraph.");
+    EXPECT_EQ(cell(3, textCol), "Installing the tables");
+    EXPECT_EQ(cell(3, tagCol), "2");
+    EXPECT_EQ(cell(3, rawCol), "SETUP");
+    EXPECT_EQ(cell(4, rawCol), "{H9} not a heading");
+    EXPECT_EQ(cell(5, rawCol), "{NOTE} braces stay");
+    // Blank lines and a dash comment stay inside one block; "/**/" starts another.
+    EXPECT_EQ(cell(6, sqlCol),
+              "SELECT 1 FROM T;\r\rSELECT 2 FROM T;\r-- a dash comment inside the block");
+    EXPECT_EQ(cell(7, sqlCol), "SELECT 3 FROM T;\r/");
+    EXPECT_EQ(cell(9, rawCol), "a dash comment between comments");
+    EXPECT_EQ(cell(11, sqlCol), "CREATE PROCEDURE P()\rBEGIN\rEND\r/");
+    EXPECT_EQ(window.CLP->rowHeight(12), 0);
+}
+
+TEST_F(ScriptView, NoFinalLineEndReadsTheLastLineWhole) {
+    load(dataFile("no_final_end.norq"), ViewMode::script);
+    ASSERT_EQ(kinds(), QStringList({"8", "3", "10"}));
+    EXPECT_EQ(cell(1, sqlCol), "SELECT 1 FROM T;");
+}
+
+TEST_F(ScriptView, ParagraphsSplitInScriptViewAndStayWholeInEditView) {
+    const QString text = "/*\rIntro line\rcontinues here\r\r- first item\r- second item\r*/";
+    loadText(text, ViewMode::script);
+    EXPECT_EQ(kinds(), QStringList({"1", "1", "1", "10"}));
+    EXPECT_EQ(cell(0, rawCol), "Intro line continues here");
+    EXPECT_TRUE(cell(1, textCol).contains(QChar(0x2022)));
+    loadText(text, ViewMode::edit);
+    EXPECT_EQ(kinds(), QStringList({"1", "10"}));
+    EXPECT_EQ(cell(0, rawCol), "Intro line continues here\r\r- first item\r- second item");
+}
+
+TEST_F(ScriptView, MarkersAndLabelsDifferBetweenViews) {
+    const QString text = "/* {h0:one} Go to one */\r/* {h2:one} One */\r/* {sql} example\r"
+                         "x */\rSELECT 1;\r--##Creating the table\rCREATE TABLE T (A INT);\r--##";
+    loadText(text, ViewMode::script);
+    ASSERT_EQ(kinds(), QStringList({"8", "8", "98", "3", "10"}));
+    EXPECT_EQ(cell(0, markerCol), "");
+    EXPECT_EQ(cell(3, markerCol), RowStyle::sqlMarker);
+    EXPECT_EQ(cell(3, textCol), "SELECT 1;\r"); // the hidden section is not shown
+    EXPECT_EQ(cell(2, textCol), "example");     // words before "*/" are lost
+    window.CLP->setRow(0);
+    window.CLP->setCol(textCol);
+    EXPECT_TRUE(window.CLP->cellFontUnderline());
+    EXPECT_EQ(window.CLP->cellForeColor(), RowStyle::linkColour);
+    const int linkHeight = window.CLP->rowHeight(0);
+
+    loadText(text, ViewMode::edit);
+    EXPECT_EQ(cell(0, markerCol), RowStyle::headingMarker(0));
+    EXPECT_EQ(cell(1, markerCol), RowStyle::headingMarker(2));
+    EXPECT_EQ(cell(2, markerCol), RowStyle::exampleMarker);
+    window.CLP->setRow(0);
+    window.CLP->setCol(textCol);
+    EXPECT_FALSE(window.CLP->cellFontUnderline());
+    EXPECT_EQ(window.CLP->cellBackColor(), RowStyle::headingEditBackground);
+    // A link is 150 twips lower in the Script View than its full height.
+    EXPECT_EQ(window.CLP->rowHeight(0) - linkHeight, 150);
+}
+
+TEST_F(ScriptView, HeightsFollowTheLineBounds) {
+    const int prose = lineHeight(RowStyle::proseFont);
+    const int code = lineHeight(RowStyle::codeFont);
+    QString hundred;
+    for (int i = 0; i < 100; ++i)
+        hundred += QStringLiteral("SELECT %1 FROM T;\r").arg(i);
+    const QString text = "/*\rthree\rshort\rlines\r*/\rSELECT 1;\r/**/\r" + hundred;
+
+    loadText(text, ViewMode::edit);
+    EXPECT_EQ(window.CLP->rowHeight(0), 3 * prose + 150);
+    EXPECT_EQ(window.CLP->rowHeight(1), 3 * code + 250);
+    EXPECT_EQ(window.CLP->rowHeight(2), 30 * code + 250);
+    loadText(text, ViewMode::script);
+    EXPECT_EQ(window.CLP->rowHeight(0), prose + 150);
+
+    // A long paragraph takes more lines in a narrower column.
+    const QString paragraph = QString("word ").repeated(300);
+    loadText("/*\r" + paragraph + "\r*/", ViewMode::script);
+    const int wide = window.CLP->rowHeight(0);
+    EXPECT_GT(wide, 3 * prose);
+    window.CLP->resize(500, 700);
+    window.resizeView();
+    window.cellWidthRefresh();
+    EXPECT_GT(window.CLP->rowHeight(0), wide);
+}
+
+TEST_F(ScriptView, EditViewRoundTripReproducesTheRows) {
+    const QString text =
+        "/* {h1} Title */\r/* {h2:Setup} Installing */\r/*\rA paragraph that is long enough "
+        "to be reflowed over more than one line when it is written back.\r\r- a bullet "
+        "item\r- another one\rtail\r*/\rSELECT 1 FROM T;\r/**/\rSELECT 2 FROM T;\r"
+        "/* {sql} \r  indented example\r*/\r/* {image}missing.png */\rSELECT 3;\r/";
+    loadText(text, ViewMode::edit);
+    const QStringList first = allCells();
+    window.scriptToMemory();
+    const QStringList written =
+        QStringList(window.scriptLines.lines.begin() + 1,
+                    window.scriptLines.lines.begin() + 1 + window.scriptLines.lineCount);
+    EXPECT_TRUE(written.contains("/* {h2:SETUP} Installing */"));
+    EXPECT_EQ(written.count("/**/"), 1); // between the two adjacent SQL blocks
+    render(ViewMode::edit);
+    EXPECT_EQ(allCells(), first);
+    window.scriptToMemory();
+    const QStringList again =
+        QStringList(window.scriptLines.lines.begin() + 1,
+                    window.scriptLines.lines.begin() + 1 + window.scriptLines.lineCount);
+    EXPECT_EQ(again, written); // the canonical layout is stable
+}
+
+TEST_F(ScriptView, CommittingAnEmptiedRowDeletesItAndHeadingsKeepTypedAnchors) {
+    loadText("/* {h1} Title */\rSELECT 1;\r/**/\rSELECT 2;", ViewMode::edit);
+    ASSERT_EQ(kinds(), QStringList({"8", "3", "3", "10"}));
+    window.EditBox->show();
+    window.TextEdit->setPlainText("");
+    window.editRow = 1;
+    window.SaveCellEdit(1);
+    EXPECT_EQ(kinds(), QStringList({"8", "3", "10"}));
+    EXPECT_EQ(cell(1, sqlCol), "SELECT 2;");
+
+    window.EditBox->show();
+    window.TextEdit->setPlainText("[Setup] Installing");
+    window.SaveCellEdit(0);
+    EXPECT_EQ(cell(0, rawCol), "Setup");
+    EXPECT_EQ(cell(0, textCol), "Installing");
+    EXPECT_TRUE(window.EditBox->isHidden());
+    window.scriptToMemory();
+    EXPECT_EQ(window.scriptLines.line(1), "/* {h1:Setup} Installing */");
+
+    // A read-only message in the editor only closes it.
+    window.EditBox->show();
+    window.editRow = -2;
+    window.SaveCellEdit(-2);
+    EXPECT_TRUE(window.EditBox->isHidden());
+    EXPECT_EQ(kinds(), QStringList({"8", "3", "10"}));
+}
+
+TEST_F(ScriptView, ViewSwitchesCommitOnlyWhenLeavingAnEditor) {
+    loadText("SELECT 1;", ViewMode::edit);
+    window.EditBox->show();
+    window.TextEdit->setPlainText("SELECT 42;");
+    window.editRow = 0;
+    window.modeScript_Click(); // leaving the Edit View commits the open edit
+    EXPECT_EQ(engine.viewMode, ViewMode::script);
+    EXPECT_EQ(window.scriptLines.line(1), "SELECT 42;");
+    EXPECT_EQ(cell(0, sqlCol), "SELECT 42;");
+
+    // The Script View is read-only: switching away commits nothing.
+    window.CLP->setTextMatrix(0, sqlCol, "SELECT 99;");
+    window.modeSQL_Click();
+    EXPECT_EQ(engine.viewMode, ViewMode::sql);
+    EXPECT_EQ(window.scriptLines.line(1), "SELECT 42;");
+    EXPECT_EQ(cell(0, textCol), "Interactive SQL Window");
+    EXPECT_EQ(window.CLP->rows(), 5);
+
+    // Text View edits reach the store when leaving it; "View Script" opens the Edit View.
+    window.modeText_Click();
+    EXPECT_EQ(window.FullEdit->toPlainText(), "SELECT 42;\n "); // canonical layout
+    window.FullEdit->setPlainText("SELECT 7;\nSELECT 8;");
+    window.editViewScript_Click();
+    EXPECT_EQ(engine.viewMode, ViewMode::edit);
+    EXPECT_EQ(window.scriptLines.lineCount, 2);
+    EXPECT_EQ(cell(0, sqlCol), "SELECT 7;\rSELECT 8;");
+}
+
+TEST_F(ScriptView, RenderingDeletesOnlyDollarVariables) {
+    var_add("$TEMP", "1");
+    var_add("KEEP", "2");
+    loadText("SELECT 1;", ViewMode::script);
+    EXPECT_EQ(var_find("$TEMP"), 0);
+    EXPECT_NE(var_find("KEEP"), 0);
+}
+
+TEST_F(ScriptView, PicturesMissingCorruptAndReal) {
+    QTemporaryDir dir;
+    QImage image(40, 30, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    const QString good = dir.filePath("good.png");
+    ASSERT_TRUE(image.save(good));
+    const QString corrupt = dir.filePath("corrupt.png");
+    QFile file(corrupt);
+    file.open(QIODevice::WriteOnly);
+    file.write("\x89PNG\r\n\x1a\n not really a picture");
+    file.close();
+    loadText("/* {image}" + dir.filePath("none.png") + " */\r/* {image}" + corrupt +
+                 " */\r/* {image}" + good + " */",
+             ViewMode::script);
+    ASSERT_EQ(kinds(), QStringList({"11", "11", "11", "10"}));
+    EXPECT_EQ(window.CLP->rowHeight(0), 400);
+    EXPECT_EQ(cell(0, textCol), dir.filePath("none.png"));
+    EXPECT_EQ(window.CLP->rowHeight(1), 400);
+    EXPECT_EQ(cell(2, textCol), "");
+    EXPECT_EQ(window.CLP->rowHeight(2), window.getHeightJPG(good) + 240);
+    EXPECT_GT(window.getHeightJPG(good), 0);
+}
+
+TEST_F(ScriptView, EmptyScriptLeavesThePlaceholder) {
+    loadText("SELECT 1;", ViewMode::script);
+    window.scriptLines.clear();
+    render(ViewMode::script);
+    EXPECT_EQ(window.CLP->rows(), 1);
+    EXPECT_EQ(cell(0, kindCol), "");
+}
