@@ -5,6 +5,8 @@
 #include "script_scan.h"
 
 #include <QDir>
+#include <QDirIterator>
+#include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSet>
@@ -125,6 +127,27 @@ TEST(HelpFiles, EveryMenuEntryOpensAnExistingTitledFile) {
         ASSERT_TRUE(QFileInfo::exists(path)) << name;
         EXPECT_FALSE(scriptTitle(path).isEmpty()) << name << " has no title on its first line";
     }
+}
+
+// The windows name their help files in their own sources; whatever they name must ship.
+TEST(HelpFiles, EveryHelpFileTheProgramNamesShips) {
+    static const QRegularExpression helpName(
+        QStringLiteral("\"(norq-help-[A-Za-z0-9_-]+\\.norq)\""));
+    QSet<QString> named;
+    for (const char *folder : {"mainwindow", "windows", "document", "engine", "app"}) {
+        QDirIterator it(sourceDir + "/" + QLatin1String(folder), {"*.cpp", "*.h"}, QDir::Files,
+                        QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            QFile file(it.next());
+            if (!file.open(QIODevice::ReadOnly)) continue;
+            const QString text = QString::fromUtf8(file.readAll());
+            for (auto match = helpName.globalMatch(text); match.hasNext();)
+                named.insert(match.next().captured(1));
+        }
+    }
+    EXPECT_FALSE(named.isEmpty()) << "no help file name found in the program's sources";
+    for (const QString &name : named)
+        EXPECT_TRUE(QFileInfo::exists(helpDir + "/" + name)) << name << " is named by the program";
 }
 
 TEST(Scripts, EveryLinkReachesAHelpFileOrAHeadingOfItsOwnFile) {
