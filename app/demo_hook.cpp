@@ -1,0 +1,75 @@
+#include "app/demo_hook.h"
+
+#include "document/grid.h"
+#include "document/row_model.h"
+#include "mainwindow/norqsql.h"
+#include "windows/norq_connect.h"
+
+#include <QApplication>
+#include <QMouseEvent>
+#include <QPointer>
+#include <QPushButton>
+#include <QTimer>
+
+namespace {
+
+constexpr int kSettleMs = 1500;
+
+void savePicture(QWidget *widget, const QString &path) {
+    if (!widget->grab().save(path)) qWarning("Pavona: cannot write %s", qPrintable(path));
+}
+
+void pressAt(QWidget *target, const QPoint &pos) {
+    const QPointF local(pos);
+    const QPointF global(target->mapToGlobal(pos));
+    QMouseEvent press(QEvent::MouseButtonPress, local, global, Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QApplication::sendEvent(target, &press);
+    QMouseEvent release(QEvent::MouseButtonRelease, local, global, Qt::LeftButton, Qt::NoButton,
+                        Qt::NoModifier);
+    QApplication::sendEvent(target, &release);
+}
+
+int firstStatementRow(Grid *grid) {
+    for (int row = 0; row < grid->rows(); ++row)
+        if (grid->textMatrix(row, ScriptRow::kindCol).toInt() == RowKind::sql) return row;
+    return -1;
+}
+
+} // namespace
+
+DemoHook::DemoHook() : path_(qEnvironmentVariable("PAVONA_DEMO_SCREENSHOT")) {}
+
+void DemoHook::armConnectDialog() {
+    if (!armed()) return;
+    const QString path = path_;
+    QTimer::singleShot(kSettleMs, [path] {
+        NorqConnect *dialog = NorqConnect::visibleInstance();
+        if (!dialog) return;
+        QString connectPicture = path;
+        connectPicture.replace(QLatin1String(".png"), QLatin1String("-connect.png"));
+        savePicture(dialog, connectPicture);
+        dialog->DoConnect->click();
+    });
+}
+
+void DemoHook::armMainWindow(NorqSQL *window) {
+    if (!armed()) return;
+    QPointer<NorqSQL> target(window);
+    const QString path = path_;
+    QTimer::singleShot(kSettleMs, [target, path] {
+        if (!target) return;
+        const int row = firstStatementRow(target->CLP);
+        if (row >= 0) {
+            target->CLP->setTopRow(std::max(0, row - 2));
+            target->CLP->syncView();
+            const QRect cell = target->CLP->visualRect(target->CLP->model()->index(row, 0));
+            pressAt(target->CLP->viewport(), cell.center());
+        }
+        QTimer::singleShot(kSettleMs, [target, path] {
+            if (!target) return;
+            savePicture(target, path);
+            if (qEnvironmentVariableIntValue("PAVONA_DEMO_EXIT") == 1) QCoreApplication::exit(0);
+        });
+    });
+}

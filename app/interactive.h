@@ -1,0 +1,8 @@
+#pragma once
+
+class QApplication;
+
+// The interactive start-up: engine defaults, the call-level-interface environment, the
+// connect dialog, then either the SQL window alone ("-SQL") or the main window on the
+// library index; returns the process's exit code once the windows are done.
+int runInteractive(QApplication &app);

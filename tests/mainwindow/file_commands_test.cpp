@@ -1,0 +1,253 @@
+// File commands, the library tree, the toolbar's recall list and the option menus.
+
+#include "document/grid.h"
+#include "engine/engine_state.h"
+#include "engine/variables.h"
+#include "mainwindow/file_dialogs.h"
+#include "tests/mainwindow/fixture.h"
+
+#include <QAction>
+#include <QFile>
+#include <QPlainTextEdit>
+#include <QTest>
+#include <QTreeWidget>
+
+using Files = MainWindowTest;
+
+namespace {
+
+QStringList fileLines(const QString &path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return {};
+    return QString::fromUtf8(file.readAll()).split("\r\n");
+}
+
+QString readAll(const QString &path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+} // namespace
+
+TEST_F(Files, SaveFromEditViewWritesTheCanonicalLayout) {
+    const QString source = writeFile("staff.norq", kTestScript);
+    openScript(source, ViewMode::edit);
+    const QString target = MainWindowEnvironment::scratch() + "/saved.norq";
+    QString askedTitle;
+    QString proposed;
+    window->CommonDialog = [&](bool save, const QString &title, const QString &,
+                               const QString &initialName) {
+        EXPECT_TRUE(save);
+        askedTitle = title;
+        proposed = initialName;
+        return target;
+    };
+    window->saveFile_Click();
+    EXPECT_EQ(askedTitle, "Save SQL Command File");
+    EXPECT_EQ(proposed, source);
+    EXPECT_EQ(window->currentFile, target);
+
+    const QStringList lines = fileLines(target);
+    ASSERT_FALSE(lines.isEmpty());
+    EXPECT_EQ(lines.value(0), "/* {h1} Staff */");
+    EXPECT_EQ(lines.value(1), " ");
+    EXPECT_TRUE(lines.contains("/* {h2} Departments */"));
+    EXPECT_TRUE(lines.contains("SELECT LASTNAME, SALARY"));
+    EXPECT_TRUE(lines.contains("  FROM EMPLOYEE;"));
+    EXPECT_TRUE(lines.contains("SELECT COUNT(*) FROM EMPLOYEE;"));
+    // Every line ends with CR LF: no bare line feed is left inside a line.
+    for (const QString &line : lines)
+        EXPECT_FALSE(line.contains('\n'));
+
+    // The canonical layout is a fixed point: open, save, and the file is unchanged.
+    openScript(target, ViewMode::edit);
+    const QString again = MainWindowEnvironment::scratch() + "/saved-again.norq";
+    window->CommonDialog = [&](bool, const QString &, const QString &, const QString &) {
+        return again;
+    };
+    window->saveFile_Click();
+    EXPECT_EQ(readAll(again), readAll(target));
+}
+
+TEST_F(Files, AnEditMadeInEditViewSurvivesSaveAndReopen) {
+    openScript(writeFile("staff.norq", kTestScript), ViewMode::edit);
+    const int statement = rowsOfKind(RowKind::sql)[1];
+    doublePress(window->CLP, statement, NorqSQL::textCol);
+    ASSERT_EQ(window->editRow, statement);
+    window->TextEdit->setPlainText("SELECT DEPTNAME\n  FROM DEPARTMENT\n  ORDER BY 1;");
+    const QString target = MainWindowEnvironment::scratch() + "/edited.norq";
+    window->CommonDialog = [&](bool, const QString &, const QString &, const QString &) {
+        return target;
+    };
+    window->saveFile_Click();
+
+    openScript(target, ViewMode::script);
+    const QList<int> statements = rowsOfKind(RowKind::sql);
+    ASSERT_EQ(statements.size(), 4);
+    EXPECT_EQ(cell(statements[1], NorqSQL::sqlCol),
+              "SELECT DEPTNAME\r  FROM DEPARTMENT\r  ORDER BY 1;");
+    EXPECT_EQ(cell(statements[0], NorqSQL::sqlCol), "SELECT LASTNAME, SALARY\r  FROM EMPLOYEE;");
+    EXPECT_EQ(cell(statements[3], NorqSQL::sqlCol), "SELECT COUNT(*) FROM EMPLOYEE;");
+    EXPECT_EQ(rowsOfKind(RowKind::heading).size(), 4);
+}
+
+TEST_F(Files, SaveOutsideTheEditorsAndCancelledDialogsDoNothing) {
+    const QString source = writeFile("staff.norq", kTestScript);
+    openScript(source, ViewMode::script);
+    int asked = 0;
+    window->CommonDialog = [&](bool, const QString &, const QString &, const QString &) {
+        ++asked;
+        return QString();
+    };
+    window->saveFile_Click();
+    EXPECT_EQ(asked, 0);
+
+    window->setViewMode(ViewMode::edit);
+    window->memoryToScript();
+    window->saveFile_Click();
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(window->currentFile, source);
+
+    window->mnuOpen_Click();
+    EXPECT_EQ(asked, 2);
+    EXPECT_EQ(window->currentFile, source);
+}
+
+TEST_F(Files, OpenFileRebuildsTheViewItWasChosenIn) {
+    const QString path = writeFile("staff.norq", kTestScript);
+    window->setViewMode(ViewMode::sql);
+    QString filter;
+    window->CommonDialog = [&](bool save, const QString &title, const QString &chosenFilter,
+                               const QString &) {
+        EXPECT_FALSE(save);
+        EXPECT_EQ(title, "Load SQL Command File");
+        filter = chosenFilter;
+        return path;
+    };
+    window->mnuOpen_Click();
+    EXPECT_EQ(engine.viewMode, ViewMode::script);
+    EXPECT_EQ(window->currentFile, path);
+    EXPECT_EQ(rowsOfKind(RowKind::sql).size(), 4);
+    EXPECT_TRUE(filter.startsWith("NORQ (norq) (*.norq);;SQL (sql) (*.sql);;"));
+    EXPECT_TRUE(filter.endsWith("All files (*.*) (*)"));
+}
+
+TEST_F(Files, OpeningFromTheTreeInSqlViewSwitchesToScriptView) {
+    const QString script = writeFile("staff.norq", kTestScript);
+    writeFile("other.norq", "/* {h1} Other */\nSELECT 1 FROM EMPLOYEE;\n");
+    const QString index = writeFile("library.sql", "staff.norq\n{\nother.norq\n}\n");
+    ASSERT_EQ(window->readLibrary(index), 2);
+    window->setViewMode(ViewMode::sql);
+    QTreeWidgetItem *node = window->TV->topLevelItem(0);
+    ASSERT_NE(node, nullptr);
+    ASSERT_EQ(node->data(0, Qt::UserRole).toString(), script);
+
+    const QRect rect = window->TV->visualItemRect(node);
+    QTest::mouseClick(window->TV->viewport(), Qt::LeftButton, Qt::NoModifier, rect.center());
+    EXPECT_EQ(engine.viewMode, ViewMode::script);
+    EXPECT_EQ(window->currentFile, script);
+    EXPECT_EQ(rowsOfKind(RowKind::sql).size(), 4);
+
+    // A node without a path ("No Libraries Loaded") does nothing.
+    window->TV->clear();
+    window->TV->addTopLevelItem(new QTreeWidgetItem({"No Libraries Loaded"}));
+    window->openTreeNode(window->TV->topLevelItem(0));
+    EXPECT_EQ(window->currentFile, script);
+}
+
+TEST_F(Files, OpenLibrarySetsCurdirToItsFolder) {
+    writeFile("staff.norq", kTestScript);
+    const QString index = writeFile("library.sql", "staff.norq\n");
+    window->CommonDialog = [&](bool, const QString &title, const QString &, const QString &) {
+        EXPECT_EQ(title, "Load PAVONA Library");
+        return index;
+    };
+    window->mnuExamples_Click();
+    EXPECT_EQ(window->TV->topLevelItemCount(), 1);
+    const int slot = var_find("CURDIR");
+    ASSERT_GT(slot, 0);
+    EXPECT_EQ(engine.vars[slot].value, MainWindowEnvironment::scratch() + '/');
+}
+
+TEST_F(Files, RecallListWrapsAroundFiveSlots) {
+    window->setViewMode(ViewMode::sql);
+    // Before anything was run, recycle shows the empty slot 5.
+    window->TextEdit->setPlainText("typed");
+    window->TB_ButtonClick("recycle");
+    EXPECT_EQ(engine.recallPos, 5);
+    EXPECT_EQ(window->TextEdit->toPlainText(), "");
+
+    engine.recallPos = 0;
+    for (int n = 1; n <= 6; ++n) {
+        window->TextEdit->setPlainText(QString("VALUES %1").arg(n));
+        window->TB_ButtonClick("run");
+    }
+    EXPECT_EQ(engine.recallPos, 1);
+    EXPECT_EQ(window->recallList[1], "VALUES 6");
+    EXPECT_EQ(window->recallList[2], "VALUES 2");
+    // The panel's message row holds the last run's message.
+    EXPECT_FALSE(cell(3, NorqSQL::textCol).isEmpty());
+
+    window->TB_ButtonClick("recycle");
+    EXPECT_EQ(window->TextEdit->toPlainText(), "VALUES 5");
+    window->TB_ButtonClick("recycle");
+    EXPECT_EQ(window->TextEdit->toPlainText(), "VALUES 4");
+
+    window->TB_ButtonClick("trash");
+    EXPECT_TRUE(window->TextEdit->toPlainText().isEmpty());
+    // An empty entry box runs nothing and stores nothing.
+    window->TB_ButtonClick("run");
+    EXPECT_EQ(engine.recallPos, 4);
+}
+
+TEST_F(Files, FontSizeAndColumnWidthMenusKeepOneCheckMark) {
+    openScript(writeFile("staff.norq", kTestScript), ViewMode::script);
+    window->mnuFontSizeValue_Click(5);
+    EXPECT_EQ(engine.fontSize, 14);
+    EXPECT_EQ(engine.vars[var_find("FONTSIZE")].value, "14");
+    for (int i = 0; i < window->mnuFontSizeValue.size(); ++i)
+        EXPECT_EQ(window->mnuFontSizeValue[i]->isChecked(), i == 5) << i;
+    const int statement = rowsOfKind(RowKind::sql)[0];
+    window->CLP->setRow(statement);
+    window->CLP->setCol(NorqSQL::textCol);
+    EXPECT_EQ(window->CLP->cellFontSize(), 14);
+    window->mnuFontSizeValue_Click(2);
+    EXPECT_EQ(engine.fontSize, 10);
+
+    window->mnuColSize_Click(4);
+    EXPECT_EQ(engine.columnSize, 30);
+    for (int i = 0; i < window->mnuColSize.size(); ++i)
+        EXPECT_EQ(window->mnuColSize[i]->isChecked(), i == 4) << i;
+    window->mnuColSize_Click(7);
+    EXPECT_EQ(engine.columnSize, 15);
+    window->mnuColSize_Click(2);
+}
+
+TEST_F(Files, MenusCarryTheirCaptionsAndMarks) {
+    const QList<QPair<QString, QString>> entries{
+        {"mnuOpen", "Open File"},
+        {"mnuExamples", "Open Library"},
+        {"saveFile", "Save"},
+        {"editNew", "New Script"},
+        {"exportHTMLP", "HTML Plain"},
+        {"searchExamples", "Search Examples"},
+        {"modeSQL", "SQL View"},
+        {"mnuReset", "Reset Examples"},
+        {"runAll", "Run all"},
+        {"mnutrace", "Trace Statements"},
+        {"helpSQLSupport", "Supported SQL Statements"},
+        {"copySQL", "Copy to SQL"},
+        {"doToc", "Table of Contents"},
+        {"viewInsertSQL", "Insert SQL"},
+    };
+    for (const auto &[name, caption] : entries) {
+        QAction *entry = window->menuEntry(name);
+        ASSERT_NE(entry, nullptr) << name.toStdString();
+        EXPECT_EQ(entry->text(), caption) << name.toStdString();
+        EXPECT_TRUE(entry->shortcut().isEmpty());
+    }
+    EXPECT_TRUE(window->menuEntry("mnuFontSizeValue2")->isChecked());
+    EXPECT_TRUE(window->menuEntry("mnuColSize2")->isChecked());
+    EXPECT_FALSE(window->menuEntry("mnuDetach")->isChecked());
+    EXPECT_EQ(qtFileFilter("SQL (sql)|*.sql;"), "SQL (sql) (*.sql)");
+}

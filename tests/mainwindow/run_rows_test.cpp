@@ -1,0 +1,217 @@
+// Running statements from the script view: output rows, the result overlay, Run all,
+// Reset Examples, links, the table of contents and heading levels.
+
+#include "document/grid.h"
+#include "document/row_style.h"
+#include "engine/engine_state.h"
+#include "tests/mainwindow/fixture.h"
+#include "windows/norq_sql_results.h"
+
+#include <QPlainTextEdit>
+
+using RunRows = MainWindowTest;
+
+TEST_F(RunRows, MarkerPressPlacesOneOutputRowAndASecondPressReplacesIt) {
+    openScript(writeFile("staff.norq", kTestScript), ViewMode::script);
+    const QList<int> statements = rowsOfKind(RowKind::sql);
+    ASSERT_EQ(statements.size(), 4);
+    const int first = statements[0];
+    const int rowsBefore = window->CLP->rows();
+
+    press(window->CLP, first, NorqSQL::markerCol);
+    ASSERT_EQ(window->CLP->rows(), rowsBefore + 1);
+    EXPECT_EQ(kindOf(first + 1), RowKind::result);
+    EXPECT_TRUE(cell(first + 1, NorqSQL::textCol).contains("HAAS"));
+    EXPECT_TRUE(cell(first + 1, NorqSQL::tagCol).contains("FROM EMPLOYEE"));
+    // currentRow moves past the result row.
+    EXPECT_EQ(window->currentRow, first + 2);
+
+    press(window->CLP, first, NorqSQL::markerCol);
+    EXPECT_EQ(window->CLP->rows(), rowsBefore + 1);
+    EXPECT_EQ(kindOf(first + 1), RowKind::result);
+    EXPECT_EQ(kindOf(first + 2), RowKind::heading);
+
+    // A failing statement gets a message row, and a re-run rewrites it in place.
+    const int failing = rowsOfKind(RowKind::sql)[2];
+    press(window->CLP, failing, NorqSQL::markerCol);
+    EXPECT_EQ(kindOf(failing + 1), RowKind::message);
+    EXPECT_FALSE(cell(failing + 1, NorqSQL::textCol).trimmed().isEmpty());
+    press(window->CLP, failing, NorqSQL::markerCol);
+    EXPECT_EQ(rowsOfKind(RowKind::message).size(), 1);
+}
+
+TEST_F(RunRows, PressesOutsideTheMarkerOrInOtherViewsRunNothing) {
+    openScript(writeFile("staff.norq", kTestScript), ViewMode::script);
+    const int first = rowsOfKind(RowKind::sql)[0];
+    press(window->CLP, first, NorqSQL::textCol);
+    EXPECT_EQ(outputRowCount(), 0);
+    // A statement row opened in the editor runs the editor's text.
+    doublePress(window->CLP, first, NorqSQL::textCol);
+    ASSERT_EQ(window->editRow, first);
+    window->TextEdit->setPlainText("SELECT FIRSTNME\nFROM EMPLOYEE WHERE EMPNO = '000030';");
+    press(window->CLP, first, NorqSQL::markerCol);
+    EXPECT_EQ(cell(first, NorqSQL::sqlCol),
+              "SELECT FIRSTNME\rFROM EMPLOYEE WHERE EMPNO = '000030';");
+    EXPECT_TRUE(cell(first + 1, NorqSQL::textCol).contains("SALLY"));
+}
+
+TEST_F(RunRows, ResultRowOverlayShowsAndHides) {
+    openScript(writeFile("staff.norq", kTestScript), ViewMode::script);
+    const int first = rowsOfKind(RowKind::sql)[0];
+    press(window->CLP, first, NorqSQL::markerCol);
+    ASSERT_EQ(kindOf(first + 1), RowKind::result);
+
+    press(window->CLP, first + 1, NorqSQL::markerCol);
+    ASSERT_TRUE(window->DataValues->isVisible());
+    // Header row plus every employee.
+    EXPECT_EQ(window->DataValues->rows(), 5);
+    EXPECT_EQ(window->editRow, first + 1);
+
+    press(window->CLP, first + 1, NorqSQL::markerCol);
+    EXPECT_FALSE(window->DataValues->isVisible());
+
+    // A press elsewhere closes a shown overlay as well.
+    press(window->CLP, first + 1, NorqSQL::markerCol);
+    ASSERT_TRUE(window->DataValues->isVisible());
+    press(window->CLP, 0, NorqSQL::textCol);
+    EXPECT_FALSE(window->DataValues->isVisible());
+}
+
+TEST_F(RunRows, RunAllPlacesEveryOutputAndEndsAtTheTop) {
+    openScript(writeFile("staff.norq", kTestScript), ViewMode::script);
+    int progressCalls = 0;
+    const int statements = window->runAllRows(
+        [&](int, int, const QString &summary) { progressCalls += summary.isEmpty() ? 0 : 1; });
+    EXPECT_EQ(statements, 4);
+    EXPECT_EQ(progressCalls, 4);
+    for (int row : rowsOfKind(RowKind::sql)) {
+        const int output = kindOf(row + 1);
+        EXPECT_TRUE(output == RowKind::result || output == RowKind::message) << row;
+    }
+    EXPECT_EQ(rowsOfKind(RowKind::result).size(), 3);
+    EXPECT_EQ(rowsOfKind(RowKind::message).size(), 1);
+    EXPECT_EQ(window->CLP->topRow(), 0);
+
+    // Run all from the menu starts over: still one output per statement.
+    window->runAll_Click();
+    EXPECT_EQ(outputRowCount(), 4);
+    EXPECT_EQ(window->CLP->topRow(), 0);
+}
+
+TEST_F(RunRows, RunAllRunsHiddenSectionsAndNothingInOtherViews) {
+    const QString script = "/* {h1} Hidden */\n"
+                           "\n"
+                           "--## set up the table\n"
+                           "CREATE TABLE HIDDEN_RUN (N INTEGER);\n"
+                           "--##\n"
+                           "SELECT COUNT(*) AS N FROM HIDDEN_RUN;\n";
+    openScript(writeFile("hidden.norq", script), ViewMode::script);
+    const QList<int> statements = rowsOfKind(RowKind::sql);
+    ASSERT_EQ(statements.size(), 1);
+    ASSERT_FALSE(cell(statements[0], NorqSQL::textCol).contains("CREATE"));
+    window->runAll_Click();
+    // The query finds the table that the hidden section created.
+    EXPECT_EQ(kindOf(statements[0] + 1), RowKind::result);
+    EXPECT_TRUE(engine.msgText.contains("record")) << engine.msgText.toStdString();
+
+    window->setViewMode(ViewMode::sql);
+    const int panelRows = window->CLP->rows();
+    window->runAll_Click();
+    EXPECT_EQ(window->CLP->rows(), panelRows);
+}
+
+TEST_F(RunRows, ResetExamplesRemovesEveryOutputRow) {
+    openScript(writeFile("staff.norq", kTestScript), ViewMode::script);
+    const int rowsBefore = window->CLP->rows();
+    window->runAllRows();
+    ASSERT_GT(outputRowCount(), 0);
+    window->mnuReset_Click();
+    EXPECT_EQ(outputRowCount(), 0);
+    EXPECT_EQ(window->CLP->rows(), rowsBefore);
+    EXPECT_EQ(window->CLP->topRow(), 0);
+}
+
+TEST_F(RunRows, TableOfContentsLinksJumpToTheirHeadings) {
+    openScript(writeFile("staff.norq", kTestScript), ViewMode::script);
+    const QList<int> headingsBefore = rowsOfKind(RowKind::heading);
+    ASSERT_EQ(headingsBefore.size(), 4);
+    window->doToc_Click();
+    for (int n = 1; n <= 4; ++n) {
+        EXPECT_EQ(kindOf(n), RowKind::heading) << n;
+        EXPECT_EQ(cell(n, NorqSQL::tagCol), "0") << n;
+        EXPECT_EQ(cell(n, NorqSQL::rawCol), QString::number(n)) << n;
+    }
+    EXPECT_EQ(cell(3, NorqSQL::textCol), "Mistakes");
+
+    // The headings moved down by four rows and carry the anchors 1..4.
+    const int third = headingsBefore[2] + 4;
+    ASSERT_EQ(cell(third, NorqSQL::rawCol), "3");
+    press(window->CLP, 3, NorqSQL::textCol);
+    EXPECT_EQ(window->currentRow, third);
+    EXPECT_EQ(window->CLP->row(), third);
+    EXPECT_TRUE(window->CLP->isRowVisible(third));
+
+    // A link to an anchor that names no heading does nothing.
+    window->CLP->setTextMatrix(2, NorqSQL::rawCol, "NOWHERE");
+    press(window->CLP, 2, NorqSQL::textCol);
+    EXPECT_EQ(window->currentRow, 2);
+    EXPECT_EQ(window->CLP->row(), 2);
+}
+
+TEST_F(RunRows, TableOfContentsWithoutHeadingsChangesNothing) {
+    openScript(writeFile("plain.norq", "SELECT 1 FROM EMPLOYEE;\n"), ViewMode::script);
+    const int rows = window->CLP->rows();
+    window->doToc_Click();
+    EXPECT_EQ(window->CLP->rows(), rows);
+}
+
+TEST_F(RunRows, HeadingLevelsCycleInEditView) {
+    openScript(writeFile("staff.norq", kTestScript), ViewMode::edit);
+    const int heading = rowsOfKind(RowKind::heading)[0];
+    window->CLP->setTextMatrix(heading, NorqSQL::tagCol, "4");
+    press(window->CLP, heading, NorqSQL::markerCol);
+    EXPECT_EQ(cell(heading, NorqSQL::tagCol), "0");
+    EXPECT_EQ(cell(heading, NorqSQL::markerCol), RowStyle::headingMarker(0));
+    press(window->CLP, heading, NorqSQL::markerCol);
+    EXPECT_EQ(cell(heading, NorqSQL::tagCol), "1");
+    EXPECT_EQ(cell(heading, NorqSQL::markerCol), RowStyle::headingMarker(1));
+
+    // In Script View the same press leaves the level alone.
+    openScript(writeFile("staff.norq", kTestScript), ViewMode::script);
+    const int shown = rowsOfKind(RowKind::heading)[0];
+    press(window->CLP, shown, NorqSQL::markerCol);
+    EXPECT_EQ(cell(shown, NorqSQL::tagCol), "1");
+}
+
+TEST_F(RunRows, MessageRowsOpenForReadingUnlessTheyAreCommandCompletions) {
+    openScript(writeFile("staff.norq", kTestScript), ViewMode::script);
+    const int failing = rowsOfKind(RowKind::sql)[2];
+    press(window->CLP, failing, NorqSQL::markerCol);
+    ASSERT_EQ(kindOf(failing + 1), RowKind::message);
+    press(window->CLP, failing + 1, NorqSQL::markerCol);
+    EXPECT_EQ(window->editRow, -2);
+    EXPECT_TRUE(window->EditBox->isVisible());
+    EXPECT_FALSE(window->TextEdit->toPlainText().isEmpty());
+
+    window->CLP->setTextMatrix(failing + 1, NorqSQL::textCol, "Command completed.");
+    press(window->CLP, 0, NorqSQL::textCol);
+    press(window->CLP, failing + 1, NorqSQL::markerCol);
+    EXPECT_EQ(window->editRow, -1);
+    EXPECT_FALSE(window->EditBox->isVisible());
+}
+
+TEST_F(RunRows, DetachedResultsGoToTheResultsWindow) {
+    openScript(writeFile("staff.norq", kTestScript), ViewMode::script);
+    const int first = rowsOfKind(RowKind::sql)[0];
+    press(window->CLP, first, NorqSQL::markerCol);
+    window->mnuDetach_Click();
+    ASSERT_TRUE(engine.detached);
+    press(window->CLP, first + 1, NorqSQL::markerCol);
+    EXPECT_FALSE(window->DataValues->isVisible());
+    NorqSQLResults *results = NorqSQLResults::shared();
+    EXPECT_TRUE(results->isVisible());
+    EXPECT_EQ(results->DataValues->rows(), 5);
+    results->hide();
+    window->mnuDetach_Click();
+    EXPECT_FALSE(engine.detached);
+}
