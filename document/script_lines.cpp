@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
+#include <algorithm>
 
 ScriptLines::ScriptLines() : lines(maxLines + 1) {}
 
@@ -62,7 +63,10 @@ QString ScriptLines::writeFile(const QString &fileName) const {
     QString text;
     for (int slot = 1; slot <= lineCount; ++slot)
         text += lines[slot] + QStringLiteral("\r\n");
-    const QByteArray bytes = latin1_ ? text.toLatin1() : text.toUtf8();
+    // A Latin-1 file goes back as Latin-1 unless an edit added what Latin-1 cannot hold.
+    const bool keepLatin1 = latin1_ && std::all_of(text.cbegin(), text.cend(),
+                                                   [](QChar c) { return c.unicode() < 256; });
+    const QByteArray bytes = keepLatin1 ? text.toLatin1() : text.toUtf8();
     QFile file(fileName);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return file.errorString();
     if (file.write(bytes) != bytes.size()) return file.errorString();
