@@ -95,6 +95,7 @@ void NorqSQL::connectEvents() {
 
     TV->viewport()->installEventFilter(this);
     TextEdit->installEventFilter(this);
+    EditBox->installEventFilter(this);
     if (DragBar->count() > 1) DragBar->handle(1)->installEventFilter(this);
 
     FullEdit->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -237,6 +238,11 @@ bool NorqSQL::eventFilter(QObject *watched, QEvent *event) {
     }
     case QEvent::FocusOut:
         if (watched == TextEdit) EditBox_LostFocus();
+        break;
+    case QEvent::Hide:
+        // A message shown for reading leaves the box read-only; the next use of the box
+        // (a cell edit or the interactive panel's entry box) types again.
+        if (watched == EditBox) TextEdit->setReadOnly(false);
         break;
     default:
         break;

@@ -7,7 +7,10 @@
 #include "tests/mainwindow/fixture.h"
 #include "windows/norq_sql_results.h"
 
+#include <QApplication>
 #include <QPlainTextEdit>
+#include <QTreeWidget>
+#include <QWheelEvent>
 
 using RunRows = MainWindowTest;
 
@@ -214,4 +217,67 @@ TEST_F(RunRows, DetachedResultsGoToTheResultsWindow) {
     results->hide();
     window->mnuDetach_Click();
     EXPECT_FALSE(engine.detached);
+}
+
+TEST_F(RunRows, XmlCellsOfTheOverlayOpenAsATree) {
+    const QString script = "/* {h1} Documents */\n"
+                           "SELECT '<doc><item>one</item></doc>' AS X, '<html>page</html>' AS H\n"
+                           "  FROM DEPARTMENT;\n";
+    openScript(writeFile("xml.norq", script), ViewMode::script);
+    const int statement = rowsOfKind(RowKind::sql)[0];
+    press(window->CLP, statement, NorqSQL::markerCol);
+    press(window->CLP, statement + 1, NorqSQL::markerCol);
+    ASSERT_TRUE(window->DataValues->isVisible());
+    ASSERT_GT(window->DataValues->rows(), 1);
+
+    press(window->DataValues, 1, 1);
+    EXPECT_FALSE(window->XMLView->isVisible());
+    press(window->DataValues, 1, 0);
+    ASSERT_TRUE(window->XMLView->isVisible());
+    EXPECT_GT(window->XMLView->topLevelItemCount(), 0);
+
+    // Escape hides the tree first; the overlay stays.
+    window->Form_KeyPress(27);
+    EXPECT_FALSE(window->XMLView->isVisible());
+    EXPECT_TRUE(window->DataValues->isVisible());
+}
+
+TEST_F(RunRows, OneWheelNotchScrollsTheScriptByOneRow) {
+    QString script;
+    for (int n = 1; n <= 40; ++n)
+        script += QString("/* Step %1 */\nVALUES %1;\n").arg(n);
+    openScript(writeFile("long.norq", script), ViewMode::script);
+    window->CLP->setTopRow(5);
+    const QPoint inside = window->CLP->viewport()->rect().center();
+    const auto wheel = [&](int delta) {
+        QWheelEvent event(inside, window->CLP->viewport()->mapToGlobal(inside), QPoint(),
+                          QPoint(0, delta), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(window->CLP->viewport(), &event);
+    };
+    wheel(-360);
+    EXPECT_EQ(window->CLP->topRow(), 6);
+    wheel(120);
+    wheel(120);
+    EXPECT_EQ(window->CLP->topRow(), 4);
+}
+
+TEST_F(RunRows, EscapeCommitsAndClosesTheCellEditor) {
+    openScript(writeFile("staff.norq", kTestScript), ViewMode::edit);
+    const int statement = rowsOfKind(RowKind::sql)[3];
+    doublePress(window->CLP, statement, NorqSQL::textCol);
+    ASSERT_EQ(window->editRow, statement);
+    window->TextEdit->setPlainText("SELECT MAX(SALARY) FROM EMPLOYEE;");
+    window->Form_KeyPress(27);
+    EXPECT_EQ(window->editRow, -1);
+    EXPECT_FALSE(window->EditBox->isVisible());
+    EXPECT_EQ(cell(statement, NorqSQL::sqlCol), "SELECT MAX(SALARY) FROM EMPLOYEE;");
+
+    // A message shown for reading does not leave the SQL entry box read-only.
+    openScript(writeFile("staff.norq", kTestScript), ViewMode::script);
+    const int failing = rowsOfKind(RowKind::sql)[2];
+    press(window->CLP, failing, NorqSQL::markerCol);
+    press(window->CLP, failing + 1, NorqSQL::markerCol);
+    ASSERT_TRUE(window->TextEdit->isReadOnly());
+    window->setViewMode(ViewMode::sql);
+    EXPECT_FALSE(window->TextEdit->isReadOnly());
 }
