@@ -1,0 +1,176 @@
+// Runs every script of the sample library and every help page through the engine against
+// a fresh SAMPLE database, row by row as Run all does: no row may ask for input, and only
+// the rows marked "-- meant to fail" may fail.
+
+#include "database/session.h"
+#include "engine/dispatcher.h"
+#include "engine/engine_state.h"
+#include "engine/startup.h"
+#include "engine/variables.h"
+#include "engine/window_interface.h"
+#include "script_grid.h"
+#include "script_scan.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+#include <memory>
+#include <ostream>
+#include <sqlite3.h>
+
+std::ostream &operator<<(std::ostream &out, const QString &text) {
+    return out << text.toStdString();
+}
+
+// Test names show the script's path, not its characters one by one.
+void PrintTo(const QString &text, std::ostream *out) {
+    *out << text.toStdString();
+}
+
+namespace {
+
+const QString sourceDir = QStringLiteral(PAVONA_SOURCE_DIR);
+const QString samplesDir = sourceDir + "/samples";
+const QString helpDir = sourceDir + "/help";
+const QString meantToFail = QStringLiteral("-- meant to fail");
+
+// Records every question the engine asks: a batch run has nobody to answer it.
+class RecordingWindowInterface : public SilentWindowInterface {
+public:
+    QString inputBox(const QString &title, const QString &, const QString &) override {
+        questions.append(title);
+        return {};
+    }
+    bool askYesNo(const QString &title, const QString &) override {
+        questions.append(title);
+        return false;
+    }
+    QStringList questions;
+};
+
+bool createSampleDatabase(const QString &dataHome, QString *error) {
+    const QString folder = dataHome + "/pavona/databases";
+    QFile script(samplesDir + "/sample.sql");
+    if (!QDir().mkpath(folder) || !script.open(QIODevice::ReadOnly)) {
+        *error = "cannot prepare " + folder + " from " + script.fileName();
+        return false;
+    }
+    sqlite3 *db = nullptr;
+    const QByteArray path = QFile::encodeName(folder + "/SAMPLE.db");
+    char *message = nullptr;
+    const bool ok =
+        sqlite3_open(path.constData(), &db) == SQLITE_OK &&
+        sqlite3_exec(db, script.readAll().constData(), nullptr, nullptr, &message) == SQLITE_OK;
+    if (!ok) *error = message ? QString::fromUtf8(message) : QString::fromUtf8(sqlite3_errmsg(db));
+    sqlite3_free(message);
+    sqlite3_close(db);
+    return ok;
+}
+
+QStringList scriptsToRun() {
+    QStringList paths;
+    QString ignored;
+    for (const LibraryEntry &entry : readLibraryIndex(samplesDir + "/pavona.sql", &ignored))
+        paths.append(samplesDir + "/" + entry.name);
+    paths.append(samplesDir + "/template.norq");
+    for (const QFileInfo &info : QDir(helpDir).entryInfoList({"*.norq"}, QDir::Files))
+        paths.append(info.absoluteFilePath());
+    return paths;
+}
+
+// What the reader sees of a statement row: hidden sections and their markers left out.
+QStringList shownLines(const ScriptBlock &block) {
+    QStringList shown;
+    bool hidden = false;
+    for (const QString &line : block.lines) {
+        if (line.trimmed().startsWith("--##"))
+            hidden = !hidden;
+        else if (!hidden)
+            shown.append(line);
+    }
+    return shown;
+}
+
+class ScriptRuns : public ::testing::TestWithParam<QString> {
+protected:
+    static void SetUpTestSuite() {
+        dataHome = std::make_unique<QTemporaryDir>();
+        workFolder = std::make_unique<QTemporaryDir>();
+        qputenv("XDG_DATA_HOME", QFile::encodeName(dataHome->path()));
+        startFolder = QDir::currentPath();
+        QDir::setCurrent(workFolder->path()); // work files of the commands land here
+        engine_startup();
+        engine.ui = &ui;
+        if (!createSampleDatabase(dataHome->path(), &setupError)) return;
+        QString database = "SAMPLE", user, password;
+        if (Norq_connect(database, user, password) != 0)
+            setupError = "cannot connect to SAMPLE: " + engine.msgText;
+        var_add("curdir", samplesDir + "/");
+    }
+
+    static void TearDownTestSuite() {
+        Norq_disconnect();
+        engine.ui = &silent;
+        QDir::setCurrent(startFolder);
+        workFolder.reset();
+        dataHome.reset();
+    }
+
+    // Runs one text as a statement row; an empty string when it behaved as it should.
+    static QString runRow(const QString &text, const QString &where) {
+        ui.questions.clear();
+        engine.gridMode = false;
+        runScript(text, &grid, nullptr);
+        const bool failed = engine.msgCode != 0;
+        QString problem;
+        if (failed != text.contains(meantToFail))
+            problem +=
+                where + (failed ? " failed: " + engine.msgText : " should have failed") + "\n";
+        if (!ui.questions.isEmpty()) problem += where + " asked: " + ui.questions.join(", ") + "\n";
+        return problem;
+    }
+
+    static inline std::unique_ptr<QTemporaryDir> dataHome;
+    static inline std::unique_ptr<QTemporaryDir> workFolder;
+    static inline QString startFolder;
+    static inline QString setupError;
+    static inline RecordingWindowInterface ui;
+    static inline SilentWindowInterface silent;
+    static inline DiscardingGrid grid;
+};
+
+TEST_P(ScriptRuns, EveryRowRunsWithoutQuestionsAndFailsOnlyWhereMarked) {
+    ASSERT_TRUE(setupError.isEmpty()) << setupError;
+    const QString path = GetParam();
+    const ScriptFile script = readScript(path);
+    ASSERT_TRUE(script.readable) << path;
+    runScript("COLUMN CLEAR", &grid, nullptr); // opening a script forgets column formats
+    QString problems;
+    int rows = 0;
+    for (const ScriptBlock &block : script.blocks) {
+        if (block.kind != ScriptBlock::Sql) continue;
+        ++rows;
+        const QString where = QFileInfo(path).fileName() + ":" + QString::number(block.firstLine);
+        // Run all runs what the reader sees; a press on the marker runs the hidden part too.
+        const QStringList shown = shownLines(block);
+        problems += runRow(shown.join('\r'), where);
+        if (shown.size() != block.lines.size())
+            problems += runRow(runnableLines(block).join('\r'), where + " (with its hidden part)");
+    }
+    EXPECT_GT(rows, 0) << path << " has no statement to run";
+    EXPECT_TRUE(problems.isEmpty()) << problems;
+}
+
+std::string testName(const ::testing::TestParamInfo<QString> &info) {
+    std::string name = QFileInfo(info.param).completeBaseName().toStdString();
+    for (char &c : name)
+        if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+    return name;
+}
+
+INSTANTIATE_TEST_SUITE_P(Content, ScriptRuns, ::testing::ValuesIn(scriptsToRun()), testName);
+
+} // namespace
