@@ -38,6 +38,8 @@ void startHistory() {
 int appendHistoryRow(const QString &statement) {
     engine.errorFlag = false;
     engine.msgText.clear();
+    // Each row shows its own statement's outcome, so an earlier failure's code goes too.
+    engine.msgCode = 0;
     const int number = ++engine.historyCount;
     engine.ui->historyAppend(number, summarize(statement).trimmed(), QStringLiteral("Running..."));
     return number;

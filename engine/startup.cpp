@@ -1,5 +1,7 @@
 #include "engine/startup.h"
 
+#include "database/cli/cli.h"
+#include "engine/builtin_commands.h"
 #include "engine/engine_state.h"
 #include "engine/messages.h"
 #include "engine/runners.h"
@@ -66,6 +68,8 @@ void engine_startup() {
     var_free_all();
     set_messages();
     set_defaults();
+    if (!engine.envHandle) engine.lastRc = cli::SQLAllocEnv(&engine.envHandle);
     setStartupSizes();
+    registerBuiltinCommands();
     registerRunnerCommands();
 }

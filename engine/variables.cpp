@@ -1,5 +1,6 @@
 #include "engine/variables.h"
 
+#include "database/execution.h"
 #include "engine/engine_state.h"
 #include "engine/messages.h"
 #include "engine/window_interface.h"
@@ -141,7 +142,7 @@ void cmd_accept() {
 void cmd_var(ResultGrid *grid) {
     if (engine.argCount == 0) {
         QString sql = variableListing();
-        (void)grid; // PENDING-SQL: Norq_sql(sql, true, grid, true);
+        Norq_sql(sql, true, grid, true);
         return;
     }
     var_add(engine.args[1], engine.argCount >= 2 ? engine.args[2] : QString());

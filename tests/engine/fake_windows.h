@@ -3,6 +3,7 @@
 // engine showed is recorded.
 
 #include "engine/engine_state.h"
+#include "engine/output.h"
 #include "engine/startup.h"
 #include "engine/window_interface.h"
 
@@ -97,7 +98,12 @@ protected:
         engine.outputText.clear();
         engine.resultKind = 0;
     }
-    void TearDown() override { engine.ui = previous_; }
+    // Leaves the engine as start-up left it, for whatever test runs next in this process.
+    void TearDown() override {
+        output_close();
+        engine_startup();
+        engine.ui = previous_;
+    }
 
 private:
     WindowInterface *previous_ = nullptr;

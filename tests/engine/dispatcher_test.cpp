@@ -1,0 +1,267 @@
+#include "engine/dispatch_table.h"
+#include "engine/dispatcher.h"
+#include "engine/variables.h"
+#include "fake_windows.h"
+
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QTemporaryDir>
+
+namespace {
+
+const QString CR = QStringLiteral("\r");
+
+class Dispatcher : public EngineTest {
+protected:
+    QTemporaryDir dir;
+
+    QString path(const QString &name) const { return dir.filePath(name); }
+    void write(const QString &name, const QByteArray &bytes) {
+        QFile file(path(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    }
+    QByteArray read(const QString &name) const {
+        QFile file(path(name));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+    }
+    static QString valueOf(const QString &name) {
+        const int slot = var_find(name);
+        return slot ? engine.vars[slot].value : QStringLiteral("<none>");
+    }
+    static void run(const QString &text) { runScript(text, nullptr, nullptr); }
+};
+
+TEST_F(Dispatcher, AnEmptyTextLeavesTheMessageAlone) {
+    engine.msgText = "earlier";
+    run("  \r \t ");
+    EXPECT_EQ(engine.msgText, "earlier");
+    run("DEFINE x 1");
+    EXPECT_EQ(engine.msgText, "Command completed.");
+}
+
+TEST_F(Dispatcher, WithoutAConnectionTheRunStopsAtTheFirstQuery) {
+    run("DEFINE first 1;" + CR + "SELECT * FROM T;" + CR + "DEFINE third 3;");
+    EXPECT_EQ(valueOf("FIRST"), "1");
+    EXPECT_EQ(engine.msgText, "No connection exists.");
+    EXPECT_TRUE(engine.stopRun);
+    EXPECT_EQ(var_find("third"), 0);
+}
+
+TEST_F(Dispatcher, OptionKeepsItsBounds) {
+    auto option = [](const QString &text) { run("OPTION " + text); };
+    option("MAXDISPLAY 2");
+    EXPECT_EQ(engine.maxDisplay, 5);
+    engine.maxRows = 100;
+    option("maxdisplay=2000");
+    EXPECT_EQ(engine.maxDisplay, 1000);
+    EXPECT_EQ(engine.maxRows, 1000);
+    option("MAXROWS 0");
+    EXPECT_EQ(engine.maxRows, 1000);
+    option("MAXDISPLAY 6.5");
+    EXPECT_EQ(engine.maxDisplay, 6);
+    option("MAXDISPLAY 7.5xyz");
+    EXPECT_EQ(engine.maxDisplay, 8);
+    option("MAXROWS 0");
+    EXPECT_EQ(engine.maxRows, 8);
+    option("MAXROWS 40000");
+    EXPECT_EQ(engine.maxRows, 32000);
+    option("MAXROWS abc");
+    EXPECT_EQ(engine.maxRows, 8);
+    // Values beyond 32 bits change nothing.
+    for (const char *big : {"MAXROWS 3000000000", "MAXROWS -2147483649", "MAXDISPLAY 1e300"}) {
+        option(big);
+        EXPECT_EQ(engine.maxRows, 8) << big;
+        EXPECT_EQ(engine.maxDisplay, 8) << big;
+    }
+    option("MAXROWS");
+    option("COLOUR 3");
+    EXPECT_EQ(engine.maxRows, 8);
+    EXPECT_EQ(engine.msgText, "Command completed.");
+}
+
+TEST_F(Dispatcher, TestListsItsArguments) {
+    run("TEST a 'b c' d=e \"\"");
+    EXPECT_EQ(engine.resultKind, 2);
+    EXPECT_EQ(engine.outputText, "Test Command\r------------\rParameter Count=5\rParm(1)=a\r"
+                                 "Parm(2)=b c\rParm(3)=d\rParm(4)=e\rParm(5)=\r");
+    run("TEST");
+    EXPECT_EQ(engine.outputText, "Test Command\r------------\rParameter Count=0\r");
+}
+
+TEST_F(Dispatcher, ColumnFormatsAreDollarVariables) {
+    run("COLUMN salary FORMAT 999999;" + CR + "column Name format a20;" + CR +
+        "COLUMN bonus FORMAT 9,999.99;" + CR + "COLUMN odd FORMAT A9.9;" + CR + "DEFINE keep yes;");
+    EXPECT_EQ(valueOf("$SALARY"), "######");
+    EXPECT_EQ(valueOf("$NAME"), "A20");
+    EXPECT_EQ(valueOf("$BONUS"), "#,###.##");
+    EXPECT_EQ(valueOf("$ODD"), "####");
+    run("COLUMN salary");
+    EXPECT_EQ(var_find("$SALARY"), 0);
+    run("COLUMN name other");
+    EXPECT_EQ(valueOf("$NAME"), "A20");
+    run("COLUMN name clear");
+    EXPECT_EQ(var_find("$NAME"), 0);
+    run("COLUMN CLEAR");
+    EXPECT_EQ(var_find("$BONUS"), 0);
+    EXPECT_EQ(var_find("$ODD"), 0);
+    EXPECT_EQ(valueOf("KEEP"), "yes");
+    EXPECT_NE(var_find("VERSION"), 0);
+}
+
+TEST_F(Dispatcher, EraseFollowsShellWildcards) {
+    for (const char *name : {"a1.tmp", "a2.tmp", "abc.tmp", "b.tmp", ".hidden.tmp", "keep.txt"})
+        write(name, "x");
+    run("ERASE " + path("a?.tmp"));
+    EXPECT_EQ(engine.msgText, "File erased: " + path("a?.tmp"));
+    EXPECT_FALSE(QFile::exists(path("a1.tmp")));
+    EXPECT_FALSE(QFile::exists(path("a2.tmp")));
+    EXPECT_TRUE(QFile::exists(path("abc.tmp")));
+    run("ERASE " + path("*.tmp"));
+    EXPECT_FALSE(QFile::exists(path("abc.tmp")));
+    EXPECT_FALSE(QFile::exists(path("b.tmp")));
+    EXPECT_TRUE(QFile::exists(path(".hidden.tmp")));
+    run("ERASE " + path("[jk]eep.txt"));
+    EXPECT_FALSE(QFile::exists(path("keep.txt")));
+    run("ERASE " + path(".hidden.tmp"));
+    EXPECT_FALSE(QFile::exists(path(".hidden.tmp")));
+    run("ERASE " + path("nothing-here"));
+    EXPECT_EQ(engine.msgText, "File erased: " + path("nothing-here"));
+    EXPECT_TRUE(QDir(dir.path()).exists());
+}
+
+TEST_F(Dispatcher, ViewfileShowsTextAndPictures) {
+    write("notes.txt", "first\r\nsecond\n");
+    run("VIEWFILE " + path("notes.txt"));
+    EXPECT_EQ(engine.resultKind, 2);
+    EXPECT_EQ(engine.outputText, "first\rsecond");
+
+    QImage picture(4, 3, QImage::Format_RGB32);
+    picture.fill(Qt::red);
+    ASSERT_TRUE(picture.save(path("red.png")));
+    ASSERT_TRUE(picture.save(path("red.bmp")));
+    for (const char *name : {"red.png", "red.bmp"}) {
+        windows.picture = QImage();
+        run(QStringLiteral("VIEWFILE ") + path(name));
+        EXPECT_EQ(engine.resultKind, 4) << name;
+        EXPECT_EQ(windows.picture.size(), QSize(4, 3)) << name;
+    }
+
+    write("broken.gif", "not a picture");
+    run("VIEWFILE " + path("broken.gif"));
+    EXPECT_EQ(engine.resultKind, 0);
+    EXPECT_TRUE(engine.msgText.startsWith("Cannot read picture: "));
+    EXPECT_EQ(engine.msgCode, -1);
+    run("VIEWFILE " + path("missing.txt"));
+    EXPECT_EQ(engine.msgText, "File not found.");
+    run("VIEWFILE");
+    EXPECT_EQ(engine.msgText, "No arguments supplied.");
+}
+
+TEST_F(Dispatcher, RunOfAMissingFileRunsNothing) {
+    run("RUN " + path("missing.sql") + ";" + CR + "DEFINE after 1;");
+    EXPECT_EQ(valueOf("after"), "1");
+    run("RUN " + path("missing.sql"));
+    EXPECT_EQ(engine.msgText, "File Error: " + path("missing.sql") + "\rNo such file or directory");
+    EXPECT_EQ(engine.msgCode, -1);
+    run("RUN " + dir.path());
+    EXPECT_EQ(engine.msgText, "File Error: " + dir.path() + "\rIs a directory");
+}
+
+TEST_F(Dispatcher, ANestedRunSharesItsVariables) {
+    write("inner.sql", "-- set by the inner script\r\nDEFINE inner 'from inside';\r\n");
+    run("START " + path("inner.sql") + ";" + CR + "DEFINE copy '&inner.';");
+    EXPECT_EQ(valueOf("COPY"), "from inside.");
+    EXPECT_TRUE(windows.prompts.empty());
+
+    // A script that runs itself ends with a message, not with the stack.
+    write("loop.sql", ("RUN " + path("loop.sql")).toUtf8());
+    run("RUN " + path("loop.sql"));
+    EXPECT_TRUE(engine.msgText.startsWith("File Error: " + path("loop.sql")));
+}
+
+TEST_F(Dispatcher, PutBlocksAndSpoolFailures) {
+    const QString out = path("out.txt");
+    run("SPOOL " + out + ";" + CR + "PUT first line" + CR + "  second -- cut" + CR + "/" + CR +
+        "PUT third;" + CR + "/");
+    // Once the file is open, "--" is no longer a comment.
+    run("PUT fourth -- kept" + CR + "/" + CR + "SPOOL OFF;");
+    EXPECT_FALSE(engine.spoolOpen);
+    EXPECT_EQ(read("out.txt"), "first line\r\n  second\r\nthird;\r\nfourth -- kept\r\n");
+
+    run("PUT nowhere");
+    EXPECT_EQ(engine.msgText, "Not defined");
+    EXPECT_EQ(engine.msgCode, -1);
+
+    const QString bad = path("no/such/folder/out.txt");
+    run("SPOOL " + bad);
+    EXPECT_EQ(engine.msgText, bad);
+    EXPECT_EQ(engine.msgCode, -1);
+    EXPECT_FALSE(engine.spoolOpen);
+    run("SPOOL");
+    EXPECT_EQ(engine.msgText, "No arguments supplied.");
+}
+
+TEST_F(Dispatcher, TracingMarksEachStatement) {
+    engine.traceOn = true;
+    run("DEFINE x 1;" + CR + "UNDEFINE;" + CR + "TEST");
+    ASSERT_EQ(windows.history.size(), 3u);
+    EXPECT_EQ(windows.history[1].summary, "DEFINE x 1;");
+    EXPECT_EQ(windows.history[1].status, "Command completed.");
+    EXPECT_EQ(windows.history[1].colour, QColor(0, 255, 0));
+    EXPECT_EQ(windows.history[2].status, "No arguments supplied.");
+    EXPECT_EQ(windows.history[2].colour, QColor(255, 0, 0));
+    EXPECT_EQ(windows.history[3].status, "Command completed.");
+    EXPECT_EQ(windows.history[3].colour, QColor(0, 255, 0));
+
+    // Each row shows its own statement's outcome, not one left by an earlier statement.
+    EXPECT_EQ(engine.msgCode, 0);
+
+    // A nested run adds its rows after the row of its RUN statement.
+    write("two.sql", "TEST;\nUNDEF;\n");
+    run("RUN " + path("two.sql") + ";" + CR + "TEST");
+    EXPECT_EQ(windows.historyClears, 2);
+    ASSERT_EQ(windows.history.size(), 4u);
+    EXPECT_TRUE(windows.history[1].summary.startsWith("RUN "));
+    EXPECT_EQ(windows.history[3].colour, QColor(255, 0, 0));
+    EXPECT_EQ(windows.history[4].summary, "TEST");
+}
+
+TEST_F(Dispatcher, WaitsWhileAnExternalCommandRuns) {
+    // NOP has no handler of its own; here it stands for a runner that starts a
+    // child.
+    registerCommand("NOP", [](const CommandContext &) { engine.busy = true; });
+    int rounds = 0;
+    windows.onEvents = [&] {
+        if (++rounds == 3) engine.busy = false;
+    };
+    run("NOP;" + CR + "DEFINE after 1;");
+    registerCommand("NOP", nullptr);
+    EXPECT_EQ(rounds, 3);
+    EXPECT_EQ(valueOf("after"), "1");
+}
+
+TEST_F(Dispatcher, BadScriptsEndInAMessage) {
+    QStringList many;
+    for (int i = 1; i <= 1001; ++i)
+        many << QStringLiteral("DEFINE v%1 x;").arg(i);
+    run(many.join(CR));
+    EXPECT_NE(var_find("v1000"), 0);
+    EXPECT_EQ(var_find("v1001"), 0);
+
+    run("PUT never ends;" + CR + "DEFINE inside 1;");
+    EXPECT_EQ(var_find("inside"), 0);
+    EXPECT_EQ(engine.msgText, "Not defined");
+
+    QByteArray junk;
+    for (int i = 0; i < 5000; ++i) {
+        const char byte = char((i * 131 + 7) % 256);
+        junk += byte == '!' ? '?' : byte; // no shell commands out of the junk
+    }
+    write("junk.sql", junk);
+    run("RUN " + path("junk.sql"));
+    EXPECT_FALSE(engine.msgText.isEmpty());
+}
+
+} // namespace
