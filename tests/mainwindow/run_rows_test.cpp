@@ -2,8 +2,10 @@
 // Reset Examples, links, the table of contents and heading levels.
 
 #include "document/grid.h"
+#include "document/norqhelp.h"
 #include "document/row_style.h"
 #include "engine/engine_state.h"
+#include "engine/widgets/plot.h"
 #include "tests/mainwindow/fixture.h"
 #include "windows/norq_sql_results.h"
 
@@ -280,4 +282,40 @@ TEST_F(RunRows, EscapeCommitsAndClosesTheCellEditor) {
     ASSERT_TRUE(window->TextEdit->isReadOnly());
     window->setViewMode(ViewMode::sql);
     EXPECT_FALSE(window->TextEdit->isReadOnly());
+}
+
+TEST_F(RunRows, HelpEntriesAndHelpLinksOpenTheHelpViewer) {
+    engine.helpFolder = PAVONA_SOURCE_DIR "/help";
+    window->help_Click("helpSQLSupport");
+    NorqHelp *help = NorqHelp::shared();
+    ASSERT_TRUE(help->isVisible());
+    EXPECT_GT(help->CLP->rows(), 1);
+    help->hide();
+
+    // Link anchors are kept upper-cased; the file is found in the case it has on disk.
+    const QString script = "/* {h0:norq-help-about.norq} About the program */\n"
+                           "SELECT 1 FROM EMPLOYEE;\n";
+    openScript(writeFile("links.norq", script), ViewMode::script);
+    ASSERT_EQ(kindOf(0), RowKind::heading);
+    ASSERT_EQ(cell(0, NorqSQL::tagCol), "0");
+    press(window->CLP, 0, NorqSQL::textCol);
+    EXPECT_TRUE(help->isVisible());
+    EXPECT_FALSE(help->title().isEmpty());
+    help->hide();
+}
+
+TEST_F(RunRows, APlotBecomesAChartRowHoldingThePicture) {
+    registerPlotCommand();
+    const QString script = "/* {h1} Chart */\n"
+                           "PLOT TITLE 'Pay' X1 10 X2 20 L1 'Low' L2 'High';\n";
+    openScript(writeFile("plot.norq", script), ViewMode::script);
+    const int statement = rowsOfKind(RowKind::sql)[0];
+    press(window->CLP, statement, NorqSQL::markerCol);
+    ASSERT_EQ(kindOf(statement + 1), RowKind::chart);
+    window->CLP->setRow(statement + 1);
+    window->CLP->setCol(NorqSQL::textCol);
+    EXPECT_FALSE(window->CLP->cellPicture().isNull());
+    // A second run rewrites the chart row rather than adding one.
+    press(window->CLP, statement, NorqSQL::markerCol);
+    EXPECT_EQ(rowsOfKind(RowKind::chart).size(), 1);
 }
