@@ -1,4 +1,4 @@
-// Console starter: runs a command file with the POSIX shell, by default waiting for it.
+// Console starter: runs a command file with the POSIX shell.
 //   norqcmd [/i] [/c] [/w] FILE [ARGS...]
 // /w waits for the file's commands to end and returns their exit status; without it the
 // commands are left running on their own. /i and /c are accepted for compatibility.
@@ -55,9 +55,26 @@ int exitStatus(int status) {
     return 1;
 }
 
-int runWithShell(const Options &options) {
+// The file's text without carriage returns, so files written with CR LF line ends run
+// as written; false when it cannot be read.
+bool readCommands(const std::string &path, std::string &commands) {
+    FILE *file = std::fopen(path.c_str(), "rb");
+    if (!file) return false;
+    char buffer[8192];
+    size_t got = 0;
+    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0)
+        for (size_t i = 0; i < got; ++i)
+            if (buffer[i] != '\r') commands += buffer[i];
+    const bool ok = !std::ferror(file);
+    std::fclose(file);
+    return ok;
+}
+
+int runWithShell(const Options &options, const std::string &commands) {
     std::vector<char *> argv;
     argv.push_back(const_cast<char *>("/bin/sh"));
+    argv.push_back(const_cast<char *>("-c"));
+    argv.push_back(const_cast<char *>(commands.c_str()));
     for (const std::string &word : options.command)
         argv.push_back(const_cast<char *>(word.c_str()));
     argv.push_back(nullptr);
@@ -95,5 +112,11 @@ int main(int argc, char **argv) {
                      options.command.front().c_str());
         return kCannotStart;
     }
-    return runWithShell(options);
+    std::string commands;
+    if (!readCommands(options.command.front(), commands)) {
+        std::fprintf(stderr, "norqcmd: cannot read %s: %s\n", options.command.front().c_str(),
+                     std::strerror(errno));
+        return kCannotStart;
+    }
+    return runWithShell(options, commands);
 }

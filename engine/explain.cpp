@@ -29,7 +29,11 @@ void runExplainTool(const QString &commandLine) {
     QProcess tool;
     tool.setProgram(resolveProgram(words.takeFirst()));
     tool.setArguments(words);
-    tool.setEnvironment(childEnvironment());
+    QStringList environment = childEnvironment();
+    if (!engine.userId.isEmpty()) // kept off the command line, where every user could read it
+        environment << QStringLiteral("PAVONA_USER=") + engine.userId
+                    << QStringLiteral("PAVONA_PASSWORD=") + engine.userPassword;
+    tool.setEnvironment(environment);
     tool.setStandardInputFile(QProcess::nullDevice());
     tool.setStandardOutputFile(QProcess::nullDevice());
     tool.setStandardErrorFile(QProcess::nullDevice());

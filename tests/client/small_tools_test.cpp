@@ -1,0 +1,43 @@
+#include "tool_runner.h"
+
+namespace {
+
+std::string str(const QString &text) {
+    return text.toStdString();
+}
+
+} // namespace
+
+TEST_F(ToolTest, NorqcmdRunsACommandFileWrittenWithCrLfAndPassesItsStatusOn) {
+    writeFile(QStringLiteral("job.BAT"), "echo one\r\necho \"two $1\" > two.txt\r\nexit 3\r\n");
+    const ToolResult result =
+        runTool(QStringLiteral("norqcmd"),
+                {QStringLiteral("/i"), QStringLiteral("/c"), QStringLiteral("/w"),
+                 QStringLiteral("job.BAT"), QStringLiteral("arg")});
+    EXPECT_EQ(result.exitCode, 3);
+    EXPECT_EQ(str(result.out), "one\n");
+    EXPECT_EQ(str(readFile(QStringLiteral("two.txt"))), "two arg\n");
+
+    const ToolResult missing =
+        runTool(QStringLiteral("norqcmd"), {QStringLiteral("/w"), QStringLiteral("none.BAT")});
+    EXPECT_EQ(missing.exitCode, 127);
+    EXPECT_TRUE(missing.err.contains(QStringLiteral("none.BAT")));
+    EXPECT_EQ(runTool(QStringLiteral("norqcmd"), {QStringLiteral("/w")}).exitCode, 2);
+}
+
+TEST_F(ToolTest, NorqsetSetsListsShowsAndClearsVariables) {
+    EXPECT_EQ(runTool(QStringLiteral("norqset"),
+                      {QStringLiteral("norqcomm=tcpip"), QStringLiteral("B_VAR=x=y")})
+                  .exitCode,
+              0);
+    EXPECT_EQ(str(runTool(QStringLiteral("norqset"), {}).out), "B_VAR=x=y\nNORQCOMM=tcpip\n");
+    EXPECT_EQ(str(runTool(QStringLiteral("norqset"), {QStringLiteral("NorqComm")}).out),
+              "NORQCOMM=tcpip\n");
+    EXPECT_EQ(runTool(QStringLiteral("norqset"), {QStringLiteral("B_VAR=")}).exitCode, 0);
+    EXPECT_EQ(str(runTool(QStringLiteral("norqset"), {QStringLiteral("-all")}).out),
+              "NORQCOMM=tcpip\n");
+    const ToolResult bad = runTool(QStringLiteral("norqset"), {QStringLiteral("1bad=2")});
+    EXPECT_EQ(bad.exitCode, 1);
+    EXPECT_TRUE(bad.err.contains(QStringLiteral("not a valid variable name")));
+    EXPECT_EQ(str(readFile(QStringLiteral("config/pavona/norqset.conf"))), "NORQCOMM=tcpip\n");
+}

@@ -1,0 +1,134 @@
+#include "engine/explain.h"
+#include "engine/variables.h"
+#include "runners_fixture.h"
+
+namespace {
+
+std::string text(const QString &value) {
+    return value.toStdString();
+}
+
+QString variable(const char *name) {
+    const int slot = var_find(QString::fromLatin1(name));
+    return slot ? engine.vars[slot].value : QStringLiteral("<undefined>");
+}
+
+// A scratch catalog with a SAMPLE database holding a small staff table, made by the
+// command processor itself.
+class RunnersDatabaseTest : public RunnersTest {
+protected:
+    void SetUp() override {
+        RunnersTest::SetUp();
+        previousData = qgetenv("XDG_DATA_HOME");
+        qputenv("XDG_DATA_HOME", QDir(work.path()).filePath(QStringLiteral("data")).toUtf8());
+        run(QStringLiteral("NORQ CREATE DATABASE SAMPLE;~CONNECT TO SAMPLE;~"
+                           "CREATE TABLE staff (id INTEGER PRIMARY KEY, name VARCHAR(12));~"
+                           "INSERT INTO staff VALUES (7, 'Smith'), (12, 'Jones');"));
+        ASSERT_TRUE(waitWhileBusy());
+        ASSERT_TRUE(engine.outputText.contains(QStringLiteral("CREATE DATABASE command completed")))
+            << text(engine.outputText);
+        engine.databaseName = QStringLiteral("SAMPLE");
+        engine.outputText.clear();
+        engine.resultKind = kResultMessage;
+    }
+    void TearDown() override {
+        RunnersTest::TearDown();
+        if (previousData.isNull())
+            qunsetenv("XDG_DATA_HOME");
+        else
+            qputenv("XDG_DATA_HOME", previousData);
+    }
+
+    QByteArray previousData;
+};
+
+} // namespace
+
+TEST_F(RunnersDatabaseTest, NorqRunsItsScriptAndReadsTheOutputBack) {
+    run(QStringLiteral("NORQ CONNECT TO SAMPLE;~SELECT name FROM staff ORDER BY id;"));
+    EXPECT_TRUE(engine.busy);
+    EXPECT_NE(engine.timerId, 0);
+    ASSERT_TRUE(waitWhileBusy());
+    EXPECT_EQ(fileBytes("NORQCMDS.NORQ"),
+              "CONNECT TO SAMPLE;\r\nSELECT name FROM staff ORDER BY id;\r\n");
+    EXPECT_EQ(fileBytes("NORQCMDS.BAT"), "norq -tvf \"NORQCMDS.NORQ\" -o- -z \"NORQCMDS.OUT\"\r\n");
+    EXPECT_EQ(engine.resultKind, kResultText);
+    EXPECT_TRUE(engine.outputText.contains(
+        QStringLiteral("SELECT name FROM staff ORDER BY id\r\rname\r-----\rSmith\rJones\r\r"
+                       "  2 record(s) selected.\r")))
+        << text(engine.outputText);
+    EXPECT_FALSE(engine.outputText.contains(u'\n'));
+}
+
+TEST_F(RunnersDatabaseTest, ClpRunsAScriptFileWithItsDelimiter) {
+    writeFile("report.sql", "CONNECT TO SAMPLE#\r\nSELECT id FROM staff WHERE name = 'Jones'#\r\n");
+    run(QStringLiteral("CLP FILE report.sql DELIM #"));
+    ASSERT_TRUE(waitWhileBusy());
+    EXPECT_EQ(engine.resultKind, kResultText);
+    EXPECT_TRUE(engine.outputText.contains(QStringLiteral("id\r--\r12\r")))
+        << text(engine.outputText);
+}
+
+TEST_F(RunnersDatabaseTest, ShowplanShowsTheCostLineAndTheEmbeddedPlan) {
+    run(QStringLiteral("SHOWPLAN SELECT name FROM staff WHERE id = 7;"));
+    EXPECT_FALSE(engine.busy);
+    EXPECT_EQ(engine.msgCode, 0);
+    EXPECT_EQ(text(engine.msgText), "Command completed.");
+    EXPECT_TRUE(fileBytes("NORQSQL.SQL").startsWith("SELECT name FROM staff WHERE id = 7"));
+    ASSERT_EQ(engine.resultKind, kResultText);
+    const QStringList lines = engine.outputText.split(QStringLiteral("\r\n"));
+    ASSERT_GE(lines.size(), 3) << text(engine.outputText);
+    EXPECT_EQ(text(lines[0]), "Cost = not estimated (the embedded engine gives no cost estimate)");
+    EXPECT_EQ(lines[1], "");
+    EXPECT_TRUE(lines[2].startsWith(QStringLiteral("    SEARCH staff"))) << text(lines[2]);
+    EXPECT_EQ(text(variable("PLANCOST")),
+              "not estimated (the embedded engine gives no cost estimate)");
+
+    run(QStringLiteral("SHOWPLAN"));
+    EXPECT_EQ(engine.msgCode, -1);
+    EXPECT_EQ(text(engine.msgText), "No arguments supplied.");
+}
+
+TEST_F(RunnersDatabaseTest, ShowplanOfAStatementThatCannotBeExplainedShowsNothing) {
+    engine.outputText.clear();
+    run(QStringLiteral("SHOWPLAN SELECT x FROM nowhere"));
+    EXPECT_EQ(engine.resultKind, kResultMessage);
+    EXPECT_TRUE(engine.outputText.isEmpty());
+    EXPECT_EQ(text(engine.msgText), "Command completed.");
+}
+
+TEST_F(RunnersDatabaseTest, ShowplanOnPostgresqlCarriesTheServerCost) {
+    const QString dsn = qEnvironmentVariable("PAVONA_TEST_PG_DSN");
+    if (dsn.isEmpty()) GTEST_SKIP() << "PAVONA_TEST_PG_DSN names no PostgreSQL data source";
+    run(QStringLiteral("NORQ CONNECT TO %1;~DROP TABLE IF EXISTS plan_r;~"
+                       "CREATE TABLE plan_r (id INTEGER PRIMARY KEY, v VARCHAR(8));")
+            .arg(dsn));
+    ASSERT_TRUE(waitWhileBusy());
+    engine.databaseName = dsn;
+    run(QStringLiteral("SHOWPLAN SELECT v FROM plan_r WHERE id > 3"));
+    ASSERT_EQ(engine.resultKind, kResultText) << text(engine.outputText);
+    EXPECT_TRUE(engine.outputText.startsWith(QStringLiteral("Cost = ")));
+    EXPECT_GT(variable("PLANCOST").toDouble(), 0.0) << text(variable("PLANCOST"));
+    EXPECT_TRUE(engine.outputText.contains(QStringLiteral("plan_r")));
+}
+
+TEST_F(RunnersTest, PlanReportKeepsTheCostAndThePlanSectionOnly) {
+    writeFile("NORQCMDS.OUT", "Header\nStatement text\n  Estimated Cost = 13.516  \n\n"
+                              "Plan:\n  RETURN\n\n   |  \n  TBSCAN T\n===== end\nafter\n");
+    readPlanReport();
+    EXPECT_EQ(engine.resultKind, kResultText);
+    EXPECT_EQ(text(engine.outputText), "Cost = 13.516  \r\n\r\n  RETURN\r\n   |  \r\n  TBSCAN T");
+    EXPECT_EQ(text(variable("PLANCOST")), "13.516");
+
+    engine.outputText.clear();
+    engine.resultKind = kResultMessage;
+    writeFile("NORQCMDS.OUT", "Cost = 99\nno plan section\n");
+    readPlanReport();
+    EXPECT_EQ(text(variable("PLANCOST")), "99");
+    EXPECT_EQ(engine.resultKind, kResultMessage);
+
+    writeFile("NORQCMDS.OUT", "Cost = 5");
+    readPlanReport(); // the cost line is the last line: nothing at all
+    EXPECT_EQ(text(variable("PLANCOST")), "99");
+    EXPECT_EQ(engine.resultKind, kResultMessage);
+}
