@@ -2,6 +2,7 @@
 
 #include "document/grid.h"
 #include "engine/engine_state.h"
+#include "engine/platform_units.h"
 
 #include <QChartView>
 #include <QLabel>
@@ -72,6 +73,8 @@ void NorqSQL::buildControls() {
     TextEdit->setObjectName(QStringLiteral("TextEdit"));
     FullEdit = new QPlainTextEdit(CLP);
     FullEdit->setObjectName(QStringLiteral("FullEdit"));
+    FullEdit->setFont(platformFont(QStringLiteral("Lucida Console"), engine.fontSize));
+    FullEdit->setLineWrapMode(QPlainTextEdit::NoWrap);
     FullEdit->hide();
     TB = new QToolBar(CLP);
     TB->setObjectName(QStringLiteral("TB"));

@@ -2,10 +2,12 @@
 // Script and Edit Views, heights, the Edit View round trip, cell commits and views.
 #include "document/grid.h"
 #include "document/row_style.h"
+#include "document/scroll_grid.h"
 #include "engine/engine_state.h"
 #include "engine/variables.h"
 #include "mainwindow/norqsql.h"
 
+#include <QApplication>
 #include <QFile>
 #include <QImage>
 #include <QPlainTextEdit>
@@ -293,4 +295,56 @@ TEST_F(ScriptView, EmptyScriptLeavesThePlaceholder) {
     render(ViewMode::script);
     EXPECT_EQ(window.CLP->rows(), 1);
     EXPECT_EQ(cell(0, kindCol), "");
+}
+
+TEST_F(ScriptView, OutputRowsAreRewrittenNotStacked) {
+    loadText("SELECT 1;\r/**/\rSELECT 2;", ViewMode::script);
+    int kindOut = RowKind::message;
+    window.addRow(kindOut, "\r\rfirst\r", QString(), 1);
+    EXPECT_EQ(window.currentRow, 1);
+    EXPECT_EQ(kinds(), QStringList({"3", "4", "3", "10"}));
+    EXPECT_EQ(cell(1, textCol), "first");
+    kindOut = RowKind::result;
+    window.addRow(kindOut, "second", "SELECT 1;", 1);
+    EXPECT_EQ(kinds(), QStringList({"3", "5", "3", "10"}));
+    EXPECT_EQ(cell(1, textCol), "second");
+    EXPECT_EQ(cell(1, tagCol), "SELECT 1;");
+    EXPECT_EQ(cell(1, markerCol), RowStyle::resultMarker);
+
+    // A chart over a chart is reused as it is; anything else is inserted.
+    kindOut = RowKind::chart;
+    window.addRow(kindOut, QString(), QString(), 2);
+    kindOut = RowKind::chart;
+    window.addRow(kindOut, QString(), QString(), 2);
+    EXPECT_EQ(kinds(), QStringList({"3", "5", "7", "3", "10"}));
+    EXPECT_EQ(window.CLP->rowHeight(2), 4500);
+    // A comment given with a tag comes back as what the tag makes of it.
+    int tagged = RowKind::comment;
+    window.addRow(tagged, "{image} missing.png", QString(), -1);
+    EXPECT_EQ(tagged, RowKind::image);
+    EXPECT_EQ(window.currentRow, 5);
+}
+
+TEST_F(ScriptView, CellInfoAndScrolling) {
+    QString text;
+    for (int i = 0; i < 200; ++i)
+        text += QStringLiteral("/* paragraph %1 */\r").arg(i);
+    loadText(text, ViewMode::script);
+    window.show();
+    QApplication::processEvents();
+    const CellInfo far = window.getCellInfo(150, textCol);
+    EXPECT_EQ(far.top, 45);
+    EXPECT_EQ(far.left, 540);
+    const CellInfo near = window.getCellInfo(0, textCol);
+    EXPECT_GE(near.top, 0);
+    EXPECT_EQ(near.fontSize, 10);
+
+    scrollGrid(window.CLP, 120); // up at the top stays at row 0
+    EXPECT_EQ(window.CLP->topRow(), 0);
+    scrollGrid(window.CLP, -120);
+    EXPECT_EQ(window.CLP->topRow(), 1);
+    window.CLP->setTopRow(window.CLP->rows() - 2);
+    scrollGrid(window.CLP, -120); // never beyond the row count - 2
+    EXPECT_LE(window.CLP->topRow(), window.CLP->rows() - 2);
+    EXPECT_FALSE(window.setTopRow(0));
 }
