@@ -10,6 +10,7 @@
 
 #include <QElapsedTimer>
 #include <QStringList>
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -92,10 +93,6 @@ QString withoutDeclaration(const QString &value) {
     return end < 0 ? value : value.mid(end + 2);
 }
 
-void clearFetchBuffer() {
-    engine.fetchBuffer.fill(0);
-}
-
 // Ends a grid load that stopped before any row: the grid is shown again, empty.
 void restoreGrid(ResultGrid *grid) {
     if (!grid) return;
@@ -113,6 +110,7 @@ public:
 private:
     bool describeAndBind(int columns);
     void fetchRows();
+    QString cellValue(int column, int row) const;
     QString elapsedMessage() const { return formatElapsed(elapsed_); }
 
     ResultGrid *grid_;
@@ -123,6 +121,12 @@ private:
     std::vector<int16_t> sqlTypes_;
     QStringList headers_, separators_;
     bool cutLines_ = false;
+    int boundEnd_ = 1; // first byte after the bound columns
+
+    // Only the bound bytes can hold anything of the last row.
+    void clearFetchBuffer() const {
+        std::fill(engine.fetchBuffer.begin() + 1, engine.fetchBuffer.begin() + boundEnd_, '\0');
+    }
 };
 
 void SqlRun::run(const QString &statement, bool showResults) {
@@ -246,6 +250,7 @@ bool SqlRun::describeAndBind(int columns) {
             return false;
         }
         offset += column.bindLength;
+        boundEnd_ = offset;
     }
     sqlTypes_.resize(columns + 1);
     for (int c = 1; c <= columns; ++c)
@@ -261,6 +266,17 @@ bool SqlRun::describeAndBind(int columns) {
                                       : header + QLatin1Char('\r') + separator;
     }
     return true;
+}
+
+// A column's value of the fetched row as shown: XML without its declaration, "-" for
+// nothing. The first value of the first row becomes RESULT.
+QString SqlRun::cellValue(int c, int row) const {
+    const ColumnDescriptor &column = engine.columnTable[c];
+    QString value = bytesToText(column.offset, column.bindLength);
+    if (row == 1 && c == 1) var_add(QStringLiteral("RESULT"), value.trimmed());
+    if (sqlTypes_[c] == cli::kTypeXml) value = withoutDeclaration(value);
+    if (value.isEmpty()) value = QStringLiteral("-");
+    return value;
 }
 
 void SqlRun::fetchRows() {
@@ -285,7 +301,7 @@ void SqlRun::fetchRows() {
     engine.resultKind = kResultRows;
     if (grid_) grid_->setTextMatrix(0, 0, QStringLiteral("#"));
     bool limitHit = false;
-    QStringList values;
+    QString record;
     while (rc == cli::kSuccess || rc == cli::kSuccessWithInfo) {
         if (rows % 100 == 0) engine.ui->processEvents();
         if (rows >= limit_) {
@@ -294,24 +310,22 @@ void SqlRun::fetchRows() {
         }
         ++rows;
         if (gridMode_) grid_->setRow(rows);
-        values.clear();
-        for (int c = 1; c <= columns; ++c) {
-            const ColumnDescriptor &column = engine.columnTable[c];
-            QString value = bytesToText(column.offset, column.bindLength);
-            if (rows == 1 && c == 1) var_add(QStringLiteral("RESULT"), value.trimmed());
-            if (sqlTypes_[c] == cli::kTypeXml) value = withoutDeclaration(value);
-            if (value.isEmpty()) value = QStringLiteral("-");
-            values << value;
-        }
         if (gridMode_) {
-            grid_->addItem(
-                QString::number(rows) + QLatin1Char('\t') + values.join(QLatin1Char('\t')), rows);
+            // The row is built as the grid takes it: number, then TAB and each value.
+            record.clear();
+            record += QString::number(rows);
+            for (int c = 1; c <= columns; ++c) {
+                record += QLatin1Char('\t');
+                record += cellValue(c, rows);
+            }
+            grid_->addItem(record, rows);
         } else {
             QStringList cells;
             for (int c = 1; c <= columns; ++c) {
                 const ColumnDescriptor &column = engine.columnTable[c];
-                cells << (column.alignment == kRight ? fitRight(values[c - 1], column.width)
-                                                     : fitLeft(values[c - 1], column.width));
+                const QString value = cellValue(c, rows);
+                cells << (column.alignment == kRight ? fitRight(value, column.width)
+                                                     : fitLeft(value, column.width));
             }
             const QString line = cells.join(QLatin1Char(' '));
             engine.resultText +=
@@ -363,7 +377,7 @@ QString bytesToText(int start, int length) {
     const int available = end - start + 1;
     const int used = static_cast<int>(strnlen(first, available));
     QString text = QString::fromUtf8(first, used);
-    text.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
+    if (std::memchr(first, '\n', used)) text.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
     return text;
 }
 

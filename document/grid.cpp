@@ -86,6 +86,15 @@ public:
     QFont font;
     bool live = false;  // the view follows each change (else changes are batched)
     bool dirty = false; // batched changes wait for a reset
+    // Rows from here on have never held anything (no text, style or height): inserting
+    // among them can take the place of one instead of moving all below.
+    int pristineFrom = 0;
+
+    void touch(int r) { pristineFrom = std::max(pristineFrom, r + 1); }
+    void resizeRows(int count) {
+        rows.resize(count);
+        pristineFrom = std::min(pristineFrom, count);
+    }
 
     int headerRows() const { return fixedRows > 0 && !rows.empty() ? 1 : 0; }
     int headerCols() const { return fixedCols > 0 && colCount > 0 ? 1 : 0; }
@@ -112,6 +121,7 @@ public:
             if (value.isEmpty()) return;
             cells.resize(c + 1);
         }
+        touch(r);
         cells[c] = value;
         cellChanged(r, c);
     }
@@ -124,6 +134,7 @@ public:
 
     CellStyle *editStyle(int r, int c) {
         if (r < 0 || r >= gridRowCount() || c < 0 || c >= colCount) return nullptr;
+        touch(r);
         auto &styles = rows[r].styles;
         if (!styles) styles = std::make_unique<std::map<int, CellStyle>>();
         return &(*styles)[c];
@@ -150,6 +161,15 @@ public:
     // Row insertion and removal that a live view follows row by row (a change of the
     // header row resets it instead).
     void insertRow(int at, GridRow &&row) {
+        if ((!live || dirty) && at >= pristineFrom && at < gridRowCount()) {
+            // Same outcome as inserting: the row lands at `at`, an empty row is added.
+            rows[at] = std::move(row);
+            rows.emplace_back();
+            pristineFrom = at + 1;
+            dirty = true;
+            return;
+        }
+        pristineFrom = at < pristineFrom ? pristineFrom + 1 : at + 1;
         const int hr = headerRows();
         const bool fine = live && !dirty && at >= hr && !(fixedRows > 0 && rows.empty());
         if (fine) beginInsertRows({}, at - hr, at - hr);
@@ -161,6 +181,7 @@ public:
     }
 
     void removeRow(int at) {
+        if (at < pristineFrom) --pristineFrom;
         const int hr = headerRows();
         const bool fine = live && !dirty && at >= hr && !(fixedRows > 0 && rows.size() == 1);
         if (fine) beginRemoveRows({}, at - hr, at - hr);
@@ -296,7 +317,7 @@ protected:
 
 Grid::Grid(QWidget *parent) : QTableView(parent), model_(new GridModel(this)) {
     model_->font = font();
-    model_->rows.resize(2);
+    model_->resizeRows(2);
     setModel(model_);
     setItemDelegate(new GridDelegate(this));
     setWordWrap(true);
@@ -381,7 +402,7 @@ int Grid::rows() const {
 void Grid::setRows(int rows) {
     rows = std::max(0, rows);
     if (rows == model_->gridRowCount()) return;
-    model_->rows.resize(rows);
+    model_->resizeRows(rows);
     model_->structureChanged();
     row_ = std::min(row_, std::max(0, rows - 1));
     rowSel_ = std::min(rowSel_, std::max(0, rows - 1));
@@ -527,7 +548,7 @@ void Grid::setTextMatrix(int row, int col, const QString &text) {
 void Grid::addItem(const QString &record, int index) {
     GridRow row;
     const int columns = model_->colCount;
-    row.cells.reserve(std::min<qsizetype>(columns, record.count(QLatin1Char('\t')) + 1));
+    row.cells.reserve(columns);
     qsizetype start = 0;
     while (static_cast<int>(row.cells.size()) < columns) {
         const qsizetype tab = record.indexOf(QLatin1Char('\t'), start);
@@ -554,10 +575,14 @@ void Grid::removeItem(int index) {
 }
 
 void Grid::clear() {
-    for (GridRow &row : model_->rows) {
+    int lastSized = -1;
+    for (int r = 0; r < model_->gridRowCount(); ++r) {
+        GridRow &row = model_->rows[r];
         row.cells.clear();
         row.styles.reset();
+        if (row.heightTwips >= 0) lastSized = r;
     }
+    model_->pristineFrom = lastSized + 1;
     model_->everythingChanged();
 }
 
@@ -573,6 +598,7 @@ void Grid::setRowHeight(int row, int twips) {
     if (row < 0 || row >= rows()) return;
     twips = std::max(0, twips);
     model_->rows[row].heightTwips = twips;
+    model_->touch(row);
     const int hr = model_->headerRows();
     if (row < hr) {
         updateHeaders();
@@ -926,6 +952,7 @@ void Grid::sort(int order) {
         static const QString empty;
         return c < static_cast<int>(row.cells.size()) ? row.cells[c] : empty;
     };
+    model_->touch(last);
     std::stable_sort(all.begin() + first, all.begin() + last + 1,
                      [&](const GridRow &a, const GridRow &b) {
                          for (int c = left; c <= right; ++c) {

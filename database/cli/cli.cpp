@@ -65,22 +65,29 @@ QString vendorMessage(const QString &component, const QString &text) {
     return QStringLiteral("[Pavona][CLI Driver][") + component + QStringLiteral("] ") + text;
 }
 
-void deliverValue(const Binding &binding, const Value &value) {
+void deliverBytes(const Binding &binding, const char *data, qsizetype size) {
     if (!binding.buffer || binding.length <= 0) return;
-    if (!value) {
+    if (!data) {
         binding.buffer[0] = '\0';
         if (binding.indicator) *binding.indicator = kNullData;
         return;
     }
-    qsizetype n = std::min<qsizetype>(value->size(), binding.length - 1);
+    qsizetype n = std::min<qsizetype>(size, binding.length - 1);
     // Never end inside a UTF-8 sequence.
-    if (n < value->size())
-        while (n > 0 && (static_cast<unsigned char>(value->at(n)) & 0xC0) == 0x80)
+    if (n < size)
+        while (n > 0 && (static_cast<unsigned char>(data[n]) & 0xC0) == 0x80)
             --n;
-    std::memcpy(binding.buffer, value->constData(), n);
+    std::memcpy(binding.buffer, data, n);
     binding.buffer[n] = '\0';
     if (binding.indicator)
-        *binding.indicator = static_cast<int32_t>(std::min<qsizetype>(value->size(), INT32_MAX));
+        *binding.indicator = static_cast<int32_t>(std::min<qsizetype>(size, INT32_MAX));
+}
+
+void deliverValue(const Binding &binding, const Value &value) {
+    if (value)
+        deliverBytes(binding, value->constData(), value->size());
+    else
+        deliverBytes(binding, nullptr, 0);
 }
 
 int SQLAllocEnv(CliHandle *env) {

@@ -7,6 +7,7 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <charconv>
 #include <cmath>
 #include <sqlite3.h>
 
@@ -175,6 +176,25 @@ Value columnValue(sqlite3_stmt *stmt, int col, const ColumnInfo &info) {
         return QByteArray(text ? text : "", sqlite3_column_bytes(stmt, col));
     }
     }
+}
+
+// Text and whole numbers go straight into the caller's buffer; the rest is formatted.
+void deliverColumn(const Binding &binding, sqlite3_stmt *stmt, int col, const ColumnInfo &info) {
+    const int kind = sqlite3_column_type(stmt, col);
+    if (kind == SQLITE_TEXT) {
+        const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(stmt, col));
+        deliverBytes(binding, text ? text : "", sqlite3_column_bytes(stmt, col));
+        return;
+    }
+    if (kind == SQLITE_INTEGER &&
+        !((info.type == kTypeDecimal || info.type == kTypeNumeric) && info.decimals > 0)) {
+        char digits[24];
+        const auto end =
+            std::to_chars(digits, digits + sizeof digits, sqlite3_column_int64(stmt, col));
+        deliverBytes(binding, digits, end.ptr - digits);
+        return;
+    }
+    deliverValue(binding, columnValue(stmt, col, info));
 }
 
 bool bindFiles(Statement *st) {
@@ -375,8 +395,7 @@ int fetch(Statement *st) {
     if (!st->rowPending) return kNoData;
     for (size_t c = 1; c < st->bindings.size(); ++c)
         if (st->bindings[c].buffer)
-            deliverValue(st->bindings[c],
-                         columnValue(st->stmt, static_cast<int>(c - 1), st->columns[c - 1]));
+            deliverColumn(st->bindings[c], st->stmt, static_cast<int>(c - 1), st->columns[c - 1]);
     if (!step(st)) {
         st->deferred = st->diag;
         st->diag.clear();

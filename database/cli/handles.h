@@ -128,6 +128,8 @@ void releaseHandle(Handle *handle);
 // Copies a value into a character buffer the way SQLBindCol promises: NUL-terminated,
 // cut to the buffer (never inside a UTF-8 sequence); the indicator gets the full length.
 void deliverValue(const Binding &binding, const Value &value);
+// The same for bytes in hand (data null for a NULL value).
+void deliverBytes(const Binding &binding, const char *data, qsizetype size);
 
 // The bracketed vendor prefix of messages the layer produces itself.
 QString vendorMessage(const QString &component, const QString &text);

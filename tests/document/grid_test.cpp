@@ -52,6 +52,27 @@ TEST(Grid, AddItemSplitsTabsAppendsAndInserts) {
     EXPECT_EQ(grid.rows(), 3);
 }
 
+TEST(Grid, InsertingAmongEmptyRowsKeepsLaterContent) {
+    Grid grid;
+    grid.setCols(2);
+    grid.setRows(6);
+    grid.setTextMatrix(4, 1, "kept");
+    grid.addItem("r1\tx", 1); // among empty rows, yet a later row holds text
+    grid.addItem("r2\ty", 2);
+    ASSERT_EQ(grid.rows(), 8);
+    EXPECT_EQ(grid.textMatrix(6, 1), "kept");
+    EXPECT_EQ(grid.textMatrix(1, 0), "r1");
+    EXPECT_EQ(grid.textMatrix(2, 1), "y");
+    grid.setRowHeight(7, 300);
+    grid.addItem("r7", 7); // a row with a height of its own moves down with it
+    EXPECT_EQ(grid.rowHeight(8), 300);
+    EXPECT_EQ(grid.textMatrix(7, 0), "r7");
+    grid.clear();
+    grid.addItem("again", 3);
+    EXPECT_EQ(grid.textMatrix(3, 0), "again");
+    EXPECT_EQ(grid.rowHeight(9), 300);
+}
+
 TEST(Grid, CountsTruncateAndGrowEmpty) {
     Grid grid;
     grid.setCols(3);
