@@ -4,6 +4,7 @@
 #include "document/grid.h"
 #include "engine/engine_state.h"
 #include "engine/window_interface.h"
+#include "mainwindow/editor_commit.h"
 #include "mainwindow/norqsql.h"
 
 #include <QDir>
@@ -59,6 +60,21 @@ void removeSelection(QPlainTextEdit *editor, bool toClipboard) {
 }
 
 } // namespace
+
+bool commitOpenEditor(NorqSQL &window) {
+    if (window.editRow == -2) {
+        window.ResetCellEdit();
+        return true;
+    }
+    if (window.editRow < 0) return true;
+    const int closed = window.editRow;
+    const int rowsBefore = window.CLP->rows();
+    window.SaveCellEdit(closed);
+    window.ResetCellEdit();
+    if (window.CLP->rows() >= rowsBefore) return true;
+    if (closed < window.currentRow) --window.currentRow;
+    return closed != window.currentRow;
+}
 
 // ---- Text View editor ---------------------------------------------------------------
 
@@ -141,14 +157,15 @@ void NorqSQL::pasteRowClip() {
 }
 
 void NorqSQL::scriptEdit_Click() {
-    beginCellEdit();
+    if (commitOpenEditor(*this)) beginCellEdit();
 }
 
 void NorqSQL::scriptCopy_Click() {
-    copyRowToClip();
+    if (commitOpenEditor(*this)) copyRowToClip();
 }
 
 void NorqSQL::scriptCut_Click() {
+    if (!commitOpenEditor(*this)) return;
     if (currentRow < 0 || currentRow >= CLP->rows()) return;
     // The end marker closes every rendered script; the row walks rely on it.
     if (CLP->textMatrix(currentRow, kindCol).toInt() == RowKind::endMarker) return;
@@ -157,15 +174,18 @@ void NorqSQL::scriptCut_Click() {
 }
 
 void NorqSQL::scriptPaste_Click() {
+    commitOpenEditor(*this);
     pasteRowClip();
 }
 
 void NorqSQL::scriptDuplicate_Click() {
+    if (!commitOpenEditor(*this)) return;
     copyRowToClip();
     pasteRowClip();
 }
 
 void NorqSQL::insertRowAndEdit(int kind, const QString &tag) {
+    commitOpenEditor(*this);
     addRow(kind, QString(), tag, currentRow + 1);
     beginCellEdit();
 }

@@ -11,6 +11,7 @@
 #include "engine/platform_units.h"
 #include "engine/statements.h"
 #include "engine/window_interface.h"
+#include "mainwindow/editor_commit.h"
 #include "mainwindow/help_links.h"
 #include "mainwindow/norqsql.h"
 #include "windows/norq_sql_results.h"
@@ -71,16 +72,7 @@ void NorqSQL::CLP_MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers, int, 
     XMLView->hide();
     if (!isDocumentView() || currentRow < 0 || currentCol < 0) return;
 
-    if (editRow >= 0 && editRow != currentRow) {
-        const int rowsBefore = CLP->rows();
-        const int closedRow = editRow;
-        SaveCellEdit(editRow);
-        ResetCellEdit();
-        // An editor left empty removes its row; the pressed row moves up with the rest.
-        if (CLP->rows() < rowsBefore && closedRow < currentRow) --currentRow;
-    } else if (editRow == -2) {
-        ResetCellEdit();
-    }
+    if ((editRow >= 0 && editRow != currentRow) || editRow == -2) commitOpenEditor(*this);
     if (currentRow >= CLP->rows()) return;
     setTopRow(currentRow);
     const int kind = CLP->textMatrix(currentRow, kindCol).toInt();
@@ -424,6 +416,7 @@ void NorqSQL::mnuReset_Click() {
 }
 
 void NorqSQL::doToc_Click() {
+    commitOpenEditor(*this);
     QStringList entries;
     for (int row = 0; row < CLP->rows() && entries.size() < kMaxHeadings; ++row) {
         if (CLP->textMatrix(row, kindCol).toInt() != RowKind::heading) continue;

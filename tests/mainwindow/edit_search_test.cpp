@@ -277,3 +277,16 @@ TEST_F(Search, FindDialogRefusesSqlViewAndHidesOnSuccess) {
     EXPECT_FALSE(find->isVisible());
     EXPECT_EQ(find->SearchString->text(), "staff");
 }
+
+TEST_F(Editing, RowCommandsCommitAnOpenEditorBeforeRowsMove) {
+    openScript(writeFile("staff.norq", kTestScript), ViewMode::edit);
+    const int statement = rowsOfKind(RowKind::sql)[1];
+    doublePress(window->CLP, statement, NorqSQL::textCol);
+    ASSERT_EQ(window->editRow, statement);
+    window->TextEdit->setPlainText("SELECT DEPTNO FROM DEPARTMENT;");
+    // Inserting above the edited row moves it down; the typed text goes with it.
+    window->currentRow = 0;
+    window->scriptInsertComment_Click();
+    EXPECT_EQ(cell(statement + 1, NorqSQL::sqlCol), "SELECT DEPTNO FROM DEPARTMENT;");
+    EXPECT_EQ(window->editRow, 1);
+}
