@@ -7,6 +7,7 @@
 #include "engine/engine_state.h"
 #include "engine/startup.h"
 #include "engine/variables.h"
+#include "engine/widgets/plot.h"
 #include "engine/window_interface.h"
 #include "script_grid.h"
 #include "script_scan.h"
@@ -103,6 +104,7 @@ protected:
         startFolder = QDir::currentPath();
         QDir::setCurrent(workFolder->path()); // work files of the commands land here
         engine_startup();
+        registerPlotCommand();
         engine.ui = &ui;
         if (!createSampleDatabase(dataHome->path(), &setupError)) return;
         QString database = "SAMPLE", user, password;
@@ -130,6 +132,11 @@ protected:
             problem +=
                 where + (failed ? " failed: " + engine.msgText : " should have failed") + "\n";
         if (!ui.questions.isEmpty()) problem += where + " asked: " + ui.questions.join(", ") + "\n";
+        // A row that ends in a chart or a picture shows it (its variables gave numbers).
+        const QString last = text.trimmed().section('\r', -1).trimmed().toUpper();
+        const bool picture =
+            last.startsWith("PLOT ") || (last.startsWith("VIEWFILE ") && last.contains(".GIF"));
+        if (picture && engine.resultKind != 4) problem += where + " shows no picture\n";
         return problem;
     }
 
