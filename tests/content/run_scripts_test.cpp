@@ -137,6 +137,11 @@ protected:
         const bool picture =
             last.startsWith("PLOT ") || (last.startsWith("VIEWFILE ") && last.contains(".GIF"));
         if (picture && engine.resultKind != 4) problem += where + " shows no picture\n";
+        // The command-line processor's rows show what it wrote.
+        const QString first = text.trimmed().section('\r', 0, 0).trimmed().toUpper();
+        const bool processor = first == "NORQ" || last.startsWith("CLP ");
+        if (processor && (engine.resultKind != 2 || engine.outputText.trimmed().isEmpty()))
+            problem += where + " shows nothing of the command-line processor\n";
         return problem;
     }
 
