@@ -2,6 +2,7 @@
 
 #include "document/grid.h"
 #include "engine/engine_state.h"
+#include "engine/platform_units.h"
 #include "engine/variables.h"
 #include "mainwindow/file_dialogs.h"
 #include "tests/mainwindow/fixture.h"
@@ -250,4 +251,23 @@ TEST_F(Files, MenusCarryTheirCaptionsAndMarks) {
     EXPECT_TRUE(window->menuEntry("mnuColSize2")->isChecked());
     EXPECT_FALSE(window->menuEntry("mnuDetach")->isChecked());
     EXPECT_EQ(qtFileFilter("SQL (sql)|*.sql;"), "SQL (sql) (*.sql)");
+}
+
+TEST_F(Files, TheSplitterBarMovesTheTreeEdgeAndStaysInsideTheWindow) {
+    openScript(writeFile("staff.norq", kTestScript), ViewMode::script);
+    const int treeBefore = window->TV->width();
+    window->DragBar_MouseDown(Qt::LeftButton, 0);
+    EXPECT_TRUE(window->dragging);
+    window->DragBar_MouseMove(Qt::LeftButton, 1500); // 100 pixels to the right
+    EXPECT_NEAR(window->TV->width(), treeBefore + 100 - twipsToPixels(window->splitterGap), 3);
+    // Dragged far beyond the right edge, the grid keeps what the window must show of it.
+    window->DragBar_MouseMove(Qt::LeftButton, 1000000);
+    EXPECT_LT(window->TV->width(), window->width());
+    EXPECT_GT(window->CLP->width(), 0);
+    window->DragBar_MouseUp();
+    EXPECT_FALSE(window->dragging);
+    // A move without the button held does nothing.
+    const int tree = window->TV->width();
+    window->DragBar_MouseMove(Qt::NoButton, 0);
+    EXPECT_EQ(window->TV->width(), tree);
 }
