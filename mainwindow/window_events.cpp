@@ -93,10 +93,8 @@ void NorqSQL::connectEvents() {
     connect(DataValues->horizontalScrollBar(), &QScrollBar::actionTriggered, this,
             [this] { DataValues_Scroll(); });
 
-    TV->viewport()->installEventFilter(this);
-    TextEdit->installEventFilter(this);
-    EditBox->installEventFilter(this);
-    if (DragBar->count() > 1) DragBar->handle(1)->installEventFilter(this);
+    // Presses on the tree and the splitter bar, the editor's focus and the wheel reach
+    // eventFilter through the application-wide filter that Form_Load installs.
 
     FullEdit->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(FullEdit, &QWidget::customContextMenuRequested, this, [this](const QPoint &pos) {

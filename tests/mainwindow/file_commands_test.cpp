@@ -8,8 +8,11 @@
 #include "tests/mainwindow/fixture.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QFile>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
+#include <QSplitter>
 #include <QTest>
 #include <QTreeWidget>
 
@@ -270,4 +273,18 @@ TEST_F(Files, TheSplitterBarMovesTheTreeEdgeAndStaysInsideTheWindow) {
     const int tree = window->TV->width();
     window->DragBar_MouseMove(Qt::NoButton, 0);
     EXPECT_EQ(window->TV->width(), tree);
+
+    // Real mouse events on the bar move it once by the mouse's travel.
+    window->DragBar->setSizes({300, 800});
+    QWidget *bar = window->DragBar->handle(1);
+    const int before = window->TV->width();
+    const auto send = [bar](QEvent::Type type, QPoint pos, Qt::MouseButton button,
+                            Qt::MouseButtons buttons) {
+        QMouseEvent event(type, pos, bar->mapToGlobal(pos), button, buttons, Qt::NoModifier);
+        QApplication::sendEvent(bar, &event);
+    };
+    send(QEvent::MouseButtonPress, {1, 50}, Qt::LeftButton, Qt::LeftButton);
+    send(QEvent::MouseMove, {61, 50}, Qt::NoButton, Qt::LeftButton);
+    send(QEvent::MouseButtonRelease, {61, 50}, Qt::LeftButton, Qt::NoButton);
+    EXPECT_NEAR(window->TV->width(), before + 60 - twipsToPixels(window->splitterGap), 3);
 }
