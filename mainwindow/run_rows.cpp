@@ -26,6 +26,9 @@
 namespace {
 
 constexpr int kMaxHeadings = 1000;
+constexpr int kMinResultsWidth = 6000; // twips
+constexpr int kMinResultsHeight = 3000;
+constexpr int kXmlViewWidth = 5000;
 
 bool isDocumentView() {
     return engine.viewMode == ViewMode::script || engine.viewMode == ViewMode::edit;
@@ -223,9 +226,11 @@ void NorqSQL::showResultRow() {
     runScript(statement, results->DataValues, Chart);
     const CellInfo cell = getCellInfo(currentRow, textCol);
     const QPoint origin = CLP->mapToGlobal(QPoint(0, 0));
+    // A one-line result row would make a window too small to read: keep a usable size.
     results->setGeometry(origin.x() + twipsToPixels(cell.left + 60),
-                         origin.y() + twipsToPixels(cell.top + 740), twipsToPixels(cell.width),
-                         twipsToPixels(cell.height));
+                         origin.y() + twipsToPixels(cell.top + 740),
+                         twipsToPixels(std::max(cell.width, kMinResultsWidth)),
+                         twipsToPixels(std::max(cell.height, kMinResultsHeight)));
     results->show();
 }
 
@@ -239,7 +244,7 @@ void NorqSQL::DataValues_MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers
     xmlToTree(text, XMLView);
     const int overlayLeft = pixelsToTwips(DataValues->x());
     const int overlayTop = pixelsToTwips(DataValues->y());
-    const int treeWidth = pixelsToTwips(XMLView->width());
+    const int treeWidth = std::max(pixelsToTwips(XMLView->width()), kXmlViewWidth);
     int left = overlayLeft + x + 300;
     if (left + treeWidth > pixelsToTwips(width())) left = overlayLeft + x - treeWidth;
     const int height = pixelsToTwips(DataValues->height()) - 500;
