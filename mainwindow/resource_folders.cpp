@@ -1,4 +1,4 @@
-#include "app/resource_folders.h"
+#include "mainwindow/resource_folders.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,0 +1,51 @@
+#include "mainwindow/start_library.h"
+
+#include "engine/engine_state.h"
+#include "engine/variables.h"
+#include "mainwindow/norqsql.h"
+#include "mainwindow/resource_folders.h"
+
+#include <QDir>
+#include <QTreeWidget>
+
+namespace {
+
+// Entries of an index are resolved against its folder; work files still go to the
+// working folder, which is restored at once.
+int readLibraryFrom(NorqSQL *window) {
+    const QString workFolder = QDir::currentPath();
+    QString libraryFolder = findResourceFolder(QString(), engine.libraryFile);
+    if (libraryFolder.isEmpty())
+        libraryFolder = findResourceFolder(QStringLiteral("samples"), engine.libraryFile);
+    if (libraryFolder.isEmpty() || libraryFolder == QDir(workFolder).absolutePath())
+        return window->readLibrary(engine.libraryFile);
+    QDir::setCurrent(libraryFolder);
+    const int count = window->readLibrary(libraryFolder + u'/' + engine.libraryFile);
+    QDir::setCurrent(workFolder);
+    // Companion files of the scripts are named from curdir.
+    var_add(QStringLiteral("curdir"), libraryFolder + u'/');
+    return count;
+}
+
+} // namespace
+
+int openStartLibrary(NorqSQL *window) {
+    const int count = readLibraryFrom(window);
+    if (count < 1 || window->TV->topLevelItemCount() == 0) {
+        window->TV->clear();
+        window->TV->addTopLevelItem(new QTreeWidgetItem({QStringLiteral("No Libraries Loaded")}));
+        window->setViewMode(ViewMode::sql);
+        return std::max(count, 0);
+    }
+    window->setViewMode(ViewMode::script);
+    const QString first = window->TV->topLevelItem(0)->data(0, Qt::UserRole).toString();
+    window->fileToMemory(first);
+    window->memoryToScript();
+    return count;
+}
+
+void locateHelpFolder() {
+    const QString help =
+        findResourceFolder(QStringLiteral("help"), QStringLiteral("norq-help-intro.norq"));
+    if (!help.isEmpty()) engine.helpFolder = help;
+}
