@@ -85,6 +85,8 @@ void runScript(const QString &text, ResultGrid *grid, QObject *chart) {
     if (script.isEmpty()) return;
     RunLevel level;
     script.replace(u'\t', engine.tabMark);
+    // Text from Linux editors and files separates lines with LF.
+    script.replace(QStringLiteral("\r\n"), QStringLiteral("\r")).replace(u'\n', u'\r');
 
     engine.blockMode = false;
     const QStringList statements = assembleStatements(script);

@@ -39,6 +39,10 @@ TEST_F(Dispatcher, AnEmptyTextLeavesTheMessageAlone) {
     EXPECT_EQ(engine.msgText, "earlier");
     run("DEFINE x 1");
     EXPECT_EQ(engine.msgText, "Command completed.");
+    run("DEFINE lf 1;\nDEFINE crlf 2;\r\nDEFINE cr 3;");
+    EXPECT_EQ(valueOf("LF"), "1");
+    EXPECT_EQ(valueOf("CRLF"), "2");
+    EXPECT_EQ(valueOf("CR"), "3");
 }
 
 TEST_F(Dispatcher, WithoutAConnectionTheRunStopsAtTheFirstQuery) {
