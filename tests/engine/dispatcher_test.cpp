@@ -145,7 +145,8 @@ TEST_F(Dispatcher, ViewfileShowsTextAndPictures) {
     picture.fill(Qt::red);
     ASSERT_TRUE(picture.save(path("red.png")));
     ASSERT_TRUE(picture.save(path("red.bmp")));
-    for (const char *name : {"red.png", "red.bmp"}) {
+    ASSERT_TRUE(picture.save(path("red.jpg")));
+    for (const char *name : {"red.png", "red.bmp", "red.jpg"}) {
         windows.picture = QImage();
         run(QStringLiteral("VIEWFILE ") + path(name));
         EXPECT_EQ(engine.resultKind, 4) << name;
