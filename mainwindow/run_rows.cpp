@@ -14,6 +14,7 @@
 #include "mainwindow/editor_commit.h"
 #include "mainwindow/help_links.h"
 #include "mainwindow/norqsql.h"
+#include "mainwindow/run_guard.h"
 #include "windows/norq_sql_results.h"
 
 #include <QCursor>
@@ -392,8 +393,9 @@ int NorqSQL::runAllRows(
         }
         CLP->refresh();
         engine.ui->processEvents();
-        // Another command run meanwhile may have left the document views.
-        if (!isDocumentView()) break;
+        // Another command run meanwhile may have left the document views, or the window
+        // is closing.
+        if (!isDocumentView() || windowClosing(this)) break;
     }
     CLP->setTopRow(0);
     return statements;

@@ -12,6 +12,7 @@
 #include "mainwindow/norqfind.h"
 #include "mainwindow/norqsearch.h"
 #include "mainwindow/norqsql.h"
+#include "mainwindow/run_guard.h"
 #include "mainwindow/search_colours.h"
 #include "windows/norq_connect.h"
 #include "windows/norq_trace.h"
@@ -26,6 +27,7 @@
 #include <QShortcut>
 #include <QSplitter>
 #include <QSplitterHandle>
+#include <QTimer>
 #include <QToolBar>
 #include <QTreeWidget>
 #include <QWheelEvent>
@@ -130,7 +132,25 @@ void NorqSQL::Form_Resize() {
     if (isDocumentView()) cellWidthRefresh();
 }
 
+// Closing or exiting in the middle of a run (its wait lets window events in) must not pull
+// the session from under the statement being fetched: the run is told to stop, and the
+// command comes back once it has unwound.
+namespace {
+bool deferWhileRunning(NorqSQL *window, const std::function<void()> &retry) {
+    if (runDepth() == 0) return false;
+    window->setProperty(kClosingProperty, true);
+    engine.stopRun = true;
+    engine.busy = false;
+    QTimer::singleShot(100, window, retry);
+    return true;
+}
+} // namespace
+
 void NorqSQL::closeEvent(QCloseEvent *event) {
+    if (deferWhileRunning(this, [this] { close(); })) {
+        event->ignore();
+        return;
+    }
     Form_Unload();
     event->accept();
 }
@@ -149,6 +169,7 @@ void NorqSQL::Form_Unload() {
 }
 
 void NorqSQL::mnuExit_Click() {
+    if (deferWhileRunning(this, [this] { mnuExit_Click(); })) return;
     Norq_close();
     QCoreApplication::exit(0);
 }

@@ -11,6 +11,7 @@
 
 #include <QApplication>
 #include <QPlainTextEdit>
+#include <QTimer>
 #include <QTreeWidget>
 #include <QWheelEvent>
 
@@ -318,4 +319,24 @@ TEST_F(RunRows, APlotBecomesAChartRowHoldingThePicture) {
     // A second run rewrites the chart row rather than adding one.
     press(window->CLP, statement, NorqSQL::markerCol);
     EXPECT_EQ(rowsOfKind(RowKind::chart).size(), 1);
+}
+
+TEST_F(RunRows, ClosingDuringARunWaitsForItAndStopsRunAll) {
+    const QString script = "/* {h1} Slow */\n"
+                           "CMD sleep 1\n"
+                           "/* then */\n"
+                           "SELECT COUNT(*) FROM EMPLOYEE;\n";
+    openScript(writeFile("slow.norq", script), ViewMode::script);
+    bool closedDuringRun = true;
+    QTimer::singleShot(300, window.get(), [&] { closedDuringRun = window->close(); });
+    window->runAllRows();
+    // The close was refused while the statement ran, and the next row was not run.
+    EXPECT_FALSE(closedDuringRun);
+    EXPECT_TRUE(window->isVisible());
+    const QList<int> statements = rowsOfKind(RowKind::sql);
+    ASSERT_EQ(statements.size(), 2);
+    EXPECT_NE(kindOf(statements[1] + 1), RowKind::result);
+    EXPECT_TRUE(engine.connected);
+    // Dropping the window here also drops its pending close, which would end the session.
+    window.reset();
 }
