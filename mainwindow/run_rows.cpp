@@ -58,6 +58,17 @@ QString fromEditor(QString text) {
     return text;
 }
 
+// Runs started from this window, counted: a run lets window events in while it waits,
+// so another press can start a run of its own, whose outcome then replaces this one's in
+// the engine state. Only a run that no other run interrupted places its output.
+int runsStarted = 0;
+
+bool runUninterrupted(const QString &statement, ResultGrid *grid, QObject *chart) {
+    const int mine = ++runsStarted;
+    runScript(statement, grid, chart);
+    return mine == runsStarted;
+}
+
 class BusyPointer {
 public:
     BusyPointer() { engine.ui->setBusyPointer(true); }
@@ -142,10 +153,12 @@ void NorqSQL::runStatementRow() {
     } else {
         statement = removeComments(CLP->textMatrix(currentRow, sqlCol));
     }
+    const int row = currentRow;
     {
         BusyPointer busy;
-        runScript(statement, DataValues, Chart);
+        if (!runUninterrupted(statement, DataValues, Chart)) return;
     }
+    currentRow = row;
     placeOutput(currentRow + 1);
     if (editRow == currentRow) {
         CLP->setRow(currentRow);
@@ -211,7 +224,7 @@ void NorqSQL::showResultRow() {
         const CellInfo cell = getCellInfo(currentRow, textCol);
         DataValues->setGeometry(twipsRect(cell.left, cell.top, cell.width, cell.height));
         DataValues->setEnabled(true);
-        runScript(statement, DataValues, Chart);
+        if (!runUninterrupted(statement, DataValues, Chart)) return;
         if (engine.resultKind == kResultRows) {
             editRow = CLP->row();
             DataValues->show();
@@ -386,7 +399,8 @@ int NorqSQL::runAllRows(
             const QString statement = removeComments(CLP->textMatrix(i, sqlCol));
             currentRow = i;
             engine.gridMode = false;
-            runScript(statement, DataValues, Chart);
+            // Rows moved under an interrupted run: stop rather than guess.
+            if (!runUninterrupted(statement, DataValues, Chart)) break;
             i += placeOutput(i + 1);
             ++statements;
             if (progress) progress(i, CLP->rows(), summarize(statement));

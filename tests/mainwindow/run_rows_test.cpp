@@ -340,3 +340,23 @@ TEST_F(RunRows, ClosingDuringARunWaitsForItAndStopsRunAll) {
     // Dropping the window here also drops its pending close, which would end the session.
     window.reset();
 }
+
+TEST_F(RunRows, APressDuringARunPlacesOnlyItsOwnOutput) {
+    const QString script = "/* {h1} Slow */\n"
+                           "SELECT LASTNAME FROM EMPLOYEE;\n"
+                           "/* then */\n"
+                           "CMD sleep 1\n";
+    openScript(writeFile("slow.norq", script), ViewMode::script);
+    const QList<int> statements = rowsOfKind(RowKind::sql);
+    ASSERT_EQ(statements.size(), 2);
+    const int query = statements[0];
+    const int slow = statements[1];
+    // While the slow command runs, the user runs the query above it.
+    QTimer::singleShot(300, window.get(), [&] { press(window->CLP, query, NorqSQL::markerCol); });
+    press(window->CLP, slow, NorqSQL::markerCol);
+    ASSERT_EQ(kindOf(query + 1), RowKind::result);
+    EXPECT_TRUE(cell(query + 1, NorqSQL::textCol).contains("HAAS"));
+    // The query's result is not copied under the command that was interrupted.
+    EXPECT_EQ(rowsOfKind(RowKind::result).size(), 1);
+    EXPECT_EQ(kindOf(slow + 1), RowKind::sql);
+}
