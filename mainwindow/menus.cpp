@@ -225,17 +225,20 @@ void NorqSQL::buildToolbar() {
     struct Button {
         const char *key;
         const char *tip;
+        const char *themeIcon; // the desktop theme's icon, when it has one
         QStyle::StandardPixmap icon;
     };
     static const Button buttons[] = {
-        {"run", "Run query", QStyle::SP_MediaPlay},
-        {"trash", "Clear SQL", QStyle::SP_TrashIcon},
-        {"recycle", "Show previous command", QStyle::SP_BrowserReload},
-        {"paste", "Paste", QStyle::SP_FileDialogContentsView},
+        {"run", "Run query", "media-playback-start", QStyle::SP_MediaPlay},
+        {"trash", "Clear SQL", "edit-clear", QStyle::SP_TrashIcon},
+        {"recycle", "Show previous command", "edit-undo", QStyle::SP_BrowserReload},
+        {"paste", "Paste", "edit-paste", QStyle::SP_FileDialogContentsView},
     };
     for (const Button &button : buttons) {
         const QString key = QString::fromLatin1(button.key);
-        QAction *action = TB->addAction(style()->standardIcon(button.icon), QString());
+        const QIcon icon = QIcon::fromTheme(QString::fromLatin1(button.themeIcon),
+                                            style()->standardIcon(button.icon));
+        QAction *action = TB->addAction(icon, QString());
         action->setObjectName(key);
         action->setToolTip(QString::fromLatin1(button.tip));
         connect(action, &QAction::triggered, this, [this, key] { TB_ButtonClick(key); });
