@@ -10,6 +10,7 @@
 
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 
 namespace {
 
@@ -90,9 +91,14 @@ void NorqSQL::mnuExamples_Click() {
     const QString path = askFile(this, false, QStringLiteral("Load PAVONA Library"),
                                  qtFileFilter(kLibraryFilter), QString());
     if (path.isEmpty()) return;
-    readLibrary(path);
-    const qsizetype slash = path.lastIndexOf(u'/');
-    var_add(QStringLiteral("curdir"), slash >= 0 ? path.left(slash + 1) : QString());
+    // The index names its scripts relative to its own folder; work files stay in the
+    // working folder.
+    const QString folder = QFileInfo(path).absolutePath();
+    const QString workFolder = QDir::currentPath();
+    QDir::setCurrent(folder);
+    readLibrary(QFileInfo(path).absoluteFilePath());
+    QDir::setCurrent(workFolder);
+    var_add(QStringLiteral("curdir"), folder + u'/');
 }
 
 void NorqSQL::saveFile_Click() {

@@ -9,6 +9,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
@@ -171,6 +172,19 @@ TEST_F(Files, OpenLibrarySetsCurdirToItsFolder) {
     const int slot = var_find("CURDIR");
     ASSERT_GT(slot, 0);
     EXPECT_EQ(engine.vars[slot].value, MainWindowEnvironment::scratch() + '/');
+
+    // An index in another folder names its scripts relative to that folder.
+    QDir(MainWindowEnvironment::scratch()).mkpath("elsewhere");
+    const QString script = writeFile("elsewhere/there.norq", "/* {h1} There */\n");
+    const QString other = writeFile("elsewhere/library.sql", "there.norq\n");
+    window->CommonDialog = [&](bool, const QString &, const QString &, const QString &) {
+        return other;
+    };
+    window->mnuExamples_Click();
+    ASSERT_EQ(window->TV->topLevelItemCount(), 1);
+    EXPECT_EQ(window->TV->topLevelItem(0)->data(0, Qt::UserRole).toString(), script);
+    EXPECT_EQ(window->TV->topLevelItem(0)->text(0), "There");
+    EXPECT_EQ(QDir::currentPath(), MainWindowEnvironment::scratch());
 }
 
 TEST_F(Files, RecallListWrapsAroundFiveSlots) {
