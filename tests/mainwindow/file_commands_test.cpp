@@ -302,3 +302,14 @@ TEST_F(Files, TheSplitterBarMovesTheTreeEdgeAndStaysInsideTheWindow) {
     send(QEvent::MouseButtonRelease, {61, 50}, Qt::LeftButton, Qt::NoButton);
     EXPECT_NEAR(window->TV->width(), before + 60 - twipsToPixels(window->splitterGap), 3);
 }
+
+TEST_F(Files, SaveFromTextViewWritesTheEditorsLines) {
+    openScript(writeFile("staff.norq", kTestScript), ViewMode::text);
+    window->FullEdit->setPlainText("/* {h1} Short */\nVALUES 1;\n\nVALUES 2;");
+    const QString target = MainWindowEnvironment::scratch() + "/short.norq";
+    window->CommonDialog = [&](bool, const QString &, const QString &, const QString &) {
+        return target;
+    };
+    window->saveFile_Click();
+    EXPECT_EQ(readAll(target), "/* {h1} Short */\r\nVALUES 1;\r\n\r\nVALUES 2;\r\n");
+}
