@@ -5,7 +5,9 @@
 #include "engine/platform_units.h"
 #include "engine/variables.h"
 #include "mainwindow/file_dialogs.h"
+#include "mainwindow/norqsearch.h"
 #include "tests/mainwindow/fixture.h"
+#include "windows/norq_trace.h"
 
 #include <QAction>
 #include <QApplication>
@@ -312,4 +314,29 @@ TEST_F(Files, SaveFromTextViewWritesTheEditorsLines) {
     };
     window->saveFile_Click();
     EXPECT_EQ(readAll(target), "/* {h1} Short */\r\nVALUES 1;\r\n\r\nVALUES 2;\r\n");
+}
+
+TEST_F(Files, TraceToggleAndMinimisingCloseTheSatelliteWindows) {
+    window->mnutrace_Click();
+    EXPECT_TRUE(engine.traceOn);
+    EXPECT_TRUE(window->menuEntry("mnutrace")->isChecked());
+    NorqTrace *trace = NorqTrace::existing();
+    ASSERT_NE(trace, nullptr);
+    EXPECT_TRUE(trace->isVisible());
+    EXPECT_EQ(trace->History->textMatrix(0, 1), "SQL");
+    window->mnutrace_Click();
+    EXPECT_FALSE(engine.traceOn);
+    EXPECT_FALSE(trace->isVisible());
+    EXPECT_FALSE(window->menuEntry("mnutrace")->isChecked());
+
+    window->mnutrace_Click();
+    window->searchExamples_Click();
+    ASSERT_TRUE(NorqSearch::existing()->isVisible());
+    window->setWindowState(Qt::WindowMinimized);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(NorqSearch::existing()->isVisible());
+    EXPECT_FALSE(trace->isVisible());
+    window->setWindowState(Qt::WindowNoState);
+    window->mnutrace_Click();
+    EXPECT_FALSE(engine.traceOn);
 }
