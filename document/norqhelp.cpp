@@ -52,6 +52,8 @@ public:
 
 NorqHelp::NorqHelp(QWidget *parent) : QWidget(parent, Qt::Window) {
     setObjectName(QStringLiteral("NorqHelp"));
+    // Closing the main window ends the program even while help is open.
+    setAttribute(Qt::WA_QuitOnClose, false);
     setWindowTitle(QStringLiteral("Pavona Help"));
     setMinimumSize(twipsToPixels(kMinWidth), twipsToPixels(kMinHeight));
     resize(twipsToPixels(12000), twipsToPixels(10000));

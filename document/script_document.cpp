@@ -406,6 +406,11 @@ void ScriptDocument::memoryToScript() {
     if (lines_->lineCount == 0) return;
     if (!helpMode_) deleteDollarVariables();
     pictures_.clear();
+    // Rows left from an earlier rendering would otherwise stay above the new ones.
+    if (grid_->rows() != 1) {
+        grid_->setRows(1);
+        grid_->clear();
+    }
     const bool scriptView = viewMode() == ViewMode::script;
     parseScript(*lines_, scriptView,
                 [this](int kind, const QString &text) { addRow(kind, text, QString(), -1); });
