@@ -63,3 +63,20 @@ TEST(HelpViewer, OwnWrapWidthLeavesTheMainWindowAlone) {
     EXPECT_GT(help.toText("- " + item).count('\r'), 0);
     EXPECT_EQ(engine.textLineWidth, 90);
 }
+
+TEST(HelpViewer, ShowHelpOpensAPageOfTheHelpFolder) {
+    engine.fontSize = 10;
+    const QString saved = engine.helpFolder;
+    engine.helpFolder = QStringLiteral(PAVONA_SOURCE_DIR "/help");
+    showHelp("norq-help-intro.norq");
+    NorqHelp *help = NorqHelp::shared();
+    EXPECT_TRUE(help->isVisible());
+    EXPECT_EQ(help->windowTitle(), "Introduction to Pavona");
+    EXPECT_EQ(help->CLP->textMatrix(help->CLP->rows() - 1, kindCol).toInt(), RowKind::endMarker);
+    bool runnable = false;
+    for (int r = 0; r < help->CLP->rows(); ++r)
+        runnable = runnable || help->CLP->textMatrix(r, kindCol).toInt() == RowKind::sql;
+    EXPECT_TRUE(runnable);
+    help->close();
+    engine.helpFolder = saved;
+}
