@@ -1,6 +1,8 @@
 #include "windows/qt_window_interface.h"
 
 #include "engine/engine_state.h"
+#include "windows/norq_connect.h"
+#include "windows/norq_trace.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -82,16 +84,25 @@ QImage QtWindowInterface::clipboardImage() {
     return board ? board->image() : QImage();
 }
 
+RunHistorySink *QtWindowInterface::historySink() {
+    if (sink_) return sink_;
+    return NorqTrace::shared();
+}
+
 void QtWindowInterface::historyClear() {
-    if (sink_) sink_->historyClear();
+    historySink()->historyClear();
 }
 
 void QtWindowInterface::historyAppend(int number, const QString &summary, const QString &status) {
-    if (sink_) sink_->historyAppend(number, summary, status);
+    historySink()->historyAppend(number, summary, status);
 }
 
 void QtWindowInterface::historySetStatus(int number, const QColor &colour, const QString &text) {
-    if (sink_) sink_->historySetStatus(number, colour, text);
+    historySink()->historySetStatus(number, colour, text);
+}
+
+void QtWindowInterface::connectStatus(const QString &text) {
+    if (NorqConnect *dialog = NorqConnect::visibleInstance()) dialog->setStatus(text);
 }
 
 QtWindowInterface *installQtWindowInterface() {

@@ -33,9 +33,11 @@ public:
     void historyAppend(int number, const QString &summary, const QString &status) override;
     void historySetStatus(int number, const QColor &colour, const QString &text) override;
 
-    // The sink that receives the history; null drops it.
+    void connectStatus(const QString &text) override;
+
+    // The sink that receives the history; without one it goes to the trace window.
     void setHistorySink(RunHistorySink *sink) { sink_ = sink; }
-    RunHistorySink *historySink() const { return sink_; }
+    RunHistorySink *historySink();
 
 private:
     RunHistorySink *sink_ = nullptr;

@@ -21,8 +21,10 @@ struct RecordingSink : RunHistorySink {
 } // namespace
 
 TEST(QtWindowInterface, ClipboardCarriesTextAndPictures) {
+    WindowInterface *before = engine.ui;
     QtWindowInterface *ui = installQtWindowInterface();
     EXPECT_EQ(engine.ui, ui);
+    engine.ui = before;
     ui->setClipboardText("select 1");
     EXPECT_EQ(ui->clipboardText(), "select 1");
 
