@@ -3,6 +3,7 @@
 #include "database/catalog.h"
 #include "database/session.h"
 #include "engine/startup.h"
+#include "engine/widgets/plot.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -39,6 +40,7 @@ ScriptedWindows &testWindows() {
     static ScriptedWindows *windows = [] {
         useEmptyCatalog();
         engine_startup();
+        registerPlotCommand(); // the program registers it with its windows
         return new ScriptedWindows;
     }();
     engine.ui = windows; // another test may have installed its own layer
@@ -56,4 +58,10 @@ void createDatabase(const QString &name, const QStringList &statements) {
         sqlite3_free(error);
     }
     sqlite3_close(db);
+}
+
+void createSampleDatabase() {
+    QFile script(QStringLiteral(PAVONA_SOURCE_DIR "/samples/sample.sql"));
+    ASSERT_TRUE(script.open(QIODevice::ReadOnly));
+    createDatabase(QStringLiteral("SAMPLE"), {QString::fromUtf8(script.readAll())});
 }

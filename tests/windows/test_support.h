@@ -37,3 +37,5 @@ ScriptedWindows &testWindows();
 void useEmptyCatalog();
 // Creates an embedded database in the current catalog and runs the statements in it.
 void createDatabase(const QString &name, const QStringList &statements = {});
+// Creates the sample database SAMPLE from the project's creation script.
+void createSampleDatabase();
