@@ -70,7 +70,7 @@ Layout layoutForType(int type, int size, int decimals) {
 
 // The width a COLUMN format gives ("A30" -> 30, "99999" -> 5), or 0.
 int formatWidth(const QString &columnName) {
-    const int slot = var_find(columnName + QLatin1Char('$'));
+    const int slot = var_find(QLatin1Char('$') + columnName);
     if (slot <= 0) return 0;
     const QString format = engine.vars[slot].value;
     if (format.startsWith(QLatin1Char('A'), Qt::CaseInsensitive)) return format.mid(1).toInt();

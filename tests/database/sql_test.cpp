@@ -220,8 +220,8 @@ TEST_P(SqlTest, ColumnWidthsFollowTypesLimitsAndFormats) {
     EXPECT_TRUE(lines[2].endsWith("-         "));
     EXPECT_TRUE(lines[3].startsWith("-                    "));
 
-    var_add("NAME$", "A40");
-    var_add("AMOUNT$", "9999999");
+    var_add("$NAME", "A40");
+    var_add("$AMOUNT", "9999999");
     run("SELECT NAME, AMOUNT FROM " + t);
     EXPECT_EQ(resultLines()[1], QString(40, '-') + " " + QString(7, '-'));
 
