@@ -143,21 +143,7 @@ int NorqHelp::getHeightJPG(const QString &FileName) {
 }
 
 CellInfo NorqHelp::getCellInfo(int row, int col) {
-    CLP->setRow(row);
-    CLP->setCol(col);
-    CellInfo info;
-    info.top = CLP->cellTop();
-    info.left = CLP->cellLeft();
-    info.width = CLP->cellWidth();
-    info.height = CLP->cellHeight();
-    if (info.top < 0) info.top = 45;
-    if (info.left < 0) info.left = 540;
-    if (info.width < 0) info.width = 10700;
-    if (info.height < 0) info.height = 1230;
-    if (CLP->gridHeight() < info.height) info.height = CLP->gridHeight() - 90;
-    info.fontName = CLP->cellFontName();
-    info.fontSize = static_cast<int>(std::lround(CLP->cellFontSize()));
-    return info;
+    return cellInfoAt(CLP, row, col);
 }
 
 void NorqHelp::cellWidthRefresh() {

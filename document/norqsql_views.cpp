@@ -189,22 +189,26 @@ void NorqSQL::resizeView() {
 
 // ---- cell helpers -------------------------------------------------------------------
 
-CellInfo NorqSQL::getCellInfo(int row, int col) {
-    CLP->setRow(row);
-    CLP->setCol(col);
+CellInfo cellInfoAt(Grid *grid, int row, int col) {
+    grid->setRow(row);
+    grid->setCol(col);
     CellInfo info;
-    info.top = CLP->cellTop();
-    info.left = CLP->cellLeft();
-    info.width = CLP->cellWidth();
-    info.height = CLP->cellHeight();
+    info.top = grid->cellTop();
+    info.left = grid->cellLeft();
+    info.width = grid->cellWidth();
+    info.height = grid->cellHeight();
     if (info.top < 0) info.top = 45;
     if (info.left < 0) info.left = 540;
     if (info.width < 0) info.width = 10700;
     if (info.height < 0) info.height = 1230;
-    if (CLP->gridHeight() < info.height) info.height = CLP->gridHeight() - 90;
-    info.fontName = CLP->cellFontName();
-    info.fontSize = static_cast<int>(std::lround(CLP->cellFontSize()));
+    if (grid->gridHeight() < info.height) info.height = grid->gridHeight() - 90;
+    info.fontName = grid->cellFontName();
+    info.fontSize = static_cast<int>(std::lround(grid->cellFontSize()));
     return info;
+}
+
+CellInfo NorqSQL::getCellInfo(int row, int col) {
+    return cellInfoAt(CLP, row, col);
 }
 
 bool NorqSQL::setTopRow(int meRow) {

@@ -8,9 +8,9 @@
 #include "document/script_document.h"
 #include "document/script_lines.h"
 
+#include <QChartView>
 #include <QHash>
 #include <QList>
-#include <QChartView>
 #include <QMainWindow>
 #include <QString>
 #include <array>
@@ -36,6 +36,11 @@ struct CellInfo {
     QString fontName;
     int fontSize = 0;
 };
+
+class Grid;
+// Selects the cell and reads its geometry; a cell scrolled out of view gets the
+// default placement the cell editor and overlays fall back to.
+CellInfo cellInfoAt(Grid *grid, int row, int col);
 
 class NorqSQL : public QMainWindow {
     Q_OBJECT
@@ -201,8 +206,8 @@ public:
     // under its statement; progress gets the row, the row count and the statement's
     // summary after each statement. No dialogs: a batch run calls it too. Returns the
     // number of statements run.
-    int runAllRows(const std::function<void(int index, int total, const QString &summary)>
-                       &progress = {});
+    int runAllRows(
+        const std::function<void(int index, int total, const QString &summary)> &progress = {});
 
     // Editing commands (mainwindow/edit_commands.cpp).
     void editCut_Click();
