@@ -2,6 +2,7 @@
 
 #include "engine/dispatch_table.h"
 #include "engine/engine_state.h"
+#include "engine/messages.h"
 #include "engine/output.h"
 #include "engine/statements.h"
 #include "engine/variables.h"
@@ -66,7 +67,16 @@ void waitWhileBusy() {
 
 void runStatement(const QString &statement, const CommandContext &context) {
     engine.currentStatement = var_sub(statement, true);
+    const QString refusal = takeVariableRefusal();
     const int historyRow = engine.traceOn ? appendHistoryRow(engine.currentStatement) : 0;
+    if (!refusal.isEmpty()) {
+        // A statement with a hole where a value belongs must not reach the database; what
+        // follows in the same run most likely needs the value too.
+        setMessage(true, -1, 0, refusal, QStringLiteral("runStatement"));
+        engine.stopRun = true;
+        if (historyRow) finishHistoryRow(historyRow);
+        return;
+    }
     const QString keyword = parseCommand(engine.currentStatement).toUpper();
     dispatch(keyword, context);
     if (historyRow) finishHistoryRow(historyRow);

@@ -5,6 +5,8 @@
 #include "engine/messages.h"
 #include "engine/window_interface.h"
 
+#include <utility>
+
 namespace {
 
 bool isNameChar(QChar ch) {
@@ -56,13 +58,23 @@ QString forgetRepromptedNames(const QString &text) {
     return result;
 }
 
+QString variableRefusal;
+
 QString replacementFor(const QString &name, bool prompt) {
     if (const int slot = var_find(name)) return engine.vars[slot].value;
-    const QString answer = prompt ? engine.ui->inputBox(QStringLiteral("Enter value for ") + name,
-                                                        QString(), QString())
-                                  : u'&' + name;
-    var_add(name, answer);
-    return answer;
+    if (!prompt) {
+        var_add(name, u'&' + name);
+        return u'&' + name;
+    }
+    const WindowInterface::VariableAnswer answer = engine.ui->askVariable(
+        name.toUpper(), QStringLiteral("Enter value for ") + name, QString());
+    if (answer.refused) {
+        // Stays unset, so a later run can still get a value; the first refusal explains.
+        if (variableRefusal.isEmpty()) variableRefusal = answer.reason;
+        return u'&' + name;
+    }
+    var_add(name, answer.value);
+    return answer.value;
 }
 
 QString quotedForSql(QString text) {
@@ -103,6 +115,10 @@ int var_add(const QString &name, const QString &value) {
     return slot;
 }
 
+QString takeVariableRefusal() {
+    return std::exchange(variableRefusal, QString());
+}
+
 void var_free(int slot) {
     if (slot < 1 || slot > kVariableSlots) return;
     engine.vars[slot] = Variable{};
@@ -135,7 +151,14 @@ void cmd_accept() {
     QString prompt = QStringLiteral("Enter value for ") + name;
     for (int k = 2; k < engine.argCount; ++k)
         if (engine.args[k].toUpper() == QStringLiteral("PROMPT")) prompt = engine.args[k + 1];
-    var_add(name, engine.ui->inputBox(QStringLiteral("Enter Variable"), prompt, QString()));
+    const WindowInterface::VariableAnswer answer =
+        engine.ui->askVariable(name, QStringLiteral("Enter Variable"), prompt);
+    if (answer.refused) {
+        setMessage(true, -1, 0, answer.reason, QStringLiteral("cmd_accept"));
+        engine.stopRun = true;
+        return;
+    }
+    var_add(name, answer.value);
     setMessage(false, 0, 26, QString(), QStringLiteral("cmd_accept"));
 }
 

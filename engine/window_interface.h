@@ -15,6 +15,20 @@ public:
     // Modal text prompt; an empty text when cancelled.
     virtual QString inputBox(const QString &title, const QString &prompt,
                              const QString &defaultText) = 0;
+
+    // The value of a script variable: a substitution with no value yet (prompt empty) or
+    // ACCEPT. A window asks with its prompt box; a layer with nobody to ask refuses, and
+    // the statement that needed the value is not run.
+    struct VariableAnswer {
+        QString value;
+        bool refused = false;
+        QString reason; // what the user can do instead, shown as the statement's message
+    };
+    virtual VariableAnswer askVariable(const QString &name, const QString &title,
+                                       const QString &prompt) {
+        Q_UNUSED(name);
+        return {inputBox(title, prompt, QString()), false, QString()};
+    }
     // Modal Yes/No question; true for Yes.
     virtual bool askYesNo(const QString &title, const QString &text) = 0;
     // Modal box with only an OK button.

@@ -202,12 +202,17 @@ public:
     void beginCellEdit();
     void placeCellEditor();
     void runStatementRow();
+    // What runAllRows reports after each statement; the outcome itself is in engine.
+    struct StatementRun {
+        int number = 0; // 1-based among the statement rows
+        int total = 0;  // statement rows of the script
+        QString summary;
+        double seconds = 0;
+    };
     // Runs every statement row from the top as a marker press does, placing each output
-    // under its statement; progress gets the row, the row count and the statement's
-    // summary after each statement. No dialogs: a batch run calls it too. Returns the
-    // number of statements run.
-    int runAllRows(
-        const std::function<void(int index, int total, const QString &summary)> &progress = {});
+    // under its statement; progress is called after each statement. No dialogs: a batch
+    // run calls it too. Returns the number of statements run.
+    int runAllRows(const std::function<void(const StatementRun &)> &progress = {});
 
     // Editing commands (mainwindow/edit_commands.cpp).
     void editCut_Click();

@@ -18,6 +18,7 @@
 #include "windows/norq_sql_results.h"
 
 #include <QCursor>
+#include <QElapsedTimer>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QTextCursor>
@@ -386,9 +387,15 @@ void NorqSQL::placeCellEditor() {
 
 // ---- whole script -------------------------------------------------------------------
 
-int NorqSQL::runAllRows(
-    const std::function<void(int index, int total, const QString &summary)> &progress) {
+int NorqSQL::runAllRows(const std::function<void(const StatementRun &)> &progress) {
+    StatementRun report;
+    for (int i = 0; i < CLP->rows(); ++i) {
+        const int kind = CLP->textMatrix(i, kindCol).toInt();
+        if (kind == RowKind::endMarker) break;
+        if (kind == RowKind::sql || kind == 2) ++report.total;
+    }
     int statements = 0;
+    QElapsedTimer timer;
     for (int i = 0; i < CLP->rows(); ++i) {
         const int kind = CLP->textMatrix(i, kindCol).toInt();
         if (kind == RowKind::endMarker) break;
@@ -399,11 +406,14 @@ int NorqSQL::runAllRows(
             const QString statement = removeComments(CLP->textMatrix(i, sqlCol));
             currentRow = i;
             engine.gridMode = false;
+            timer.start();
             // Rows moved under an interrupted run: stop rather than guess.
             if (!runUninterrupted(statement, DataValues, Chart)) break;
+            report.seconds = static_cast<double>(timer.nsecsElapsed()) / 1e9;
             i += placeOutput(i + 1);
-            ++statements;
-            if (progress) progress(i, CLP->rows(), summarize(statement));
+            report.number = ++statements;
+            report.summary = summarize(statement);
+            if (progress) progress(report);
         }
         CLP->refresh();
         engine.ui->processEvents();

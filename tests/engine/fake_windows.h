@@ -56,6 +56,15 @@ public:
         return true;
     }
     void messageBox(const QString &, const QString &text) override { messageBoxes << text; }
+    // When refusal is set, variables are never asked for: the refusal comes back instead.
+    QString refusal;
+    QStringList refusedNames;
+    VariableAnswer askVariable(const QString &name, const QString &title,
+                               const QString &prompt) override {
+        if (refusal.isEmpty()) return WindowInterface::askVariable(name, title, prompt);
+        refusedNames << name;
+        return {QString(), true, refusal + name};
+    }
     void processEvents() override {
         ++eventRounds;
         if (onEvents) onEvents();

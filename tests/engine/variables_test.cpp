@@ -1,3 +1,4 @@
+#include "engine/dispatcher.h"
 #include "engine/statements.h"
 #include "engine/variables.h"
 #include "fake_windows.h"
@@ -150,6 +151,36 @@ TEST_F(Variables, DefineUndefineAndAccept) {
     EXPECT_EQ(windows.prompts.at(1).prompt, "Enter value for REGION");
     EXPECT_EQ(valueOf("region"), "");
     EXPECT_EQ(engine.msgText, "Command completed.");
+}
+
+TEST_F(Variables, ARefusedValueStopsTheStatementAndLeavesTheVariableUnset) {
+    windows.refusal = "no value for ";
+    runScript("DEFINE first = &missing\rDEFINE second = 2", nullptr, nullptr);
+    EXPECT_EQ(engine.msgCode, -1);
+    EXPECT_EQ(engine.msgText, "no value for MISSING");
+    EXPECT_EQ(windows.refusedNames, QStringList{"MISSING"});
+    // Neither the statement with the hole nor the one after it ran.
+    EXPECT_EQ(var_find("first"), 0);
+    EXPECT_EQ(var_find("second"), 0);
+    EXPECT_EQ(var_find("missing"), 0);
+    // Nothing of the refusal lingers into the next run.
+    runScript("DEFINE third = 3", nullptr, nullptr);
+    EXPECT_EQ(engine.msgCode, 0);
+    EXPECT_EQ(valueOf("third"), "3");
+
+    // A value given meanwhile is used without asking; &&name always asks again.
+    var_add("missing", "here");
+    EXPECT_EQ(var_sub("[&missing]", true), "[here]");
+    EXPECT_EQ(var_sub("[&&missing]", true), "[&missing]");
+    EXPECT_EQ(takeVariableRefusal(), "no value for MISSING");
+    EXPECT_EQ(takeVariableRefusal(), "");
+
+    var_add("dept", "A00");
+    command("ACCEPT dept");
+    EXPECT_EQ(engine.msgCode, -1);
+    EXPECT_EQ(engine.msgText, "no value for DEPT");
+    EXPECT_EQ(valueOf("dept"), "A00");
+    EXPECT_TRUE(windows.prompts.empty());
 }
 
 } // namespace

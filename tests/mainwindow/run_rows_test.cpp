@@ -85,11 +85,18 @@ TEST_F(RunRows, ResultRowOverlayShowsAndHides) {
 
 TEST_F(RunRows, RunAllPlacesEveryOutputAndEndsAtTheTop) {
     openScript(writeFile("staff.norq", kTestScript), ViewMode::script);
-    int progressCalls = 0;
-    const int statements = window->runAllRows(
-        [&](int, int, const QString &summary) { progressCalls += summary.isEmpty() ? 0 : 1; });
+    QList<NorqSQL::StatementRun> reports;
+    const int statements =
+        window->runAllRows([&](const NorqSQL::StatementRun &run) { reports.append(run); });
     EXPECT_EQ(statements, 4);
-    EXPECT_EQ(progressCalls, 4);
+    ASSERT_EQ(reports.size(), 4);
+    for (int n = 0; n < reports.size(); ++n) {
+        EXPECT_EQ(reports[n].number, n + 1);
+        EXPECT_EQ(reports[n].total, 4);
+        EXPECT_GE(reports[n].seconds, 0.0);
+    }
+    EXPECT_TRUE(reports[0].summary.contains("SELECT LASTNAME")) << reports[0].summary.toStdString();
+    EXPECT_TRUE(reports[2].summary.contains("NO_SUCH_TABLE")) << reports[2].summary.toStdString();
     for (int row : rowsOfKind(RowKind::sql)) {
         const int output = kindOf(row + 1);
         EXPECT_TRUE(output == RowKind::result || output == RowKind::message) << row;
