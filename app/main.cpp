@@ -1,11 +1,59 @@
-// Pavona: the interactive workbench. Other start modes get their own entry beside
-// runInteractive, leaving the interactive path as it is.
+// Pavona: the interactive workbench, or with --run a window-less run of a script library.
 
+#include "app/batch_options.h"
+#include "app/batch_run.h"
 #include "app/interactive.h"
 
 #include <QApplication>
+#include <cstdio>
+
+namespace {
+
+QStringList argumentsOf(int argc, char *argv[]) {
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    return arguments;
+}
+
+void print(FILE *to, const QString &text) {
+    std::fputs(text.toLocal8Bit().constData(), to);
+}
+
+// Qt's own chatter would break the one-line-per-statement progress on standard error.
+void quietMessages(QtMsgType type, const QMessageLogContext &, const QString &message) {
+    if (type == QtCriticalMsg || type == QtFatalMsg)
+        std::fprintf(stderr, "pavona: %s\n", message.toLocal8Bit().constData());
+}
+
+int runWithoutWindows(int argc, char *argv[], const BatchOptions &options) {
+    // The run shows nothing, wherever it is started: with or without a display.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    qInstallMessageHandler(quietMessages);
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Pavona"));
+    return runBatch(options);
+}
+
+} // namespace
 
 int main(int argc, char *argv[]) {
+    const CommandLine line = parseCommandLine(argumentsOf(argc, argv));
+    switch (line.mode) {
+    case StartMode::help:
+        print(stdout, commandLineHelp());
+        return BatchExit::ok;
+    case StartMode::version:
+        print(stdout, QStringLiteral("pavona " PAVONA_VERSION "\n"));
+        return BatchExit::ok;
+    case StartMode::usageError:
+        print(stderr, QStringLiteral("pavona: %1\nTry 'pavona --help'.\n").arg(line.error));
+        return BatchExit::cannotStart;
+    case StartMode::batch:
+        return runWithoutWindows(argc, argv, line.batch);
+    case StartMode::interactive:
+        break;
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Pavona"));
     return runInteractive(app);

@@ -1,0 +1,185 @@
+#include "app/batch_options.h"
+
+#include "mainwindow/export.h"
+
+#include <QCommandLineParser>
+#include <QFileInfo>
+#include <QRegularExpression>
+
+namespace {
+
+bool asksForOptions(const QStringList &arguments) {
+    for (const QString &argument : arguments)
+        if (argument.startsWith(QLatin1String("--")) || argument == QLatin1String("-h"))
+            return true;
+    return false;
+}
+
+CommandLine usageError(const QString &error) {
+    CommandLine line;
+    line.mode = StartMode::usageError;
+    line.error = error;
+    return line;
+}
+
+bool isVariableName(const QString &name) {
+    static const QRegularExpression pattern(QStringLiteral("^[A-Za-z0-9_]+$"));
+    return pattern.match(name).hasMatch();
+}
+
+// "NAME=VALUE"; the value may be empty or hold further "=".
+bool splitDefinition(const QString &text, std::pair<QString, QString> *definition) {
+    const qsizetype equals = text.indexOf(u'=');
+    if (equals <= 0) return false;
+    const QString name = text.left(equals).trimmed();
+    if (!isVariableName(name)) return false;
+    *definition = {name.toUpper(), text.mid(equals + 1)};
+    return true;
+}
+
+struct Options {
+    QCommandLineOption run{QStringLiteral("run"), QString(), QStringLiteral("SCRIPT")};
+    QCommandLineOption database{QStringLiteral("database"), QString(), QStringLiteral("NAME")};
+    QCommandLineOption user{QStringLiteral("user"), QString(), QStringLiteral("USER")};
+    QCommandLineOption password{QStringLiteral("password"), QString(), QStringLiteral("PASSWORD")};
+    QCommandLineOption define{QStringLiteral("define"), QString(), QStringLiteral("NAME=VALUE")};
+    QCommandLineOption exportTo{QStringLiteral("export"), QString(), QStringLiteral("FILE")};
+    QCommandLineOption format{QStringLiteral("format"), QString(), QStringLiteral("FORMAT")};
+    QCommandLineOption allowErrors{QStringLiteral("allow-errors")};
+    QCommandLineOption help{{QStringLiteral("h"), QStringLiteral("help")}};
+    QCommandLineOption version{QStringLiteral("version")};
+
+    QList<QCommandLineOption> all() const {
+        return {run,      database, user,        password, define,
+                exportTo, format,   allowErrors, help,     version};
+    }
+};
+
+QString readExport(const QCommandLineParser &parser, const Options &options, BatchOptions *batch) {
+    if (!parser.isSet(options.exportTo)) {
+        if (parser.isSet(options.format)) return QStringLiteral("--format needs --export FILE.");
+        return {};
+    }
+    batch->exportPath = parser.value(options.exportTo);
+    if (batch->exportPath.isEmpty()) return QStringLiteral("--export needs a file name.");
+    if (parser.isSet(options.format)) {
+        batch->exportType = exportTypeFromFormat(parser.value(options.format));
+        if (batch->exportType == 0)
+            return QStringLiteral("Unknown export format '%1': use html, html-plain or text.")
+                .arg(parser.value(options.format));
+        return {};
+    }
+    batch->exportType = exportTypeFromExtension(batch->exportPath);
+    if (batch->exportType == 0)
+        return QStringLiteral("Cannot tell the export format of '%1' from its extension: add "
+                              "--format html, html-plain or text.")
+            .arg(batch->exportPath);
+    return {};
+}
+
+} // namespace
+
+int exportTypeFromFormat(const QString &format) {
+    const QString name = format.trimmed().toLower();
+    if (name == QLatin1String("html")) return ExportType::htmlPage;
+    if (name == QLatin1String("html-plain")) return ExportType::htmlPlain;
+    if (name == QLatin1String("text")) return ExportType::text;
+    return 0;
+}
+
+int exportTypeFromExtension(const QString &path) {
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if (suffix == QLatin1String("htm") || suffix == QLatin1String("html"))
+        return ExportType::htmlPage;
+    if (suffix == QLatin1String("txt")) return ExportType::text;
+    return 0;
+}
+
+CommandLine parseCommandLine(const QStringList &arguments) {
+    CommandLine line;
+    if (!asksForOptions(arguments)) return line;
+
+    const Options options;
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    parser.addOptions(options.all());
+    if (!parser.parse(QStringList{QStringLiteral("pavona")} + arguments))
+        return usageError(parser.errorText());
+    if (parser.isSet(options.help)) {
+        line.mode = StartMode::help;
+        return line;
+    }
+    if (parser.isSet(options.version)) {
+        line.mode = StartMode::version;
+        return line;
+    }
+    if (!parser.positionalArguments().isEmpty())
+        return usageError(QStringLiteral("Unexpected argument '%1'.")
+                              .arg(parser.positionalArguments().constFirst()));
+    if (!parser.isSet(options.run))
+        return usageError(QStringLiteral("Options other than --help and --version need --run "
+                                         "SCRIPT."));
+
+    BatchOptions &batch = line.batch;
+    batch.script = parser.value(options.run);
+    if (batch.script.isEmpty()) return usageError(QStringLiteral("--run needs a script file."));
+    if (parser.isSet(options.database)) batch.database = parser.value(options.database).trimmed();
+    if (batch.database.isEmpty()) return usageError(QStringLiteral("--database needs a name."));
+    batch.user = parser.value(options.user).trimmed();
+    batch.passwordGiven = parser.isSet(options.password);
+    batch.password = parser.value(options.password);
+    for (const QString &text : parser.values(options.define)) {
+        std::pair<QString, QString> definition;
+        if (!splitDefinition(text, &definition))
+            return usageError(
+                QStringLiteral("--define takes NAME=VALUE (NAME of letters, digits and _), not "
+                               "'%1'.")
+                    .arg(text));
+        batch.defines.append(definition);
+    }
+    if (const QString error = readExport(parser, options, &batch); !error.isEmpty())
+        return usageError(error);
+    batch.allowErrors = parser.isSet(options.allowErrors);
+    line.mode = StartMode::batch;
+    return line;
+}
+
+QString commandLineHelp() {
+    return QStringLiteral(
+        "Usage: pavona [-SQL]\n"
+        "       pavona --run SCRIPT [OPTION]...\n"
+        "\n"
+        "Without options Pavona opens its main window on the library index pavona.sql of\n"
+        "the working folder, or on the sample library when there is none. -SQL opens only\n"
+        "the interactive SQL window.\n"
+        "\n"
+        "--run SCRIPT runs every statement of the script library SCRIPT as Run all does,\n"
+        "without a window, each output placed under its statement, and prints a line per\n"
+        "statement on standard error:\n"
+        "  [3/17] SELECT * FROM EMPLOYEE ... 42 record(s) selected. (0.004s)\n"
+        "\n"
+        "Options of --run:\n"
+        "  --database NAME      database to connect to (default SAMPLE)\n"
+        "  --user USER          userid\n"
+        "  --password PASSWORD  password; PAVONA_PASSWORD in the environment is used when\n"
+        "                       this option is not given\n"
+        "  --define NAME=VALUE  defines the variable NAME before the run (repeatable); a\n"
+        "                       variable without a value is asked for when standard input\n"
+        "                       is a terminal, otherwise its statement fails\n"
+        "  --export FILE        writes the document with its outputs to FILE as File >\n"
+        "                       Export does, pictures beside it\n"
+        "  --format FORMAT      html (a page), html-plain (a fragment) or text; by default\n"
+        "                       from FILE's extension: .htm or .html a page, .txt text\n"
+        "  --allow-errors       exit with status 0 even when statements failed\n"
+        "\n"
+        "  -h, --help           shows this text\n"
+        "  --version            shows the version\n"
+        "\n"
+        "The script's own folder is &curdir, where it finds its companion files; work\n"
+        "files go to the working folder.\n"
+        "\n"
+        "Exit status of --run: 0 when every statement succeeded (\"No records found.\"\n"
+        "counts as success), 1 when any failed (0 with --allow-errors), 2 for a usage\n"
+        "error, a script that cannot be read, a failed connection or an export that\n"
+        "cannot be written.\n");
+}

@@ -1,0 +1,46 @@
+#pragma once
+// The program's command line. Without a "--" option it is the interactive program's
+// own ("-SQL"); with one it asks for help, the version, or a window-less run:
+//   pavona --run SCRIPT [--database NAME] [--user U] [--password P]
+//          [--define NAME=VALUE]... [--export FILE] [--format html|html-plain|text]
+//          [--allow-errors]
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <utility>
+
+struct BatchOptions {
+    QString script;
+    QString database = QStringLiteral("SAMPLE");
+    QString user;
+    QString password;
+    bool passwordGiven = false;
+    QList<std::pair<QString, QString>> defines; // in the order given, names upper-cased
+    QString exportPath;                         // empty: no export
+    int exportType = 0;                         // an ExportType value when exporting
+    bool allowErrors = false;
+};
+
+enum class StartMode { interactive, batch, help, version, usageError };
+
+struct CommandLine {
+    StartMode mode = StartMode::interactive;
+    BatchOptions batch;
+    QString error; // one line, for usageError
+};
+
+// Exit statuses of a window-less run.
+namespace BatchExit {
+inline constexpr int ok = 0;
+inline constexpr int statementFailed = 1;
+inline constexpr int cannotStart = 2; // usage error, missing script, failed connection
+} // namespace BatchExit
+
+// arguments: as the program got them, without the program's own name.
+CommandLine parseCommandLine(const QStringList &arguments);
+QString commandLineHelp();
+// The export that a format name (html, html-plain, text) or a file name's extension
+// (.htm, .html, .txt) stands for; 0 when it stands for none.
+int exportTypeFromFormat(const QString &format);
+int exportTypeFromExtension(const QString &path);

@@ -1,0 +1,189 @@
+#include "app/batch_run.h"
+
+#include "app/batch_window_interface.h"
+#include "database/session.h"
+#include "document/row_model.h"
+#include "engine/engine_state.h"
+#include "engine/startup.h"
+#include "engine/variables.h"
+#include "engine/widgets/plot.h"
+#include "mainwindow/export.h"
+#include "mainwindow/start_library.h"
+
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <cstdio>
+#include <unistd.h>
+
+namespace {
+
+constexpr int kSummaryLength = 72;
+
+void say(const QString &line) {
+    std::fprintf(stderr, "%s\n", line.toLocal8Bit().constData());
+    std::fflush(stderr);
+}
+
+int fail(const QString &message) {
+    say(QStringLiteral("pavona: ") + message);
+    return BatchExit::cannotStart;
+}
+
+// Line breaks and line marks as spaces, runs of blanks as one.
+QString oneLine(QString text) {
+    text.replace(engine.lineMark, QStringLiteral(" "));
+    text.replace(u'\r', u' ').replace(u'\n', u' ');
+    return text.simplified();
+}
+
+QString shortSummary(const QString &summary) {
+    const QString line = oneLine(summary);
+    if (line.size() <= kSummaryLength) return line;
+    return line.left(kSummaryLength - 3).trimmed() + QStringLiteral("...");
+}
+
+bool endsWithTime(const QString &message) {
+    static const QRegularExpression time(QStringLiteral("\\(\\d+(\\.\\d+)?s\\)$"));
+    return time.match(message).hasMatch();
+}
+
+// Why the script cannot be run, or empty.
+QString scriptProblem(const QString &path) {
+    const QFileInfo script(path);
+    if (!script.exists()) return QStringLiteral("cannot read script '%1': no such file").arg(path);
+    if (script.isDir()) return QStringLiteral("cannot read script '%1': it is a folder").arg(path);
+    if (!script.isReadable())
+        return QStringLiteral("cannot read script '%1': permission denied").arg(path);
+    return {};
+}
+
+// Checked before anything runs, so that a run's work is not lost to a typing mistake.
+QString exportProblem(const QString &path) {
+    if (path.isEmpty()) return {};
+    const QFileInfo target(path);
+    const QFileInfo folder(target.absolutePath());
+    if (target.isDir()) return QStringLiteral("cannot write export '%1': it is a folder").arg(path);
+    if (!folder.isDir())
+        return QStringLiteral("cannot write export '%1': folder '%2' does not exist")
+            .arg(path, folder.filePath());
+    if (!folder.isWritable() || (target.exists() && !target.isWritable()))
+        return QStringLiteral("cannot write export '%1': permission denied").arg(path);
+    return {};
+}
+
+QHash<QString, QString> definesByName(const BatchOptions &options) {
+    QHash<QString, QString> defines;
+    for (const auto &[name, value] : options.defines)
+        defines.insert(name, value);
+    return defines;
+}
+
+// The script's folder is where it finds its companion files; --define can say otherwise.
+void defineVariables(const BatchOptions &options) {
+    var_add(QStringLiteral("curdir"), QFileInfo(options.script).absolutePath() + u'/');
+    for (const auto &[name, value] : options.defines)
+        var_add(name, value);
+}
+
+bool connectDatabase(const BatchOptions &options) {
+    engine.databaseName = options.database;
+    engine.userId = options.user;
+    engine.userPassword =
+        options.passwordGiven ? options.password : qEnvironmentVariable("PAVONA_PASSWORD");
+    return Norq_connect(engine.databaseName, engine.userId, engine.userPassword) == 0;
+}
+
+void openScript(NorqSQL &window, const QString &path) {
+    window.Form_Load();
+    window.resize(1200, 820); // the program's first size: rows wrap as they do there
+    window.show();            // on the offscreen platform: laid out, never seen
+    window.currentFile = path;
+    window.fileToMemory(path);
+    window.setViewMode(ViewMode::script);
+    window.memoryToScript();
+}
+
+class RunTally {
+public:
+    void record(const NorqSQL::StatementRun &run) {
+        const bool failed = engine.msgCode != 0;
+        if (failed) ++failures_;
+        say(progressLine(run, engine.msgText, failed));
+    }
+    int failures() const { return failures_; }
+
+private:
+    int failures_ = 0;
+};
+
+// Restores the window layer in place when the run began, however it ends.
+class WindowLayer {
+public:
+    explicit WindowLayer(WindowInterface *layer) : previous_(engine.ui) { engine.ui = layer; }
+    ~WindowLayer() { engine.ui = previous_; }
+    WindowLayer(const WindowLayer &) = delete;
+    WindowLayer &operator=(const WindowLayer &) = delete;
+
+private:
+    WindowInterface *previous_;
+};
+
+} // namespace
+
+QString progressLine(const NorqSQL::StatementRun &run, const QString &message, bool failed) {
+    QString line = QStringLiteral("[%1/%2] %3 ... ")
+                       .arg(run.number)
+                       .arg(run.total)
+                       .arg(shortSummary(run.summary));
+    const QString text = oneLine(message);
+    if (failed) line += QStringLiteral("FAILED: ");
+    line += text.isEmpty() ? QStringLiteral("Command completed.") : text;
+    if (!endsWithTime(text)) line += QStringLiteral(" (%1s)").arg(run.seconds, 0, 'f', 3);
+    return line;
+}
+
+int runBatch(const BatchOptions &options) {
+    if (const QString problem = scriptProblem(options.script); !problem.isEmpty())
+        return fail(problem);
+    if (const QString problem = exportProblem(options.exportPath); !problem.isEmpty())
+        return fail(problem);
+
+    engine_startup();
+    if (engine.lastRc != 0 || !engine.envHandle)
+        return fail(QStringLiteral("the database client environment cannot be set up"));
+    registerPlotCommand();
+    BatchWindowInterface batchWindows(definesByName(options), isatty(STDIN_FILENO) != 0);
+    WindowLayer layer(&batchWindows);
+    locateHelpFolder();
+    defineVariables(options);
+
+    if (!connectDatabase(options))
+        return fail(QStringLiteral("cannot connect to %1: %2")
+                        .arg(options.database, oneLine(engine.msgText)));
+
+    QElapsedTimer clock;
+    clock.start();
+    NorqSQL window;
+    openScript(window, options.script);
+    window.ResetCellEdit();
+    window.mnuReset_Click();
+    RunTally tally;
+    const int statements =
+        window.runAllRows([&tally](const NorqSQL::StatementRun &run) { tally.record(run); });
+
+    int status =
+        tally.failures() > 0 && !options.allowErrors ? BatchExit::statementFailed : BatchExit::ok;
+    say(QStringLiteral("pavona: %1 statement(s), %2 failed (%3s)")
+            .arg(statements)
+            .arg(tally.failures())
+            .arg(static_cast<double>(clock.elapsed()) / 1000.0, 0, 'f', 3));
+    if (!options.exportPath.isEmpty()) {
+        if (exportGrid(window.CLP, options.exportType, options.exportPath))
+            say(QStringLiteral("pavona: exported to ") + options.exportPath);
+        else
+            status = fail(QStringLiteral("cannot write export '%1'").arg(options.exportPath));
+    }
+    Norq_disconnect();
+    return status;
+}

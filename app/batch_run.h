@@ -1,0 +1,16 @@
+#pragma once
+// A window-less run of a script library: connect without a dialog, render the script as
+// Script View does, run every statement row as Run all does, export as File > Export
+// does. The caller has created the application object (on the offscreen platform).
+
+#include "app/batch_options.h"
+#include "mainwindow/norqsql.h"
+
+#include <QString>
+
+// Returns the exit status (BatchExit); messages and progress go to standard error.
+int runBatch(const BatchOptions &options);
+
+// "[3/17] SUMMARY ... MESSAGE (0.004s)", on one line; a failed statement's message is
+// marked "FAILED:". The time is left out when the message already ends with one.
+QString progressLine(const NorqSQL::StatementRun &run, const QString &message, bool failed);
