@@ -32,7 +32,7 @@ int fail(const QString &message) {
 
 // Line breaks and line marks as spaces, runs of blanks as one.
 QString oneLine(QString text) {
-    text.replace(engine.lineMark, QStringLiteral(" "));
+    if (!engine.lineMark.isEmpty()) text.replace(engine.lineMark, QStringLiteral(" "));
     text.replace(u'\r', u' ').replace(u'\n', u' ');
     return text.simplified();
 }
@@ -40,7 +40,7 @@ QString oneLine(QString text) {
 QString shortSummary(const QString &summary) {
     const QString line = oneLine(summary);
     if (line.size() <= kSummaryLength) return line;
-    return line.left(kSummaryLength - 3).trimmed() + QStringLiteral("...");
+    return line.left(kSummaryLength - 1).trimmed() + QChar(0x2026); // an ellipsis
 }
 
 bool endsWithTime(const QString &message) {

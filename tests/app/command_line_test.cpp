@@ -1,0 +1,87 @@
+#include "app/batch_options.h"
+#include "mainwindow/export.h"
+#include "printing.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+CommandLine parse(const QStringList &arguments) {
+    return parseCommandLine(arguments);
+}
+
+TEST(CommandLine, WithoutDoubleDashOptionsTheInteractiveCommandLineStands) {
+    EXPECT_EQ(parse({}).mode, StartMode::interactive);
+    EXPECT_EQ(parse({"-SQL"}).mode, StartMode::interactive);
+    EXPECT_EQ(parse({"-sql"}).mode, StartMode::interactive);
+    EXPECT_EQ(parse({"--help"}).mode, StartMode::help);
+    EXPECT_EQ(parse({"-h"}).mode, StartMode::help);
+    EXPECT_EQ(parse({"--version"}).mode, StartMode::version);
+    // Help wins over everything else on the line, mistakes included.
+    EXPECT_EQ(parse({"--run", "x.norq", "--format", "pdf", "--help"}).mode, StartMode::help);
+}
+
+TEST(CommandLine, RunReadsEveryOption) {
+    const CommandLine line =
+        parse({"--run", "lib/staff.norq", "--database", "payroll", "--user", "ann", "--password",
+               "s=cret", "--define", "dept=A01", "--define", "Where=x = 'y'", "--define",
+               "empty=", "--export", "out/staff.HTML", "--allow-errors"});
+    ASSERT_EQ(line.mode, StartMode::batch) << line.error.toStdString();
+    const BatchOptions &batch = line.batch;
+    EXPECT_EQ(batch.script, "lib/staff.norq");
+    EXPECT_EQ(batch.database, "payroll");
+    EXPECT_EQ(batch.user, "ann");
+    EXPECT_EQ(batch.password, "s=cret");
+    EXPECT_TRUE(batch.passwordGiven);
+    ASSERT_EQ(batch.defines.size(), 3);
+    EXPECT_EQ(batch.defines[0], std::make_pair(QString("DEPT"), QString("A01")));
+    EXPECT_EQ(batch.defines[1], std::make_pair(QString("WHERE"), QString("x = 'y'")));
+    EXPECT_EQ(batch.defines[2], std::make_pair(QString("EMPTY"), QString()));
+    EXPECT_EQ(batch.exportPath, "out/staff.HTML");
+    EXPECT_EQ(batch.exportType, ExportType::htmlPage);
+    EXPECT_TRUE(batch.allowErrors);
+
+    const CommandLine plain = parse({"--run=a.norq"});
+    ASSERT_EQ(plain.mode, StartMode::batch);
+    EXPECT_EQ(plain.batch.database, "SAMPLE");
+    EXPECT_FALSE(plain.batch.passwordGiven);
+    EXPECT_TRUE(plain.batch.exportPath.isEmpty());
+    EXPECT_FALSE(plain.batch.allowErrors);
+}
+
+TEST(CommandLine, TheExportFormatComesFromFormatOrElseTheExtension) {
+    const auto typeOf = [](const QStringList &extra) {
+        const CommandLine line = parse(QStringList{"--run", "a.norq"} + extra);
+        return line.mode == StartMode::batch ? line.batch.exportType : -1;
+    };
+    EXPECT_EQ(typeOf({"--export", "a.htm"}), ExportType::htmlPage);
+    EXPECT_EQ(typeOf({"--export", "a.txt"}), ExportType::text);
+    EXPECT_EQ(typeOf({"--export", "a.txt", "--format", "html-plain"}), ExportType::htmlPlain);
+    EXPECT_EQ(typeOf({"--export", "report", "--format", "TEXT"}), ExportType::text);
+    EXPECT_EQ(typeOf({"--export", "a.htm", "--format", "html"}), ExportType::htmlPage);
+    EXPECT_EQ(typeOf({"--export", "a.pdf"}), -1);
+    EXPECT_EQ(typeOf({"--export", "a.htm", "--format", "pdf"}), -1);
+}
+
+TEST(CommandLine, MistakesAreUsageErrorsThatSayWhatIsWrong) {
+    const auto errorOf = [](const QStringList &arguments) {
+        const CommandLine line = parse(arguments);
+        return line.mode == StartMode::usageError ? line.error : QStringLiteral("<accepted>");
+    };
+    EXPECT_TRUE(errorOf({"--rum", "a.norq"}).contains("rum"));
+    EXPECT_TRUE(errorOf({"--run"}).contains("--run"));
+    EXPECT_TRUE(errorOf({"--run", ""}).contains("script"));
+    EXPECT_TRUE(errorOf({"--database", "X"}).contains("--run SCRIPT"));
+    EXPECT_TRUE(errorOf({"--run", "a.norq", "b.norq"}).contains("b.norq"));
+    EXPECT_TRUE(errorOf({"--run", "a.norq", "--define", "dept"}).contains("'dept'"));
+    EXPECT_TRUE(errorOf({"--run", "a.norq", "--define", "=A01"}).contains("NAME=VALUE"));
+    EXPECT_TRUE(errorOf({"--run", "a.norq", "--define", "my-var=1"}).contains("my-var"));
+    EXPECT_TRUE(errorOf({"--run", "a.norq", "--format", "text"}).contains("--export"));
+    EXPECT_TRUE(errorOf({"--run", "a.norq", "--export", "a.pdf"}).contains("--format"));
+    EXPECT_TRUE(
+        errorOf({"--run", "a.norq", "--export", "a.htm", "--format", "pdf"}).contains("'pdf'"));
+    EXPECT_TRUE(errorOf({"--run", "a.norq", "--database", " "}).contains("--database"));
+    EXPECT_TRUE(errorOf({"-SQL", "--run", "a.norq"}).contains("SQL"));
+}
+
+} // namespace
