@@ -1,6 +1,7 @@
-// Runs every script of the sample library and every help page through the engine against
-// a fresh SAMPLE database, row by row as Run all does: no row may ask for input, and only
-// the rows marked "-- meant to fail" may fail.
+// Runs every script of the sample library and every help page against a fresh SAMPLE
+// database, row by row as Run all does, twice: through the engine in this process, and as
+// a batch job with pavona --run. No row may ask for input, and only the rows marked
+// "-- meant to fail" may fail.
 
 #include "database/session.h"
 #include "engine/dispatcher.h"
@@ -15,6 +16,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -176,6 +179,98 @@ TEST_P(ScriptRuns, EveryRowRunsWithoutQuestionsAndFailsOnlyWhereMarked) {
     EXPECT_TRUE(problems.isEmpty()) << problems;
 }
 
+// The same scripts run as a user's batch job does: the program itself, pavona --run, on a
+// SAMPLE database of its own. Its progress lines say which statement rows failed.
+class BatchScriptRuns : public ::testing::TestWithParam<QString> {
+protected:
+    static void SetUpTestSuite() {
+        dataHome = std::make_unique<QTemporaryDir>();
+        workFolder = std::make_unique<QTemporaryDir>();
+        if (!createSampleDatabase(dataHome->path(), &setupError)) return;
+    }
+    static void TearDownTestSuite() {
+        workFolder.reset();
+        dataHome.reset();
+    }
+
+    struct Outcome {
+        int status = -1;
+        QStringList progress; // "[n/N] ..." lines in order
+        QString errors;       // all of standard error
+    };
+
+    static Outcome runProgram(const QString &script, const QString &exportPath) {
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("XDG_DATA_HOME", dataHome->path());
+        process.setProcessEnvironment(environment);
+        process.setWorkingDirectory(workFolder->path());
+        // Help pages find their pictures and companion files with the samples.
+        process.start(
+            QStringLiteral(PAVONA_BIN_DIR "/pavona"),
+            {"--run", script, "--define", "curdir=" + samplesDir + "/", "--export", exportPath});
+        process.closeWriteChannel();
+        Outcome outcome;
+        if (!process.waitForFinished(240000)) {
+            process.kill();
+            process.waitForFinished();
+            outcome.errors = "pavona --run did not finish";
+            return outcome;
+        }
+        outcome.status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -2;
+        outcome.errors = QString::fromUtf8(process.readAllStandardError());
+        static const QRegularExpression progressLine("^\\[\\d+/\\d+\\] ");
+        outcome.progress = outcome.errors.split('\n').filter(progressLine);
+        return outcome;
+    }
+
+    static inline std::unique_ptr<QTemporaryDir> dataHome;
+    static inline std::unique_ptr<QTemporaryDir> workFolder;
+    static inline QString setupError;
+};
+
+TEST_P(BatchScriptRuns, PavonaRunFailsOnlyTheRowsMarkedToFail) {
+    ASSERT_TRUE(setupError.isEmpty()) << setupError;
+    const QString path = GetParam();
+    const ScriptFile script = readScript(path);
+    ASSERT_TRUE(script.readable) << path;
+    QList<ScriptBlock> rows;
+    for (const ScriptBlock &block : script.blocks)
+        if (block.kind == ScriptBlock::Sql) rows.append(block);
+
+    const QString exportPath =
+        workFolder->path() + "/" + QFileInfo(path).completeBaseName() + ".htm";
+    const Outcome outcome = runProgram(path, exportPath);
+    ASSERT_EQ(outcome.progress.size(), rows.size()) << outcome.errors;
+
+    QString problems;
+    bool anyMeantToFail = false;
+    for (qsizetype n = 0; n < rows.size(); ++n) {
+        const QString &line = outcome.progress[n];
+        const QString where = QFileInfo(path).fileName() + ":" + QString::number(rows[n].firstLine);
+        if (!line.startsWith(QStringLiteral("[%1/%2] ").arg(n + 1).arg(rows.size())))
+            problems += where + " reported out of turn: " + line + "\n";
+        const bool meant = rows[n].lines.join('\n').contains(meantToFail);
+        anyMeantToFail = anyMeantToFail || meant;
+        const bool failed = line.contains(" ... FAILED: ");
+        if (failed != meant)
+            problems += where + (failed ? " failed: " : " should have failed: ") + line + "\n";
+    }
+    EXPECT_TRUE(problems.isEmpty()) << problems.toStdString();
+    EXPECT_EQ(outcome.status, anyMeantToFail ? 1 : 0) << outcome.errors;
+
+    QFile page(exportPath);
+    ASSERT_TRUE(page.open(QIODevice::ReadOnly)) << exportPath;
+    const QByteArray html = page.readAll();
+    EXPECT_TRUE(html.contains("<body>") && html.contains("</html>")) << exportPath;
+    const QString text = QString::fromUtf8(html);
+    for (const ScriptBlock &row : rows) {
+        const QString first = row.lines.constFirst().trimmed();
+        if (first.startsWith("--")) continue; // a hidden section's marker is not shown
+        EXPECT_TRUE(text.contains(first.toHtmlEscaped())) << first << " is not on the page";
+    }
+}
+
 std::string testName(const ::testing::TestParamInfo<QString> &info) {
     std::string name = QFileInfo(info.param).completeBaseName().toStdString();
     for (char &c : name)
@@ -184,5 +279,6 @@ std::string testName(const ::testing::TestParamInfo<QString> &info) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Content, ScriptRuns, ::testing::ValuesIn(scriptsToRun()), testName);
+INSTANTIATE_TEST_SUITE_P(Content, BatchScriptRuns, ::testing::ValuesIn(scriptsToRun()), testName);
 
 } // namespace
