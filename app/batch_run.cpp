@@ -98,6 +98,8 @@ void openScript(NorqSQL &window, const QString &path) {
     window.Form_Load();
     window.resize(1200, 820); // the program's first size: rows wrap as they do there
     window.show();            // on the offscreen platform: laid out, never seen
+    // Nobody looks at it: painting each placed output would be most of the run's time.
+    window.setUpdatesEnabled(false);
     window.currentFile = path;
     window.fileToMemory(path);
     window.setViewMode(ViewMode::script);

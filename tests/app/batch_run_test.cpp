@@ -184,6 +184,11 @@ TEST_F(BatchRun, RunsEveryRowReportsEachAndExportsThePageWithOutputsUnderTheirSt
     const QImage chart(work + "/report-1.bmp");
     EXPECT_FALSE(chart.isNull());
     EXPECT_GT(chart.width(), 50);
+    int drawn = 0;
+    for (int y = 0; y < chart.height(); y += 2)
+        for (int x = 0; x < chart.width(); x += 2)
+            drawn += chart.pixelColor(x, y) != QColor(Qt::white) ? 1 : 0;
+    EXPECT_GT(drawn, 100) << "the chart picture is blank";
 
     const Outcome tolerant = run({"--run", "batch.norq", "--define", "dept=A01", "--allow-errors"});
     EXPECT_EQ(tolerant.status, 0);
