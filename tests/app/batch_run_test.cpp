@@ -8,6 +8,7 @@
 #include <QImage>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <memory>
@@ -219,6 +220,27 @@ TEST_F(BatchRun, TextExportAndAVariableNobodyCanBeAskedFor) {
     EXPECT_FALSE(text.contains("<pre")) << "text, not HTML";
 }
 
+TEST_F(BatchRun, OnATerminalTheMissingValueIsAskedFor) {
+    // script(1) gives the program a terminal and passes our standard input to it.
+    const QString terminal = QStandardPaths::findExecutable("script");
+    if (terminal.isEmpty()) GTEST_SKIP() << "script(1) is not installed";
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("XDG_DATA_HOME", scratch->path() + "/data");
+    process.setProcessEnvironment(environment);
+    process.setWorkingDirectory(work);
+    process.start(terminal,
+                  {"-qec", program + " --run batch.norq --export asked.txt", "/dev/null"});
+    ASSERT_TRUE(process.waitForStarted());
+    process.write("A01\n");
+    ASSERT_TRUE(process.waitForFinished(60000));
+    const QString seen = QString::fromLocal8Bit(process.readAll());
+    EXPECT_TRUE(seen.contains("Enter value for dept: ")) << seen;
+    EXPECT_TRUE(seen.contains("[1/5] SELECT LAST_NAME") && seen.contains("7 record(s) selected."))
+        << seen;
+    EXPECT_TRUE(read("asked.txt").contains("Abend"));
+}
+
 TEST_F(BatchRun, SucceedsWhenEveryStatementDoesAndEmptyResultsCountAsSuccess) {
     write("fine.norq", "/* {h1} Fine */\n"
                        " \n"
@@ -268,6 +290,28 @@ TEST_F(BatchRun, WhatStopsARunBeforeItStartsExitsWithTwoAndOneLine) {
     const Outcome usage = run({"--database"});
     EXPECT_EQ(usage.status, 2);
     EXPECT_TRUE(usage.errorLines.contains("Try 'pavona --help'."));
+}
+
+TEST_F(BatchRun, RunsAgainstAnOdbcDataSource) {
+    const QString dsn = qEnvironmentVariable("PAVONA_TEST_PG_DSN");
+    if (dsn.isEmpty()) GTEST_SKIP() << "PAVONA_TEST_PG_DSN names no PostgreSQL data source";
+    write("server.norq", "/* {h1} On the server */\n"
+                         " \n"
+                         "DROP TABLE IF EXISTS batch_t;\n"
+                         "CREATE TABLE batch_t (id INTEGER, name VARCHAR(10));\n"
+                         "INSERT INTO batch_t VALUES (1, 'one'), (2, 'two');\n"
+                         " \n"
+                         "/* {h2} Read back */\n"
+                         " \n"
+                         "SELECT name FROM batch_t WHERE id >= &low ORDER BY id;\n");
+    const Outcome outcome = run({"--run", "server.norq", "--database", dsn, "--user", "postgres",
+                                 "--define", "low=1", "--export", "server.txt"});
+    EXPECT_EQ(outcome.status, 0) << outcome.errorLines.join('\n');
+    const QStringList progress = progressLines(outcome);
+    ASSERT_EQ(progress.size(), 2) << outcome.errorLines.join('\n');
+    EXPECT_TRUE(progress[1].contains("2 record(s) selected.")) << progress[1];
+    QString missing;
+    EXPECT_TRUE(inOrder(read("server.txt"), {"Read back", "one", "two"}, &missing)) << missing;
 }
 
 TEST_F(BatchRun, HelpAndVersionGoToStandardOutput) {
