@@ -3,6 +3,7 @@
 #include "app/batch_window_interface.h"
 #include "database/session.h"
 #include "document/row_model.h"
+#include "document/script_lines.h"
 #include "engine/engine_state.h"
 #include "engine/startup.h"
 #include "engine/variables.h"
@@ -55,6 +56,14 @@ QString scriptProblem(const QString &path) {
     if (script.isDir()) return QStringLiteral("cannot read script '%1': it is a folder").arg(path);
     if (!script.isReadable())
         return QStringLiteral("cannot read script '%1': permission denied").arg(path);
+    // The window would open the first lines of a longer script; a batch job that ran only
+    // part of one could not honestly report success.
+    ScriptLines lines;
+    if (!lines.readFile(path)) return QStringLiteral("cannot read script '%1'").arg(path);
+    if (lines.truncated())
+        return QStringLiteral("script '%1' has more than %2 lines, more than a script can hold")
+            .arg(path)
+            .arg(ScriptLines::maxLines);
     return {};
 }
 

@@ -281,6 +281,11 @@ TEST_F(BatchRun, WhatStopsARunBeforeItStartsExitsWithTwoAndOneLine) {
     expectStop({"--run", "missing.norq"}, "cannot read script 'missing.norq': no such file");
     expectStop({"--run", "."}, "it is a folder");
     expectStop({"--run", "batch.norq", "--database", "NOPE"}, "cannot connect to NOPE");
+    QByteArray longScript;
+    for (int i = 0; i <= 10000; ++i)
+        longScript += "SELECT " + QByteArray::number(i) + ";\n/**/\n";
+    write("long.norq", longScript);
+    expectStop({"--run", "long.norq"}, "has more than 10000 lines");
     expectStop({"--run", "batch.norq", "--export", "no-such-folder/report.htm"}, "folder");
     expectStop({"--run", "batch.norq", "--bogus"}, "bogus");
     expectStop({"--run", "batch.norq", "--export", "report.pdf"}, "--format");
