@@ -191,9 +191,21 @@ TEST_F(BatchRun, RunsEveryRowReportsEachAndExportsThePageWithOutputsUnderTheirSt
             drawn += chart.pixelColor(x, y) != QColor(Qt::white) ? 1 : 0;
     EXPECT_GT(drawn, 100) << "the chart picture is blank";
 
-    const Outcome tolerant = run({"--run", "batch.norq", "--define", "dept=A01", "--allow-errors"});
+    // The same run exported as text, with failures allowed.
+    const Outcome tolerant = run({"--run", "batch.norq", "--define", "dept=A01", "--allow-errors",
+                                  "--export", "report.txt"});
     EXPECT_EQ(tolerant.status, 0);
     EXPECT_EQ(progressLines(tolerant).size(), 5);
+    const QString text = read("report.txt");
+    EXPECT_TRUE(inOrder(text,
+                        {"Batch test", "SELECT LAST_NAME FROM EMPLOYEE", "Abend", "Zorn",
+                         "7 record(s) selected.", "Failure", "SELECT * FROM NO_SUCH_TABLE",
+                         "no such table: NO_SUCH_TABLE", "Empty", "No records found.", "Chart",
+                         "PLOT TITLE", "Spool", "SPOOL OFF;"},
+                        &missing))
+        << "missing or out of place: " << missing << "\n"
+        << text;
+    EXPECT_FALSE(text.contains("<pre")) << "text, not HTML";
 }
 
 TEST_F(BatchRun, TextExportAndAVariableNobodyCanBeAskedFor) {
