@@ -130,6 +130,7 @@ void var_free_all() {
 }
 
 QString var_sub(const QString &text, bool prompt) {
+    variableRefusal.clear(); // only this substitution's refusal counts
     const QString work = forgetRepromptedNames(text);
     qsizetype amp = work.indexOf(u'&');
     if (amp < 0) return work;

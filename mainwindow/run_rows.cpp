@@ -70,6 +70,11 @@ bool runUninterrupted(const QString &statement, ResultGrid *grid, QObject *chart
     return mine == runsStarted;
 }
 
+// Statement rows. Run all has always taken kind 2 as well, though no row is given it now.
+bool runsInRunAll(int kind) {
+    return kind == RowKind::sql || kind == 2;
+}
+
 class BusyPointer {
 public:
     BusyPointer() { engine.ui->setBusyPointer(true); }
@@ -392,7 +397,7 @@ int NorqSQL::runAllRows(const std::function<void(const StatementRun &)> &progres
     for (int i = 0; i < CLP->rows(); ++i) {
         const int kind = CLP->textMatrix(i, kindCol).toInt();
         if (kind == RowKind::endMarker) break;
-        if (kind == RowKind::sql || kind == 2) ++report.total;
+        if (runsInRunAll(kind)) ++report.total;
     }
     int statements = 0;
     QElapsedTimer timer;
@@ -401,7 +406,7 @@ int NorqSQL::runAllRows(const std::function<void(const StatementRun &)> &progres
         if (kind == RowKind::endMarker) break;
         BusyPointer busy;
         CLP->setTopRow(i);
-        if (kind == RowKind::sql || kind == 2) {
+        if (runsInRunAll(kind)) {
             // The full statement, hidden sections included: they are run, not shown.
             const QString statement = removeComments(CLP->textMatrix(i, sqlCol));
             currentRow = i;

@@ -174,6 +174,10 @@ TEST_F(Variables, ARefusedValueStopsTheStatementAndLeavesTheVariableUnset) {
     EXPECT_EQ(var_sub("[&&missing]", true), "[&missing]");
     EXPECT_EQ(takeVariableRefusal(), "no value for MISSING");
     EXPECT_EQ(takeVariableRefusal(), "");
+    // A refusal nobody read is not carried into the next substitution.
+    var_sub("[&nothere]", true);
+    var_sub("plain text", true);
+    EXPECT_EQ(takeVariableRefusal(), "");
 
     var_add("dept", "A00");
     command("ACCEPT dept");
