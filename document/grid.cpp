@@ -86,6 +86,7 @@ public:
     QFont font;
     bool live = false;  // the view follows each change (else changes are batched)
     bool dirty = false; // batched changes wait for a reset
+    bool sizesPending = false; // row heights or column widths set while not live
     // Rows from here on have never held anything (no text, style or height): inserting
     // among them can take the place of one instead of moving all below.
     int pristineFrom = 0;
@@ -285,6 +286,10 @@ public:
 protected:
     void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override {
         QStyledItemDelegate::initStyleOption(option, index);
+        // A cell's own background and marks show whether or not it is current or
+        // selected; the focus frame alone tells the current cell.
+        if (option->backgroundBrush.style() != Qt::NoBrush)
+            option->state &= ~QStyle::State_Selected;
         option->features |= QStyleOptionViewItem::WrapText;
         option->features &= ~QStyleOptionViewItem::HasDecoration;
         option->icon = QIcon();
@@ -344,10 +349,12 @@ Grid::~Grid() = default;
 // ---- batching -----------------------------------------------------------------------
 
 void Grid::syncView() const {
-    if (model_->flush()) {
+    const bool reset = model_->flush();
+    if (reset || (model_->live && model_->sizesPending)) {
+        model_->sizesPending = false;
         applySectionSizes();
-        selectCurrentInView();
     }
+    if (reset) selectCurrentInView();
     updateHeaders();
 }
 
@@ -604,7 +611,10 @@ void Grid::setRowHeight(int row, int twips) {
         updateHeaders();
         return;
     }
-    if (!model_->live || model_->dirty) return;
+    if (!model_->live || model_->dirty) {
+        model_->sizesPending = true;
+        return;
+    }
     setRowHidden(row - hr, twips == 0);
     if (twips > 0) QTableView::setRowHeight(row - hr, twipsToPixels(twips));
 }
@@ -627,7 +637,10 @@ void Grid::setColWidth(int col, int twips) {
         updateHeaders();
         return;
     }
-    if (!model_->live || model_->dirty) return;
+    if (!model_->live || model_->dirty) {
+        model_->sizesPending = true;
+        return;
+    }
     setColumnHidden(col - hc, twips == 0);
     if (twips > 0) setColumnWidth(col - hc, twipsToPixels(twips));
 }
@@ -987,6 +1000,8 @@ void Grid::setGridFont(const QFont &font) {
     setFont(font);
     horizontalHeader()->setFont(font);
     verticalHeader()->setFont(font);
+    // Rows without a height of their own follow the font.
+    verticalHeader()->setDefaultSectionSize(QFontMetrics(font).height() + 4);
     model_->everythingChanged();
 }
 
