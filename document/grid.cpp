@@ -302,7 +302,18 @@ protected:
 
     void paint(QPainter *painter, const QStyleOptionViewItem &option,
                const QModelIndex &index) const override {
-        QStyledItemDelegate::paint(painter, option, index);
+        // The style's focus mark tints the whole cell; a coloured cell gets a thin frame.
+        const bool frame = (option.state & QStyle::State_HasFocus) &&
+                           index.data(Qt::BackgroundRole).isValid();
+        QStyleOptionViewItem cell(option);
+        if (frame) cell.state &= ~QStyle::State_HasFocus;
+        QStyledItemDelegate::paint(painter, cell, index);
+        if (frame) {
+            painter->save();
+            painter->setPen(QPen(option.palette.color(QPalette::Text), 1, Qt::DotLine));
+            painter->drawRect(option.rect.adjusted(0, 0, -1, -1));
+            painter->restore();
+        }
         const QVariant picture = index.data(Qt::DecorationRole);
         if (!picture.isValid()) return;
         const QPixmap pixmap = picture.value<QPixmap>();

@@ -251,14 +251,14 @@ void NorqHelp::placeOutput(int position) {
     switch (engine.resultKind) {
     case kResultMessage:
         if (engine.msgText.trimmed().isEmpty()) return;
-        addRow(kind, withCarriageReturns(engine.msgText), QString(), position);
+        addRow(kind, crLfAsCr(engine.msgText), QString(), position);
         return;
     case kResultRows:
         kind = RowKind::result;
         addRow(kind, engine.resultText, engine.currentStatement, position);
         return;
     case kResultText:
-        addRow(kind, withCarriageReturns(engine.outputText), QString(), position);
+        addRow(kind, crLfAsCr(engine.outputText), QString(), position);
         return;
     case kResultServerOutput:
         addRow(kind, engine.serverOutput, QString(), position);

@@ -32,7 +32,7 @@ const QSet<QString> &keywords() {
     return words;
 }
 
-QTextCharFormat format(const QColor &colour, bool bold = false, bool italic = false) {
+QTextCharFormat charFormat(const QColor &colour, bool bold = false, bool italic = false) {
     QTextCharFormat result;
     result.setForeground(colour);
     if (bold) result.setFontWeight(QFont::Bold);
@@ -43,9 +43,9 @@ QTextCharFormat format(const QColor &colour, bool bold = false, bool italic = fa
 } // namespace
 
 SqlHighlighter::SqlHighlighter(QObject *parent)
-    : QSyntaxHighlighter(parent), keyword_(format(QColor(0, 0, 160), true)),
-      string_(format(QColor(160, 0, 0))), comment_(format(QColor(0, 120, 0), false, true)),
-      number_(format(QColor(0, 110, 130))), variable_(format(QColor(130, 0, 150), true)) {}
+    : QSyntaxHighlighter(parent), keyword_(charFormat(QColor(0, 0, 160), true)),
+      string_(charFormat(QColor(160, 0, 0))), comment_(charFormat(QColor(0, 120, 0), false, true)),
+      number_(charFormat(QColor(0, 110, 130))), variable_(charFormat(QColor(130, 0, 150), true)) {}
 
 void setSqlHighlighting(QPlainTextEdit *editor, bool on) {
     auto *highlighter = editor->findChild<SqlHighlighter *>(QString(), Qt::FindDirectChildrenOnly);

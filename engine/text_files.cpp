@@ -91,3 +91,7 @@ QString withCarriageReturns(QString text) {
 QString withLineFeeds(QString text) {
     return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(u'\r', u'\n');
 }
+
+QString crLfAsCr(QString text) {
+    return text.replace(QStringLiteral("\r\n"), QStringLiteral("\r"));
+}

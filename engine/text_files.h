@@ -12,6 +12,8 @@ bool readTextLines(const QString &file, int maxLines, QStringList &lines, QStrin
 // Linux editors break lines with line feeds. Both take CR LF, CR and LF alike.
 QString withCarriageReturns(QString text);
 QString withLineFeeds(QString text);
+// Only CR LF pairs become CR: a program's output keeps a lone LF inside its lines.
+QString crLfAsCr(QString text);
 
 // Splits text at CR LF, CR or LF; a line end at the very end adds no empty line.
 QStringList splitTextLines(const QString &text);

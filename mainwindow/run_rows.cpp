@@ -148,7 +148,7 @@ int NorqSQL::placeOutput(int position) {
     switch (engine.resultKind) {
     case kResultMessage:
         if (engine.msgText.trimmed().isEmpty()) return 0;
-        addRow(kind, withCarriageReturns(engine.msgText), QString(), position);
+        addRow(kind, crLfAsCr(engine.msgText), QString(), position);
         return 0;
     case kResultRows:
         kind = RowKind::result;
@@ -156,7 +156,7 @@ int NorqSQL::placeOutput(int position) {
         ++currentRow;
         return 1;
     case kResultText:
-        addRow(kind, withCarriageReturns(engine.outputText), QString(), position);
+        addRow(kind, crLfAsCr(engine.outputText), QString(), position);
         ++currentRow;
         return 1;
     case kResultServerOutput:
@@ -312,7 +312,7 @@ void NorqSQL::beginCellEdit() {
         }
         while (text.startsWith(QLatin1String("\r\n")))
             text.remove(0, 2);
-        text = withCarriageReturns(text);
+        text = crLfAsCr(text);
         break;
     }
     case RowKind::heading: {

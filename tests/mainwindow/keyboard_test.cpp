@@ -29,6 +29,12 @@ void activate(QWidget *window) {
     ASSERT_TRUE(QTest::qWaitForWindowActive(window));
 }
 
+// Where the keyboard's keys go now.
+QWidget *focused() {
+    QWidget *widget = QApplication::focusWidget();
+    return widget ? widget : QApplication::activeWindow();
+}
+
 } // namespace
 
 TEST_F(Keyboard, SearchDialogsTakeTheKeysAndEscapeHidesThem) {
@@ -41,26 +47,32 @@ TEST_F(Keyboard, SearchDialogsTakeTheKeysAndEscapeHidesThem) {
     window->searchExamples_Click();
     activate(window.get());
     window->TV->setFocus();
-    QTreeWidgetItem *before = window->TV->currentItem();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return focused() == window->TV; }));
+    QTreeWidgetItem *other = nullptr;
+    for (int n = 0; n < window->TV->topLevelItemCount(); ++n)
+        if (window->TV->topLevelItem(n)->data(0, Qt::UserRole).toString().endsWith("other.norq"))
+            other = window->TV->topLevelItem(n);
+    ASSERT_NE(other, nullptr);
+    ASSERT_NE(window->TV->currentItem(), other);
     window->searchExamples_Click();
     NorqSearch *examples = NorqSearch::existing();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(examples));
-    QTest::keyClicks(nullptr, "other");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return focused() == examples->SearchString; }));
+    QTest::keyClicks(focused(), "other");
     EXPECT_EQ(examples->SearchString->text(), "other");
-    EXPECT_EQ(window->TV->currentItem(), before);
-    QTest::keyClick(nullptr, Qt::Key_Escape);
+    EXPECT_NE(window->TV->currentItem(), other); // the tree's type-ahead got nothing
+    QTest::keyClick(focused(), Qt::Key_Escape);
     EXPECT_FALSE(examples->isVisible());
 
     // Ctrl+F opens Search Script; Escape there hides it and leaves the main window alone.
     activate(window.get());
     window->CLP->setFocus();
-    QTest::keyClick(nullptr, Qt::Key_F, Qt::ControlModifier);
+    QTest::keyClick(focused(), Qt::Key_F, Qt::ControlModifier);
     NorqFind *find = NorqFind::existing();
     ASSERT_NE(find, nullptr);
-    ASSERT_TRUE(QTest::qWaitForWindowActive(find));
-    QTest::keyClicks(nullptr, "staff");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return focused() == find->SearchString; }));
+    QTest::keyClicks(focused(), "staff");
     EXPECT_EQ(find->SearchString->text(), "staff");
-    QTest::keyClick(nullptr, Qt::Key_Escape);
+    QTest::keyClick(focused(), Qt::Key_Escape);
     EXPECT_FALSE(find->isVisible());
 }
 
@@ -87,7 +99,7 @@ TEST_F(Keyboard, ShortcutsRunSearchAndOpenHelp) {
     // Ctrl+Enter runs the current statement row.
     const int first = rowsOfKind(RowKind::sql)[0];
     window->CLP->setRow(first);
-    QTest::keyClick(nullptr, Qt::Key_Return, Qt::ControlModifier);
+    QTest::keyClick(focused(), Qt::Key_Return, Qt::ControlModifier);
     EXPECT_EQ(kindOf(first + 1), RowKind::result);
 
     // In the cell editor it runs the text being edited.
@@ -104,12 +116,12 @@ TEST_F(Keyboard, ShortcutsRunSearchAndOpenHelp) {
     // F5 is Run all: every statement gets its output.
     openScript(MainWindowEnvironment::scratch() + "/staff.norq", ViewMode::script);
     window->CLP->setFocus();
-    QTest::keyClick(nullptr, Qt::Key_F5);
+    QTest::keyClick(focused(), Qt::Key_F5);
     EXPECT_EQ(outputRowCount(), static_cast<int>(rowsOfKind(RowKind::sql).size()));
 
     // F1 opens the help of the view in use.
     window->CLP->setFocus();
-    QTest::keyClick(nullptr, Qt::Key_F1);
+    QTest::keyClick(focused(), Qt::Key_F1);
     NorqHelp *help = NorqHelp::shared();
     EXPECT_TRUE(help->isVisible());
     EXPECT_TRUE(help->windowTitle().contains("Script")) << help->windowTitle().toStdString();
@@ -127,7 +139,13 @@ TEST_F(Keyboard, EveryMenuEntryHasAMnemonicOfItsOwn) {
             if (entry->menu()) menus << entry->menu();
             const QString text = entry->text();
             const qsizetype mark = text.indexOf('&');
-            ASSERT_GE(mark, 0) << text.toStdString();
+            if (mark < 0) {
+                // Only a caption whose every character is taken goes without.
+                for (const QChar c : text)
+                    EXPECT_TRUE(!c.isLetterOrNumber() || letters.contains(c.toLower()))
+                        << text.toStdString();
+                continue;
+            }
             EXPECT_FALSE(letters.contains(text[mark + 1].toLower())) << text.toStdString();
             letters.insert(text[mark + 1].toLower());
         }
