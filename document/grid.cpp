@@ -303,8 +303,8 @@ protected:
     void paint(QPainter *painter, const QStyleOptionViewItem &option,
                const QModelIndex &index) const override {
         // The style's focus mark tints the whole cell; a coloured cell gets a thin frame.
-        const bool frame = (option.state & QStyle::State_HasFocus) &&
-                           index.data(Qt::BackgroundRole).isValid();
+        const bool frame =
+            (option.state & QStyle::State_HasFocus) && index.data(Qt::BackgroundRole).isValid();
         QStyleOptionViewItem cell(option);
         if (frame) cell.state &= ~QStyle::State_HasFocus;
         QStyledItemDelegate::paint(painter, cell, index);
