@@ -440,10 +440,10 @@ int NorqSQL::runAllRows(const std::function<void(const StatementRun &)> &progres
     int statements = 0;
     QElapsedTimer timer;
     RunView view(this, CLP);
+    BusyPointer busy; // once for the run: setting the pointer for every row costs a round trip
     for (int i = 0; i < CLP->rows(); ++i) {
         const int kind = CLP->textMatrix(i, kindCol).toInt();
         if (kind == RowKind::endMarker) break;
-        BusyPointer busy;
         view.follow(i);
         if (runsInRunAll(kind)) {
             // The full statement, hidden sections included: they are run, not shown.
