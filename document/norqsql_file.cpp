@@ -107,8 +107,11 @@ int NorqSQL::readLibrary(const QString &opsfilein) {
 }
 
 void NorqSQL::fileToMemory(const QString &FName) {
-    if (!scriptLines.readFile(FName) && !notRegularFile(FName).isEmpty())
-        tellUser(FName + QStringLiteral(" cannot be opened: ") + notRegularFile(FName) + u'.');
+    if (!scriptLines.readFile(FName)) {
+        const QString special = notRegularFile(FName);
+        if (!special.isEmpty())
+            tellUser(FName + QStringLiteral(" cannot be opened: ") + special + u'.');
+    }
     if (scriptLines.truncated())
         tellUser(QStringLiteral("%1 has more than %2 lines; only the first %2 were read.")
                      .arg(FName)

@@ -39,11 +39,13 @@ bool ScriptLines::readFile(const QString &fileName) {
     if (fileName.isEmpty() || !notRegularFile(fileName).isEmpty()) return false;
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly)) return false;
-    QByteArray bytes = file.read(kMaxTextBytes + 1);
+    // read(n) would set aside n bytes for even the smallest file.
+    const bool tooLong = file.size() > kMaxTextBytes;
+    QByteArray bytes = tooLong ? file.read(kMaxTextBytes) : file.readAll();
     file.close();
-    if (bytes.size() > kMaxTextBytes) {
+    if (tooLong) {
         // Cut after the last whole line, so no character is split.
-        bytes.truncate(bytes.lastIndexOf('\n', kMaxTextBytes - 1) + 1);
+        bytes.truncate(bytes.lastIndexOf('\n') + 1);
         truncated_ = true;
     }
     const QString text = decodeFileText(bytes, latin1_);

@@ -389,7 +389,7 @@ int SQLBindFileToParam(CliHandle stmt, int16_t marker, int16_t, const char *file
                             .arg(marker)
                             .arg(problem));
     if (static_cast<int>(s->files.size()) <= marker) s->files.resize(marker + 1);
-    QByteArray data = file.read(kMaxLargeObjectBytes);
+    QByteArray data = file.readAll();
     if (data.isNull()) data = QByteArray("", 0); // an empty file is an empty value, not NULL
     s->files[marker].data = data;
     return kSuccess;

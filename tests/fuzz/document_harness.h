@@ -9,7 +9,6 @@
 #include "engine/engine_state.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QLabel>
 #include <QTemporaryDir>
 #include <cstdlib>
@@ -20,8 +19,6 @@ inline void check(bool condition) {
 
 struct DocumentHarness {
     DocumentHarness() : app(argc, argv) {
-        // Picture rows name files relative to the working folder: a scratch one.
-        QDir::setCurrent(scratch.path());
         grid.setCols(ScriptRow::columnCount);
         grid.setRows(1);
         document.attach(&grid, &measure, &label, &lines);

@@ -27,7 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         check(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
         file.write(reinterpret_cast<const char *>(data), static_cast<qint64>(size));
     }
-    ScriptLines lines;
+    static ScriptLines lines; // 10,000 slots: allocated once
     check(lines.readFile(path));
     check(lines.lineCount >= 0 && lines.lineCount <= ScriptLines::maxLines);
     for (const bool split : {false, true}) {
