@@ -7,6 +7,7 @@
 #include "document/script_lines.h"
 #include "engine/engine_state.h"
 #include "engine/startup.h"
+#include "engine/text_files.h"
 #include "engine/variables.h"
 #include "engine/widgets/plot.h"
 #include "mainwindow/export.h"
@@ -32,11 +33,26 @@ int fail(const QString &message) {
     return BatchExit::cannotStart;
 }
 
+// A terminal must not act on what the data holds: a control character shows as "\xNN".
+QString withControlsEscaped(const QString &text) {
+    QString shown;
+    shown.reserve(text.size());
+    for (const QChar ch : text) {
+        const char16_t c = ch.unicode();
+        if (c < 0x20 || (c >= 0x7f && c < 0xa0))
+            shown += QStringLiteral("\\x") +
+                     QString::number(c, 16).toUpper().rightJustified(2, QLatin1Char('0'));
+        else
+            shown += ch;
+    }
+    return shown;
+}
+
 // Line breaks and line marks as spaces, runs of blanks as one.
 QString oneLine(QString text) {
     if (!engine.lineMark.isEmpty()) text.replace(engine.lineMark, QStringLiteral(" "));
     text.replace(u'\r', u' ').replace(u'\n', u' ');
-    return text.simplified();
+    return withControlsEscaped(text.simplified());
 }
 
 QString shortSummary(const QString &summary) {
@@ -60,7 +76,11 @@ QString scriptProblem(const QString &path) {
     // The window would open the first lines of a longer script; a batch job that ran only
     // part of one could not honestly report success.
     ScriptLines lines;
-    if (!lines.readFile(path)) return QStringLiteral("cannot read script '%1'").arg(path);
+    if (!lines.readFile(path)) {
+        const QString special = notRegularFile(path);
+        return QStringLiteral("cannot read script '%1'").arg(path) +
+               (special.isEmpty() ? QString() : QStringLiteral(": ") + special);
+    }
     if (lines.truncated())
         return QStringLiteral("script '%1' has more than %2 lines, more than a script can hold")
             .arg(path)

@@ -10,6 +10,7 @@
 
 #include <QElapsedTimer>
 #include <QStringList>
+#include <array>
 #include <cstring>
 #include <vector>
 
@@ -122,6 +123,8 @@ private:
     QStringList headers_, separators_;
     bool cutLines_ = false;
     int boundEnd_ = 1; // first byte after the bound columns
+    // Bound with the columns: the call-level interface writes them on every fetch.
+    std::array<int32_t, kMaxResultColumns + 1> lengthIndicators_{};
 
     // Only the bound bytes can hold anything of the last row.
     void clearFetchBuffer() const {
@@ -240,10 +243,9 @@ bool SqlRun::describeAndBind(int columns) {
             return false;
         }
         column.offset = offset;
-        int32_t unused = 0;
         if (cli::SQLBindCol(engine.stmtHandle, static_cast<int16_t>(c), cli::kCChar,
                             &engine.fetchBuffer[offset], column.bindLength,
-                            &unused) == cli::kError) {
+                            &lengthIndicators_[c]) == cli::kError) {
             Norq_error();
             Norq_close();
             if (gridMode_) restoreGrid(grid_);

@@ -4,6 +4,7 @@
 #include "engine/engine_state.h"
 #include "engine/messages.h"
 #include "engine/pair_stack.h"
+#include "engine/text_files.h"
 #include "engine/window_interface.h"
 #include "mainwindow/norqsql.h"
 
@@ -106,7 +107,11 @@ int NorqSQL::readLibrary(const QString &opsfilein) {
 }
 
 void NorqSQL::fileToMemory(const QString &FName) {
-    scriptLines.readFile(FName);
+    if (!scriptLines.readFile(FName)) {
+        const QString special = notRegularFile(FName);
+        if (!special.isEmpty())
+            tellUser(FName + QStringLiteral(" cannot be opened: ") + special + u'.');
+    }
     if (scriptLines.truncated())
         tellUser(QStringLiteral("%1 has more than %2 lines; only the first %2 were read.")
                      .arg(FName)

@@ -8,6 +8,7 @@
 #include "document/script_text.h"
 #include "engine/engine_state.h"
 #include "engine/platform_units.h"
+#include "engine/text_files.h"
 #include "engine/text_layout.h"
 #include "engine/variables.h"
 
@@ -354,7 +355,7 @@ QPixmap ScriptDocument::loadPicture(const QString &fileName) {
     const auto cached = pictures_.constFind(fileName);
     if (cached != pictures_.constEnd()) return cached.value();
     QPixmap picture;
-    if (!fileName.isEmpty()) {
+    if (!fileName.isEmpty() && unreadablePicture(fileName).isEmpty()) {
         QImageReader reader(fileName);
         const QImage image = reader.read();
         if (!image.isNull()) picture = QPixmap::fromImage(image);
@@ -384,7 +385,11 @@ void ScriptDocument::showPicture(int row, const QString &fileName) {
         grid_->setCellAlignment(4);
         grid_->setRowHeight(row, height + kPictureExtra);
     } else {
-        grid_->setTextMatrix(row, textCol, fileName);
+        // A device, a pipe or a huge file shows why it is not shown.
+        const QString unreadable = unreadablePicture(var_sub(fileName, false));
+        grid_->setTextMatrix(row, textCol,
+                             unreadable.isEmpty() ? fileName
+                                                  : fileName + QStringLiteral(": ") + unreadable);
         grid_->setCellPicture(QPixmap());
         grid_->setRowHeight(row, kMissingPictureHeight);
     }

@@ -1,5 +1,7 @@
 #include "document/script_lines.h"
 
+#include "engine/text_files.h"
+
 #include <QFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
@@ -34,11 +36,19 @@ bool ScriptLines::readFile(const QString &fileName) {
     lineCount = 0;
     truncated_ = false;
     latin1_ = false;
-    if (fileName.isEmpty()) return false;
+    if (fileName.isEmpty() || !notRegularFile(fileName).isEmpty()) return false;
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly)) return false;
-    const QString text = decodeFileText(file.readAll(), latin1_);
+    // read(n) would set aside n bytes for even the smallest file.
+    const bool tooLong = file.size() > kMaxTextBytes;
+    QByteArray bytes = tooLong ? file.read(kMaxTextBytes) : file.readAll();
     file.close();
+    if (tooLong) {
+        // Cut after the last whole line, so no character is split.
+        bytes.truncate(bytes.lastIndexOf('\n') + 1);
+        truncated_ = true;
+    }
+    const QString text = decodeFileText(bytes, latin1_);
 
     // A line ends at CR, CR LF or LF; a final terminator opens no further line.
     qsizetype start = 0;

@@ -17,8 +17,9 @@ public:
     void setLine(int slot, const QString &text);
     void clear() { lineCount = 0; }
 
-    // Empties the store, then reads the file; false when it cannot be opened. Lines
-    // beyond the limit are dropped and reported through truncated().
+    // Empties the store, then reads the file; false when it cannot be opened or is not a
+    // regular file. Lines beyond the limit (or kMaxTextBytes) are dropped and reported
+    // through truncated().
     bool readFile(const QString &fileName);
     // Every line followed by CR LF; the system's error description on failure, else empty.
     QString writeFile(const QString &fileName) const;

@@ -27,8 +27,13 @@ void failed(const QString &text, const char *procName) {
 }
 
 void showPicture(const QString &name) {
-    if (!QFileInfo(name).isFile()) {
+    if (!QFileInfo(name).exists()) {
         failed(QStringLiteral("File not found."), "cmd_viewfile");
+        return;
+    }
+    const QString unreadable = unreadablePicture(name);
+    if (!unreadable.isEmpty()) {
+        failed(QStringLiteral("Cannot read picture: ") + name + u'\r' + unreadable, "cmd_viewfile");
         return;
     }
     QImageReader reader(name);
@@ -71,6 +76,11 @@ void cmd_viewfile() {
         showPicture(name);
         return;
     }
+    const QString special = notRegularFile(name);
+    if (!special.isEmpty()) {
+        failed(QStringLiteral("Cannot view ") + name + u'\r' + special, "cmd_viewfile");
+        return;
+    }
     if (!readLines(name, kMaxFileLines)) {
         failed(QStringLiteral("File not found."), "cmd_viewfile");
         return;
@@ -89,8 +99,15 @@ void cmd_run(const CommandContext &context) {
     }
     QStringList lines;
     QString error;
-    if (!readTextLines(name, -1, lines, error)) {
+    if (!readTextLines(name, kMaxFileLines + 1, lines, error)) {
         failed(QStringLiteral("File Error: ") + name + u'\r' + error, "cmd_run");
+        return;
+    }
+    // Running the first part of a script would report a success it did not have.
+    if (lines.size() > kMaxFileLines) {
+        failed(QStringLiteral("File Error: ") + name + u'\r' +
+                   QStringLiteral("More than %1 lines").arg(kMaxFileLines),
+               "cmd_run");
         return;
     }
     runScript(lines.join(u'\r'), context.grid, context.chart);

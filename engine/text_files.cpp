@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStringDecoder>
+#include <algorithm>
 
 namespace {
 
@@ -47,6 +48,25 @@ private:
 
 } // namespace
 
+QString byteLimitText(qint64 bytes) {
+    return QStringLiteral("%1 MB").arg(bytes / (1024 * 1024));
+}
+
+QString notRegularFile(const QString &file) {
+    const QFileInfo info(file);
+    if (!info.exists() || info.isFile()) return {};
+    return info.isDir() ? QStringLiteral("Is a directory")
+                        : QStringLiteral("Not a regular file (a device, a pipe or a socket)");
+}
+
+QString unreadablePicture(const QString &file) {
+    const QString special = notRegularFile(file);
+    if (!special.isEmpty()) return special;
+    if (QFileInfo(file).size() > kMaxPictureBytes)
+        return QStringLiteral("Larger than ") + byteLimitText(kMaxPictureBytes);
+    return {};
+}
+
 bool readTextLines(const QString &file, int maxLines, QStringList &lines, QString &error) {
     lines.clear();
     error.clear();
@@ -54,10 +74,8 @@ bool readTextLines(const QString &file, int maxLines, QStringList &lines, QStrin
         error = QStringLiteral("No file name given");
         return false;
     }
-    if (QFileInfo(file).isDir()) {
-        error = QStringLiteral("Is a directory");
-        return false;
-    }
+    error = notRegularFile(file);
+    if (!error.isEmpty()) return false;
     QFile in(file);
     if (!in.open(QIODevice::ReadOnly)) {
         error = in.errorString();
@@ -66,8 +84,10 @@ bool readTextLines(const QString &file, int maxLines, QStringList &lines, QStrin
     // Stateful, so a character split between two chunks decodes whole; a BOM is dropped.
     QStringDecoder decoder(QStringDecoder::Utf8);
     LineSplitter splitter(lines, maxLines);
-    while (!splitter.full()) {
-        const QByteArray chunk = in.read(kChunkSize);
+    qint64 left = kMaxTextBytes;
+    while (!splitter.full() && left > 0) {
+        const QByteArray chunk = in.read(std::min(kChunkSize, left));
+        left -= chunk.size();
         if (chunk.isEmpty()) break;
         const QString text = decoder.decode(chunk);
         splitter.feed(text);

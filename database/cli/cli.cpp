@@ -7,6 +7,7 @@
 #include "database/cli/embedded.h"
 #include "database/cli/handles.h"
 #include "database/cli/odbc.h"
+#include "engine/text_files.h"
 
 #include <QFile>
 #include <cstring>
@@ -381,13 +382,17 @@ int SQLBindFileToParam(CliHandle stmt, int16_t marker, int16_t, const char *file
     }
     const QString path = fileName ? QString::fromUtf8(fileName, std::max(length, 0)) : QString();
     QFile file(path);
-    if (path.isEmpty() || !file.open(QIODevice::ReadOnly))
-        return setError(
-            s, "428A1", -2100,
-            QStringLiteral("The file \"%1\" of parameter marker %2 cannot be read: %3")
-                .arg(path)
-                .arg(marker)
-                .arg(path.isEmpty() ? QStringLiteral("no file name") : file.errorString()));
+    QString problem = path.isEmpty() ? QStringLiteral("no file name") : notRegularFile(path);
+    if (problem.isEmpty() && file.size() > kMaxLargeObjectBytes)
+        problem = QStringLiteral("larger than the %1 a large object may hold")
+                      .arg(byteLimitText(kMaxLargeObjectBytes));
+    if (problem.isEmpty() && !file.open(QIODevice::ReadOnly)) problem = file.errorString();
+    if (!problem.isEmpty())
+        return setError(s, "428A1", -2100,
+                        QStringLiteral("The file \"%1\" of parameter marker %2 cannot be read: %3")
+                            .arg(path)
+                            .arg(marker)
+                            .arg(problem));
     if (static_cast<int>(s->files.size()) <= marker) s->files.resize(marker + 1);
     QByteArray data = file.readAll();
     if (data.isNull()) data = QByteArray("", 0); // an empty file is an empty value, not NULL

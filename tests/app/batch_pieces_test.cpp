@@ -95,6 +95,11 @@ TEST(ProgressLine, NumberSummaryMessageAndTimeOnOneLine) {
     EXPECT_EQ(progressLine(run, "\r\nno such table: X\r\nSQLSTATE=42704", true),
               "[3/17] SELECT * FROM EMPLOYEE ... FAILED: no such table: X SQLSTATE=42704 (0.004s)");
 
+    // Escape sequences and NULs from the data reach the terminal as text.
+    run.summary = QString("SELECT '\x1b[2J'") + QChar(0) + QChar(0x9b);
+    EXPECT_EQ(progressLine(run, "bell\a", true),
+              "[3/17] SELECT '\\x1B[2J'\\x00\\x9B ... FAILED: bell\\x07 (0.004s)");
+
     run.summary = QString(200, u'x') + engine.lineMark + "tail";
     const QString line = progressLine(run, "", false);
     EXPECT_FALSE(line.contains("tail"));

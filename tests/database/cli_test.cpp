@@ -34,6 +34,7 @@ public:
     }
 
     int connect(const QString &name) {
+        if (dbc_) SQLFreeConnect(dbc_); // a failed connect leaves its handle to free
         SQLAllocConnect(env_, &dbc_);
         const QByteArray db = name.toUtf8();
         return SQLConnect(dbc_, db.constData(), kNullTerminated, "", kNullTerminated, "",

@@ -13,6 +13,7 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -289,6 +290,19 @@ TEST_P(SqlTest, LargeObjectsLoadFromBracketedFiles) {
     EXPECT_EQ(Norq_load(), 0);
     EXPECT_TRUE(engine.errorFlag);
     EXPECT_TRUE(engine.msgText.contains("/no/such/file.bin")) << engine.msgText.toStdString();
+
+    // A device or a pipe is refused, never read.
+    const QString fifo = dir.filePath("pipe.bin");
+    ASSERT_EQ(mkfifo(fifo.toLocal8Bit().constData(), 0600), 0);
+    for (const QString &special : {QStringLiteral("/dev/zero"), fifo}) {
+        EngineFixture::resetStatement();
+        engine.args[1] = "INTO " + t + " VALUES (?, ?) [" + first + "] [" + special + "]";
+        EXPECT_EQ(Norq_load(), 0);
+        EXPECT_TRUE(engine.errorFlag);
+        EXPECT_TRUE(engine.msgText.contains(
+            special + "\" of parameter marker 2 cannot be read: Not a regular file"))
+            << engine.msgText.toStdString();
+    }
 
     // No bracket: nothing runs.
     EngineFixture::resetStatement();

@@ -14,6 +14,7 @@
 #include <QTemporaryDir>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 using namespace ScriptRow;
 
@@ -277,10 +278,15 @@ TEST_F(ScriptView, PicturesMissingCorruptAndReal) {
     file.open(QIODevice::WriteOnly);
     file.write("\x89PNG\r\n\x1a\n not really a picture");
     file.close();
+    const QString fifo = dir.filePath("pipe.png");
+    ASSERT_EQ(mkfifo(fifo.toLocal8Bit().constData(), 0600), 0);
     loadText("/* {image}" + dir.filePath("none.png") + " */\r/* {image}" + corrupt +
-                 " */\r/* {image}" + good + " */",
+                 " */\r/* {image}" + good + " */\r/* {image}/dev/zero */\r/* {image}" + fifo +
+                 " */",
              ViewMode::script);
-    ASSERT_EQ(kinds(), QStringList({"11", "11", "11", "10"}));
+    ASSERT_EQ(kinds(), QStringList({"11", "11", "11", "11", "11", "10"}));
+    EXPECT_EQ(cell(3, textCol), "/dev/zero: Not a regular file (a device, a pipe or a socket)");
+    EXPECT_EQ(cell(4, textCol), fifo + ": Not a regular file (a device, a pipe or a socket)");
     EXPECT_EQ(window.CLP->rowHeight(0), 400);
     EXPECT_EQ(cell(0, textCol), dir.filePath("none.png"));
     EXPECT_EQ(window.CLP->rowHeight(1), 400);

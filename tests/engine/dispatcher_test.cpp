@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QImage>
 #include <QTemporaryDir>
+#include <sys/stat.h>
 
 namespace {
 
@@ -172,6 +173,34 @@ TEST_F(Dispatcher, RunOfAMissingFileRunsNothing) {
     EXPECT_EQ(engine.msgCode, -1);
     run("RUN " + dir.path());
     EXPECT_EQ(engine.msgText, "File Error: " + dir.path() + "\rIs a directory");
+}
+
+// A device or a pipe is refused before it is opened: reading one would never end.
+TEST_F(Dispatcher, SpecialFilesAreRefusedAndTextIsBounded) {
+    const QString fifo = path("pipe.sql");
+    ASSERT_EQ(mkfifo(fifo.toLocal8Bit().constData(), 0600), 0);
+    for (const QString &special : {QStringLiteral("/dev/zero"), fifo}) {
+        run("VIEWFILE " + special);
+        EXPECT_EQ(engine.msgText,
+                  "Cannot view " + special + "\rNot a regular file (a device, a pipe or a socket)");
+        run("RUN " + special);
+        EXPECT_EQ(engine.msgText,
+                  "File Error: " + special + "\rNot a regular file (a device, a pipe or a socket)");
+        EXPECT_EQ(engine.msgCode, -1);
+    }
+    ASSERT_TRUE(QFile::link("/dev/zero", path("zero.gif")));
+    run("VIEWFILE " + path("zero.gif"));
+    EXPECT_EQ(engine.msgText, "Cannot read picture: " + path("zero.gif") +
+                                  "\rNot a regular file (a device, a pipe or a socket)");
+
+    // RUN refuses a script longer than it may read, rather than run its first part.
+    write("long.sql", QByteArray("DEFINE ran 1;\n").repeated(10001));
+    run("RUN " + path("long.sql"));
+    EXPECT_EQ(engine.msgText, "File Error: " + path("long.sql") + "\rMore than 10000 lines");
+    EXPECT_EQ(var_find("RAN"), 0);
+    write("long.txt", QByteArray("line\n").repeated(10005));
+    run("VIEWFILE " + path("long.txt"));
+    EXPECT_EQ(engine.outputText.count(u'\r'), 9999);
 }
 
 TEST_F(Dispatcher, ANestedRunSharesItsVariables) {

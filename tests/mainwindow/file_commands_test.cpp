@@ -4,6 +4,7 @@
 #include "engine/engine_state.h"
 #include "engine/platform_units.h"
 #include "engine/variables.h"
+#include "engine/window_interface.h"
 #include "mainwindow/file_dialogs.h"
 #include "mainwindow/norqsearch.h"
 #include "tests/mainwindow/fixture.h"
@@ -19,8 +20,10 @@
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QSplitter>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
+#include <sys/stat.h>
 
 using Files = MainWindowTest;
 
@@ -163,6 +166,31 @@ TEST_F(Files, OpeningFromTheTreeInSqlViewSwitchesToScriptView) {
     window->TV->addTopLevelItem(new QTreeWidgetItem({"No Libraries Loaded"}));
     window->openTreeNode(window->TV->topLevelItem(0));
     EXPECT_EQ(window->currentFile, script);
+}
+
+// Entries naming a device or a pipe are listed, but opening one is refused, not read.
+TEST_F(Files, ADeviceOrAPipeInTheLibraryIsRefusedNotRead) {
+    // Entries are relative to the working folder: a link there leads to the device.
+    QTemporaryDir dir;
+    const QString zero = dir.filePath("zero.norq");
+    const QString fifo = dir.filePath("pipe.norq");
+    ASSERT_TRUE(QFile::link("/dev/zero", zero));
+    ASSERT_EQ(mkfifo(fifo.toLocal8Bit().constData(), 0600), 0);
+    QDir::setCurrent(dir.path());
+    const QString index = writeFile("special.sql", "zero.norq\npipe.norq\n");
+    ASSERT_EQ(window->readLibrary(index), 2);
+    struct Told : SilentWindowInterface {
+        QStringList messages;
+        void messageBox(const QString &, const QString &text) override { messages << text; }
+    } told;
+    WindowInterface *previous = engine.ui;
+    engine.ui = &told;
+    window->openTreeNode(window->TV->topLevelItem(0));
+    window->openTreeNode(window->TV->topLevelItem(1));
+    engine.ui = previous;
+    const QString reason = " cannot be opened: Not a regular file (a device, a pipe or a socket).";
+    EXPECT_EQ(told.messages, QStringList({zero + reason, fifo + reason}));
+    EXPECT_EQ(window->scriptLines.lineCount, 0);
 }
 
 TEST_F(Files, OpenLibrarySetsCurdirToItsFolder) {

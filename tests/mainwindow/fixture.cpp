@@ -1,6 +1,5 @@
 #include "tests/mainwindow/fixture.h"
 
-#include "database/cli/cli.h"
 #include "database/session.h"
 #include "document/grid.h"
 #include "engine/engine_state.h"
@@ -65,8 +64,8 @@ MainWindowEnvironment::MainWindowEnvironment() {
     if (!createSampleDatabase(catalog + QStringLiteral("/SAMPLE.db"))) return;
     QDir::setCurrent(scratchFolder);
 
-    engine_startup();
-    if (cli::SQLAllocEnv(&engine.envHandle) != 0) return;
+    engine_startup(); // allocates the environment handle
+    if (!engine.envHandle) return;
     QString database = QStringLiteral("SAMPLE");
     QString user;
     QString password;

@@ -1,0 +1,39 @@
+// Random script text through the statement splitter and the command parser: every
+// statement is parsed into a keyword and at most 100 arguments, and no line's code is
+// outside the known ones.
+#include "engine/engine_state.h"
+#include "engine/statements.h"
+
+#include <QString>
+
+namespace {
+
+void check(bool condition) {
+    if (!condition) __builtin_trap();
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
+    QString text =
+        QString::fromUtf8(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size));
+    text.replace(u'\n', u'\r');
+    engine.blockMode = false;
+    for (const QString &line : text.split(u'\r')) {
+        QString comment;
+        const int code = classifyLine(line, comment);
+        check(code >= kLineEmpty && code <= kLineDashComment);
+        stripLine(line, true);
+    }
+    engine.blockMode = false;
+    const QStringList statements = assembleStatements(text);
+    check(statements.size() <= 1000);
+    for (const QString &statement : statements) {
+        summarize(statement);
+        parseCommand(statement);
+        check(engine.argCount >= 0 && engine.argCount <= kMaxArgs);
+        findUnquoted(statement, QStringLiteral(";"));
+        findUnquoted(statement, QStringLiteral("/;"));
+    }
+    return 0;
+}
