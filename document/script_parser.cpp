@@ -25,6 +25,31 @@ public:
         line.replace(u'\t', u' ');
         QString comment;
         const int code = classifyLine(line, comment);
+        // "/* step one */SELECT 41;": what follows the comment is a line of its own, so
+        // it is shown, run and kept.
+        if (code == kLineCommentWhole && state_ != ParseState::inComment) {
+            const qsizetype close = line.indexOf(QStringLiteral("*/"), line.indexOf(u'/'));
+            const QString rest = line.mid(close + 2);
+            if (!rest.trimmed().isEmpty()) {
+                take(code, line, comment);
+                feed(rest);
+                return;
+            }
+        }
+        take(code, line, comment);
+    }
+
+    void finish() {
+        if (text_.isEmpty()) return;
+        if (state_ == ParseState::inSql)
+            sink_(RowKind::sql, text_);
+        else if (state_ == ParseState::inComment)
+            sink_(RowKind::comment, text_);
+        text_.clear();
+    }
+
+private:
+    void take(int code, const QString &line, const QString &comment) {
         switch (state_) {
         case ParseState::idle:
             idleLine(code, line, comment);
@@ -38,16 +63,6 @@ public:
         }
     }
 
-    void finish() {
-        if (text_.isEmpty()) return;
-        if (state_ == ParseState::inSql)
-            sink_(RowKind::sql, text_);
-        else if (state_ == ParseState::inComment)
-            sink_(RowKind::comment, text_);
-        text_.clear();
-    }
-
-private:
     void idleLine(int code, const QString &line, const QString &comment) {
         switch (code) {
         case kLineOrdinary:
@@ -149,7 +164,7 @@ private:
     QString text_;
 };
 
-void writeComment(const RowSource &row, ScriptLines &lines) {
+void writeComment(const RowSource &row, QStringList &lines) {
     lines.append(QStringLiteral("/*"));
     const QString tokens = ScriptText::commentTokens(row.raw.split(u'\r'));
     for (const QString &line : ScriptText::reflowTokens(tokens))
@@ -157,13 +172,13 @@ void writeComment(const RowSource &row, ScriptLines &lines) {
     lines.append(QStringLiteral("*/"));
 }
 
-void writeHeading(const RowSource &row, ScriptLines &lines) {
+void writeHeading(const RowSource &row, QStringList &lines) {
     const int level = row.tag.trimmed().toInt();
     const QString anchor = row.raw.isEmpty() ? QString() : u':' + row.raw;
     lines.append(QStringLiteral("/* {h%1%2} %3 */").arg(level).arg(anchor, row.text.trimmed()));
 }
 
-void writeExample(const RowSource &row, ScriptLines &lines) {
+void writeExample(const RowSource &row, QStringList &lines) {
     lines.append(QStringLiteral("/* {sql} "));
     for (const QString &line : row.raw.split(u'\r'))
         lines.append(ScriptText::protectCommentEnd(line));
@@ -188,8 +203,8 @@ void parseScript(const ScriptLines &lines, bool splitParagraphs, const RowSink &
     engine.blockMode = savedBlockMode;
 }
 
-void regenerateScript(const std::vector<RowSource> &rows, ScriptLines &lines) {
-    lines.clear();
+bool regenerateScript(const std::vector<RowSource> &rows, ScriptLines &target) {
+    QStringList lines;
     int previous = RowKind::endMarker;
     for (const RowSource &row : rows) {
         switch (row.kind) {
@@ -222,4 +237,9 @@ void regenerateScript(const std::vector<RowSource> &rows, ScriptLines &lines) {
         // kept apart.
         previous = row.kind;
     }
+    if (lines.size() > ScriptLines::maxLines) return false;
+    target.clear();
+    for (const QString &line : std::as_const(lines))
+        target.append(line);
+    return true;
 }

@@ -4,6 +4,7 @@
 
 #include "database/session.h"
 #include "database/widgets/xml_tree.h"
+#include "document/editor_text.h"
 #include "document/grid.h"
 #include "document/row_style.h"
 #include "engine/dispatcher.h"
@@ -47,12 +48,6 @@ QString crlfToCr(QString text) {
 }
 
 // Texts inside the program break lines with a carriage return; the editor with "\n".
-QString forEditor(QString text) {
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    text.replace(u'\r', u'\n');
-    return text;
-}
-
 QString fromEditor(QString text) {
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\r"));
     text.replace(u'\n', u'\r');
@@ -152,7 +147,7 @@ void NorqSQL::runStatementRow() {
     engine.gridMode = false;
     QString statement;
     if (editRow == currentRow) {
-        const QString text = fromEditor(TextEdit->toPlainText());
+        const QString text = fromEditor(textFromEditor(TextEdit->document()));
         CLP->setTextMatrix(currentRow, textCol, getRawSQL(text));
         CLP->setTextMatrix(currentRow, sqlCol, text);
         statement = removeComments(text);
@@ -360,7 +355,7 @@ void NorqSQL::beginCellEdit() {
         text = CLP->textMatrix(currentRow, sqlCol);
         break;
     }
-    TextEdit->setPlainText(forEditor(text));
+    TextEdit->setPlainText(textForEditor(text));
     TextEdit->moveCursor(QTextCursor::Start);
     const bool readOnly = kind == RowKind::message;
     TextEdit->setReadOnly(readOnly);
