@@ -412,8 +412,8 @@ TEST_F(ScriptView, RegenerationKeepsProseThatLooksLikeMarkUp) {
     EXPECT_EQ(storedLines(window), first);
     render(ViewMode::edit);
     EXPECT_EQ(allCells(), rows);
-    EXPECT_EQ(cell(0, textCol), "Write {h1} for a heading.");
-    EXPECT_EQ(cell(1, textCol), "See {h2: setup} below.");
+    EXPECT_EQ(cell(0, textCol).trimmed(), "Write {h1} for a heading.");
+    EXPECT_EQ(cell(1, textCol).trimmed(), "See {h2: setup} below.");
     EXPECT_EQ(cell(2, textCol).count("ends with */"), 6);
     EXPECT_TRUE(first.contains("SELECT 41;"));
 }
