@@ -23,20 +23,15 @@ public:
     void feed(const QString &rawLine) {
         QString line = rawLine;
         line.replace(u'\t', u' ');
-        QString comment;
-        const int code = classifyLine(line, comment);
         // "/* step one */SELECT 41;": what follows the comment is a line of its own, so
         // it is shown, run and kept.
-        if (code == kLineCommentWhole && state_ != ParseState::inComment) {
-            const qsizetype close = line.indexOf(QStringLiteral("*/"), line.indexOf(u'/'));
-            const QString rest = line.mid(close + 2);
-            if (!rest.trimmed().isEmpty()) {
-                take(code, line, comment);
-                feed(rest);
-                return;
-            }
+        const QStringList pieces =
+            state_ == ParseState::inComment ? QStringList{line} : splitAfterComment(line);
+        for (const QString &piece : pieces) {
+            QString comment;
+            const int code = classifyLine(piece, comment);
+            take(code, piece, comment);
         }
-        take(code, line, comment);
     }
 
     void finish() {
