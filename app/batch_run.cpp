@@ -89,15 +89,18 @@ QString scriptProblem(const QString &path) {
 }
 
 // Checked before anything runs, so that a run's work is not lost to a typing mistake.
-QString exportProblem(const QString &path) {
+QString exportProblem(const QString &path, const QString &script) {
     if (path.isEmpty()) return {};
     const QFileInfo target(path);
     const QFileInfo folder(target.absolutePath());
     if (target.isDir()) return QStringLiteral("cannot write export '%1': it is a folder").arg(path);
+    if (target.exists() && target.canonicalFilePath() == QFileInfo(script).canonicalFilePath())
+        return QStringLiteral("cannot write export '%1': it is the script being run").arg(path);
     if (!folder.isDir())
         return QStringLiteral("cannot write export '%1': folder '%2' does not exist")
             .arg(path, folder.filePath());
-    if (!folder.isWritable() || (target.exists() && !target.isWritable()))
+    // A file that exists is written in place where its folder is not writable.
+    if (target.exists() ? !target.isWritable() : !folder.isWritable())
         return QStringLiteral("cannot write export '%1': permission denied").arg(path);
     return {};
 }
@@ -181,7 +184,8 @@ QString progressLine(const NorqSQL::StatementRun &run, const QString &message, b
 int runBatch(const BatchOptions &options) {
     if (const QString problem = scriptProblem(options.script); !problem.isEmpty())
         return fail(problem);
-    if (const QString problem = exportProblem(options.exportPath); !problem.isEmpty())
+    if (const QString problem = exportProblem(options.exportPath, options.script);
+        !problem.isEmpty())
         return fail(problem);
 
     engine_startup();
@@ -214,10 +218,12 @@ int runBatch(const BatchOptions &options) {
             .arg(tally.failures())
             .arg(static_cast<double>(clock.elapsed()) / 1000.0, 0, 'f', 3));
     if (!options.exportPath.isEmpty()) {
-        if (exportGrid(window.CLP, options.exportType, options.exportPath))
+        QString error;
+        if (exportGrid(window.CLP, options.exportType, options.exportPath, &error))
             say(QStringLiteral("pavona: exported to ") + options.exportPath);
         else
-            status = fail(QStringLiteral("cannot write export '%1'").arg(options.exportPath));
+            status =
+                fail(QStringLiteral("cannot write export '%1': %2").arg(options.exportPath, error));
     }
     Norq_disconnect();
     return status;

@@ -1,5 +1,6 @@
 // Committing and dropping the main window's cell editor.
 
+#include "document/editor_text.h"
 #include "document/grid.h"
 #include "document/row_style.h"
 #include "document/script_text.h"
@@ -17,7 +18,7 @@ namespace {
 
 // The editor's text with its line ends as carriage returns and none at either end.
 QString editorText(const QPlainTextEdit *editor) {
-    return ScriptText::trimCarriageReturns(withCarriageReturns(editor->toPlainText()));
+    return ScriptText::trimCarriageReturns(withCarriageReturns(textFromEditor(editor->document())));
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 // The main window's script text: file, line store, raw text editor and library index.
 
+#include "document/editor_text.h"
 #include "document/grid.h"
 #include "engine/engine_state.h"
 #include "engine/messages.h"
@@ -128,18 +129,12 @@ void NorqSQL::memoryToFile(const QString &fileOUT) {
 void NorqSQL::memoryToEdit() {
     FullEdit->clear();
     if (scriptLines.lineCount > 0) {
-        QString text = scriptLines.joined();
-        text.replace(u'\r', u'\n');
-        FullEdit->setPlainText(text);
+        FullEdit->setPlainText(textForEditor(scriptLines.joined()));
     }
 }
 
 void NorqSQL::editToMemory() {
-    // Raw text keeps non-breaking spaces, which the plain-text export would turn into spaces.
-    QString text = FullEdit->document()->toRawText();
-    text.replace(QChar::ParagraphSeparator, u'\n');
-    text.replace(QChar::LineSeparator, u'\n');
-    scriptLines.setText(text);
+    scriptLines.setText(textFromEditor(FullEdit->document()));
     if (scriptLines.truncated())
         tellUser(QStringLiteral("The text has more than %1 lines; only the first %1 are kept.")
                      .arg(ScriptLines::maxLines));
@@ -149,10 +144,11 @@ void NorqSQL::printToMemory(const QString &inData) {
     scriptLines.append(inData);
 }
 
-void NorqSQL::saveToMemory() {
+bool NorqSQL::saveToMemory() {
     SaveCellEdit(editRow);
     if (engine.viewMode == ViewMode::text)
         editToMemory();
     else if (engine.viewMode == ViewMode::edit)
-        scriptToMemory();
+        return scriptToMemory();
+    return true;
 }

@@ -2,7 +2,10 @@
 // all carried out by its ScriptDocument over CLP.
 
 #include "document/grid.h"
+#include "document/script_lines.h"
 #include "document/script_text.h"
+#include "engine/engine_state.h"
+#include "engine/window_interface.h"
 #include "mainwindow/norqsql.h"
 
 void NorqSQL::addRow(int &DataType, const QString &datain, const QString &dataSQL, int location) {
@@ -44,6 +47,14 @@ void NorqSQL::memoryToScript() {
     currentRow = 0;
 }
 
-void NorqSQL::scriptToMemory() {
-    document_.scriptToMemory();
+bool NorqSQL::scriptToMemory() {
+    if (document_.scriptToMemory()) return true;
+    if (!engine.ui) return false;
+    engine.ui->messageBox(QStringLiteral("Pavona"),
+                          QStringLiteral("The script would need more than %1 lines, more than "
+                                         "a script can hold: nothing was written back and its "
+                                         "lines stay as they were. Remove rows before leaving "
+                                         "the Edit View or saving.")
+                              .arg(ScriptLines::maxLines));
+    return false;
 }

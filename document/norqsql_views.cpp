@@ -215,7 +215,8 @@ bool NorqSQL::setTopRow(int meRow) {
 // ---- view commands ------------------------------------------------------------------
 
 void NorqSQL::switchView(bool commit, int mode, bool rebuildScript) {
-    if (commit) saveToMemory();
+    // Rows that cannot be written back keep the user where they were.
+    if (commit && !saveToMemory()) return;
     setViewMode(mode);
     if (rebuildScript)
         memoryToScript();

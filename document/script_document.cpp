@@ -442,7 +442,7 @@ void ScriptDocument::deleteDollarVariables() {
     }
 }
 
-void ScriptDocument::scriptToMemory() {
+bool ScriptDocument::scriptToMemory() {
     std::vector<RowSource> rows;
     rows.reserve(grid_->rows());
     for (int row = 0; row < grid_->rows(); ++row) {
@@ -454,5 +454,5 @@ void ScriptDocument::scriptToMemory() {
         source.sql = grid_->textMatrix(row, sqlCol);
         rows.push_back(std::move(source));
     }
-    regenerateScript(rows, *lines_);
+    return regenerateScript(rows, *lines_);
 }

@@ -46,8 +46,9 @@ public:
     void rewrapProse();
     // Parses the lines into rows below the grid's one placeholder row.
     void memoryToScript();
-    // Rewrites the lines from the rows, in the canonical layout.
-    void scriptToMemory();
+    // Rewrites the lines from the rows, in the canonical layout; false, with the lines
+    // unchanged, when they would not fit in a script.
+    bool scriptToMemory();
 
     // Shown text of a comment: carets removed, laid out as prose at the wrap width.
     QString commentDisplayText(const QString &joined) const;

@@ -1,5 +1,6 @@
 #include "document/script_lines.h"
 
+#include "engine/file_writer.h"
 #include "engine/text_files.h"
 
 #include <QFile>
@@ -22,6 +23,8 @@ void ScriptLines::setLine(int slot, const QString &text) {
 
 namespace {
 
+constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
+
 QString decodeFileText(const QByteArray &bytes, bool &latin1) {
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     QString text = utf8(bytes);
@@ -36,6 +39,7 @@ bool ScriptLines::readFile(const QString &fileName) {
     lineCount = 0;
     truncated_ = false;
     latin1_ = false;
+    byteOrderMark_ = false;
     if (fileName.isEmpty() || !notRegularFile(fileName).isEmpty()) return false;
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly)) return false;
@@ -49,6 +53,8 @@ bool ScriptLines::readFile(const QString &fileName) {
         truncated_ = true;
     }
     const QString text = decodeFileText(bytes, latin1_);
+    // The decoder drops the mark; it is written back so the file keeps its first bytes.
+    byteOrderMark_ = !latin1_ && bytes.startsWith(kByteOrderMark);
 
     // A line ends at CR, CR LF or LF; a final terminator opens no further line.
     qsizetype start = 0;
@@ -76,13 +82,10 @@ QString ScriptLines::writeFile(const QString &fileName) const {
     // A Latin-1 file goes back as Latin-1 unless an edit added what Latin-1 cannot hold.
     const bool keepLatin1 = latin1_ && std::all_of(text.cbegin(), text.cend(),
                                                    [](QChar c) { return c.unicode() < 256; });
-    const QByteArray bytes = keepLatin1 ? text.toLatin1() : text.toUtf8();
-    QFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return file.errorString();
-    if (file.write(bytes) != bytes.size()) return file.errorString();
-    if (!file.flush()) return file.errorString();
-    file.close();
-    return {};
+    const QByteArray bytes = keepLatin1       ? text.toLatin1()
+                             : byteOrderMark_ ? kByteOrderMark + text.toUtf8()
+                                              : text.toUtf8();
+    return writeWholeFile(fileName, bytes);
 }
 
 void ScriptLines::append(const QString &text) {

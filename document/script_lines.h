@@ -1,7 +1,7 @@
 #pragma once
 // The open script as text lines, slots 1..10000: the single source of truth between the
 // views. Files are UTF-8; a file that is not valid UTF-8 is read as Latin-1 and written
-// back the same way, so no byte of it is lost.
+// back the same way, so no byte of it is lost; a UTF-8 byte-order mark is kept too.
 
 #include <QString>
 #include <vector>
@@ -21,7 +21,8 @@ public:
     // regular file. Lines beyond the limit (or kMaxTextBytes) are dropped and reported
     // through truncated().
     bool readFile(const QString &fileName);
-    // Every line followed by CR LF; the system's error description on failure, else empty.
+    // Every line followed by CR LF, written atomically (a failure leaves the old file as it
+    // was); the system's error description on failure, else empty.
     QString writeFile(const QString &fileName) const;
     // Appends one line; at the limit the last slot is overwritten.
     void append(const QString &text);
@@ -33,6 +34,7 @@ public:
 
     bool truncated() const { return truncated_; }
     bool latin1() const { return latin1_; }
+    bool byteOrderMark() const { return byteOrderMark_; }
 
     std::vector<QString> lines; // index 0 unused
     int lineCount = 0;
@@ -40,4 +42,5 @@ public:
 private:
     bool truncated_ = false;
     bool latin1_ = false;
+    bool byteOrderMark_ = false;
 };

@@ -23,18 +23,14 @@ public:
     void feed(const QString &rawLine) {
         QString line = rawLine;
         line.replace(u'\t', u' ');
-        QString comment;
-        const int code = classifyLine(line, comment);
-        switch (state_) {
-        case ParseState::idle:
-            idleLine(code, line, comment);
-            break;
-        case ParseState::inSql:
-            sqlLine(code, line, comment);
-            break;
-        case ParseState::inComment:
-            commentLine(code, line);
-            break;
+        // "/* step one */SELECT 41;": what follows the comment is a line of its own, so
+        // it is shown, run and kept.
+        const QStringList pieces =
+            state_ == ParseState::inComment ? QStringList{line} : splitAfterComment(line);
+        for (const QString &piece : pieces) {
+            QString comment;
+            const int code = classifyLine(piece, comment);
+            take(code, piece, comment);
         }
     }
 
@@ -48,6 +44,20 @@ public:
     }
 
 private:
+    void take(int code, const QString &line, const QString &comment) {
+        switch (state_) {
+        case ParseState::idle:
+            idleLine(code, line, comment);
+            break;
+        case ParseState::inSql:
+            sqlLine(code, line, comment);
+            break;
+        case ParseState::inComment:
+            commentLine(code, line);
+            break;
+        }
+    }
+
     void idleLine(int code, const QString &line, const QString &comment) {
         switch (code) {
         case kLineOrdinary:
@@ -149,7 +159,7 @@ private:
     QString text_;
 };
 
-void writeComment(const RowSource &row, ScriptLines &lines) {
+void writeComment(const RowSource &row, QStringList &lines) {
     lines.append(QStringLiteral("/*"));
     const QString tokens = ScriptText::commentTokens(row.raw.split(u'\r'));
     for (const QString &line : ScriptText::reflowTokens(tokens))
@@ -157,13 +167,13 @@ void writeComment(const RowSource &row, ScriptLines &lines) {
     lines.append(QStringLiteral("*/"));
 }
 
-void writeHeading(const RowSource &row, ScriptLines &lines) {
+void writeHeading(const RowSource &row, QStringList &lines) {
     const int level = row.tag.trimmed().toInt();
     const QString anchor = row.raw.isEmpty() ? QString() : u':' + row.raw;
     lines.append(QStringLiteral("/* {h%1%2} %3 */").arg(level).arg(anchor, row.text.trimmed()));
 }
 
-void writeExample(const RowSource &row, ScriptLines &lines) {
+void writeExample(const RowSource &row, QStringList &lines) {
     lines.append(QStringLiteral("/* {sql} "));
     for (const QString &line : row.raw.split(u'\r'))
         lines.append(ScriptText::protectCommentEnd(line));
@@ -188,8 +198,8 @@ void parseScript(const ScriptLines &lines, bool splitParagraphs, const RowSink &
     engine.blockMode = savedBlockMode;
 }
 
-void regenerateScript(const std::vector<RowSource> &rows, ScriptLines &lines) {
-    lines.clear();
+bool regenerateScript(const std::vector<RowSource> &rows, ScriptLines &target) {
+    QStringList lines;
     int previous = RowKind::endMarker;
     for (const RowSource &row : rows) {
         switch (row.kind) {
@@ -222,4 +232,9 @@ void regenerateScript(const std::vector<RowSource> &rows, ScriptLines &lines) {
         // kept apart.
         previous = row.kind;
     }
+    if (lines.size() > ScriptLines::maxLines) return false;
+    target.clear();
+    for (const QString &line : std::as_const(lines))
+        target.append(line);
+    return true;
 }

@@ -24,5 +24,6 @@ struct RowSource {
     QString sql;  // sqlCol
 };
 
-// Rewrites lines from rows; output rows and the end marker write nothing.
-void regenerateScript(const std::vector<RowSource> &rows, ScriptLines &lines);
+// Rewrites lines from rows; output rows and the end marker write nothing. False, with the
+// lines left as they were, when the rows need more lines than a script can hold.
+bool regenerateScript(const std::vector<RowSource> &rows, ScriptLines &lines);

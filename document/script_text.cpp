@@ -29,6 +29,44 @@ bool isBullet(const QString &line) {
     return leftTrimmed(line).startsWith(u'-');
 }
 
+// Whether a "{" at position opens what a comment's first line would read as a tag.
+bool opensTagWord(const QString &text, qsizetype open) {
+    static const QStringList words = {
+        QStringLiteral("h0"), QStringLiteral("h1"),    QStringLiteral("h2"), QStringLiteral("h3"),
+        QStringLiteral("h4"), QStringLiteral("image"), QStringLiteral("sql")};
+    for (const QString &word : words) {
+        if (QStringView(text).mid(open + 1, word.size()).compare(word, Qt::CaseInsensitive) != 0)
+            continue;
+        const qsizetype after = open + 1 + word.size();
+        if (after < text.size() && (text.at(after) == u':' || text.at(after) == u'}')) return true;
+    }
+    return false;
+}
+
+// Prose that reflow could turn into mark-up is written with carets, which show as
+// nothing: a tag word that may land on a first line ("{^h1}"), a "~" that stands alone
+// (which reflow reads as a line break) and "*/" (which would close the comment). Done
+// before reflow, so the carets count in the layout and a second pass lays out the same.
+QString protectProseLine(const QString &line) {
+    QString out;
+    out.reserve(line.size() + 4);
+    for (qsizetype i = 0; i < line.size(); ++i) {
+        const QChar ch = line.at(i);
+        out += ch;
+        if (ch == u'^' && i + 1 < line.size()) {
+            out += line.at(++i); // already protected
+        } else if (ch == u'{' && opensTagWord(line, i)) {
+            out += u'^';
+        } else if (ch == u'*' && i + 1 < line.size() && line.at(i + 1) == u'/') {
+            out += u'^';
+        } else if (ch == u'~' && (i == 0 || line.at(i - 1) == u' ') &&
+                   (i + 1 == line.size() || line.at(i + 1) == u' ')) {
+            out.insert(out.size() - 1, u'^');
+        }
+    }
+    return out;
+}
+
 } // namespace
 
 QString stripCR(const QString &text) {
@@ -140,7 +178,7 @@ QString commentTokens(const QStringList &sourceLines) {
     QString tokens;
     bool lineEnded = false;
     for (const QString &line : sourceLines) {
-        const QString trimmed = line.trimmed();
+        const QString trimmed = protectProseLine(line.trimmed());
         const bool bullet = isBullet(line);
         if (tokens.isEmpty() && trimmed.isEmpty()) continue;
         if (tokens.isEmpty()) {

@@ -96,7 +96,7 @@ void cmd_explain() {
 void showPlan(const QString &statement) {
     if (statement.isEmpty()) return;
     removeWorkFiles({kStatementFile, kReportFile});
-    if (!writeWorkFile(kStatementFile, {statement})) return;
+    if (!writeWorkFile(kStatementFile, {statement}) || !writeWorkFile(kReportFile, {})) return;
     runExplainTool(QStringLiteral("norqexpln -t -d ") + engine.databaseName +
                    QStringLiteral("  -z ; -o ") + kReportFile + QStringLiteral(" -g -f ") +
                    kStatementFile);

@@ -156,13 +156,13 @@ QString quoted(const QString &text) {
     return u'"' + text + u'"';
 }
 
-// Reads the JSON script lines into JSON.JS: "database(name)" lines name the database,
-// the other lines are joined into commands that end at a ";". False when no command
-// was seen.
-bool writeJsonCommands(const QStringList &lines, QFile &file) {
+// The lines of JSON.JS from the JSON script lines: "database(name)" lines name the
+// database, the other lines are joined into commands that end at a ";". Empty when no
+// command was seen.
+QStringList jsonCommands(const QStringList &lines) {
     QString pending;
-    bool commandSeen = false;
-    auto writeLine = [&file](const QString &line) { file.write(line.toUtf8() + "\r\n"); };
+    QStringList commands;
+    auto writeLine = [&commands](const QString &line) { commands.append(line); };
     for (const QString &rawLine : lines) {
         const QString line = rawLine.trimmed();
         const qsizetype open = line.indexOf(QLatin1String("database("));
@@ -174,7 +174,6 @@ bool writeJsonCommands(const QStringList &lines, QFile &file) {
             continue;
         }
         if (line.isEmpty()) continue;
-        commandSeen = true;
         if (!pending.isEmpty()) pending += u' ';
         pending += line;
         if (line.contains(u';')) {
@@ -183,7 +182,14 @@ bool writeJsonCommands(const QStringList &lines, QFile &file) {
         }
     }
     if (!pending.isEmpty()) writeLine(pending);
-    return commandSeen;
+    return commands;
+}
+
+// A name placed inside the double quotes of a documented command line: as it is when
+// plain, otherwise leaving the double quotes for a single-quoted piece.
+QString insideDoubleQuotes(const QString &name) {
+    const QString quoted = shellQuoted(name);
+    return quoted.startsWith(u'"') ? name : u'"' + quoted + u'"';
 }
 
 // The JSON tool's banner (up to "sensitive."), prompts, farewell and acknowledgements
@@ -229,10 +235,13 @@ void cmd_norq() {
     const QString commandLine = QStringLiteral("norq -tvf ") + quoted(kScriptFile) +
                                 QStringLiteral(" -o- -z ") + quoted(kOutputFile);
     QString error;
+    // The output echoes the script, passwords included: it is made private before the
+    // processor writes into it.
     const QString failed = !writeWorkFile(kBatchFile, {commandLine}, &error) ? kBatchFile
                            : !writeWorkFile(kScriptFile, linesOf(engine.args[1]), &error)
                                ? kScriptFile
-                               : QString();
+                           : !writeWorkFile(kOutputFile, {}, &error) ? kOutputFile
+                                                                     : QString();
     if (!failed.isEmpty()) {
         engine.busy = false;
         reportWorkFileFailure(failed, error);
@@ -257,13 +266,16 @@ void cmd_clp() {
     const QString outputFile = QStringLiteral("NORQCMDS") + clp.suffix + QStringLiteral(".OUT");
     removeWorkFiles({batchFile, outputFile});
     const QString commandLine = QStringLiteral("norq -td") + shellSafeDelimiter(clp.delimiter) +
-                                QStringLiteral(" -vf ") + quoted(clp.file) +
+                                QStringLiteral(" -vf ") + shellQuoted(clp.file) +
                                 QStringLiteral(" -o- ") + clp.options + QStringLiteral(" -z ") +
                                 quoted(outputFile);
     QString error;
-    if (!writeWorkFile(batchFile, {commandLine}, &error)) {
+    const QString failed = !writeWorkFile(batchFile, {commandLine}, &error) ? batchFile
+                           : !writeWorkFile(outputFile, {}, &error)         ? outputFile
+                                                                            : QString();
+    if (!failed.isEmpty()) {
         engine.busy = false;
-        reportWorkFileFailure(batchFile, error);
+        reportWorkFileFailure(failed, error);
         return;
     }
     const QString starter = var_sub(QStringLiteral("norqcmd /i /c /w ") + batchFile, true);
@@ -280,27 +292,27 @@ void cmd_json() {
     var_add(QStringLiteral("quote"), QStringLiteral("\""));
     removeWorkFiles({kJsonBatch, kJsonOutput, kJsonScript});
 
-    QFile script(workFilePath(kJsonScript));
-    if (!script.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+    const QStringList commands = jsonCommands(linesOf(engine.args[1]));
+    if (!writeWorkFile(kJsonScript, commands)) {
         setMessage(true, -1, 0,
                    QStringLiteral("Cannot open JSON.JS file to execute commands. Check "
                                   "Administrator rights."),
                    QStringLiteral("cmd_json"));
         return;
     }
-    const bool commandSeen = writeJsonCommands(linesOf(engine.args[1]), script);
-    script.close();
-    if (!commandSeen) {
+    if (commands.isEmpty()) {
         setMessage(true, 0, 0, kCompleted, QStringLiteral("cmd_json"));
         return;
     }
-    const QString toolLine =
-        var_sub(QStringLiteral("java -cp &quote&jsonpath/lib/quaddoc.jar:&jsonpath/lib/js.jar:"
-                               "&jsonpath/lib/mongo-2.8.0.jar:$CLASSPATH&quote "
-                               "com.velmora.quaddoc.cmd.QuaddocCmdLine --file JSON.JS "
-                               "--url \"jdbc:norq:&jsondb\" >JSON.OUT"),
-                false);
-    if (!writeWorkFile(kJsonBatch, {toolLine})) {
+    // $CLASSPATH is for the shell to expand; the folder and database names are not.
+    const QString jars = QStringLiteral("%1/lib/quaddoc.jar:%1/lib/js.jar:%1/lib/mongo-2.8.0.jar")
+                             .arg(insideDoubleQuotes(var_sub(QStringLiteral("&jsonpath"), false)));
+    const QString toolLine = QStringLiteral("java -cp \"") + jars +
+                             QStringLiteral(":$CLASSPATH\" com.velmora.quaddoc.cmd.QuaddocCmdLine "
+                                            "--file JSON.JS --url \"jdbc:norq:") +
+                             insideDoubleQuotes(var_sub(QStringLiteral("&jsondb"), false)) +
+                             QStringLiteral("\" >JSON.OUT");
+    if (!writeWorkFile(kJsonBatch, {toolLine}) || !writeWorkFile(kJsonOutput, {})) {
         setMessage(true, -1, 0,
                    QStringLiteral("Cannot open JSON.BAT file to execute commands. Check "
                                   "Administrator rights."),

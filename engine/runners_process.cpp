@@ -1,10 +1,13 @@
 #include "engine/runners_process.h"
 
+#include "engine/file_writer.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <csignal>
 #include <sys/types.h>
@@ -25,17 +28,19 @@ QString workFilePath(const QString &name) {
 }
 
 bool writeWorkFile(const QString &name, const QStringList &lines, QString *error) {
-    QFile file(workFilePath(name));
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        if (error) *error = file.errorString();
-        return false;
-    }
     QByteArray bytes;
     for (const QString &line : lines)
         bytes += line.toUtf8() + "\r\n";
-    const bool written = file.write(bytes) == bytes.size();
-    if (!written && error) *error = file.errorString();
-    return written;
+    const QString failure =
+        writeWholeFile(workFilePath(name), bytes, FileWriter::Mode::privateWork);
+    if (error) *error = failure;
+    return failure.isEmpty();
+}
+
+QString shellQuoted(const QString &name) {
+    static const QRegularExpression plain(QStringLiteral("^[^$`\"\\\\]*$"));
+    if (plain.match(name).hasMatch()) return u'"' + name + u'"';
+    return u'\'' + QString(name).replace(u'\'', QStringLiteral("'\\''")) + u'\'';
 }
 
 QString readWorkFile(const QString &name) {

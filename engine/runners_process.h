@@ -8,9 +8,14 @@
 
 // Path of a work file in the current folder.
 QString workFilePath(const QString &name);
-// Writes lines, each followed by carriage return + line feed; false when the file
-// cannot be created.
+// Writes lines, each followed by carriage return + line feed, into a new private file
+// (mode 0600) that replaces whatever had the name, a link included, without following
+// it; false with the reason when the file cannot be created or written. With no lines it
+// makes the empty private file a child is to write into.
 bool writeWorkFile(const QString &name, const QStringList &lines, QString *error = nullptr);
+// A name for a shell command line, read by the shell as it is: in double quotes when
+// nothing in it is special there, otherwise in single quotes with ' written '\''.
+QString shellQuoted(const QString &name);
 // The whole text of a work file ("" when missing or unreadable); very large files are
 // cut, with a closing line saying so.
 QString readWorkFile(const QString &name);

@@ -48,6 +48,16 @@ QString stripLine(const QString &line, bool cutComments) {
     return result;
 }
 
+QStringList splitAfterComment(const QString &line) {
+    const qsizetype open = line.indexOf(QStringLiteral("/*"));
+    if (open < 0 || !line.left(open).trimmed().isEmpty()) return {line};
+    const qsizetype close = line.indexOf(QStringLiteral("*/"), open);
+    if (close < 0) return {line};
+    const QString rest = line.mid(close + 2);
+    if (rest.trimmed().isEmpty()) return {line};
+    return QStringList{line.left(close + 2)} + splitAfterComment(rest);
+}
+
 int findUnquoted(const QString &text, const QString &terminator) {
     if (terminator.isEmpty()) return 0;
     const QChar lead = terminator[0];
@@ -110,8 +120,10 @@ QStringList assembleStatements(const QString &text) {
     auto store = [&](const QString &statement) {
         if (statements.size() < kMaxStatements) statements.append(statement);
     };
-    const QStringList lines = text.split(u'\r');
-    for (const QString &line : lines) {
+    QStringList lines;
+    for (const QString &line : text.split(u'\r'))
+        lines += splitAfterComment(line);
+    for (const QString &line : std::as_const(lines)) {
         if (statements.size() >= kMaxStatements) break;
         QString comment;
         const int code = classifyLine(line, comment);

@@ -23,6 +23,9 @@ QString stripLine(const QString &line, bool cutComments);
 // The LineCode of a line; comment receives the comment text for codes 5 to 8. Reads and
 // sets engine.blockMode.
 int classifyLine(const QString &line, QString &comment);
+// A line that opens and closes a comment and goes on ("/* step one */SELECT 41;") as the
+// comment and what follows it, each a line of its own; any other line as it is.
+QStringList splitAfterComment(const QString &line);
 // 1-based position of a one- or two-character terminator outside quotes, 0 if none.
 int findUnquoted(const QString &text, const QString &terminator);
 // The statements of a run text (lines separated by carriage returns), at most 1000.

@@ -2,9 +2,10 @@
 
 #include "document/grid.h"
 #include "document/row_model.h"
+#include "engine/file_writer.h"
 #include "engine/variables.h"
 
-#include <QFile>
+#include <QBuffer>
 #include <QFileInfo>
 #include <QImageWriter>
 #include <QRegularExpression>
@@ -55,7 +56,7 @@ QString withoutLineFeeds(QString line) {
 // Writes the rows of one export; every line ends in CR LF.
 class ExportWriter {
 public:
-    ExportWriter(Grid *grid, int type, QFile &file, const QString &baseName)
+    ExportWriter(Grid *grid, int type, FileWriter &file, const QString &baseName)
         : grid_(grid), type_(type), file_(file), baseName_(baseName) {}
 
     void writeAll() {
@@ -70,11 +71,17 @@ public:
         }
     }
 
+    // The first failure (of the page or of a picture), empty when everything was written.
+    QString error() const { return error_; }
+
 private:
     bool html() const { return type_ != ExportType::text; }
     QString cell(int row, int col) const { return grid_->textMatrix(row, col); }
 
-    void put(const QString &line) { file_.write((line + QLatin1String("\r\n")).toUtf8()); }
+    void put(const QString &line) {
+        if (!file_.write((line + QLatin1String("\r\n")).toUtf8()) && error_.isEmpty())
+            error_ = file_.errorString();
+    }
 
     void writeRow(int row) {
         const int kind = cell(row, ScriptRow::kindCol).trimmed().toInt();
@@ -187,7 +194,8 @@ private:
         put(QStringLiteral("<p>"));
     }
 
-    // A row without a picture, or a file that cannot be written, is passed over.
+    // A row without a picture is passed over; a picture that cannot be written fails the
+    // export.
     void writeBitmap(int row, const QString &fileName) {
         const int keptRow = grid_->row();
         const int keptCol = grid_->col();
@@ -197,8 +205,13 @@ private:
         grid_->setRow(keptRow);
         grid_->setCol(keptCol);
         if (picture.isNull()) return;
-        QImageWriter writer(fileName, "bmp");
-        writer.write(picture.toImage());
+        QBuffer encoded;
+        encoded.open(QIODevice::WriteOnly);
+        QImageWriter writer(&encoded, "bmp");
+        QString failure = writer.write(picture.toImage()) ? writeWholeFile(fileName, encoded.data())
+                                                          : writer.errorString();
+        if (!failure.isEmpty() && error_.isEmpty())
+            error_ = fileName + QStringLiteral(": ") + failure;
     }
 
     void writeTextHeading(int row, const QString &firstLine) {
@@ -233,8 +246,9 @@ private:
 
     Grid *grid_;
     int type_;
-    QFile &file_;
+    FileWriter &file_;
     QString baseName_;
+    QString error_;
     std::array<int, 5> counters_{}; // heading levels 1..4
     int pictureCount_ = 0;
 };
@@ -354,10 +368,17 @@ QStringList exportPageHead() {
     };
 }
 
-bool exportGrid(Grid *grid, int exportType, const QString &path) {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
-    ExportWriter(grid, exportType, file, pictureBaseName(path)).writeAll();
-    file.close();
-    return true;
+bool exportGrid(Grid *grid, int exportType, const QString &path, QString *error) {
+    FileWriter file(path);
+    ExportWriter writer(grid, exportType, file, pictureBaseName(path));
+    QString failure;
+    if (!file.open()) {
+        failure = file.errorString();
+    } else {
+        writer.writeAll();
+        failure = writer.error();
+        if (failure.isEmpty() && !file.commit()) failure = file.errorString();
+    }
+    if (error) *error = failure;
+    return failure.isEmpty();
 }

@@ -30,7 +30,7 @@ QString pictureFileName(const QString &baseName, int number);
 // The style sheet head of the HTML page, a line per entry.
 QStringList exportPageHead();
 
-// Writes every row of a script grid to path, replacing the file; pictures of chart and
-// image rows go to picture files beside it (HTML only). False, with nothing written,
-// when the file cannot be opened.
-bool exportGrid(Grid *grid, int exportType, const QString &path);
+// Writes every row of a script grid to path, replacing the file atomically; pictures of
+// chart and image rows go to picture files beside it (HTML only). False, with the reason
+// in error, when the file or a picture cannot be written; an old file is then left whole.
+bool exportGrid(Grid *grid, int exportType, const QString &path, QString *error = nullptr);

@@ -119,9 +119,7 @@ void NorqSQL::saveFile_Click() {
     SaveCellEdit(editRow);
     if (engine.viewMode == ViewMode::text)
         editToMemory();
-    else if (engine.viewMode == ViewMode::edit)
-        scriptToMemory();
-    else
+    else if (engine.viewMode != ViewMode::edit || !scriptToMemory())
         return;
     const QString path = askFile(this, true, QStringLiteral("Save SQL Command File"),
                                  qtFileFilter(kSaveFilter), currentFile);
@@ -139,8 +137,11 @@ void NorqSQL::exportScript(int exportType) {
         askFile(this, true, exportDialogTitle(exportType), exportDialogFilter(exportType),
                 proposedExportName(currentFile, exportType));
     if (path.isEmpty()) return;
-    if (!exportGrid(CLP, exportType, path))
-        engine.ui->messageBox(QStringLiteral("Pavona"), QStringLiteral("Can't open file: ") + path);
+    QString error;
+    if (!exportGrid(CLP, exportType, path, &error))
+        engine.ui->messageBox(QStringLiteral("Pavona"),
+                              QStringLiteral("Error writing to output file: ") + path +
+                                  QStringLiteral("\r\nERR=") + error);
 }
 
 void NorqSQL::exportHTML_Click() {

@@ -85,7 +85,8 @@ public:
     void memoryToEdit();
     void editToMemory();
     void printToMemory(const QString &inData);
-    void saveToMemory();
+    // False when the Edit View's rows could not be written back (see scriptToMemory).
+    bool saveToMemory();
 
     // ---- Rows and rendering (document/norqsql_rows.cpp) -----------------------------
     void addRow(int &DataType, const QString &datain, const QString &dataSQL, int location);
@@ -99,7 +100,9 @@ public:
 
     // ---- Parsing and regeneration (document/norqsql_rows.cpp) -----------------------
     void memoryToScript();
-    void scriptToMemory();
+    // False, with the user told and the lines unchanged, when the rows need more lines
+    // than a script can hold.
+    bool scriptToMemory();
 
     // ---- Views and layout (document/norqsql_views.cpp) ------------------------------
     void setViewMode(int viewModeIN);

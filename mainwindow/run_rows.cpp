@@ -4,6 +4,7 @@
 
 #include "database/session.h"
 #include "database/widgets/xml_tree.h"
+#include "document/editor_text.h"
 #include "document/grid.h"
 #include "document/row_style.h"
 #include "document/sql_highlighter.h"
@@ -158,7 +159,7 @@ void NorqSQL::runStatementRow() {
     engine.gridMode = false;
     QString statement;
     if (editRow == currentRow) {
-        const QString text = withCarriageReturns(TextEdit->toPlainText());
+        const QString text = withCarriageReturns(textFromEditor(TextEdit->document()));
         CLP->setTextMatrix(currentRow, textCol, getRawSQL(text));
         CLP->setTextMatrix(currentRow, sqlCol, text);
         statement = removeComments(text);
@@ -367,7 +368,7 @@ void NorqSQL::beginCellEdit() {
         break;
     }
     setSqlHighlighting(TextEdit, kind == RowKind::sql);
-    TextEdit->setPlainText(withLineFeeds(text));
+    TextEdit->setPlainText(textForEditor(text));
     TextEdit->moveCursor(QTextCursor::Start);
     const bool readOnly = kind == RowKind::message;
     TextEdit->setReadOnly(readOnly);

@@ -301,12 +301,24 @@ TEST_F(BatchRun, WhatStopsARunBeforeItStartsExitsWithTwoAndOneLine) {
     expectStop({"--run", "batch.norq", "--export", "no-such-folder/report.htm"}, "folder");
     expectStop({"--run", "batch.norq", "--bogus"}, "bogus");
     expectStop({"--run", "batch.norq", "--export", "report.pdf"}, "--format");
+    expectStop({"--run", "batch.norq", "--export", "./batch.norq", "--format", "text"},
+               "it is the script being run");
     // Nothing ran: the spool file of the last row was never written.
     EXPECT_FALSE(QFile::exists(work + "/spooled.txt"));
 
     const Outcome usage = run({"--database"});
     EXPECT_EQ(usage.status, 2);
     EXPECT_TRUE(usage.errorLines.contains("Try 'pavona --help'."));
+}
+
+TEST_F(BatchRun, AnExportThatCannotBeWrittenExitsWithTwo) {
+    write("short.norq", "SELECT 1 FROM EMPLOYEE;\n");
+    const Outcome full = run({"--run", "short.norq", "--export", "/dev/full", "--format", "text"});
+    EXPECT_EQ(full.status, 2);
+    EXPECT_TRUE(full.errorLines.contains("pavona: cannot write export '/dev/full': No space left "
+                                         "on device"))
+        << full.errorLines.join('\n');
+    EXPECT_FALSE(full.errorLines.join('\n').contains("exported to"));
 }
 
 TEST_F(BatchRun, RunsAgainstAnOdbcDataSource) {
@@ -337,6 +349,7 @@ TEST_F(BatchRun, HelpAndVersionGoToStandardOutput) {
     for (const char *option : {"--run SCRIPT", "--database NAME", "--define NAME=VALUE",
                                "--export FILE", "--format FORMAT", "--allow-errors", "-SQL"})
         EXPECT_TRUE(help.output.contains(option)) << option;
+    EXPECT_TRUE(help.output.contains("process list")) << help.output; // --password
     const Outcome version = run({"--version"});
     EXPECT_EQ(version.status, 0);
     EXPECT_TRUE(version.output.startsWith("pavona " PAVONA_VERSION)) << version.output;

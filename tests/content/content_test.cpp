@@ -219,8 +219,8 @@ TEST(Scripts, CompanionFilesNamedByTheScriptsExist) {
                         written.insert(rest);
                     else if (word == "RUN" || word == "START" || word == "VIEWFILE")
                         names.append(rest);
-                    else if (word == "CLP")
-                        names.append(rest.section(' ', 1, 1));
+                    else if (word == "CLP") // the file name may be quoted for blanks
+                        names.append(rest.section(' ', 1, 1).remove('"'));
                     const int open = line.indexOf('[');
                     if (word == "XLOAD" && open >= 0)
                         names.append(line.mid(open + 1, line.indexOf(']', open) - open - 1));

@@ -5,6 +5,7 @@
 #include "document/scroll_grid.h"
 #include "engine/engine_state.h"
 #include "engine/variables.h"
+#include "engine/window_interface.h"
 #include "mainwindow/norqsql.h"
 
 #include <QApplication>
@@ -62,6 +63,14 @@ protected:
         QStringList out;
         for (int r = 0; r < window.CLP->rows(); ++r)
             out << cell(r, kindCol);
+        return out;
+    }
+
+    // Kind and shown text of every row.
+    QStringList shownCells() const {
+        QStringList out;
+        for (int r = 0; r < window.CLP->rows(); ++r)
+            out << cell(r, kindCol) << cell(r, textCol);
         return out;
     }
 
@@ -353,4 +362,102 @@ TEST_F(ScriptView, CellInfoAndScrolling) {
     scrollGrid(window.CLP, -120); // never beyond the row count - 2
     EXPECT_LE(window.CLP->topRow(), window.CLP->rows() - 2);
     EXPECT_FALSE(window.setTopRow(0));
+}
+
+namespace {
+
+// What a message box would have shown.
+class RecordingWindows : public SilentWindowInterface {
+public:
+    void messageBox(const QString &, const QString &text) override { shown << text; }
+    QStringList shown;
+};
+
+QStringList storedLines(const NorqSQL &window) {
+    return QStringList(window.scriptLines.lines.begin() + 1,
+                       window.scriptLines.lines.begin() + 1 + window.scriptLines.lineCount);
+}
+
+} // namespace
+
+TEST_F(ScriptView, RegenerationKeepsProseThatLooksLikeMarkUp) {
+    const QString nbsp(QChar(0x00A0));
+    const QString text = "/*\rWrite\r{h1} for a heading.\r*/\r"   // tag word reflowed up
+                         "/*\rSee {h2:\rsetup} below.\r*/\r"      // tag brace closing later
+                         "/*\rA ~ stands for a line break.\r*/\r" // standalone "~"
+                         "/* step one */SELECT 41;\r/**/\r"       // statement after a comment
+                         "SELECT 'a" +
+                         nbsp + "b' FROM T;";
+    loadText(text, ViewMode::edit);
+    ASSERT_EQ(kinds(), QStringList({"1", "1", "1", "1", "3", "3", "10"}));
+    EXPECT_EQ(cell(3, rawCol), "step one");
+    EXPECT_EQ(cell(4, sqlCol), "SELECT 41;");
+
+    // A comment edited to hold "*/", long enough to be laid out over several lines.
+    window.currentRow = 2;
+    window.beginCellEdit();
+    window.EditBox->show();
+    window.TextEdit->setPlainText(QStringList(6, "ends with */ and goes on").join(' '));
+    window.SaveCellEdit(window.editRow);
+    // An unchanged statement committed from the editor keeps its non-breaking space.
+    window.currentRow = 5;
+    window.beginCellEdit();
+    window.EditBox->show();
+    window.SaveCellEdit(window.editRow);
+    EXPECT_EQ(cell(5, sqlCol), "SELECT 'a" + nbsp + "b' FROM T;");
+
+    // Rows -> lines -> rows twice: what is shown never changes, and the second pass writes
+    // the lines of the first.
+    const QStringList shown = shownCells();
+    ASSERT_TRUE(window.scriptToMemory());
+    const QStringList first = storedLines(window);
+    render(ViewMode::edit);
+    EXPECT_EQ(shownCells(), shown);
+    const QStringList rows = allCells();
+    ASSERT_TRUE(window.scriptToMemory());
+    EXPECT_EQ(storedLines(window), first);
+    render(ViewMode::edit);
+    EXPECT_EQ(allCells(), rows);
+    EXPECT_EQ(cell(0, textCol).trimmed(), "Write {h1} for a heading.");
+    EXPECT_EQ(cell(1, textCol).trimmed(), "See {h2: setup} below.");
+    EXPECT_EQ(cell(2, textCol).count("ends with */"), 6);
+    EXPECT_TRUE(first.contains("SELECT 41;"));
+}
+
+TEST_F(ScriptView, TextViewAndTheFileKeepEveryCharacter) {
+    const QString line = QStringLiteral("SELECT 'a\u2028b\u2029c\u00A0d' FROM T;");
+    loadText(line + "\rSELECT 2;", ViewMode::text);
+    window.memoryToEdit();
+    window.editToMemory();
+    EXPECT_EQ(storedLines(window), QStringList({line, "SELECT 2;"}));
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath("bom.norq");
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("\xEF\xBB\xBFSELECT 1;\r\n");
+    file.close();
+    window.fileToMemory(path);
+    EXPECT_EQ(window.scriptLines.line(1), "SELECT 1;");
+    window.memoryToFile(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), "\xEF\xBB\xBFSELECT 1;\r\n");
+}
+
+TEST_F(ScriptView, RowsThatNeedTooManyLinesAreRefusedAndTheViewStays) {
+    RecordingWindows windows;
+    WindowInterface *before = engine.ui;
+    engine.ui = &windows;
+    QString text;
+    for (int i = 0; i < 4000; ++i)
+        text += QStringLiteral("/* note %1 */\rSELECT %1;\r").arg(i);
+    loadText(text, ViewMode::edit);
+    const QStringList lines = storedLines(window);
+    window.modeScript_Click();
+    engine.ui = before;
+    EXPECT_EQ(engine.viewMode, ViewMode::edit);
+    EXPECT_EQ(storedLines(window), lines);
+    ASSERT_EQ(windows.shown.size(), 1);
+    EXPECT_TRUE(windows.shown[0].contains("more than 10000 lines"))
+        << windows.shown[0].toStdString();
 }

@@ -1,5 +1,8 @@
 #include "engine/variables.h"
 #include "runners_fixture.h"
+
+#include <QProcess>
+#include <QProcessEnvironment>
 #include <csignal>
 
 namespace {
@@ -146,4 +149,27 @@ TEST_F(RunnersTest, JsonOutputLosesBannerPromptsAndFarewell) {
     pollJson();
     EXPECT_EQ(engine.resultKind, kResultMessage);
     EXPECT_EQ(text(engine.msgText), "Command completed.");
+}
+
+TEST_F(RunnersTest, JsonNamesReachTheToolAsTheyAreAndTheClassPathIsExpanded) {
+    var_add(QStringLiteral("norqpath"), QStringLiteral("/opt/my $HOME `id -u` it's"));
+    run(QStringLiteral("JSON database(d$b)~db.c.find()"));
+    ASSERT_TRUE(waitWhileBusy());
+    // The tool's line with the tool replaced by a program that prints its arguments.
+    QString line = QString::fromUtf8(fileBytes("JSON.BAT")).trimmed();
+    ASSERT_TRUE(line.startsWith(QStringLiteral("java "))) << text(line);
+    line.replace(0, 4, QStringLiteral("printf '%s\\n'"));
+    line.chop(QStringLiteral(" >JSON.OUT").size());
+    QProcess shell;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("CLASSPATH"), QStringLiteral("extra.jar"));
+    shell.setProcessEnvironment(environment);
+    shell.start(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), line});
+    ASSERT_TRUE(shell.waitForFinished(10000));
+    const QString json = QStringLiteral("/opt/my $HOME `id -u` it's/json/lib/");
+    EXPECT_EQ(text(QString::fromUtf8(shell.readAllStandardOutput())),
+              text(QStringLiteral("-cp\n") + json + QStringLiteral("quaddoc.jar:") + json +
+                   QStringLiteral("js.jar:") + json +
+                   QStringLiteral("mongo-2.8.0.jar:extra.jar\ncom.velmora.quaddoc.cmd."
+                                  "QuaddocCmdLine\n--file\nJSON.JS\n--url\njdbc:norq:d$b\n")));
 }

@@ -2,6 +2,8 @@
 #include "engine/variables.h"
 #include "runners_fixture.h"
 
+#include <QFileInfo>
+
 namespace {
 
 std::string text(const QString &value) {
@@ -131,4 +133,56 @@ TEST_F(RunnersTest, PlanReportKeepsTheCostAndThePlanSectionOnly) {
     readPlanReport(); // the cost line is the last line: nothing at all
     EXPECT_EQ(text(variable("PLANCOST")), "99");
     EXPECT_EQ(engine.resultKind, kResultMessage);
+}
+
+TEST_F(RunnersDatabaseTest, WorkFilesAreFreshPrivateFilesThatNoPlantedLinkRedirects) {
+    // Another user's file, linked where the next batch file goes.
+    QTemporaryDir elsewhere;
+    const QString victim = QDir(elsewhere.path()).filePath(QStringLiteral("private.txt"));
+    {
+        QFile file(victim);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("theirs\n");
+    }
+    QFile::remove(QStringLiteral("NORQCMDS.BAT")); // left by the set-up's run
+    ASSERT_TRUE(QFile::link(victim, QStringLiteral("NORQCMDS.BAT")));
+    run(QStringLiteral("CMD echo ran > ran.txt"));
+    ASSERT_TRUE(waitWhileBusy());
+    EXPECT_EQ(fileBytes("ran.txt"), "ran\n");
+    QFile untouched(victim);
+    ASSERT_TRUE(untouched.open(QIODevice::ReadOnly));
+    EXPECT_EQ(untouched.readAll(), "theirs\n");
+
+    run(QStringLiteral("NORQ CONNECT TO SAMPLE USER pat USING s3cret;~VALUES 1;"));
+    ASSERT_TRUE(waitWhileBusy());
+
+    // The script and the output echo the password: only the owner may read them.
+    const auto owner = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+    for (const char *name : {"NORQCMDS.BAT", "NORQCMDS.NORQ", "NORQCMDS.OUT"}) {
+        const QFileInfo info(QString::fromLatin1(name));
+        EXPECT_FALSE(info.isSymLink()) << name;
+        EXPECT_EQ(info.permissions() & ~(QFileDevice::ReadUser | QFileDevice::WriteUser), owner)
+            << name;
+    }
+    EXPECT_TRUE(fileBytes("NORQCMDS.NORQ").contains("s3cret"));
+
+    run(QStringLiteral("SHOWPLAN VALUES 1"));
+    EXPECT_EQ(QFileInfo(QStringLiteral("NORQSQL.SQL")).permissions() &
+                  ~(QFileDevice::ReadUser | QFileDevice::WriteUser),
+              owner);
+}
+
+TEST_F(RunnersDatabaseTest, TheShellReadsEveryFileNameAsItIs) {
+    // Expanded, $HOME or `id -u` would name another file; cost$1 would read as cost.
+    const QString folder = QStringLiteral("lib $HOME `id -u` it's");
+    ASSERT_TRUE(QDir(work.path()).mkdir(folder));
+    const QString script = folder + QStringLiteral("/cost$1.clp");
+    writeFile(script, "CONNECT TO SAMPLE;\r\nSELECT name FROM staff WHERE id = 7;\r\n");
+    run(QStringLiteral("CLP FILE \"%1\"").arg(QDir(work.path()).filePath(script)));
+    ASSERT_TRUE(waitWhileBusy());
+    EXPECT_TRUE(engine.outputText.contains(QStringLiteral("Smith"))) << text(engine.outputText);
+    EXPECT_TRUE(fileBytes("NORQCMDS.BAT").contains("-vf '")) << fileBytes("NORQCMDS.BAT").data();
+
+    EXPECT_EQ(text(shellQuoted(QStringLiteral("my scripts/a.clp"))), "\"my scripts/a.clp\"");
+    EXPECT_EQ(text(shellQuoted(QStringLiteral("it's \"$x\""))), "'it'\\''s \"$x\"'");
 }

@@ -115,6 +115,12 @@ TEST_F(Statements, AssemblyJoinsLinesAndDropsCommentLines) {
               QStringList({"/* note~more */~VALUES 1;", "~VALUES 2"}));
     engine.blockMode = false;
     EXPECT_EQ(assembleStatements("PUT a" + CR + "b" + CR + "/;"), QStringList({"PUT a~b"}));
+    // A statement after a comment on its line is a statement of its own.
+    engine.blockMode = false;
+    EXPECT_EQ(assembleStatements("/* step one */SELECT 41;" + CR + "VALUES 2;"),
+              QStringList({"/* step one */~SELECT 41;", "VALUES 2;"}));
+    EXPECT_EQ(splitAfterComment("/* a */ /* b */ x"), QStringList({"/* a */", " /* b */", " x"}));
+    EXPECT_EQ(splitAfterComment("x /* a */ y"), QStringList({"x /* a */ y"}));
 }
 
 TEST_F(Statements, AssemblyStopsAtAThousandStatements) {

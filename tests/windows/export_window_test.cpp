@@ -8,11 +8,14 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QTemporaryDir>
 #include <QTest>
+#include <csignal>
 #include <gtest/gtest.h>
 #include <memory>
+#include <sys/resource.h>
 
 namespace {
 
@@ -120,4 +123,46 @@ TEST_F(ExportWindowTest, TextViewAndSqlViewExportNothing) {
     window->memoryToScript();
     EXPECT_EQ(exportTo(ExportType::htmlPlain, path), 1);
     EXPECT_TRUE(readAll(path).contains("<h1>First queries: SELECT, WHERE and ORDER BY</h1>"));
+}
+
+TEST_F(ExportWindowTest, AFailedSaveOrExportKeepsTheOldFileAndSaysWhy) {
+    ScriptedWindows &windows = testWindows();
+    windows.messages.clear();
+    openSample("first-queries.norq");
+    const QString page = scratch.filePath("page.htm");
+    ASSERT_EQ(exportTo(ExportType::htmlPage, page), 1);
+    const QString exported = readAll(page);
+    ASSERT_FALSE(exported.isEmpty());
+    EXPECT_TRUE(windows.messages.isEmpty()) << windows.messages.join('\n').toStdString();
+
+    ASSERT_EQ(exportTo(ExportType::text, "/dev/full"), 1);
+    ASSERT_EQ(windows.messages.size(), 1);
+    EXPECT_EQ(windows.messages[0], "Error writing to output file: /dev/full\r\nERR=No space left "
+                                   "on device");
+
+    window->setViewMode(ViewMode::edit);
+    window->memoryToScript();
+    window->CommonDialog = [](bool, const QString &, const QString &, const QString &) {
+        return QStringLiteral("/dev/full");
+    };
+    window->saveFile_Click();
+    ASSERT_EQ(windows.messages.size(), 2);
+    EXPECT_EQ(windows.messages[1], "Error writing to output file: /dev/full\r\nERR=No space left "
+                                   "on device");
+    EXPECT_FALSE(QFileInfo("/dev/full").isFile());
+
+    // A disk that fills up half way: the earlier export is left whole.
+    rlimit saved{};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    rlimit small = saved;
+    small.rlim_cur = 512;
+    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    setrlimit(RLIMIT_FSIZE, &small);
+    exportTo(ExportType::htmlPage, page);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previous);
+    ASSERT_EQ(windows.messages.size(), 3);
+    EXPECT_EQ(windows.messages[2],
+              "Error writing to output file: " + page + "\r\nERR=File too large");
+    EXPECT_EQ(readAll(page), exported);
 }
