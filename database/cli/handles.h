@@ -100,12 +100,15 @@ struct Statement : Handle {
     Statement() : Handle(HandleKind::Statement) {}
     Connection *conn = nullptr;
     bool noScan = false;
+    int64_t maxRows = 0; // 0: no limit
+    int64_t delivered = 0;
     std::vector<ColumnInfo> columns;
     std::vector<Binding> bindings;    // index 0 unused
     std::vector<FileParameter> files; // index 0 unused
 
     // Embedded: a prepared statement whose first row has been stepped already, or
-    // rows produced by a built-in routine.
+    // rows produced by a built-in routine (materialized), or rows stepped in advance to
+    // describe untyped columns (delivered before the statement's next ones).
     sqlite3_stmt *stmt = nullptr;
     bool rowPending = false;
     bool done = true;

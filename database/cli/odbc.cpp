@@ -2,6 +2,7 @@
 
 #include "database/cli/cli.h"
 
+#include <QRegularExpression>
 #include <dlfcn.h>
 #include <sql.h>
 #include <sqlext.h>
@@ -40,6 +41,11 @@ struct Api {
     (SQLHSTMT, SQLUSMALLINT, SQLSMALLINT, SQLSMALLINT, SQLSMALLINT, SQLULEN, SQLSMALLINT,
      SQLPOINTER, SQLLEN, SQLLEN *) = nullptr;
     SQLRETURN (*rowCount)(SQLHSTMT, SQLLEN *) = nullptr;
+    SQLRETURN (*setStmtAttr)(SQLHSTMT, SQLINTEGER, SQLPOINTER, SQLINTEGER) = nullptr;
+    SQLRETURN (*getInfo)(SQLHDBC, SQLUSMALLINT, SQLPOINTER, SQLSMALLINT, SQLSMALLINT *) = nullptr;
+    SQLRETURN(*driverConnect)
+    (SQLHDBC, SQLHWND, SQLCHAR *, SQLSMALLINT, SQLCHAR *, SQLSMALLINT, SQLSMALLINT *,
+     SQLUSMALLINT) = nullptr;
     SQLHENV env = nullptr; // for the data source list
 };
 
@@ -71,7 +77,10 @@ Api *loadApi() {
                           resolve(library, "SQLGetDiagRec", api.getDiagRec) &&
                           resolve(library, "SQLDataSources", api.dataSources) &&
                           resolve(library, "SQLBindParameter", api.bindParameter) &&
-                          resolve(library, "SQLRowCount", api.rowCount);
+                          resolve(library, "SQLRowCount", api.rowCount) &&
+                          resolve(library, "SQLSetStmtAttr", api.setStmtAttr) &&
+                          resolve(library, "SQLGetInfo", api.getInfo) &&
+                          resolve(library, "SQLDriverConnect", api.driverConnect);
     if (!complete) {
         dlclose(library);
         return nullptr;
@@ -134,6 +143,35 @@ bool touchesRows(const QByteArray &sql) {
            word.startsWith("MERGE");
 }
 
+// A connection-string value, braced so that ";" and "=" stay part of it.
+QByteArray attributeValue(const QByteArray &value) {
+    QByteArray braced = value;
+    braced.replace("}", "}}");
+    return "{" + braced + "}";
+}
+
+// The PostgreSQL driver reads a whole result into memory before the first row unless it
+// fetches through a cursor; with one, a row limit on the statement bounds the work too.
+bool needsCursorFetch(const QString &dsn) {
+    for (const auto &[name, driver] : dataSources())
+        if (QString::fromUtf8(name).compare(dsn, Qt::CaseInsensitive) == 0)
+            return driver.toLower().contains("psql") || driver.toLower().contains("postgres");
+    return false;
+}
+
+// A driver's message in the layer's bracketed form: its own leading "[...]" parts give
+// the component, so the text after the third "]" is exactly the driver's message.
+QString shapedMessage(const QByteArray &raw) {
+    QString text = QString::fromUtf8(raw);
+    QString component = QStringLiteral("ODBC");
+    static const QRegularExpression prefix(QStringLiteral(R"(^\s*\[([^\]]*)\])"));
+    for (auto match = prefix.match(text); match.hasMatch(); match = prefix.match(text)) {
+        component = match.captured(1);
+        text = text.mid(match.capturedEnd());
+    }
+    return vendorMessage(component, text.trimmed());
+}
+
 } // namespace
 
 bool available() {
@@ -180,12 +218,12 @@ int connect(Connection *conn, const QString &dsn, const QByteArray &uid, const Q
         api->freeHandle(SQL_HANDLE_ENV, env);
         return kError;
     }
-    QByteArray name = dsn.toUtf8();
-    QByteArray user = uid, password = pwd;
-    const SQLRETURN rc = api->connect(
-        dbc, reinterpret_cast<SQLCHAR *>(name.data()), SQL_NTS,
-        reinterpret_cast<SQLCHAR *>(user.data()), user.isEmpty() ? 0 : SQL_NTS,
-        reinterpret_cast<SQLCHAR *>(password.data()), password.isEmpty() ? 0 : SQL_NTS);
+    QByteArray text = "DSN=" + attributeValue(dsn.toUtf8()) + ";";
+    if (!uid.isEmpty()) text += "UID=" + attributeValue(uid) + ";PWD=" + attributeValue(pwd) + ";";
+    if (needsCursorFetch(dsn)) text += "UseDeclareFetch=1;";
+    SQLSMALLINT outLength = 0;
+    const SQLRETURN rc = api->driverConnect(dbc, nullptr, reinterpret_cast<SQLCHAR *>(text.data()),
+                                            SQL_NTS, nullptr, 0, &outLength, SQL_DRIVER_NOPROMPT);
     conn->odbcEnv = env;
     conn->odbcDbc = dbc;
     if (!ok(rc)) {
@@ -218,6 +256,29 @@ void freeStatement(Statement *st) {
     Api *api = loadApi();
     if (api && st->odbcStmt) api->freeHandle(SQL_HANDLE_STMT, st->odbcStmt);
     st->odbcStmt = nullptr;
+}
+
+int setAttribute(Statement *st, int attr, intptr_t value) {
+    Api *api = loadApi();
+    if (!api || !st->odbcStmt) return kError;
+    SQLINTEGER odbcAttr = 0;
+    if (attr == kAttrNoScan) odbcAttr = SQL_ATTR_NOSCAN;
+    if (attr == kAttrMaxRows) odbcAttr = SQL_ATTR_MAX_ROWS;
+    if (odbcAttr == 0) return kSuccess;
+    return result(api->setStmtAttr(st->odbcStmt, odbcAttr, reinterpret_cast<SQLPOINTER>(value),
+                                   SQL_IS_UINTEGER));
+}
+
+bool info(const Connection *conn, int16_t what, QByteArray &value) {
+    Api *api = loadApi();
+    if (!api || !conn->odbcDbc) return false;
+    SQLCHAR text[512] = {0};
+    SQLSMALLINT length = 0;
+    if (!ok(api->getInfo(conn->odbcDbc, static_cast<SQLUSMALLINT>(what), text, sizeof text,
+                         &length)))
+        return false;
+    value = QByteArray(reinterpret_cast<char *>(text));
+    return true;
 }
 
 int execute(Statement *st, const QByteArray &sql) {
@@ -310,8 +371,8 @@ int endTransaction(Connection *conn, bool commit) {
     return result(api->endTran(SQL_HANDLE_DBC, conn->odbcDbc, commit ? SQL_COMMIT : SQL_ROLLBACK));
 }
 
-bool driverDiagnostic(const Handle *handle, QByteArray &state, int32_t &native,
-                      QByteArray &message) {
+bool driverDiagnostic(const Handle *handle, QByteArray &state, int32_t &native, QByteArray &message,
+                      int16_t record) {
     Api *api = loadApi();
     if (!api) return false;
     SQLSMALLINT type = 0;
@@ -328,10 +389,11 @@ bool driverDiagnostic(const Handle *handle, QByteArray &state, int32_t &native,
     SQLINTEGER code = 0;
     SQLCHAR text[1024];
     SQLSMALLINT length = 0;
-    if (!ok(api->getDiagRec(type, h, 1, sqlState, &code, text, sizeof text, &length))) return false;
+    if (!ok(api->getDiagRec(type, h, record, sqlState, &code, text, sizeof text, &length)))
+        return false;
     state = QByteArray(reinterpret_cast<char *>(sqlState));
     native = code;
-    message = QByteArray(reinterpret_cast<char *>(text));
+    message = shapedMessage(QByteArray(reinterpret_cast<char *>(text))).toUtf8();
     return true;
 }
 
