@@ -345,11 +345,18 @@ int SQLGetDiagRec(int16_t handleType, CliHandle handle, int16_t record, char *st
     if (!h || h->kind != kind || record < 1) return kInvalidHandle;
     QByteArray sqlState, message;
     int32_t code = 0;
+    const auto *st = h->kind == HandleKind::Statement ? static_cast<Statement *>(h) : nullptr;
     if (h->diag.present) {
         if (record > 1) return kNoData;
         sqlState = h->diag.state;
         code = h->diag.native;
         message = h->diag.message;
+    } else if (st && !st->info.empty()) {
+        if (record > static_cast<int>(st->info.size())) return kNoData;
+        const Diagnostic &d = st->info[record - 1];
+        sqlState = d.state;
+        code = d.native;
+        message = d.message;
     } else if (!odbc::driverDiagnostic(h, sqlState, code, message, record)) {
         return kNoData;
     }

@@ -86,6 +86,7 @@ struct Binding {
     int32_t length = 0;
     int32_t *indicator = nullptr;
     int64_t odbcIndicator = 0;
+    QByteArray binary; // ODBC: a binary column's bytes, handed over as hexadecimal digits
 };
 
 // A file bound to a parameter marker; its bytes stay here until the statement runs.
@@ -120,6 +121,7 @@ struct Statement : Handle {
 
     // ODBC.
     void *odbcStmt = nullptr;
+    std::vector<Diagnostic> info; // what the last execute's success with information said
 };
 
 // Handles are checked against the set of live ones before use, so a stale or foreign

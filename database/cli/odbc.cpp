@@ -137,14 +137,22 @@ int16_t programType(SQLSMALLINT odbcType) {
     }
 }
 
+bool isQuery(const QByteArray &sql) {
+    const QByteArray word = sql.trimmed().left(6).toUpper();
+    return word.startsWith("SELECT") || word.startsWith("WITH") || word.startsWith("VALUES");
+}
+
 bool touchesRows(const QByteArray &sql) {
     const QByteArray word = sql.trimmed().left(7).toUpper();
     return word.startsWith("INSERT") || word.startsWith("UPDATE") || word.startsWith("DELETE") ||
            word.startsWith("MERGE");
 }
 
-// A connection-string value, braced so that ";" and "=" stay part of it.
+// A connection-string value, braced when needed so that ";" stays part of it.
 QByteArray attributeValue(const QByteArray &value) {
+    if (!value.contains(';') && !value.contains('{') && !value.contains('}') &&
+        value.trimmed() == value)
+        return value;
     QByteArray braced = value;
     braced.replace("}", "}}");
     return "{" + braced + "}";
@@ -218,7 +226,7 @@ int connect(Connection *conn, const QString &dsn, const QByteArray &uid, const Q
         api->freeHandle(SQL_HANDLE_ENV, env);
         return kError;
     }
-    QByteArray text = "DSN=" + attributeValue(dsn.toUtf8()) + ";";
+    QByteArray text = "DSN=" + dsn.toUtf8() + ";";
     if (!uid.isEmpty()) text += "UID=" + attributeValue(uid) + ";PWD=" + attributeValue(pwd) + ";";
     if (needsCursorFetch(dsn)) text += "UseDeclareFetch=1;";
     SQLSMALLINT outLength = 0;
@@ -263,7 +271,8 @@ int setAttribute(Statement *st, int attr, intptr_t value) {
     if (!api || !st->odbcStmt) return kError;
     SQLINTEGER odbcAttr = 0;
     if (attr == kAttrNoScan) odbcAttr = SQL_ATTR_NOSCAN;
-    if (attr == kAttrMaxRows) odbcAttr = SQL_ATTR_MAX_ROWS;
+    // The row limit is sent with each query (execute): some drivers put it into any
+    // statement's text.
     if (odbcAttr == 0) return kSuccess;
     return result(api->setStmtAttr(st->odbcStmt, odbcAttr, reinterpret_cast<SQLPOINTER>(value),
                                    SQL_IS_UINTEGER));
@@ -281,6 +290,15 @@ bool info(const Connection *conn, int16_t what, QByteArray &value) {
     return true;
 }
 
+static void keepInformation(Statement *st) {
+    for (int16_t record = 1;; ++record) {
+        Diagnostic d;
+        if (!driverDiagnostic(st, d.state, d.native, d.message, record)) return;
+        d.present = true;
+        st->info.push_back(d);
+    }
+}
+
 int execute(Statement *st, const QByteArray &sql) {
     Api *api = loadApi();
     if (!api || !st->odbcStmt) return kError;
@@ -288,6 +306,7 @@ int execute(Statement *st, const QByteArray &sql) {
     api->freeStmt(st->odbcStmt, SQL_UNBIND);
     st->columns.clear();
     st->bindings.clear();
+    st->info.clear();
     for (size_t marker = 1; marker < st->files.size(); ++marker) {
         FileParameter &file = st->files[marker];
         if (file.data.isNull()) continue;
@@ -298,11 +317,17 @@ int execute(Statement *st, const QByteArray &sql) {
             file.data.data(), file.data.size(), &file.odbcLength);
         if (!ok(rc)) return kError;
     }
+    const SQLULEN maxRows = isQuery(sql) ? static_cast<SQLULEN>(st->maxRows) : 0;
+    api->setStmtAttr(st->odbcStmt, SQL_ATTR_MAX_ROWS, reinterpret_cast<SQLPOINTER>(maxRows),
+                     SQL_IS_UINTEGER);
+    st->delivered = 0;
     QByteArray text = sql;
     const SQLRETURN rc = api->execDirect(st->odbcStmt, reinterpret_cast<SQLCHAR *>(text.data()),
                                          static_cast<SQLINTEGER>(text.size()));
     if (!ok(rc) && rc != SQL_NO_DATA) return kError;
     if (rc == SQL_NO_DATA) return kNoData;
+    // Read now: the next call on the statement clears them.
+    if (rc == SQL_SUCCESS_WITH_INFO) keepInformation(st);
     if (describeAll(st) == kError) return kError;
     // Some drivers report a change that touched no row as plain success.
     SQLLEN changed = -1;
@@ -342,6 +367,12 @@ int describeAll(Statement *st) {
 int bindColumn(Statement *st, int col) {
     Api *api = loadApi();
     Binding &b = st->bindings[col];
+    // Not every driver turns binary data into hexadecimal digits for a character buffer.
+    if (st->columns[col - 1].type == kTypeBlob) {
+        b.binary.resize(std::max<int32_t>((b.length - 1) / 2, 1));
+        return result(api->bindCol(st->odbcStmt, static_cast<SQLUSMALLINT>(col), SQL_C_BINARY,
+                                   b.binary.data(), b.binary.size(), &b.odbcIndicator));
+    }
     return result(api->bindCol(st->odbcStmt, static_cast<SQLUSMALLINT>(col), SQL_C_CHAR, b.buffer,
                                b.length, &b.odbcIndicator));
 }
@@ -349,14 +380,23 @@ int bindColumn(Statement *st, int col) {
 int fetch(Statement *st) {
     Api *api = loadApi();
     if (!api || !st->odbcStmt) return kError;
+    if (st->maxRows > 0 && st->delivered >= st->maxRows) return kNoData;
     const SQLRETURN rc = api->fetch(st->odbcStmt);
     if (ok(rc)) {
+        ++st->delivered;
         for (size_t c = 1; c < st->bindings.size(); ++c) {
             Binding &b = st->bindings[c];
             if (!b.buffer) continue;
             if (b.odbcIndicator == SQL_NULL_DATA) {
                 b.buffer[0] = '\0';
                 if (b.indicator) *b.indicator = kNullData;
+            } else if (!b.binary.isEmpty()) {
+                const qsizetype bytes = std::clamp<SQLLEN>(b.odbcIndicator, 0, b.binary.size());
+                const QByteArray hex = QByteArray::fromRawData(b.binary.constData(), bytes).toHex();
+                deliverBytes(b, hex.toUpper().constData(), hex.size());
+                if (b.indicator && b.odbcIndicator >= 0)
+                    *b.indicator =
+                        static_cast<int32_t>(std::min<SQLLEN>(b.odbcIndicator * 2, INT32_MAX));
             } else if (b.indicator) {
                 *b.indicator = static_cast<int32_t>(std::min<SQLLEN>(b.odbcIndicator, INT32_MAX));
             }

@@ -200,8 +200,10 @@ TEST_P(SqlTest, ErrorsKeepThePlainMessageAndTheSessionUsable) {
 
 TEST_P(SqlTest, ColumnWidthsFollowTypesLimitsAndFormats) {
     const QString t = table("WIDTHS");
-    createTable(t, "NAME VARCHAR(60), STAMP TIMESTAMP, AMOUNT DECIMAL(9,2), SMALL SMALLINT, "
-                   "BIG BIGINT, DAY DATE, NOTE VARCHAR(10)");
+    // A server's TIMESTAMP may keep no fractions unless asked to.
+    createTable(t, "NAME VARCHAR(60), STAMP TIMESTAMP" + QString(mariadb() ? "(6)" : "") +
+                       ", AMOUNT DECIMAL(9,2), SMALL SMALLINT, "
+                       "BIG BIGINT, DAY DATE, NOTE VARCHAR(10)");
     exec("INSERT INTO " + t +
          " VALUES ('A long name that is wider than twenty', '2024-01-02 03:04:05.123456', "
          "12.5, 3, 4, '2024-01-02', '')");
@@ -344,6 +346,68 @@ TEST_P(SqlTest, ConnectStatementForms) {
     connectWith({"SOMEWHERE"});
     EXPECT_EQ(engine.msgText, "Connected to Database: " + name.toUpper());
     EXPECT_TRUE(engine.connected);
+}
+
+TEST_P(SqlTest, ServersKeepTheUserErrorTextsAndPrompt) {
+    if (embedded()) GTEST_SKIP() << "the servers' own behaviour";
+    // The user as typed: roles are case-sensitive on a server.
+    const QString user = mariadb() ? "pavona" : "postgres";
+    EngineFixture::resetStatement();
+    engine.argCount = 4;
+    engine.args[1] = "TO";
+    engine.args[2] = database();
+    engine.args[3] = "USER";
+    engine.args[4] = user;
+    cmdConnect();
+    ASSERT_TRUE(engine.connected) << engine.msgText.toStdString();
+    EXPECT_TRUE(variable("userid").startsWith(user)) << variable("userid").toStdString();
+    EXPECT_EQ(variable("schema"), variable("userid"));
+
+    // Brackets in a server's message are its own text, not a prefix to cut.
+    run(mariadb() ? "SELECT * FROM `a]b]c]d`" : "SELECT * FROM \"a]b]c]d\"");
+    EXPECT_TRUE(engine.errorFlag);
+    EXPECT_TRUE(engine.msgText.contains(mariadb() ? "a]b]c]d' doesn't exist"
+                                                  : "relation \"a]b]c]d\" does not exist"))
+        << engine.msgText.toStdString();
+
+    // PROMPT shows its line from the engine when the server holds no output objects;
+    // a server's notice is a line of server output too.
+    serverOutputClear();
+    engine.argCount = 1;
+    engine.args[1] = "It's done";
+    cmd_prompt();
+    if (!mariadb()) run("DO $$ BEGIN RAISE NOTICE 'from the server'; END $$");
+    serverOutputCollect();
+    EXPECT_EQ(engine.resultKind, kResultServerOutput);
+    EXPECT_TRUE(engine.serverOutput.startsWith("It`s done")) << engine.serverOutput.toStdString();
+    if (!mariadb()) {
+        EXPECT_TRUE(engine.serverOutput.endsWith("\rNOTICE: from the server"))
+            << engine.serverOutput.toStdString();
+    }
+    serverOutputClear();
+    serverOutputCollect();
+    EXPECT_TRUE(engine.serverOutput.isEmpty());
+
+    // Pavona's own statements never fail on the server: its log has no error from them.
+    const QString log = qEnvironmentVariable("PAVONA_TEST_PG_LOG");
+    if (!mariadb() && !log.isEmpty()) {
+        QFile file(log);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        const qint64 start = file.size();
+        file.close();
+        QString db = database(), u = user, password;
+        ASSERT_EQ(Norq_connect(db, u, password), 0);
+        serverOutputClear();
+        engine.args[1] = "quiet";
+        cmd_prompt();
+        exec("SELECT 1");
+        serverOutputCollect();
+        EXPECT_EQ(engine.serverOutput, "quiet");
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        file.seek(start);
+        const QString added = QString::fromUtf8(file.readAll());
+        EXPECT_FALSE(added.contains("ERROR:")) << added.toStdString();
+    }
 }
 
 PAVONA_BACKENDS(SqlTest);
