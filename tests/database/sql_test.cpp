@@ -410,6 +410,47 @@ TEST_P(SqlTest, ServersKeepTheUserErrorTextsAndPrompt) {
     }
 }
 
+TEST_P(SqlTest, MariadbTypesAreSizedAndAlignedAsTheirCodesSay) {
+    if (!mariadb()) GTEST_SKIP() << "MariaDB's own types";
+    const QString t = table("TYPES");
+    createTable(t, "I INT, B BIGINT, D DECIMAL(9,2), F DOUBLE, V VARCHAR(12), DAY DATE, "
+                   "DT DATETIME, TS TIMESTAMP NULL, BL BLOB, TX TEXT");
+    exec("INSERT INTO " + t +
+         " VALUES (-7, 9000000000, 12.5, 0.25, 'abc', '2024-02-29', '2024-01-02 03:04:05', "
+         "'2024-01-02 03:04:05', x'0A0B', 'some text')");
+    exec("INSERT INTO " + t + " (I) VALUES (NULL)");
+    engine.sqlLineWidth = 500;
+    FakeGrid grid;
+    run("SELECT * FROM " + t + " ORDER BY I DESC", &grid);
+    ASSERT_FALSE(engine.errorFlag) << engine.msgText.toStdString();
+    QList<int> alignments;
+    for (int c = 1; c <= 10; ++c)
+        alignments << grid.alignments[c];
+    EXPECT_EQ(alignments, QList<int>({7, 7, 7, 7, 1, 7, 7, 7, 1, 1}));
+    EXPECT_EQ(grid.textMatrix(1, 4), "0.25");
+    EXPECT_EQ(grid.textMatrix(1, 9), "0A0B");
+    EXPECT_EQ(grid.textMatrix(2, 1), "-");
+
+    run("SELECT * FROM " + t + " ORDER BY I DESC");
+    const QStringList lines = resultLines();
+    QStringList widths;
+    for (const QString &dashes : lines[1].split(' '))
+        widths << QString::number(dashes.size());
+    // INT 11, BIGINT 20, DECIMAL(9,2) 11, DOUBLE 22, VARCHAR(12) 12, DATE 10, DATETIME and
+    // TIMESTAMP 19, BLOB and TEXT at the column-width limit.
+    EXPECT_EQ(widths, QStringList({"11", "20", "11", "22", "12", "10", "19", "19", "20", "20"}));
+    EXPECT_TRUE(lines[2].startsWith("         -7           9000000000       12.50 "))
+        << lines[2].toStdString();
+    EXPECT_TRUE(lines[2].contains(" abc          2024-02-29 2024-01-02 03:04:05 "))
+        << lines[2].toStdString();
+    EXPECT_TRUE(lines[3].startsWith("          - ")) << lines[3].toStdString();
+
+    run("INSERT INTO " + t + " (V) VALUES ('far longer than twelve')");
+    EXPECT_TRUE(engine.errorFlag);
+    EXPECT_TRUE(engine.msgText.contains("Data too long")) << engine.msgText.toStdString();
+    exec("DROP TABLE " + t);
+}
+
 PAVONA_BACKENDS(SqlTest);
 
 // ---- embedded engine only -------------------------------------------------------------
