@@ -549,6 +549,23 @@ TEST_F(EmbeddedSession, ServerOutputAndAdministrativeCommands) {
     EXPECT_EQ(grid.textMatrix(2, 1), "<b/>");
 }
 
+TEST_F(EmbeddedSession, ExpressionColumnsShowTheirWholeValues) {
+    QString db = "TESTDB", user, password;
+    ASSERT_EQ(Norq_connect(db, user, password), 0);
+    runSilentQuery("CREATE TABLE K (K INTEGER)");
+    runSilentQuery("INSERT INTO K VALUES (0), (1), (2)");
+    EngineFixture::resetStatement();
+    engine.gridMode = false;
+    QString sql = "SELECT K * 100000000000 AS BIG, CASE WHEN K = 2 THEN -12345678901 ELSE K END "
+                  "AS NEG FROM K ORDER BY K";
+    Norq_sql(sql, true, nullptr, true);
+    const QStringList lines = engine.resultText.split('\r');
+    ASSERT_GE(lines.size(), 5) << engine.resultText.toStdString();
+    EXPECT_EQ(lines[2], "                   0                    0");
+    EXPECT_EQ(lines[3], "        100000000000                    1");
+    EXPECT_EQ(lines[4], "        200000000000         -12345678901");
+}
+
 TEST(BytesToText, StopsAtNulAndTurnsLineFeedsIntoCrLf) {
     engine.fetchBuffer.fill(0);
     const char text[] = "ab\ncd";
