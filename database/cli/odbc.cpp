@@ -142,6 +142,16 @@ bool isQuery(const QByteArray &sql) {
     return word.startsWith("SELECT") || word.startsWith("WITH") || word.startsWith("VALUES");
 }
 
+// Some drivers append the row limit to the query's text as LIMIT, which breaks a query
+// with its own LIMIT or locking clause: those get the limit from fetch alone.
+bool driverMayLimit(const QByteArray &sql) {
+    if (!isQuery(sql)) return false;
+    static const QRegularExpression clause(
+        QStringLiteral(R"(\b(LIMIT|FOR\s+(UPDATE|SHARE)|LOCK\s+IN|INTO|PROCEDURE)\b)"),
+        QRegularExpression::CaseInsensitiveOption);
+    return !clause.match(QString::fromUtf8(sql)).hasMatch();
+}
+
 bool touchesRows(const QByteArray &sql) {
     const QByteArray word = sql.trimmed().left(7).toUpper();
     return word.startsWith("INSERT") || word.startsWith("UPDATE") || word.startsWith("DELETE") ||
@@ -271,7 +281,7 @@ int setAttribute(Statement *st, int attr, intptr_t value) {
     if (!api || !st->odbcStmt) return kError;
     SQLINTEGER odbcAttr = 0;
     if (attr == kAttrNoScan) odbcAttr = SQL_ATTR_NOSCAN;
-    // The row limit is sent with each query (execute): some drivers put it into any
+    // The row limit is sent with each query (execute): some drivers put it into the
     // statement's text.
     if (odbcAttr == 0) return kSuccess;
     return result(api->setStmtAttr(st->odbcStmt, odbcAttr, reinterpret_cast<SQLPOINTER>(value),
@@ -317,7 +327,7 @@ int execute(Statement *st, const QByteArray &sql) {
             file.data.data(), file.data.size(), &file.odbcLength);
         if (!ok(rc)) return kError;
     }
-    const SQLULEN maxRows = isQuery(sql) ? static_cast<SQLULEN>(st->maxRows) : 0;
+    const SQLULEN maxRows = driverMayLimit(sql) ? static_cast<SQLULEN>(st->maxRows) : 0;
     api->setStmtAttr(st->odbcStmt, SQL_ATTR_MAX_ROWS, reinterpret_cast<SQLPOINTER>(maxRows),
                      SQL_IS_UINTEGER);
     st->delivered = 0;

@@ -370,6 +370,16 @@ TEST_P(SqlTest, ServersKeepTheUserErrorTextsAndPrompt) {
                                                   : "relation \"a]b]c]d\" does not exist"))
         << engine.msgText.toStdString();
 
+    // The row limit on the statement leaves a query's own limit and locking clauses alone.
+    const QString t = table("LIMITED");
+    createTable(t, "ID INTEGER");
+    exec("INSERT INTO " + t + " VALUES (1), (2), (3)");
+    run("SELECT ID FROM " + t + " ORDER BY ID LIMIT 2");
+    EXPECT_TRUE(engine.msgText.startsWith("2 record(s) selected.")) << engine.msgText.toStdString();
+    run("SELECT ID FROM " + t + " WHERE ID = 3 FOR UPDATE");
+    EXPECT_TRUE(engine.msgText.startsWith("1 record(s) selected.")) << engine.msgText.toStdString();
+    exec("DROP TABLE " + t);
+
     // PROMPT shows its line from the engine when the server holds no output objects;
     // a server's notice is a line of server output too.
     serverOutputClear();
