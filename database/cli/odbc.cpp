@@ -18,8 +18,6 @@ struct Api {
     SQLRETURN (*allocHandle)(SQLSMALLINT, SQLHANDLE, SQLHANDLE *) = nullptr;
     SQLRETURN (*freeHandle)(SQLSMALLINT, SQLHANDLE) = nullptr;
     SQLRETURN (*setEnvAttr)(SQLHENV, SQLINTEGER, SQLPOINTER, SQLINTEGER) = nullptr;
-    SQLRETURN(*connect)
-    (SQLHDBC, SQLCHAR *, SQLSMALLINT, SQLCHAR *, SQLSMALLINT, SQLCHAR *, SQLSMALLINT) = nullptr;
     SQLRETURN (*disconnect)(SQLHDBC) = nullptr;
     SQLRETURN (*execDirect)(SQLHSTMT, SQLCHAR *, SQLINTEGER) = nullptr;
     SQLRETURN (*numResultCols)(SQLHSTMT, SQLSMALLINT *) = nullptr;
@@ -65,7 +63,6 @@ Api *loadApi() {
     const bool complete = resolve(library, "SQLAllocHandle", api.allocHandle) &&
                           resolve(library, "SQLFreeHandle", api.freeHandle) &&
                           resolve(library, "SQLSetEnvAttr", api.setEnvAttr) &&
-                          resolve(library, "SQLConnect", api.connect) &&
                           resolve(library, "SQLDisconnect", api.disconnect) &&
                           resolve(library, "SQLExecDirect", api.execDirect) &&
                           resolve(library, "SQLNumResultCols", api.numResultCols) &&
