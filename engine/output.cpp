@@ -229,8 +229,12 @@ void serverOutputSetup() {
                                   "END "));
 }
 
+// Where the engine can tell that nothing was printed since the last clear, the buffer
+// needs no clearing and there is nothing to collect: the statements would cost more than
+// a user's own.
 void serverOutputClear() {
-    if (serverObjects) runSilentQuery(QStringLiteral("CALL PAVONA.CLEAR_BUFFER"));
+    if (serverObjects && !cli::serverOutputAsCleared(engine.connHandle))
+        runSilentQuery(QStringLiteral("CALL PAVONA.CLEAR_BUFFER"));
     engine.serverOutput.clear();
     engineLines.clear();
 }
@@ -245,7 +249,7 @@ void showServerOutput(QStringList lines) {
 }
 
 void serverOutputCollect() {
-    if (!serverObjects || !engine.connected) {
+    if (!serverObjects || !engine.connected || cli::serverOutputAsCleared(engine.connHandle)) {
         showServerOutput({});
         return;
     }
