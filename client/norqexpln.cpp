@@ -106,7 +106,11 @@ bool serverPlan(ClientSession &session, const QString &sql, Plan &plan, QString 
         return false;
     }
     while (statement->fetch()) {
-        const QString line = statement->value(0);
+        // One text column on some servers, a table of plan steps on others.
+        QStringList values;
+        for (int c = 0; c < static_cast<int>(statement->columns().size()); ++c)
+            values << statement->value(c);
+        const QString line = values.join(u' ');
         if (plan.cost.isEmpty()) {
             const QRegularExpressionMatch match = costPattern.match(line);
             if (match.hasMatch()) plan.cost = match.captured(1);

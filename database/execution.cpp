@@ -151,6 +151,9 @@ void SqlRun::run(const QString &statement, bool showResults) {
     if (engine.lastRc == cli::kSuccess)
         engine.lastRc =
             cli::SQLSetStmtAttr(engine.stmtHandle, cli::kAttrNoScan, 1, cli::kNullTerminated);
+    // One row past the limit, so "Maximum rows" still shows, and a driver reads no more.
+    if (engine.lastRc == cli::kSuccess)
+        cli::SQLSetStmtAttr(engine.stmtHandle, cli::kAttrMaxRows, limit_ + 1, cli::kNullTerminated);
     timer_.start();
     int executed = engine.lastRc;
     if (executed == cli::kSuccess) {
@@ -164,6 +167,7 @@ void SqlRun::run(const QString &statement, bool showResults) {
         if (gridMode_) grid_->setRows(0);
         return;
     }
+    if (executed == cli::kSuccessWithInfo) collectServerNotices();
     elapsed_ = timer_.nsecsElapsed() / 1e9;
     int16_t columns = 0;
     cli::SQLNumResultCols(engine.stmtHandle, &columns);

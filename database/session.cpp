@@ -54,17 +54,18 @@ QString environmentOr(const char *name, const QString &fallback) {
     return value.isEmpty() ? fallback : value;
 }
 
-void readRegistrySettings() {
+// Only Norq's servers keep registry views; other servers are not asked.
+void readRegistrySettings(bool ask) {
     const QString prefix = QStringLiteral("SELECT REG_VAR_VALUE FROM SYSVELMORAADM.REG_VARIABLES ");
     const QString suffix = QStringLiteral("  FETCH FIRST ROW ONLY ");
+    const auto query = [ask](const QString &sql) { return ask ? runSilentQuery(sql) : QString(); };
     QString profile =
-        runSilentQuery(prefix + QStringLiteral("  WHERE REG_VAR_NAME='NORQINSTPROF' ") + suffix);
+        query(prefix + QStringLiteral("  WHERE REG_VAR_NAME='NORQINSTPROF' ") + suffix);
     QString instance =
-        runSilentQuery(prefix + QStringLiteral("  WHERE REG_VAR_NAME='NORQINSTDEF' ") + suffix);
-    QString path =
-        runSilentQuery(prefix + QStringLiteral("  WHERE REG_VAR_NAME='NORQPATH' ") + suffix);
-    QString diagnostics = runSilentQuery(
-        QStringLiteral("SELECT VALUE FROM SYSVELMORAADM.DBMCFG WHERE NAME='diagpath'"));
+        query(prefix + QStringLiteral("  WHERE REG_VAR_NAME='NORQINSTDEF' ") + suffix);
+    QString path = query(prefix + QStringLiteral("  WHERE REG_VAR_NAME='NORQPATH' ") + suffix);
+    QString diagnostics =
+        query(QStringLiteral("SELECT VALUE FROM SYSVELMORAADM.DBMCFG WHERE NAME='diagpath'"));
     if (path.isEmpty())
         path = environmentOr("NORQPATH", QStringLiteral("C:\\Program Files\\Velmora\\SQLLIB"));
     if (instance.isEmpty()) instance = environmentOr("NORQINSTANCE", QStringLiteral("NORQ"));
@@ -90,7 +91,44 @@ bool succeeded(int rc) {
     return rc == cli::kSuccess || rc == cli::kSuccessWithInfo;
 }
 
+bool nativeDialect = false;
+
+QString connectionInfo(int16_t what) {
+    char value[256] = {0};
+    int16_t length = 0;
+    if (cli::SQLGetInfo(engine.connHandle, what, value, sizeof value - 1, &length) != cli::kSuccess)
+        return {};
+    return QString::fromUtf8(value).trimmed();
+}
+
+// The server's name for the user. Other servers than Norq's own are asked in words
+// they understand, so the attempt leaves no failed statement in their logs.
+QString currentUser() {
+    if (nativeDialect) return runSilentQuery(QStringLiteral("VALUES CURRENT USER"));
+    QString user = connectionInfo(cli::kInfoUserName);
+    if (user.isEmpty()) user = runSilentQuery(QStringLiteral("SELECT CURRENT_USER"));
+    return user;
+}
+
 } // namespace
+
+bool connectedToNativeDialect() {
+    return engine.connected && nativeDialect;
+}
+
+void collectServerNotices() {
+    for (int16_t record = 1;; ++record) {
+        char state[kStateLength + 1] = {0};
+        int32_t native = 0;
+        char message[kMessageLength + 1] = {0};
+        int16_t length = 0;
+        if (cli::SQLGetDiagRec(cli::kHandleStmt, engine.stmtHandle, record, state, &native, message,
+                               kMessageLength, &length) != cli::kSuccess)
+            return;
+        const QString text = plainErrorText(QString::fromUtf8(message)).trimmed();
+        if (!text.isEmpty()) serverOutputNotice(text);
+    }
+}
 
 QString plainErrorText(const QString &text) {
     int brackets = 0;
@@ -144,8 +182,12 @@ int Norq_connect(QString &database, QString &userid, QString &password) {
     }
 
     engine.connected = true;
+    // The embedded engine speaks the dialect of Norq's servers.
+    const QString product = connectionInfo(cli::kInfoDbmsName);
+    nativeDialect = product.startsWith(QLatin1String("Pavona embedded")) ||
+                    product.contains(QLatin1String("Norq"), Qt::CaseInsensitive);
     // The server's name for the user; a server that cannot say keeps the one typed.
-    const QString current = runSilentQuery(QStringLiteral("VALUES CURRENT USER"));
+    const QString current = currentUser();
     if (!current.isEmpty()) userid = current;
     var_add(QStringLiteral("userid"), userid);
     if (var_find(QStringLiteral("schema")) == 0) var_add(QStringLiteral("schema"), userid);
@@ -153,7 +195,7 @@ int Norq_connect(QString &database, QString &userid, QString &password) {
     var_add(QStringLiteral("jsondb"), database.toUpper());
     serverOutputSetup();
     showStatus(QStringLiteral("Retrieving Norq registry settings"));
-    readRegistrySettings();
+    readRegistrySettings(nativeDialect);
     engine.ui->setBusyPointer(false);
     setMessage(false, 0, 8, database, QStringLiteral("Norq_connect"));
     return 0;
@@ -259,14 +301,16 @@ void cmdConnect() {
         engine.userId.clear();
         engine.userPassword.clear();
         break;
+    // The user as typed: the embedded catalog upper-cases it, a server's roles may be
+    // case-sensitive.
     case 4:
         engine.databaseName = word(2).toUpper();
-        engine.userId = word(4).toUpper();
+        engine.userId = word(4);
         engine.userPassword.clear();
         break;
     case 6:
         engine.databaseName = word(2).toUpper();
-        engine.userId = word(4).toUpper();
+        engine.userId = word(4);
         engine.userPassword = word(6);
         break;
     default:

@@ -23,6 +23,13 @@ QString sqlErrorMessage(const QString &id);
 // CONNECT TO db [USER u [USING p]] / CONNECT RESET, from the command's arguments.
 void cmdConnect();
 
+// Connected to a server that speaks Norq's dialect (the embedded engine included): its
+// registry views, CURRENT USER and DBMS_OUTPUT are there to use.
+bool connectedToNativeDialect();
+// The messages a statement's success with information carried (a server's notices and
+// warnings), as lines of server output.
+void collectServerNotices();
+
 // The text after the third "]" of a diagnostic, trimmed; the text unchanged when it has
 // fewer than three.
 QString plainErrorText(const QString &text);

@@ -116,6 +116,11 @@ void writeQueryRows(const std::vector<BoundColumn> &columns) {
     Norq_close();
 }
 
+// Whether the connected server holds PAVONA.MESSAGES and its procedures; without them
+// the engine keeps the run's lines itself (PROMPT's, and the server's notices).
+bool serverObjects = false;
+QStringList engineLines;
+
 } // namespace
 
 void output_close() {
@@ -185,12 +190,27 @@ void output_query() {
 void cmd_prompt() {
     const QString text =
         QString(engine.argCount >= 1 ? engine.args[1] : QString()).replace(u'\'', u'`');
+    if (!serverObjects || !engine.connected) {
+        engineLines << text;
+        return;
+    }
     runSilentQuery(QStringLiteral("CALL DBMS_OUTPUT.PUT_LINE('") + text + QStringLiteral("')"));
 }
 
+void serverOutputNotice(const QString &line) {
+    engineLines << line;
+}
+
 void serverOutputSetup() {
+    engineLines.clear();
+    // A server of another dialect cannot hold them: it is not asked at all.
+    serverObjects = connectedToNativeDialect();
+    if (!serverObjects) return;
     runSilentQuery(QStringLiteral("DROP TABLE PAVONA.MESSAGES"));
-    runSilentQuery(QStringLiteral("CREATE TABLE PAVONA.MESSAGES ( PRINT_LINE VARCHAR(255) )"));
+    serverObjects = succeeded(
+        executeDirect(QStringLiteral("CREATE TABLE PAVONA.MESSAGES ( PRINT_LINE VARCHAR(255) )")));
+    Norq_close();
+    if (!serverObjects) return;
     runSilentQuery(QStringLiteral("CREATE OR REPLACE PROCEDURE PAVONA.CLEAR_BUFFER() "
                                   "BEGIN "
                                   "  TRUNCATE TABLE PAVONA.MESSAGES; "
@@ -213,24 +233,38 @@ void serverOutputSetup() {
 // needs no clearing and there is nothing to collect: the statements would cost more than
 // a user's own.
 void serverOutputClear() {
-    if (!cli::serverOutputAsCleared(engine.connHandle))
+    if (serverObjects && !cli::serverOutputAsCleared(engine.connHandle))
         runSilentQuery(QStringLiteral("CALL PAVONA.CLEAR_BUFFER"));
     engine.serverOutput.clear();
+    engineLines.clear();
+}
+
+// The lines since the buffer was last cleared replace what a nested run collected
+// instead of repeating it; the engine's own lines follow those the server printed.
+void showServerOutput(QStringList lines) {
+    lines << engineLines;
+    if (lines.isEmpty()) return;
+    engine.serverOutput = lines.join(u'\r');
+    engine.resultKind = kResultServerOutput;
 }
 
 void serverOutputCollect() {
-    if (cli::serverOutputAsCleared(engine.connHandle)) return;
+    if (!serverObjects || !engine.connected || cli::serverOutputAsCleared(engine.connHandle)) {
+        showServerOutput({});
+        return;
+    }
     runSilentQuery(QStringLiteral("CALL PAVONA.FLUSH_BUFFER"));
-    if (!engine.connected) return;
     const int rc = executeDirect(QStringLiteral("SELECT PRINT_LINE FROM PAVONA.MESSAGES"));
     if (!succeeded(rc) || !engine.stmtHandle) {
         Norq_close();
+        showServerOutput({});
         return;
     }
     int16_t count = 0;
     cli::SQLNumResultCols(engine.stmtHandle, &count);
     if (count <= 0) {
         Norq_close();
+        showServerOutput({});
         return;
     }
     clearFetchBuffer();
@@ -242,9 +276,5 @@ void serverOutputCollect() {
         clearFetchBuffer();
     }
     Norq_close();
-    if (lines.isEmpty()) return;
-    // The table holds every line since the buffer was last cleared, so it replaces what a
-    // nested run collected instead of repeating it.
-    engine.serverOutput = lines.join(u'\r');
-    engine.resultKind = kResultServerOutput;
+    showServerOutput(lines);
 }

@@ -15,6 +15,9 @@ void output_query();
 // PROMPT text: a line of server output.
 void cmd_prompt();
 
+// A line the server sent beside a statement's success (a notice or warning).
+void serverOutputNotice(const QString &line);
+
 // Creates the server-output table and procedures (after every connection).
 void serverOutputSetup();
 // Empties the buffer of printed lines and serverOutput (start of a run).

@@ -131,7 +131,7 @@ int SQLConnect(CliHandle dbc, const char *db, int dbLen, const char *uid, int ui
     const QString dsn = odbc::findDataSource(name);
     if (!dsn.isEmpty()) {
         c->name = dsn;
-        c->user = user.toUpper();
+        c->user = user; // server roles may be case-sensitive
         const int rc = odbc::connect(c, dsn, user.toUtf8(), password.toUtf8());
         if (rc == kError && !c->diag.present) {
             QByteArray state, message;
@@ -215,6 +215,9 @@ int SQLSetStmtAttr(CliHandle stmt, int attr, intptr_t value, int) {
     if (!s) return kInvalidHandle;
     s->diag.clear();
     if (attr == kAttrNoScan) s->noScan = value != 0;
+    if (attr == kAttrMaxRows) s->maxRows = std::max<intptr_t>(value, 0);
+    if (lookup(s->conn) && s->conn->backend == Backend::Odbc)
+        return odbc::setAttribute(s, attr, value);
     return kSuccess;
 }
 
@@ -338,6 +341,52 @@ int SQLError(CliHandle env, CliHandle dbc, CliHandle stmt, char *state, int32_t 
     if (native) *native = 0;
     copyOut(QByteArray(), msg, msgMax, msgLen);
     return kNoData;
+}
+
+int SQLGetDiagRec(int16_t handleType, CliHandle handle, int16_t record, char *state,
+                  int32_t *native, char *msg, int16_t msgMax, int16_t *msgLen) {
+    Handle *h = lookup(handle);
+    const HandleKind kind =
+        handleType == kHandleStmt ? HandleKind::Statement : HandleKind::Connection;
+    if (!h || h->kind != kind || record < 1) return kInvalidHandle;
+    QByteArray sqlState, message;
+    int32_t code = 0;
+    const auto *st = h->kind == HandleKind::Statement ? static_cast<Statement *>(h) : nullptr;
+    if (h->diag.present) {
+        if (record > 1) return kNoData;
+        sqlState = h->diag.state;
+        code = h->diag.native;
+        message = h->diag.message;
+    } else if (st && !st->info.empty()) {
+        if (record > static_cast<int>(st->info.size())) return kNoData;
+        const Diagnostic &d = st->info[record - 1];
+        sqlState = d.state;
+        code = d.native;
+        message = d.message;
+    } else if (!odbc::driverDiagnostic(h, sqlState, code, message, record)) {
+        return kNoData;
+    }
+    copyOut(sqlState.left(5), state, 6, nullptr);
+    if (native) *native = code;
+    copyOut(message, msg, msgMax, msgLen);
+    return kSuccess;
+}
+
+int SQLGetInfo(CliHandle dbc, int16_t info, char *value, int16_t valueMax, int16_t *valueLen) {
+    Connection *c = as<Connection>(dbc, HandleKind::Connection);
+    if (!c) return kInvalidHandle;
+    c->diag.clear();
+    QByteArray text;
+    if (c->backend == Backend::Embedded && info == kInfoUserName) {
+        text = c->user.toUtf8();
+    } else if (c->backend == Backend::Embedded && info == kInfoDbmsName) {
+        text = "Pavona embedded engine (SQLite)";
+    } else if (c->backend != Backend::Odbc || !odbc::info(c, info, text)) {
+        return setError(c, "HY096", -1,
+                        QStringLiteral("Information type %1 is not available.").arg(info));
+    }
+    copyOut(text, value, valueMax, valueLen);
+    return kSuccess;
 }
 
 int SQLDataSources(CliHandle env, int16_t direction, char *name, int16_t nameMax, int16_t *nameLen,

@@ -21,14 +21,19 @@ constexpr int kInvalidHandle = -2;
 // Length meaning "NUL-terminated".
 constexpr int kNullTerminated = -3;
 
-// Statement attribute: no escape scanning.
+// Statement attributes: no escape scanning; the most rows a result delivers (0: all).
 constexpr int kAttrNoScan = 2;
+constexpr int kAttrMaxRows = 1;
+// SQLGetInfo: the server's product name; the connected user's name.
+constexpr int16_t kInfoDbmsName = 17;
+constexpr int16_t kInfoUserName = 47;
 // SQLFreeStmt options.
 constexpr int16_t kClose = 0;
 constexpr int16_t kDrop = 1;
 // SQLEndTran.
 constexpr int16_t kHandleEnv = 1;
 constexpr int16_t kHandleDbc = 2;
+constexpr int16_t kHandleStmt = 3;
 constexpr int16_t kCommit = 0;
 constexpr int16_t kRollback = 1;
 // SQLDataSources directions.
@@ -85,6 +90,13 @@ int SQLEndTran(int16_t handleType, CliHandle handle, int16_t completion);
 // there is none. state receives 5 characters and a NUL.
 int SQLError(CliHandle env, CliHandle dbc, CliHandle stmt, char *state, int32_t *native, char *msg,
              int16_t msgMax, int16_t *msgLen);
+// Diagnostic record `record` (from 1) of a handle of type handleType (2 connection, 3
+// statement); 100 when there is no such record. Lets a caller read every message a
+// success with information carried.
+int SQLGetDiagRec(int16_t handleType, CliHandle handle, int16_t record, char *state,
+                  int32_t *native, char *msg, int16_t msgMax, int16_t *msgLen);
+// A text the connection reports about itself (kInfoDbmsName, kInfoUserName).
+int SQLGetInfo(CliHandle dbc, int16_t info, char *value, int16_t valueMax, int16_t *valueLen);
 // Embedded databases first, then the ODBC data sources; 100 ends the list.
 int SQLDataSources(CliHandle env, int16_t direction, char *name, int16_t nameMax, int16_t *nameLen,
                    char *desc, int16_t descMax, int16_t *descLen);

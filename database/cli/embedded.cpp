@@ -1,6 +1,7 @@
 #include "database/cli/embedded.h"
 
 #include "database/cli/cli.h"
+#include "database/cli/embedded_constraints.h"
 #include "database/cli/embedded_dialect.h"
 #include "database/cli/embedded_types.h"
 
@@ -35,7 +36,7 @@ constexpr ErrorMapping kErrorMappings[] = {
     {"already exists", "42710", -601},
     {"no such function", "42884", -440},
     {"wrong number of arguments", "42884", -440},
-    {"datatype mismatch", "42821", -408},
+    {"datatype mismatch", "22018", -420}, // a value that is no integer for a rowid key
     {"database is locked", "57033", -911},
     {"readonly database", "42501", -551},
     {"values were supplied", "42802", -117},
@@ -79,32 +80,40 @@ bool isChangeStatement(const QString &word) {
     return words.contains(word);
 }
 
-ColumnInfo typeFromValue(sqlite3_stmt *stmt, int col, bool haveRow) {
+// Rows stepped in advance to describe untyped columns when no row limit says how many
+// the caller wants.
+constexpr size_t kLookAhead = 1000;
+constexpr uint32_t kUnknownTextSize = 4000;
+
+// What the rows stepped in advance hold in one untyped column.
+struct SeenValues {
+    bool integer = false, real = false, text = false, blob = false;
+    uint32_t longest = 0; // bytes of the longest value as the caller receives it
+};
+
+// An untyped column (an expression, or a type outside the known set) is described from
+// every row it returns; `complete` is false when rows remain beyond the look-ahead.
+ColumnInfo typeFromValues(const SeenValues &seen, bool complete) {
     ColumnInfo info;
-    const int kind = haveRow ? sqlite3_column_type(stmt, col) : SQLITE_NULL;
-    switch (kind) {
-    case SQLITE_INTEGER: {
-        const sqlite3_int64 v = sqlite3_column_int64(stmt, col);
-        const bool small = v >= INT32_MIN && v <= INT32_MAX;
-        info.type = small ? kTypeInteger : kTypeBigint;
-        info.size = small ? 10 : 19;
-        break;
-    }
-    case SQLITE_FLOAT:
+    const auto sized = [&](uint32_t minimum) {
+        return complete ? std::max(seen.longest, minimum)
+                        : std::clamp<uint32_t>(seen.longest * 2, 255, kUnknownTextSize);
+    };
+    if (seen.text || (seen.blob && (seen.integer || seen.real))) {
+        info.type = kTypeVarchar;
+        info.size = sized(1);
+    } else if (seen.blob) {
+        info.type = kTypeBlob;
+        info.size = sized(2); // hexadecimal digits
+    } else if (seen.real) {
         info.type = kTypeDouble;
         info.size = 15;
-        break;
-    case SQLITE_BLOB:
-        info.type = kTypeBlob;
-        info.size = static_cast<uint32_t>(std::max(1, sqlite3_column_bytes(stmt, col)));
-        break;
-    default: {
-        // Later rows may be longer than the first: leave room.
-        const int bytes = kind == SQLITE_TEXT ? sqlite3_column_bytes(stmt, col) : 0;
+    } else if (seen.integer) {
+        info.type = kTypeBigint;
+        info.size = 19;
+    } else {
         info.type = kTypeVarchar;
-        info.size = static_cast<uint32_t>(std::clamp(bytes * 2, 255, 4000));
-        break;
-    }
+        info.size = 255;
     }
     return info;
 }
@@ -121,13 +130,55 @@ int16_t columnNullable(sqlite3 *db, sqlite3_stmt *stmt, int col) {
     return notNull ? 0 : 1;
 }
 
+Value columnValue(sqlite3_stmt *stmt, int col, const ColumnInfo &info);
+bool step(Statement *st);
+
+// Steps ahead while untyped columns need seeing, keeping the rows for delivery. A failure
+// on the way is kept for the fetch after the rows stepped before it.
+std::vector<SeenValues> lookAhead(Statement *st, const std::vector<bool> &untyped, bool &complete) {
+    std::vector<SeenValues> seen(untyped.size());
+    const size_t limit = st->maxRows > 0 ? static_cast<size_t>(st->maxRows) : kLookAhead;
+    while (st->rowPending && st->rows.size() < limit) {
+        std::vector<Value> row;
+        row.reserve(untyped.size());
+        for (size_t c = 0; c < untyped.size(); ++c) {
+            const int col = static_cast<int>(c);
+            row.push_back(columnValue(st->stmt, col, st->columns[c]));
+            if (!untyped[c] || !row.back()) continue;
+            switch (sqlite3_column_type(st->stmt, col)) {
+            case SQLITE_INTEGER:
+                seen[c].integer = true;
+                break;
+            case SQLITE_FLOAT:
+                seen[c].real = true;
+                break;
+            case SQLITE_BLOB:
+                seen[c].blob = true;
+                break;
+            default:
+                seen[c].text = true;
+                break;
+            }
+            seen[c].longest = std::max(seen[c].longest, static_cast<uint32_t>(row.back()->size()));
+        }
+        st->rows.push_back(std::move(row));
+        if (!step(st)) {
+            st->deferred = st->diag;
+            st->diag.clear();
+            break;
+        }
+    }
+    complete = !st->rowPending || st->rows.size() >= limit;
+    return seen;
+}
+
 void describeColumns(Statement *st) {
     sqlite3_stmt *stmt = st->stmt;
     const int count = sqlite3_column_count(stmt);
-    st->columns.clear();
-    st->columns.reserve(count);
+    st->columns.assign(count, ColumnInfo{});
+    std::vector<bool> untyped(count, false);
     for (int c = 0; c < count; ++c) {
-        ColumnInfo info;
+        ColumnInfo &info = st->columns[c];
         const char *declared = sqlite3_column_decltype(stmt, c);
         const auto parsed =
             declared ? parseDeclaredType(QString::fromUtf8(declared)) : std::nullopt;
@@ -136,12 +187,21 @@ void describeColumns(Statement *st) {
             info.size = parsed->size;
             info.decimals = parsed->decimals;
         } else {
-            info = typeFromValue(stmt, c, st->rowPending);
+            untyped[c] = true;
         }
         info.name = st->valuesStatement ? QByteArray::number(c + 1)
                                         : QByteArray(sqlite3_column_name(stmt, c));
         info.nullable = columnNullable(st->conn->db, stmt, c);
-        st->columns.push_back(info);
+    }
+    if (std::find(untyped.begin(), untyped.end(), true) != untyped.end()) {
+        bool complete = true;
+        const std::vector<SeenValues> seen = lookAhead(st, untyped, complete);
+        for (int c = 0; c < count; ++c) {
+            if (!untyped[c]) continue;
+            const ColumnInfo typed = typeFromValues(seen[c], complete);
+            st->columns[c].type = typed.type;
+            st->columns[c].size = typed.size;
+        }
     }
     st->bindings.assign(count + 1, Binding{});
 }
@@ -235,6 +295,11 @@ bool step(Statement *st) {
 void setSqliteError(Handle *handle, sqlite3 *db) {
     const QString text =
         db ? QString::fromUtf8(sqlite3_errmsg(db)) : QStringLiteral("out of memory");
+    if (const ConstraintFailure failure = typeConstraintFailure(text); failure.found) {
+        handle->diag.set(failure.state, failure.native,
+                         vendorMessage(QStringLiteral("SQLite"), failure.text));
+        return;
+    }
     const char *state = "HY000";
     int32_t native = db ? -(10000 + sqlite3_extended_errcode(db)) : -10007;
     for (const ErrorMapping &m : kErrorMappings) {
@@ -271,6 +336,17 @@ int connect(Connection *conn, const QString &file, const QString &user) {
         return kError;
     }
     sqlite3_extended_result_codes(db, 1);
+    // Opening reads nothing: a file that is not a database shows only when its schema is
+    // read, and must fail here, before anything could write to it.
+    if (sqlite3_exec(db, "SELECT count(*) FROM sqlite_schema", nullptr, nullptr, nullptr) !=
+        SQLITE_OK) {
+        conn->diag.set("08001", -1031,
+                       vendorMessage(QStringLiteral("SQLite"),
+                                     QStringLiteral("The database file \"%1\" cannot be opened: %2")
+                                         .arg(file, QString::fromUtf8(sqlite3_errmsg(db)))));
+        sqlite3_close(db);
+        return kError;
+    }
     // One sync per commit with the durability of the rollback journal's two or three, and
     // the command-line tools read while the program writes. Set before the busy timeout:
     // a file another program holds keeps its journal until the next connection.
@@ -302,6 +378,7 @@ void closeCursor(Statement *st) {
     st->done = true;
     st->rows.clear();
     st->nextRow = 0;
+    st->delivered = 0;
     st->materialized = false;
     st->valuesStatement = false;
     st->columns.clear();
@@ -378,18 +455,20 @@ int execute(Statement *st, const QString &sql) {
 }
 
 int fetch(Statement *st) {
+    if (st->maxRows > 0 && st->delivered >= st->maxRows) return kNoData;
+    if (st->nextRow < st->rows.size()) {
+        const auto &row = st->rows[st->nextRow++];
+        for (size_t c = 1; c < st->bindings.size() && c <= row.size(); ++c)
+            deliverValue(st->bindings[c], row[c - 1]);
+        ++st->delivered;
+        return kSuccess;
+    }
+    if (st->materialized) return kNoData;
     if (st->deferred.present) {
         // A row came before the failure; the failure is this fetch's result.
         st->diag = st->deferred;
         st->deferred.clear();
         return kError;
-    }
-    if (st->materialized) {
-        if (st->nextRow >= st->rows.size()) return kNoData;
-        const auto &row = st->rows[st->nextRow++];
-        for (size_t c = 1; c < st->bindings.size() && c <= row.size(); ++c)
-            deliverValue(st->bindings[c], row[c - 1]);
-        return kSuccess;
     }
     if (!st->stmt) {
         st->diag.set("24000", -501,
@@ -401,6 +480,7 @@ int fetch(Statement *st) {
     for (size_t c = 1; c < st->bindings.size(); ++c)
         if (st->bindings[c].buffer)
             deliverColumn(st->bindings[c], st->stmt, static_cast<int>(c - 1), st->columns[c - 1]);
+    ++st->delivered;
     if (!step(st)) {
         st->deferred = st->diag;
         st->diag.clear();

@@ -1,5 +1,7 @@
 #include "database/cli/embedded_dialect.h"
 
+#include "database/cli/embedded_constraints.h"
+
 #include <QRegularExpression>
 #include <QStringList>
 
@@ -149,6 +151,7 @@ Translation translateForEmbedded(const QString &sql, const Registers &registers)
         const auto match = truncate.match(text);
         if (match.hasMatch()) text = QStringLiteral("DELETE FROM ") + match.captured(1);
     }
+    if (t.firstWord == QLatin1String("CREATE")) text = withTypeConstraints(text);
     t.sql = text;
     return t;
 }

@@ -79,6 +79,7 @@ QString canonicalName(const char *name) {
 }
 
 void applyArguments(DeclaredType &t, const Arguments &args) {
+    t.explicitSize = args.present;
     switch (t.type) {
     case kTypeDecimal:
     case kTypeNumeric:

@@ -12,7 +12,8 @@ struct DeclaredType {
     int16_t type = 12;
     uint32_t size = 0;
     int16_t decimals = 0;
-    QString name; // the base type name, upper case ("VARCHAR", "DECIMAL" ...)
+    QString name;              // the base type name, upper case ("VARCHAR", "DECIMAL" ...)
+    bool explicitSize = false; // the declaration gave a length or precision
 };
 
 // The type a declaration names, or nothing for declarations outside the known set

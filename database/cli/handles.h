@@ -88,6 +88,7 @@ struct Binding {
     int32_t length = 0;
     int32_t *indicator = nullptr;
     int64_t odbcIndicator = 0;
+    QByteArray binary; // ODBC: a binary column's bytes, handed over as hexadecimal digits
 };
 
 // A file bound to a parameter marker; its bytes stay here until the statement runs.
@@ -102,12 +103,15 @@ struct Statement : Handle {
     Statement() : Handle(HandleKind::Statement) {}
     Connection *conn = nullptr;
     bool noScan = false;
+    int64_t maxRows = 0; // 0: no limit
+    int64_t delivered = 0;
     std::vector<ColumnInfo> columns;
     std::vector<Binding> bindings;    // index 0 unused
     std::vector<FileParameter> files; // index 0 unused
 
     // Embedded: a prepared statement whose first row has been stepped already, or
-    // rows produced by a built-in routine.
+    // rows produced by a built-in routine (materialized), or rows stepped in advance to
+    // describe untyped columns (delivered before the statement's next ones).
     sqlite3_stmt *stmt = nullptr;
     bool rowPending = false;
     bool done = true;
@@ -119,6 +123,7 @@ struct Statement : Handle {
 
     // ODBC.
     void *odbcStmt = nullptr;
+    std::vector<Diagnostic> info; // what the last execute's success with information said
 };
 
 // Handles are checked against the set of live ones before use, so a stale or foreign

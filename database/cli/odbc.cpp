@@ -2,6 +2,7 @@
 
 #include "database/cli/cli.h"
 
+#include <QRegularExpression>
 #include <dlfcn.h>
 #include <sql.h>
 #include <sqlext.h>
@@ -17,8 +18,6 @@ struct Api {
     SQLRETURN (*allocHandle)(SQLSMALLINT, SQLHANDLE, SQLHANDLE *) = nullptr;
     SQLRETURN (*freeHandle)(SQLSMALLINT, SQLHANDLE) = nullptr;
     SQLRETURN (*setEnvAttr)(SQLHENV, SQLINTEGER, SQLPOINTER, SQLINTEGER) = nullptr;
-    SQLRETURN(*connect)
-    (SQLHDBC, SQLCHAR *, SQLSMALLINT, SQLCHAR *, SQLSMALLINT, SQLCHAR *, SQLSMALLINT) = nullptr;
     SQLRETURN (*disconnect)(SQLHDBC) = nullptr;
     SQLRETURN (*execDirect)(SQLHSTMT, SQLCHAR *, SQLINTEGER) = nullptr;
     SQLRETURN (*numResultCols)(SQLHSTMT, SQLSMALLINT *) = nullptr;
@@ -40,6 +39,11 @@ struct Api {
     (SQLHSTMT, SQLUSMALLINT, SQLSMALLINT, SQLSMALLINT, SQLSMALLINT, SQLULEN, SQLSMALLINT,
      SQLPOINTER, SQLLEN, SQLLEN *) = nullptr;
     SQLRETURN (*rowCount)(SQLHSTMT, SQLLEN *) = nullptr;
+    SQLRETURN (*setStmtAttr)(SQLHSTMT, SQLINTEGER, SQLPOINTER, SQLINTEGER) = nullptr;
+    SQLRETURN (*getInfo)(SQLHDBC, SQLUSMALLINT, SQLPOINTER, SQLSMALLINT, SQLSMALLINT *) = nullptr;
+    SQLRETURN(*driverConnect)
+    (SQLHDBC, SQLHWND, SQLCHAR *, SQLSMALLINT, SQLCHAR *, SQLSMALLINT, SQLSMALLINT *,
+     SQLUSMALLINT) = nullptr;
     SQLHENV env = nullptr; // for the data source list
 };
 
@@ -59,7 +63,6 @@ Api *loadApi() {
     const bool complete = resolve(library, "SQLAllocHandle", api.allocHandle) &&
                           resolve(library, "SQLFreeHandle", api.freeHandle) &&
                           resolve(library, "SQLSetEnvAttr", api.setEnvAttr) &&
-                          resolve(library, "SQLConnect", api.connect) &&
                           resolve(library, "SQLDisconnect", api.disconnect) &&
                           resolve(library, "SQLExecDirect", api.execDirect) &&
                           resolve(library, "SQLNumResultCols", api.numResultCols) &&
@@ -71,7 +74,10 @@ Api *loadApi() {
                           resolve(library, "SQLGetDiagRec", api.getDiagRec) &&
                           resolve(library, "SQLDataSources", api.dataSources) &&
                           resolve(library, "SQLBindParameter", api.bindParameter) &&
-                          resolve(library, "SQLRowCount", api.rowCount);
+                          resolve(library, "SQLRowCount", api.rowCount) &&
+                          resolve(library, "SQLSetStmtAttr", api.setStmtAttr) &&
+                          resolve(library, "SQLGetInfo", api.getInfo) &&
+                          resolve(library, "SQLDriverConnect", api.driverConnect);
     if (!complete) {
         dlclose(library);
         return nullptr;
@@ -128,10 +134,57 @@ int16_t programType(SQLSMALLINT odbcType) {
     }
 }
 
+bool isQuery(const QByteArray &sql) {
+    const QByteArray word = sql.trimmed().left(6).toUpper();
+    return word.startsWith("SELECT") || word.startsWith("WITH") || word.startsWith("VALUES");
+}
+
+// Some drivers append the row limit to the query's text as LIMIT, which breaks a query
+// with its own LIMIT or locking clause: those get the limit from fetch alone.
+bool driverMayLimit(const QByteArray &sql) {
+    if (!isQuery(sql)) return false;
+    static const QRegularExpression clause(
+        QStringLiteral(R"(\b(LIMIT|FOR\s+(UPDATE|SHARE)|LOCK\s+IN|INTO|PROCEDURE)\b)"),
+        QRegularExpression::CaseInsensitiveOption);
+    return !clause.match(QString::fromUtf8(sql)).hasMatch();
+}
+
 bool touchesRows(const QByteArray &sql) {
     const QByteArray word = sql.trimmed().left(7).toUpper();
     return word.startsWith("INSERT") || word.startsWith("UPDATE") || word.startsWith("DELETE") ||
            word.startsWith("MERGE");
+}
+
+// A connection-string value, braced when needed so that ";" stays part of it.
+QByteArray attributeValue(const QByteArray &value) {
+    if (!value.contains(';') && !value.contains('{') && !value.contains('}') &&
+        value.trimmed() == value)
+        return value;
+    QByteArray braced = value;
+    braced.replace("}", "}}");
+    return "{" + braced + "}";
+}
+
+// The PostgreSQL driver reads a whole result into memory before the first row unless it
+// fetches through a cursor; with one, a row limit on the statement bounds the work too.
+bool needsCursorFetch(const QString &dsn) {
+    for (const auto &[name, driver] : dataSources())
+        if (QString::fromUtf8(name).compare(dsn, Qt::CaseInsensitive) == 0)
+            return driver.toLower().contains("psql") || driver.toLower().contains("postgres");
+    return false;
+}
+
+// A driver's message in the layer's bracketed form: its own leading "[...]" parts give
+// the component, so the text after the third "]" is exactly the driver's message.
+QString shapedMessage(const QByteArray &raw) {
+    QString text = QString::fromUtf8(raw);
+    QString component = QStringLiteral("ODBC");
+    static const QRegularExpression prefix(QStringLiteral(R"(^\s*\[([^\]]*)\])"));
+    for (auto match = prefix.match(text); match.hasMatch(); match = prefix.match(text)) {
+        component = match.captured(1);
+        text = text.mid(match.capturedEnd());
+    }
+    return vendorMessage(component, text.trimmed());
 }
 
 } // namespace
@@ -180,12 +233,12 @@ int connect(Connection *conn, const QString &dsn, const QByteArray &uid, const Q
         api->freeHandle(SQL_HANDLE_ENV, env);
         return kError;
     }
-    QByteArray name = dsn.toUtf8();
-    QByteArray user = uid, password = pwd;
-    const SQLRETURN rc = api->connect(
-        dbc, reinterpret_cast<SQLCHAR *>(name.data()), SQL_NTS,
-        reinterpret_cast<SQLCHAR *>(user.data()), user.isEmpty() ? 0 : SQL_NTS,
-        reinterpret_cast<SQLCHAR *>(password.data()), password.isEmpty() ? 0 : SQL_NTS);
+    QByteArray text = "DSN=" + dsn.toUtf8() + ";";
+    if (!uid.isEmpty()) text += "UID=" + attributeValue(uid) + ";PWD=" + attributeValue(pwd) + ";";
+    if (needsCursorFetch(dsn)) text += "UseDeclareFetch=1;";
+    SQLSMALLINT outLength = 0;
+    const SQLRETURN rc = api->driverConnect(dbc, nullptr, reinterpret_cast<SQLCHAR *>(text.data()),
+                                            SQL_NTS, nullptr, 0, &outLength, SQL_DRIVER_NOPROMPT);
     conn->odbcEnv = env;
     conn->odbcDbc = dbc;
     if (!ok(rc)) {
@@ -220,6 +273,39 @@ void freeStatement(Statement *st) {
     st->odbcStmt = nullptr;
 }
 
+int setAttribute(Statement *st, int attr, intptr_t value) {
+    Api *api = loadApi();
+    if (!api || !st->odbcStmt) return kError;
+    SQLINTEGER odbcAttr = 0;
+    if (attr == kAttrNoScan) odbcAttr = SQL_ATTR_NOSCAN;
+    // The row limit is sent with each query (execute): some drivers put it into the
+    // statement's text.
+    if (odbcAttr == 0) return kSuccess;
+    return result(api->setStmtAttr(st->odbcStmt, odbcAttr, reinterpret_cast<SQLPOINTER>(value),
+                                   SQL_IS_UINTEGER));
+}
+
+bool info(const Connection *conn, int16_t what, QByteArray &value) {
+    Api *api = loadApi();
+    if (!api || !conn->odbcDbc) return false;
+    SQLCHAR text[512] = {0};
+    SQLSMALLINT length = 0;
+    if (!ok(api->getInfo(conn->odbcDbc, static_cast<SQLUSMALLINT>(what), text, sizeof text,
+                         &length)))
+        return false;
+    value = QByteArray(reinterpret_cast<char *>(text));
+    return true;
+}
+
+static void keepInformation(Statement *st) {
+    for (int16_t record = 1;; ++record) {
+        Diagnostic d;
+        if (!driverDiagnostic(st, d.state, d.native, d.message, record)) return;
+        d.present = true;
+        st->info.push_back(d);
+    }
+}
+
 int execute(Statement *st, const QByteArray &sql) {
     Api *api = loadApi();
     if (!api || !st->odbcStmt) return kError;
@@ -227,6 +313,7 @@ int execute(Statement *st, const QByteArray &sql) {
     api->freeStmt(st->odbcStmt, SQL_UNBIND);
     st->columns.clear();
     st->bindings.clear();
+    st->info.clear();
     for (size_t marker = 1; marker < st->files.size(); ++marker) {
         FileParameter &file = st->files[marker];
         if (file.data.isNull()) continue;
@@ -237,11 +324,17 @@ int execute(Statement *st, const QByteArray &sql) {
             file.data.data(), file.data.size(), &file.odbcLength);
         if (!ok(rc)) return kError;
     }
+    const SQLULEN maxRows = driverMayLimit(sql) ? static_cast<SQLULEN>(st->maxRows) : 0;
+    api->setStmtAttr(st->odbcStmt, SQL_ATTR_MAX_ROWS, reinterpret_cast<SQLPOINTER>(maxRows),
+                     SQL_IS_UINTEGER);
+    st->delivered = 0;
     QByteArray text = sql;
     const SQLRETURN rc = api->execDirect(st->odbcStmt, reinterpret_cast<SQLCHAR *>(text.data()),
                                          static_cast<SQLINTEGER>(text.size()));
     if (!ok(rc) && rc != SQL_NO_DATA) return kError;
     if (rc == SQL_NO_DATA) return kNoData;
+    // Read now: the next call on the statement clears them.
+    if (rc == SQL_SUCCESS_WITH_INFO) keepInformation(st);
     if (describeAll(st) == kError) return kError;
     // Some drivers report a change that touched no row as plain success.
     SQLLEN changed = -1;
@@ -281,6 +374,12 @@ int describeAll(Statement *st) {
 int bindColumn(Statement *st, int col) {
     Api *api = loadApi();
     Binding &b = st->bindings[col];
+    // Not every driver turns binary data into hexadecimal digits for a character buffer.
+    if (st->columns[col - 1].type == kTypeBlob) {
+        b.binary.resize(std::max<int32_t>((b.length - 1) / 2, 1));
+        return result(api->bindCol(st->odbcStmt, static_cast<SQLUSMALLINT>(col), SQL_C_BINARY,
+                                   b.binary.data(), b.binary.size(), &b.odbcIndicator));
+    }
     return result(api->bindCol(st->odbcStmt, static_cast<SQLUSMALLINT>(col), SQL_C_CHAR, b.buffer,
                                b.length, &b.odbcIndicator));
 }
@@ -288,14 +387,23 @@ int bindColumn(Statement *st, int col) {
 int fetch(Statement *st) {
     Api *api = loadApi();
     if (!api || !st->odbcStmt) return kError;
+    if (st->maxRows > 0 && st->delivered >= st->maxRows) return kNoData;
     const SQLRETURN rc = api->fetch(st->odbcStmt);
     if (ok(rc)) {
+        ++st->delivered;
         for (size_t c = 1; c < st->bindings.size(); ++c) {
             Binding &b = st->bindings[c];
             if (!b.buffer) continue;
             if (b.odbcIndicator == SQL_NULL_DATA) {
                 b.buffer[0] = '\0';
                 if (b.indicator) *b.indicator = kNullData;
+            } else if (!b.binary.isEmpty()) {
+                const qsizetype bytes = std::clamp<SQLLEN>(b.odbcIndicator, 0, b.binary.size());
+                const QByteArray hex = QByteArray::fromRawData(b.binary.constData(), bytes).toHex();
+                deliverBytes(b, hex.toUpper().constData(), hex.size());
+                if (b.indicator && b.odbcIndicator >= 0)
+                    *b.indicator =
+                        static_cast<int32_t>(std::min<SQLLEN>(b.odbcIndicator * 2, INT32_MAX));
             } else if (b.indicator) {
                 *b.indicator = static_cast<int32_t>(std::min<SQLLEN>(b.odbcIndicator, INT32_MAX));
             }
@@ -310,8 +418,8 @@ int endTransaction(Connection *conn, bool commit) {
     return result(api->endTran(SQL_HANDLE_DBC, conn->odbcDbc, commit ? SQL_COMMIT : SQL_ROLLBACK));
 }
 
-bool driverDiagnostic(const Handle *handle, QByteArray &state, int32_t &native,
-                      QByteArray &message) {
+bool driverDiagnostic(const Handle *handle, QByteArray &state, int32_t &native, QByteArray &message,
+                      int16_t record) {
     Api *api = loadApi();
     if (!api) return false;
     SQLSMALLINT type = 0;
@@ -328,10 +436,11 @@ bool driverDiagnostic(const Handle *handle, QByteArray &state, int32_t &native,
     SQLINTEGER code = 0;
     SQLCHAR text[1024];
     SQLSMALLINT length = 0;
-    if (!ok(api->getDiagRec(type, h, 1, sqlState, &code, text, sizeof text, &length))) return false;
+    if (!ok(api->getDiagRec(type, h, record, sqlState, &code, text, sizeof text, &length)))
+        return false;
     state = QByteArray(reinterpret_cast<char *>(sqlState));
     native = code;
-    message = QByteArray(reinterpret_cast<char *>(text));
+    message = shapedMessage(QByteArray(reinterpret_cast<char *>(text))).toUtf8();
     return true;
 }
 

@@ -16,13 +16,18 @@ int connect(Connection *conn, const QString &dsn, const QByteArray &uid, const Q
 void disconnect(Connection *conn);
 int allocStatement(Statement *st);
 void freeStatement(Statement *st);
+// Sends a statement attribute of the interface (kAttrNoScan, kAttrMaxRows) to the driver.
+int setAttribute(Statement *st, int attr, intptr_t value);
+// A text of SQLGetInfo.
+bool info(const Connection *conn, int16_t what, QByteArray &value);
 int execute(Statement *st, const QByteArray &sql);
 int describeAll(Statement *st);
 int bindColumn(Statement *st, int col);
 int fetch(Statement *st);
 int endTransaction(Connection *conn, bool commit);
-// The driver's first diagnostic record for a handle, if it has one.
-bool driverDiagnostic(const Handle *handle, QByteArray &state, int32_t &native,
-                      QByteArray &message);
+// A diagnostic record (from 1) the driver holds for a handle, its text in the layer's
+// bracketed form.
+bool driverDiagnostic(const Handle *handle, QByteArray &state, int32_t &native, QByteArray &message,
+                      int16_t record = 1);
 
 } // namespace cli::odbc

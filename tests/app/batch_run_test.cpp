@@ -343,6 +343,41 @@ TEST_F(BatchRun, RunsAgainstAnOdbcDataSource) {
     EXPECT_TRUE(inOrder(read("server.txt"), {"Read back", "one", "two"}, &missing)) << missing;
 }
 
+// The same script on each server the test command started: values, NULLs and errors
+// show as on the embedded engine, and PROMPT has its line.
+TEST_F(BatchRun, SameScriptOnEveryServer) {
+    const QList<std::pair<const char *, const char *>> servers = {
+        {"PAVONA_TEST_PG_DSN", "postgres"}, {"PAVONA_TEST_MARIADB_DSN", "pavona"}};
+    int ran = 0;
+    for (const auto &[variable, user] : servers) {
+        const QString dsn = qEnvironmentVariable(variable);
+        if (dsn.isEmpty()) continue;
+        ++ran;
+        // Each statement a row of its own, as comments between them make it.
+        const QStringList statements = {
+            "DROP TABLE IF EXISTS same_t;",
+            "CREATE TABLE same_t (id INTEGER, day DATE, amount DECIMAL(9,2), note VARCHAR(10));",
+            "INSERT INTO same_t VALUES (1, '2024-02-29', 1234.5, NULL);",
+            "SELECT id, day, amount, note FROM same_t;",
+            "SELECT * FROM no_such_table_here;",
+            "UPDATE same_t SET note = 'x' WHERE id = 99;",
+            "PROMPT all done"};
+        write("same.norq", (statements.join("\n \n/* {h2} Next */\n \n") + "\n").toUtf8());
+        const Outcome outcome = run({"--run", "same.norq", "--database", dsn, "--user", user,
+                                     "--allow-errors", "--export", "same.txt"});
+        EXPECT_EQ(outcome.status, 0) << variable << outcome.errorLines.join('\n');
+        const QString text = read("same.txt");
+        QString missing;
+        EXPECT_TRUE(inOrder(text,
+                            {"          1 2024-02-29     1234.50 -", "1 record(s) selected.",
+                             "no_such_table_here", "No records found.", "all done"},
+                            &missing))
+            << variable << ": " << missing << "\n"
+            << text;
+    }
+    if (ran == 0) GTEST_SKIP() << "no server data source";
+}
+
 TEST_F(BatchRun, HelpAndVersionGoToStandardOutput) {
     const Outcome help = run({"--help"});
     EXPECT_EQ(help.status, 0);

@@ -80,3 +80,26 @@ TEST_F(ToolTest, NorqexplnReportsTheServerCostOnPostgresql) {
     EXPECT_GT(match.captured(1).toDouble(), 0.0);
     EXPECT_TRUE(planLines(result.out).first().contains(QStringLiteral("plan_t")));
 }
+
+TEST_F(ToolTest, NorqexplnShowsMariadbPlanStepsWithoutACost) {
+    const QString dsn = qEnvironmentVariable("PAVONA_TEST_MARIADB_DSN");
+    if (dsn.isEmpty()) GTEST_SKIP() << "PAVONA_TEST_MARIADB_DSN names no MariaDB data source";
+    writeFile(QStringLiteral("setup.sql"),
+              QStringLiteral("CONNECT TO %1;\nDROP TABLE IF EXISTS plan_m;\n"
+                             "CREATE TABLE plan_m (id INTEGER PRIMARY KEY, v VARCHAR(10));\n")
+                  .arg(dsn)
+                  .toUtf8());
+    ASSERT_EQ(runTool(QStringLiteral("norq"), {QStringLiteral("-tf"), QStringLiteral("setup.sql")})
+                  .exitCode,
+              0);
+    writeFile(QStringLiteral("q.sql"), "SELECT v FROM plan_m WHERE id > 5\n");
+    const ToolResult result =
+        runTool(QStringLiteral("norqexpln"),
+                {QStringLiteral("-d"), dsn, QStringLiteral("-f"), QStringLiteral("q.sql")});
+    EXPECT_EQ(result.exitCode, 0) << str(result.out);
+    EXPECT_TRUE(result.out.contains(QStringLiteral("Estimated Cost = not estimated")))
+        << str(result.out);
+    // The step's columns on one line: its table among them.
+    EXPECT_TRUE(planLines(result.out).first().contains(QStringLiteral("plan_m")))
+        << str(result.out);
+}

@@ -34,10 +34,20 @@ QString postgresDsn() {
     return qEnvironmentVariable("PAVONA_TEST_PG_DSN");
 }
 
+QString mariadbDsn() {
+    return qEnvironmentVariable("PAVONA_TEST_MARIADB_DSN");
+}
+
 void BackendTest::SetUp() {
     catalog_ = std::make_unique<ScratchCatalog>();
     if (embedded()) {
         database_ = QStringLiteral("TESTDB");
+        return;
+    }
+    if (mariadb()) {
+        database_ = mariadbDsn();
+        if (database_.isEmpty())
+            GTEST_SKIP() << "no MariaDB data source (PAVONA_TEST_MARIADB_DSN unset)";
         return;
     }
     database_ = postgresDsn();

@@ -1,6 +1,6 @@
 #pragma once
 // The database tests run against the embedded engine and, when the test command has
-// started one, against PostgreSQL through its ODBC data source.
+// started them, against PostgreSQL and MariaDB through their ODBC data sources.
 
 #include <QString>
 #include <QTemporaryDir>
@@ -24,25 +24,29 @@ private:
 
 // The PostgreSQL data source's name, or "" when the tests run without a server.
 QString postgresDsn();
+// The MariaDB data source's name, or "" when the tests run without one.
+QString mariadbDsn();
 
 class BackendTest : public ::testing::TestWithParam<const char *> {
 protected:
     void SetUp() override;
     bool embedded() const { return QString::fromLatin1(GetParam()) == QLatin1String("embedded"); }
+    bool mariadb() const { return QString::fromLatin1(GetParam()) == QLatin1String("mariadb"); }
     // The name to connect to.
     QString database() const { return database_; }
     // A table name unique to this test (so runs against one server do not collide).
     QString table(const QString &base) const;
     // The dialect's spelling of a type.
-    QString doubleType() const { return embedded() ? "DOUBLE" : "DOUBLE PRECISION"; }
-    QString blobType() const { return embedded() ? "BLOB" : "BYTEA"; }
+    QString doubleType() const { return embedded() || mariadb() ? "DOUBLE" : "DOUBLE PRECISION"; }
+    QString blobType() const { return embedded() ? "BLOB" : mariadb() ? "LONGBLOB" : "BYTEA"; }
 
     std::unique_ptr<ScratchCatalog> catalog_;
     QString database_;
 };
 
 #define PAVONA_BACKENDS(Suite)                                                                     \
-    INSTANTIATE_TEST_SUITE_P(Backends, Suite, ::testing::Values("embedded", "postgres"),           \
+    INSTANTIATE_TEST_SUITE_P(Backends, Suite,                                                      \
+                             ::testing::Values("embedded", "postgres", "mariadb"),                 \
                              [](const auto &info) { return std::string(info.param); })
 
 #include <ostream>

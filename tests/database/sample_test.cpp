@@ -5,8 +5,8 @@
 #include <QProcess>
 #include <gtest/gtest.h>
 
-// The sample database is built by the project's script and describes every column with
-// the type code its declaration names.
+// The sample database is built by the project's script, describes every column with
+// the type code its declaration names and refuses what a column cannot hold.
 TEST(SampleDatabase, CreatedOnceWithEveryColumnTyped) {
     ScratchCatalog catalog;
     const QString script = QStringLiteral(PAVONA_SOURCE_DIR) + "/scripts/create-sample";
@@ -44,6 +44,22 @@ TEST(SampleDatabase, CreatedOnceWithEveryColumnTyped) {
         ++rows;
     EXPECT_GE(rows, 30);
     cli::SQLFreeStmt(stmt, cli::kDrop);
+
+    // Values a column cannot hold are refused as on a table the engine creates.
+    const std::pair<const char *, const char *> refused[] = {
+        {"UPDATE EMPLOYEE SET HIRE_DATE = 'afternoon' WHERE EMP_ID = 1001", "22007"},
+        {"UPDATE EMPLOYEE SET INITIAL = 'XYZ' WHERE EMP_ID = 1001", "22001"},
+        {"UPDATE DEPARTMENT SET BUDGET = 'lots' WHERE DEPT_ID = 'A01'", "22018"}};
+    for (const auto &[sql, state] : refused) {
+        cli::SQLAllocStmt(dbc, &stmt);
+        EXPECT_EQ(cli::SQLExecDirect(stmt, sql, cli::kNullTerminated), cli::kError) << sql;
+        char sqlState[10] = {0}, message[512] = {0};
+        int32_t native = 0;
+        int16_t length = 0;
+        cli::SQLError(env, dbc, stmt, sqlState, &native, message, 512, &length);
+        EXPECT_STREQ(sqlState, state) << sql << ": " << message;
+        cli::SQLFreeStmt(stmt, cli::kDrop);
+    }
     cli::SQLDisconnect(dbc);
     cli::SQLFreeConnect(dbc);
     cli::SQLFreeEnv(env);

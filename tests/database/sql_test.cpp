@@ -201,8 +201,10 @@ TEST_P(SqlTest, ErrorsKeepThePlainMessageAndTheSessionUsable) {
 
 TEST_P(SqlTest, ColumnWidthsFollowTypesLimitsAndFormats) {
     const QString t = table("WIDTHS");
-    createTable(t, "NAME VARCHAR(60), STAMP TIMESTAMP, AMOUNT DECIMAL(9,2), SMALL SMALLINT, "
-                   "BIG BIGINT, DAY DATE, NOTE VARCHAR(10)");
+    // A server's TIMESTAMP may keep no fractions unless asked to.
+    createTable(t, "NAME VARCHAR(60), STAMP TIMESTAMP" + QString(mariadb() ? "(6)" : "") +
+                       ", AMOUNT DECIMAL(9,2), SMALL SMALLINT, "
+                       "BIG BIGINT, DAY DATE, NOTE VARCHAR(10)");
     exec("INSERT INTO " + t +
          " VALUES ('A long name that is wider than twenty', '2024-01-02 03:04:05.123456', "
          "12.5, 3, 4, '2024-01-02', '')");
@@ -360,6 +362,119 @@ TEST_P(SqlTest, ConnectStatementForms) {
     EXPECT_TRUE(engine.connected);
 }
 
+TEST_P(SqlTest, ServersKeepTheUserErrorTextsAndPrompt) {
+    if (embedded()) GTEST_SKIP() << "the servers' own behaviour";
+    // The user as typed: roles are case-sensitive on a server.
+    const QString user = mariadb() ? "pavona" : "postgres";
+    EngineFixture::resetStatement();
+    engine.argCount = 4;
+    engine.args[1] = "TO";
+    engine.args[2] = database();
+    engine.args[3] = "USER";
+    engine.args[4] = user;
+    cmdConnect();
+    ASSERT_TRUE(engine.connected) << engine.msgText.toStdString();
+    EXPECT_TRUE(variable("userid").startsWith(user)) << variable("userid").toStdString();
+    EXPECT_EQ(variable("schema"), variable("userid"));
+
+    // Brackets in a server's message are its own text, not a prefix to cut.
+    run(mariadb() ? "SELECT * FROM `a]b]c]d`" : "SELECT * FROM \"a]b]c]d\"");
+    EXPECT_TRUE(engine.errorFlag);
+    EXPECT_TRUE(engine.msgText.contains(mariadb() ? "a]b]c]d' doesn't exist"
+                                                  : "relation \"a]b]c]d\" does not exist"))
+        << engine.msgText.toStdString();
+
+    // The row limit on the statement leaves a query's own limit and locking clauses alone.
+    const QString t = table("LIMITED");
+    createTable(t, "ID INTEGER");
+    exec("INSERT INTO " + t + " VALUES (1), (2), (3)");
+    run("SELECT ID FROM " + t + " ORDER BY ID LIMIT 2");
+    EXPECT_TRUE(engine.msgText.startsWith("2 record(s) selected.")) << engine.msgText.toStdString();
+    run("SELECT ID FROM " + t + " WHERE ID = 3 FOR UPDATE");
+    EXPECT_TRUE(engine.msgText.startsWith("1 record(s) selected.")) << engine.msgText.toStdString();
+    exec("DROP TABLE " + t);
+
+    // PROMPT shows its line from the engine when the server holds no output objects;
+    // a server's notice is a line of server output too.
+    serverOutputClear();
+    engine.argCount = 1;
+    engine.args[1] = "It's done";
+    cmd_prompt();
+    if (!mariadb()) run("DO $$ BEGIN RAISE NOTICE 'from the server'; END $$");
+    serverOutputCollect();
+    EXPECT_EQ(engine.resultKind, kResultServerOutput);
+    EXPECT_TRUE(engine.serverOutput.startsWith("It`s done")) << engine.serverOutput.toStdString();
+    if (!mariadb()) {
+        EXPECT_TRUE(engine.serverOutput.endsWith("\rNOTICE: from the server"))
+            << engine.serverOutput.toStdString();
+    }
+    serverOutputClear();
+    serverOutputCollect();
+    EXPECT_TRUE(engine.serverOutput.isEmpty());
+
+    // Pavona's own statements never fail on the server: its log has no error from them.
+    const QString log = qEnvironmentVariable("PAVONA_TEST_PG_LOG");
+    if (!mariadb() && !log.isEmpty()) {
+        QFile file(log);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        const qint64 start = file.size();
+        file.close();
+        QString db = database(), u = user, password;
+        ASSERT_EQ(Norq_connect(db, u, password), 0);
+        serverOutputClear();
+        engine.args[1] = "quiet";
+        cmd_prompt();
+        exec("SELECT 1");
+        serverOutputCollect();
+        EXPECT_EQ(engine.serverOutput, "quiet");
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        file.seek(start);
+        const QString added = QString::fromUtf8(file.readAll());
+        EXPECT_FALSE(added.contains("ERROR:")) << added.toStdString();
+    }
+}
+
+TEST_P(SqlTest, MariadbTypesAreSizedAndAlignedAsTheirCodesSay) {
+    if (!mariadb()) GTEST_SKIP() << "MariaDB's own types";
+    const QString t = table("TYPES");
+    createTable(t, "I INT, B BIGINT, D DECIMAL(9,2), F DOUBLE, V VARCHAR(12), DAY DATE, "
+                   "DT DATETIME, TS TIMESTAMP NULL, BL BLOB, TX TEXT");
+    exec("INSERT INTO " + t +
+         " VALUES (-7, 9000000000, 12.5, 0.25, 'abc', '2024-02-29', '2024-01-02 03:04:05', "
+         "'2024-01-02 03:04:05', x'0A0B', 'some text')");
+    exec("INSERT INTO " + t + " (I) VALUES (NULL)");
+    engine.sqlLineWidth = 500;
+    FakeGrid grid;
+    run("SELECT * FROM " + t + " ORDER BY I DESC", &grid);
+    ASSERT_FALSE(engine.errorFlag) << engine.msgText.toStdString();
+    QList<int> alignments;
+    for (int c = 1; c <= 10; ++c)
+        alignments << grid.alignments[c];
+    EXPECT_EQ(alignments, QList<int>({7, 7, 7, 7, 1, 7, 7, 7, 1, 1}));
+    EXPECT_EQ(grid.textMatrix(1, 4), "0.25");
+    EXPECT_EQ(grid.textMatrix(1, 9), "0A0B");
+    EXPECT_EQ(grid.textMatrix(2, 1), "-");
+
+    run("SELECT * FROM " + t + " ORDER BY I DESC");
+    const QStringList lines = resultLines();
+    QStringList widths;
+    for (const QString &dashes : lines[1].split(' '))
+        widths << QString::number(dashes.size());
+    // INT 11, BIGINT 20, DECIMAL(9,2) 11, DOUBLE 22, VARCHAR(12) 12, DATE 10, DATETIME and
+    // TIMESTAMP 19, BLOB and TEXT at the column-width limit.
+    EXPECT_EQ(widths, QStringList({"11", "20", "11", "22", "12", "10", "19", "19", "20", "20"}));
+    EXPECT_TRUE(lines[2].startsWith("         -7           9000000000       12.50 "))
+        << lines[2].toStdString();
+    EXPECT_TRUE(lines[2].contains(" abc          2024-02-29 2024-01-02 03:04:05 "))
+        << lines[2].toStdString();
+    EXPECT_TRUE(lines[3].startsWith("          - ")) << lines[3].toStdString();
+
+    run("INSERT INTO " + t + " (V) VALUES ('far longer than twelve')");
+    EXPECT_TRUE(engine.errorFlag);
+    EXPECT_TRUE(engine.msgText.contains("Data too long")) << engine.msgText.toStdString();
+    exec("DROP TABLE " + t);
+}
+
 PAVONA_BACKENDS(SqlTest);
 
 // ---- embedded engine only -------------------------------------------------------------
@@ -456,6 +571,23 @@ TEST_F(EmbeddedSession, ServerOutputAndAdministrativeCommands) {
     Norq_sql(sql, true, &grid, true);
     EXPECT_EQ(grid.textMatrix(1, 1), "<a>1</a>");
     EXPECT_EQ(grid.textMatrix(2, 1), "<b/>");
+}
+
+TEST_F(EmbeddedSession, ExpressionColumnsShowTheirWholeValues) {
+    QString db = "TESTDB", user, password;
+    ASSERT_EQ(Norq_connect(db, user, password), 0);
+    runSilentQuery("CREATE TABLE K (K INTEGER)");
+    runSilentQuery("INSERT INTO K VALUES (0), (1), (2)");
+    EngineFixture::resetStatement();
+    engine.gridMode = false;
+    QString sql = "SELECT K * 100000000000 AS BIG, CASE WHEN K = 2 THEN -12345678901 ELSE K END "
+                  "AS NEG FROM K ORDER BY K";
+    Norq_sql(sql, true, nullptr, true);
+    const QStringList lines = engine.resultText.split('\r');
+    ASSERT_GE(lines.size(), 5) << engine.resultText.toStdString();
+    EXPECT_EQ(lines[2], "                   0                    0");
+    EXPECT_EQ(lines[3], "        100000000000                    1");
+    EXPECT_EQ(lines[4], "        200000000000         -12345678901");
 }
 
 TEST(BytesToText, StopsAtNulAndTurnsLineFeedsIntoCrLf) {
