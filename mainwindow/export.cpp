@@ -3,6 +3,7 @@
 #include "document/grid.h"
 #include "document/row_model.h"
 #include "engine/variables.h"
+#include "mainwindow/shared_exports.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -242,15 +243,21 @@ private:
 } // namespace
 
 QString exportExtension(int exportType) {
+    if (const SharedExportFormat *format = sharedExportFormat(exportType))
+        return QString::fromLatin1(format->extension);
     return exportType == ExportType::text ? QStringLiteral(".txt") : QStringLiteral(".htm");
 }
 
 QString exportDialogTitle(int exportType) {
+    if (const SharedExportFormat *format = sharedExportFormat(exportType))
+        return QString::fromLatin1(format->dialogTitle);
     return exportType == ExportType::text ? QStringLiteral("Export as a text file")
                                           : QStringLiteral("Export as HTML file");
 }
 
 QString exportDialogFilter(int exportType) {
+    if (const SharedExportFormat *format = sharedExportFormat(exportType))
+        return QString::fromLatin1(format->dialogFilter);
     return exportType == ExportType::text ? QStringLiteral("TEXT (txt) (*.txt);;All files (*)")
                                           : QStringLiteral("HTML (htm) (*.htm);;All files (*)");
 }
@@ -355,6 +362,7 @@ QStringList exportPageHead() {
 }
 
 bool exportGrid(Grid *grid, int exportType, const QString &path) {
+    if (sharedExportFormat(exportType)) return exportShared(grid, exportType, path);
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
     ExportWriter(grid, exportType, file, pictureBaseName(path)).writeAll();

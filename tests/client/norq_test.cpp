@@ -104,5 +104,16 @@ TEST_F(NorqTest, AnUnreadableInputFileIsReported) {
     const ToolResult result =
         runTool(QStringLiteral("norq"), {QStringLiteral("-tf"), QStringLiteral("missing.sql")});
     EXPECT_EQ(result.exitCode, 8);
-    EXPECT_TRUE(result.err.contains(QStringLiteral("missing.sql")));
+    // Once, on standard error, with the reason; nothing on standard output.
+    EXPECT_EQ(result.err.count(QStringLiteral("missing.sql")), 1) << result.err.toStdString();
+    EXPECT_TRUE(result.err.contains(QStringLiteral("No such file"))) << result.err.toStdString();
+    EXPECT_EQ(result.out, QString());
+    // With an output file the runners read, the report goes there, once.
+    const ToolResult toFile =
+        runTool(QStringLiteral("norq"),
+                {QStringLiteral("-o-"), QStringLiteral("-z"), QStringLiteral("out.txt"),
+                 QStringLiteral("-f"), QStringLiteral("missing.sql")});
+    EXPECT_EQ(toFile.exitCode, 8);
+    EXPECT_EQ(readFile(QStringLiteral("out.txt")).count(QStringLiteral("missing.sql")), 1);
+    EXPECT_EQ(toFile.err, QString());
 }
