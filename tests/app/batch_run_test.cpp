@@ -452,7 +452,7 @@ TEST_F(SharedExports, NotebookIsValidNbformatWithOutputsInTheirCodeCells) {
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const QJsonArray cells = QJsonDocument::fromJson(file.readAll())["cells"].toArray();
     QStringList kinds;
-    QJsonObject query, failing, plot;
+    QJsonValue query, failing, plot;
     bool attachedPicture = false;
     for (const QJsonValue &value : cells) {
         const QJsonObject cell = value.toObject();
