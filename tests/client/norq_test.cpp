@@ -1,5 +1,7 @@
 #include "tool_runner.h"
 
+#include <QStandardPaths>
+
 namespace {
 
 std::string str(const QString &text) {
@@ -98,6 +100,22 @@ TEST_F(NorqTest, ManagesDatabasesAndConnections) {
     EXPECT_TRUE(out.contains(QStringLiteral("The TERMINATE command completed successfully.")));
     EXPECT_FALSE(QFile::exists(path(QStringLiteral("data/pavona/databases/SECOND.db"))));
     EXPECT_FALSE(QFile::exists(path(QStringLiteral("data/pavona/evil.db"))));
+}
+
+// Started alone on a terminal, norq says where it reads from instead of waiting silently;
+// from a pipe it says nothing.
+TEST_F(NorqTest, OnATerminalItSaysItReadsStandardInput) {
+    const QString hint = QStringLiteral("reading statements from standard input");
+    EXPECT_FALSE(runTool(QStringLiteral("norq"), {}, "VALUES 1\n").err.contains(hint));
+    const QString terminal = QStandardPaths::findExecutable(QStringLiteral("script"));
+    if (terminal.isEmpty()) GTEST_SKIP() << "script(1) is not installed";
+    // script(1) gives norq a terminal; Ctrl-D at the start of a line ends its input.
+    const ToolResult onTerminal =
+        runTool(terminal,
+                {QStringLiteral("-qec"), QStringLiteral(PAVONA_BIN_DIR "/norq"),
+                 QStringLiteral("/dev/null")},
+                "VALUES 1\n\x04");
+    EXPECT_TRUE(onTerminal.out.contains(hint)) << onTerminal.out.toStdString();
 }
 
 TEST_F(NorqTest, AnUnreadableInputFileIsReported) {
