@@ -92,6 +92,10 @@ int SQLDataSources(CliHandle env, int16_t direction, char *name, int16_t nameMax
 // The file is read when the statement executes.
 int SQLBindFileToParam(CliHandle stmt, int16_t marker, int16_t sqlType, const char *fileName,
                        int16_t *nameLen, uint32_t *options, int16_t maxNameLen, int32_t *indicator);
+// Whether the connection's server output is known to be as PAVONA.CLEAR_BUFFER leaves it
+// (enabled, nothing printed since): only the embedded engine can say; a server's
+// routines print unseen.
+bool serverOutputAsCleared(CliHandle dbc);
 // Starts the database manager; the embedded engine has nothing to start.
 int sqlepstart_api(void *options, void *sqlca);
 
