@@ -4,6 +4,7 @@
 #include "engine/engine_state.h"
 #include "engine/messages.h"
 #include "engine/runners_process.h"
+#include "engine/text_files.h"
 #include "engine/variables.h"
 
 #include <QCoreApplication>
@@ -36,11 +37,6 @@ bool hasArgument() {
 
 QStringList linesOf(const QString &text) {
     return text.split(u'~');
-}
-
-// Line ends inside the program are single carriage returns.
-QString withCarriageReturns(QString text) {
-    return text.replace(QStringLiteral("\r\n"), QStringLiteral("\r")).replace(u'\n', u'\r');
 }
 
 void killPollTimer() {
