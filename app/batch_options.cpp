@@ -1,6 +1,7 @@
 #include "app/batch_options.h"
 
 #include "mainwindow/export.h"
+#include "mainwindow/shared_exports.h"
 
 #include <QCommandLineParser>
 #include <QFileInfo>
@@ -46,12 +47,13 @@ struct Options {
     QCommandLineOption exportTo{QStringLiteral("export"), QString(), QStringLiteral("FILE")};
     QCommandLineOption format{QStringLiteral("format"), QString(), QStringLiteral("FORMAT")};
     QCommandLineOption allowErrors{QStringLiteral("allow-errors")};
+    QCommandLineOption createSample{QStringLiteral("create-sample")};
     QCommandLineOption help{{QStringLiteral("h"), QStringLiteral("help")}};
     QCommandLineOption version{QStringLiteral("version")};
 
     QList<QCommandLineOption> all() const {
-        return {run,      database, user,        password, define,
-                exportTo, format,   allowErrors, help,     version};
+        return {run,    database,    user, password, define,      exportTo,
+                format, allowErrors, help, version,  createSample};
     }
 };
 
@@ -65,14 +67,16 @@ QString readExport(const QCommandLineParser &parser, const Options &options, Bat
     if (parser.isSet(options.format)) {
         batch->exportType = exportTypeFromFormat(parser.value(options.format));
         if (batch->exportType == 0)
-            return QStringLiteral("Unknown export format '%1': use html, html-plain or text.")
+            return QStringLiteral("Unknown export format '%1': use html, html-plain, text, "
+                                  "markdown, ipynb or html-standalone.")
                 .arg(parser.value(options.format));
         return {};
     }
     batch->exportType = exportTypeFromExtension(batch->exportPath);
     if (batch->exportType == 0)
-        return QStringLiteral("Cannot tell the export format of '%1' from its extension: add "
-                              "--format html, html-plain or text.")
+        return QStringLiteral(
+                   "Cannot tell the export format of '%1' from its extension: add "
+                   "--format html, html-plain, text, markdown, ipynb or html-standalone.")
             .arg(batch->exportPath);
     return {};
 }
@@ -84,7 +88,7 @@ int exportTypeFromFormat(const QString &format) {
     if (name == QLatin1String("html")) return ExportType::htmlPage;
     if (name == QLatin1String("html-plain")) return ExportType::htmlPlain;
     if (name == QLatin1String("text")) return ExportType::text;
-    return 0;
+    return sharedExportTypeNamed(name);
 }
 
 int exportTypeFromExtension(const QString &path) {
@@ -92,12 +96,21 @@ int exportTypeFromExtension(const QString &path) {
     if (suffix == QLatin1String("htm") || suffix == QLatin1String("html"))
         return ExportType::htmlPage;
     if (suffix == QLatin1String("txt")) return ExportType::text;
-    return 0;
+    return sharedExportTypeForSuffix(suffix);
 }
 
 CommandLine parseCommandLine(const QStringList &arguments) {
     CommandLine line;
-    if (!asksForOptions(arguments)) return line;
+    if (!asksForOptions(arguments)) {
+        // "-SQL" keeps its meaning; any other word names a script to open (the desktop
+        // entry passes the files it was given).
+        for (const QString &argument : arguments)
+            if (!argument.startsWith(u'-')) {
+                line.openFile = argument;
+                break;
+            }
+        return line;
+    }
 
     const Options options;
     QCommandLineParser parser;
@@ -111,6 +124,10 @@ CommandLine parseCommandLine(const QStringList &arguments) {
     }
     if (parser.isSet(options.version)) {
         line.mode = StartMode::version;
+        return line;
+    }
+    if (parser.isSet(options.createSample)) {
+        line.mode = StartMode::createSample;
         return line;
     }
     if (!parser.positionalArguments().isEmpty())
@@ -146,12 +163,17 @@ CommandLine parseCommandLine(const QStringList &arguments) {
 
 QString commandLineHelp() {
     return QStringLiteral(
-        "Usage: pavona [-SQL]\n"
+        "Usage: pavona [-SQL | FILE]\n"
         "       pavona --run SCRIPT [OPTION]...\n"
+        "       pavona --create-sample\n"
         "\n"
         "Without options Pavona opens its main window on the library index pavona.sql of\n"
-        "the working folder, or on the sample library when there is none. -SQL opens only\n"
-        "the interactive SQL window.\n"
+        "the working folder, or on the sample library when there is none; a script FILE\n"
+        "opens in the main window after the connect dialog. -SQL opens only the\n"
+        "interactive SQL window.\n"
+        "\n"
+        "--create-sample creates the sample database SAMPLE in the embedded catalog from\n"
+        "the installed sample script, unless it exists, and says where.\n"
         "\n"
         "--run SCRIPT runs every statement of the script library SCRIPT as Run all does,\n"
         "without a window, each output placed under its statement, and prints a line per\n"
@@ -169,8 +191,11 @@ QString commandLineHelp() {
         "                       is a terminal, otherwise its statement fails\n"
         "  --export FILE        writes the document with its outputs to FILE as File >\n"
         "                       Export does, pictures beside it\n"
-        "  --format FORMAT      html (a page), html-plain (a fragment) or text; by default\n"
-        "                       from FILE's extension: .htm or .html a page, .txt text\n"
+        "  --format FORMAT      html (a page), html-plain (a fragment), text, markdown,\n"
+        "                       ipynb (a Jupyter notebook) or html-standalone (one page\n"
+        "                       with its pictures inside); by default from FILE's\n"
+        "                       extension: .htm or .html a page, .txt text, .md\n"
+        "                       Markdown, .ipynb a notebook\n"
         "  --allow-errors       exit with status 0 even when statements failed\n"
         "\n"
         "  -h, --help           shows this text\n"

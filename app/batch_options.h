@@ -1,8 +1,9 @@
 #pragma once
 // The program's command line. Without a "--" option it is the interactive program's
-// own ("-SQL"); with one it asks for help, the version, or a window-less run:
+// own ("-SQL", or a script file to open); with one it asks for help, the version, the
+// sample database (--create-sample), or a window-less run:
 //   pavona --run SCRIPT [--database NAME] [--user U] [--password P]
-//          [--define NAME=VALUE]... [--export FILE] [--format html|html-plain|text]
+//          [--define NAME=VALUE]... [--export FILE] [--format FORMAT]
 //          [--allow-errors]
 
 #include <QList>
@@ -22,12 +23,13 @@ struct BatchOptions {
     bool allowErrors = false;
 };
 
-enum class StartMode { interactive, batch, help, version, usageError };
+enum class StartMode { interactive, batch, help, version, createSample, usageError };
 
 struct CommandLine {
     StartMode mode = StartMode::interactive;
     BatchOptions batch;
-    QString error; // one line, for usageError
+    QString openFile; // interactive: the script named on the command line, if any
+    QString error;    // one line, for usageError
 };
 
 // Exit statuses of a window-less run.

@@ -1,9 +1,12 @@
 #include "app/interactive.h"
 
 #include "app/demo_hook.h"
+#include "app/sample_start.h"
 #include "database/cli/cli.h"
+#include "document/row_model.h"
 #include "engine/engine_state.h"
 #include "engine/startup.h"
+#include "engine/variables.h"
 #include "engine/widgets/plot.h"
 #include "mainwindow/norqsql.h"
 #include "mainwindow/start_library.h"
@@ -12,6 +15,7 @@
 #include "windows/qt_window_interface.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 
@@ -41,9 +45,25 @@ int runSqlWindowOnly(QApplication &app) {
     return app.exec();
 }
 
+// The script named on the command line, in Script View; one that cannot be read is said
+// so, and the start library stays.
+void openNamedScript(NorqSQL *window, const QString &path) {
+    const QFileInfo file(path);
+    if (!file.isFile() || !file.isReadable()) {
+        engine.ui->messageBox(QStringLiteral("Pavona"),
+                              QStringLiteral("Can't open file: ") + file.absoluteFilePath());
+        return;
+    }
+    window->currentFile = file.absoluteFilePath();
+    window->setViewMode(ViewMode::script);
+    window->fileToMemory(window->currentFile);
+    window->memoryToScript();
+    var_add(QStringLiteral("curdir"), file.absolutePath() + u'/'); // its companion files
+}
+
 } // namespace
 
-int runInteractive(QApplication &app) {
+int runInteractive(QApplication &app, const QString &openFile) {
     engine_startup();
     installQtWindowInterface();
     registerPlotCommand();
@@ -51,6 +71,7 @@ int runInteractive(QApplication &app) {
     locateHelpFolder();
 
     DemoHook demo;
+    if (!demo.armed()) offerSampleDatabase(); // a scripted session asks nobody
     demo.armConnectDialog();
     NorqConnect::shared()->exec();
 
@@ -62,6 +83,7 @@ int runInteractive(QApplication &app) {
     window->resize(1200, 820);
     window->show();
     openStartLibrary(window);
+    if (!openFile.isEmpty()) openNamedScript(window, openFile);
     demo.armMainWindow(window);
     app.setQuitOnLastWindowClosed(false); // closing the main window ends the program
     return app.exec();

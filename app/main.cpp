@@ -3,6 +3,7 @@
 #include "app/batch_options.h"
 #include "app/batch_run.h"
 #include "app/interactive.h"
+#include "app/sample_start.h"
 
 #include <QApplication>
 #include <cstdio>
@@ -51,10 +52,14 @@ int main(int argc, char *argv[]) {
         return BatchExit::cannotStart;
     case StartMode::batch:
         return runWithoutWindows(argc, argv, line.batch);
+    case StartMode::createSample: {
+        QCoreApplication app(argc, argv); // the installed samples are found from the program
+        return createSampleCommand();
+    }
     case StartMode::interactive:
         break;
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Pavona"));
-    return runInteractive(app);
+    return runInteractive(app, line.openFile);
 }

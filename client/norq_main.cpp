@@ -8,6 +8,7 @@
 
 #include "client/norq_processor.h"
 #include "client/statement_reader.h"
+#include "client/tool_info.h"
 #include "client/tool_output.h"
 
 #include <QCoreApplication>
@@ -15,11 +16,30 @@
 #include <QRegularExpression>
 #include <QStringList>
 #include <cstdio>
+#include <unistd.h>
 
 namespace {
 
 constexpr int kStatementFailed = 4;
 constexpr int kFileError = 8;
+
+const char *const kUsage =
+    "Usage: norq [-t | -td<c>] [-v] [-s] [-o-] [-z OUTFILE] [-f INFILE] [STATEMENT]\n"
+    "Runs statements and commands (CONNECT TO, CREATE DATABASE, LIST DATABASE DIRECTORY,\n"
+    "...) from STATEMENT, from INFILE, or else from standard input.\n"
+    "\n"
+    "  -t        statements end with \";\" (otherwise each line is one statement)\n"
+    "  -td<c>    statements end with the character <c>\n"
+    "  -v        echoes each statement\n"
+    "  -s        stops at the first statement that fails\n"
+    "  -o-       writes nothing to the screen\n"
+    "  -z FILE   copies the output to FILE\n"
+    "  -f FILE   reads the statements from FILE\n"
+    "  --help    shows this text\n"
+    "  --version shows the version\n"
+    "\n"
+    "Exit status: 0, 4 when a statement failed, 8 when the input or output file cannot\n"
+    "be used.\n";
 
 struct Options {
     QChar terminator;
@@ -84,18 +104,20 @@ Options parseOptions(const QStringList &args) {
     return options;
 }
 
-QByteArray readInput(const Options &options, bool &ok) {
-    ok = true;
+// error: why the input file cannot be read, or empty.
+QByteArray readInput(const Options &options, QString &error) {
     if (options.inputFile.isEmpty()) {
+        // Someone who typed "norq" alone should know why nothing happens.
+        if (isatty(STDIN_FILENO))
+            warn(QStringLiteral("reading statements from standard input; end with Ctrl-D."));
         QFile in;
         if (!in.open(stdin, QIODevice::ReadOnly)) return {};
         return in.readAll();
     }
     QFile file(options.inputFile);
     if (!file.open(QIODevice::ReadOnly)) {
-        warn(QStringLiteral("cannot read the input file \"%1\": %2.")
-                 .arg(options.inputFile, file.errorString()));
-        ok = false;
+        error = QStringLiteral("Cannot read the input file \"%1\": %2.")
+                    .arg(options.inputFile, file.errorString());
         return {};
     }
     return file.readAll();
@@ -133,6 +155,7 @@ int runStatements(const Options &options, const QStringList &statements, ToolOut
 } // namespace
 
 int main(int argc, char **argv) {
+    if (answeredHelpOrVersion(argc, argv, "norq", kUsage)) return 0;
     QCoreApplication app(argc, argv);
     const Options options = parseOptions(app.arguments());
 
@@ -146,10 +169,15 @@ int main(int argc, char **argv) {
 
     QString text = options.commandText;
     if (text.isEmpty()) {
-        bool ok = false;
-        text = QString::fromUtf8(readInput(options, ok));
-        if (!ok) {
-            out.line(QStringLiteral("Cannot read the input file \"%1\".").arg(options.inputFile));
+        QString readError;
+        text = QString::fromUtf8(readInput(options, readError));
+        if (!readError.isEmpty()) {
+            // Once: in the output file when there is one (the runners read it), else on
+            // standard error.
+            if (options.outputFile.isEmpty())
+                warn(readError);
+            else
+                out.line(readError);
             return kFileError;
         }
     }

@@ -3,6 +3,8 @@
 // /w waits for the file's commands to end and returns their exit status; without it the
 // commands are left running on their own. /i and /c are accepted for compatibility.
 
+#include "client/tool_info.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -16,6 +18,16 @@ namespace {
 
 constexpr int kUsageError = 2;
 constexpr int kCannotStart = 127;
+
+const char *const kUsage =
+    "Usage: norqcmd [/i] [/c] [/w] FILE [ARGS...]\n"
+    "Runs the command file FILE with the POSIX shell, ARGS as its arguments.\n"
+    "\n"
+    "  /w         waits for the commands to end and exits with their status; without it\n"
+    "             they are left running on their own\n"
+    "  /i, /c     accepted and ignored\n"
+    "  --help     shows this text\n"
+    "  --version  shows the version\n";
 
 struct Options {
     bool wait = false;
@@ -101,6 +113,7 @@ int runWithShell(const Options &options, const std::string &commands) {
 } // namespace
 
 int main(int argc, char **argv) {
+    if (answeredHelpOrVersion(argc, argv, "norqcmd", kUsage)) return 0;
     Options options;
     if (!parseOptions(argc, argv, options)) {
         std::fprintf(stderr, "usage: norqcmd [/i] [/c] [/w] FILE [ARGS...]\n");

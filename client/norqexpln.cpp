@@ -8,6 +8,7 @@
 
 #include "client/client_session.h"
 #include "client/statement_reader.h"
+#include "client/tool_info.h"
 #include "client/tool_output.h"
 #include "database/catalog.h"
 
@@ -22,6 +23,24 @@ namespace {
 
 constexpr int kStatementFailed = 4;
 constexpr int kUsageError = 8;
+const char *const kUsage =
+    "Usage: norqexpln -d DATABASE [-u USER PASSWORD] [-t] [-g] [-z TERMINATOR]\n"
+    "                 [-o OUTFILE] -f INFILE\n"
+    "Writes the access plan of each statement of INFILE, with the engine's own cost\n"
+    "estimate where it gives one.\n"
+    "\n"
+    "  -d DATABASE           database to connect to\n"
+    "  -u USER PASSWORD      userid and password (default PAVONA_USER, PAVONA_PASSWORD)\n"
+    "  -t                    also shows the report on the screen\n"
+    "  -g                    accepted and ignored\n"
+    "  -z TERMINATOR         statement terminator\n"
+    "  -o OUTFILE            writes the report to OUTFILE\n"
+    "  -f INFILE             reads the statements from INFILE\n"
+    "  --help                shows this text\n"
+    "  --version             shows the version\n"
+    "\n"
+    "Exit status: 0, 4 when a statement could not be explained, 8 on a usage or file\n"
+    "error.\n";
 const QString kIndent = QStringLiteral("    ");
 const QString kEndLine = QString(64, u'=');
 
@@ -167,6 +186,7 @@ QStringList readStatements(const QString &path, QChar terminator, bool &ok) {
 } // namespace
 
 int main(int argc, char **argv) {
+    if (answeredHelpOrVersion(argc, argv, "norqexpln", kUsage)) return 0;
     QCoreApplication app(argc, argv);
     Options options;
     if (!parseOptions(app.arguments(), options)) {

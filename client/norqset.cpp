@@ -5,6 +5,8 @@
 //   norqset NAME=value    sets it
 //   norqset NAME=         clears it
 
+#include "client/tool_info.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -16,6 +18,17 @@
 #include <cstdio>
 
 namespace {
+
+const char *const kUsage = "Usage: norqset [-all] | NAME | NAME=value | NAME= ...\n"
+                           "Lists, shows, sets and clears registry variables, kept in\n"
+                           "$XDG_CONFIG_HOME/pavona/norqset.conf.\n"
+                           "\n"
+                           "  -all        lists every variable (also without arguments)\n"
+                           "  NAME        shows one variable\n"
+                           "  NAME=value  sets it\n"
+                           "  NAME=       clears it\n"
+                           "  --help      shows this text\n"
+                           "  --version   shows the version\n";
 
 using Registry = QMap<QString, QString>;
 
@@ -90,6 +103,7 @@ bool applyArgument(const QString &argument, Registry &registry, bool &changed) {
 } // namespace
 
 int main(int argc, char **argv) {
+    if (answeredHelpOrVersion(argc, argv, "norqset", kUsage)) return 0;
     QCoreApplication app(argc, argv);
     const QStringList arguments = app.arguments().mid(1);
     Registry registry = readRegistry();

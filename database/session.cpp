@@ -3,6 +3,7 @@
 #include "database/cli/cli.h"
 #include "database/execution.h"
 #include "engine/engine_state.h"
+#include "engine/install_layout.h"
 #include "engine/messages.h"
 #include "engine/output.h"
 #include "engine/variables.h"
@@ -67,7 +68,7 @@ void readRegistrySettings(bool ask) {
     QString diagnostics =
         query(QStringLiteral("SELECT VALUE FROM SYSVELMORAADM.DBMCFG WHERE NAME='diagpath'"));
     if (path.isEmpty())
-        path = environmentOr("NORQPATH", QStringLiteral("C:\\Program Files\\Velmora\\SQLLIB"));
+        path = environmentOr("NORQPATH", installPrefix());
     if (instance.isEmpty()) instance = environmentOr("NORQINSTANCE", QStringLiteral("NORQ"));
     if (profile.isEmpty()) profile = environmentOr("NORQINSTPROF", path);
     if (diagnostics.isEmpty()) diagnostics = profile + QLatin1Char('/') + instance;

@@ -4,6 +4,7 @@
 #include "document/row_model.h"
 #include "engine/file_writer.h"
 #include "engine/variables.h"
+#include "mainwindow/shared_exports.h"
 
 #include <QBuffer>
 #include <QFileInfo>
@@ -256,15 +257,21 @@ private:
 } // namespace
 
 QString exportExtension(int exportType) {
+    if (const SharedExportFormat *format = sharedExportFormat(exportType))
+        return QString::fromLatin1(format->extension);
     return exportType == ExportType::text ? QStringLiteral(".txt") : QStringLiteral(".htm");
 }
 
 QString exportDialogTitle(int exportType) {
+    if (const SharedExportFormat *format = sharedExportFormat(exportType))
+        return QString::fromLatin1(format->dialogTitle);
     return exportType == ExportType::text ? QStringLiteral("Export as a text file")
                                           : QStringLiteral("Export as HTML file");
 }
 
 QString exportDialogFilter(int exportType) {
+    if (const SharedExportFormat *format = sharedExportFormat(exportType))
+        return QString::fromLatin1(format->dialogFilter);
     return exportType == ExportType::text ? QStringLiteral("TEXT (txt) (*.txt);;All files (*)")
                                           : QStringLiteral("HTML (htm) (*.htm);;All files (*)");
 }
@@ -369,6 +376,9 @@ QStringList exportPageHead() {
 }
 
 bool exportGrid(Grid *grid, int exportType, const QString &path, QString *error) {
+    if (sharedExportFormat(exportType)) {
+        return exportShared(grid, exportType, path, error);
+    }
     FileWriter file(path);
     ExportWriter writer(grid, exportType, file, pictureBaseName(path));
     QString failure;

@@ -12,9 +12,13 @@ namespace ExportType {
 inline constexpr int htmlPage = 1;
 inline constexpr int htmlPlain = 2;
 inline constexpr int text = 3;
+// Made to be read outside Pavona (mainwindow/shared_exports.h).
+inline constexpr int markdown = 4;
+inline constexpr int notebook = 5;
+inline constexpr int htmlStandalone = 6;
 } // namespace ExportType
 
-// ".htm" or ".txt".
+// ".htm" or ".txt" (or a shared format's own).
 QString exportExtension(int exportType);
 QString exportDialogTitle(int exportType);
 // The save dialog's filter in the platform dialog's syntax.

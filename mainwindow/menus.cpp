@@ -3,6 +3,9 @@
 #include "mainwindow/norqsql.h"
 #include "mainwindow/toolbar_icons.h"
 
+#include "mainwindow/export.h"
+#include "mainwindow/shared_exports.h"
+
 #include <QAction>
 #include <QActionGroup>
 #include <QApplication>
@@ -62,6 +65,12 @@ void NorqSQL::buildMenus() {
              [this] { exportHTMLP_Click(); });
     addEntry(exportMenu, QStringLiteral("exportText"), QStringLiteral("Plain Text"),
              [this] { exportText_Click(); });
+    for (const int type :
+         {ExportType::markdown, ExportType::notebook, ExportType::htmlStandalone}) {
+        const SharedExportFormat *format = sharedExportFormat(type);
+        addEntry(exportMenu, QString::fromLatin1(format->menuName),
+                 QString::fromLatin1(format->menuCaption), [this, type] { exportScript(type); });
+    }
     file->addSeparator();
     addEntry(file, QStringLiteral("mnuExit"), QStringLiteral("Exit"), [this] { mnuExit_Click(); });
 

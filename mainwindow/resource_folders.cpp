@@ -1,18 +1,20 @@
 #include "mainwindow/resource_folders.h"
 
-#include <QCoreApplication>
+#include "engine/install_layout.h"
+
 #include <QDir>
 #include <QFileInfo>
 
-QString findResourceFolder(const QString &subfolder, const QString &fileName) {
-    const QString exeDir = QCoreApplication::applicationDirPath();
-    const QStringList candidates{
-        QDir::currentPath(),
-        exeDir + u'/' + subfolder,
-        exeDir + QStringLiteral("/../share/pavona/") + subfolder,
-        QStringLiteral(PAVONA_SOURCE_DIR "/") + subfolder,
-    };
+QString installedResourceFolder(const QString &subfolder, const QString &fileName) {
+    QStringList candidates{installedDataFolder() + u'/' + subfolder};
+    // The source tree is only where a program in its build folder finds its files.
+    if (runsFromBuildFolder()) candidates << QStringLiteral(PAVONA_SOURCE_DIR "/") + subfolder;
     for (const QString &folder : candidates)
         if (QFileInfo::exists(folder + u'/' + fileName)) return QDir(folder).absolutePath();
     return {};
+}
+
+QString findResourceFolder(const QString &subfolder, const QString &fileName) {
+    if (QFileInfo::exists(fileName)) return QDir::current().absolutePath();
+    return installedResourceFolder(subfolder, fileName);
 }

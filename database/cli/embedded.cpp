@@ -4,8 +4,8 @@
 #include "database/cli/embedded_constraints.h"
 #include "database/cli/embedded_dialect.h"
 #include "database/cli/embedded_types.h"
+#include "engine/install_layout.h"
 
-#include <QCoreApplication>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <charconv>
@@ -43,17 +43,6 @@ constexpr ErrorMapping kErrorMappings[] = {
     {"has no column named", "42703", -206},
     {"columns but", "42802", -117},
 };
-
-QString routineLibraryPath() {
-    const QString override = qEnvironmentVariable("PAVONA_ROUTINE_LIBRARY");
-    if (!override.isEmpty()) return override;
-    QString folder;
-    if (QCoreApplication::instance())
-        folder = QCoreApplication::applicationDirPath();
-    else
-        folder = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalPath();
-    return folder + QStringLiteral("/libpavona.so");
-}
 
 // The routine library registers its functions with each connection; without it the
 // database still works, only those functions are missing.

@@ -6,6 +6,9 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -388,6 +391,177 @@ TEST_F(BatchRun, HelpAndVersionGoToStandardOutput) {
     const Outcome version = run({"--version"});
     EXPECT_EQ(version.status, 0);
     EXPECT_TRUE(version.output.startsWith("pavona " PAVONA_VERSION)) << version.output;
+}
+
+// One script with every kind of block the shared formats must carry: headings of four
+// levels (one with an anchor a link points at), prose with bullets, a result, a message,
+// a failing statement, a chart and a picture.
+const char *const kRichScript = "/* {h1:top} Shared report: caf\u00e9 */\n"
+                                " \n"
+                                "/*\n"
+                                "  Prose before the list:\n"
+                                "  - first point\n"
+                                "  - second <point> & more\n"
+                                " \n"
+                                "  After the list.\n"
+                                "*/\n"
+                                " \n"
+                                "/* {h0:last} To the last heading */\n"
+                                " \n"
+                                "/* {h2} A result */\n"
+                                " \n"
+                                "SELECT LAST_NAME FROM EMPLOYEE WHERE DEPT_ID = '&dept'\n"
+                                "  ORDER BY LAST_NAME;\n"
+                                " \n"
+                                "/* {h3} A message */\n"
+                                " \n"
+                                "PROMPT Half way there;\n"
+                                " \n"
+                                "/* A statement that fails: */\n"
+                                " \n"
+                                "SELECT * FROM NO_SUCH_TABLE;\n"
+                                " \n"
+                                "/* {h4:last} A chart and a picture */\n"
+                                " \n"
+                                "PLOT TITLE 'Payroll' X1 100 X2 250 L1 'Before' L2 'After';\n"
+                                " \n"
+                                "/* {image}&curdir/picture.png */\n";
+
+class SharedExports : public BatchRun {
+protected:
+    void SetUp() override {
+        BatchRun::SetUp();
+        write("rich.norq", kRichScript);
+        QImage picture(40, 30, QImage::Format_RGB32);
+        picture.fill(Qt::red);
+        ASSERT_TRUE(picture.save(work + "/picture.png"));
+    }
+    Outcome exportAs(const QStringList &target) const {
+        return run(QStringList{"--run", "rich.norq", "--define", "dept=A01", "--allow-errors",
+                               "--export"} +
+                   target);
+    }
+    static bool isPng(const QByteArray &bytes) { return bytes.startsWith("\x89PNG\r\n\x1a\n"); }
+};
+
+TEST_F(SharedExports, MarkdownHasFencesUnderHeadingsAndPicturesAsPngFilesBesideIt) {
+    const Outcome outcome = exportAs({"report.md"});
+    ASSERT_EQ(outcome.status, 0) << outcome.errorLines.join('\n').toStdString();
+    const QString md = read("report.md");
+    QString missing;
+    EXPECT_TRUE(inOrder(
+        md,
+        {"<a id=\"TOP\"></a>\n\n# Shared report: caf\u00e9\n",
+         "\nProse before the list:\n\n- first point\n- second \\<point\\> & more\n",
+         "\nAfter the list.\n", "\n[To the last heading](#LAST)\n", "\n## A result\n",
+         // the statement as it ran: the variable substituted
+         "\n```sql\nSELECT LAST_NAME FROM EMPLOYEE WHERE DEPT_ID = 'A01'\n",
+         "\n```\n\n```\nLAST_NAME", "Zorn", "7 record(s) selected.", "\n```\n", "\n### A message\n",
+         "```sql\nPROMPT Half way there;\n```\n\n```\n", "Half way there",
+         "```sql\nSELECT * FROM NO_SUCH_TABLE;\n```\n\n```\n", "no such table: NO_SUCH_TABLE",
+         "<a id=\"LAST\"></a>\n\n#### A chart", "```sql\nPLOT TITLE",
+         "\n![Chart 1](report-1.png)\n", "\n![Picture 2](report-2.png)\n"},
+        &missing))
+        << "missing or out of place: " << missing.toStdString() << "\n"
+        << md.toStdString();
+    EXPECT_FALSE(md.contains("&dept"));
+    // Every fence is closed.
+    EXPECT_EQ(md.count(QRegularExpression("^```", QRegularExpression::MultilineOption)) % 2, 0);
+    for (const char *name : {"/report-1.png", "/report-2.png"}) {
+        QFile picture(work + name);
+        ASSERT_TRUE(picture.open(QIODevice::ReadOnly)) << name;
+        EXPECT_TRUE(isPng(picture.readAll())) << name;
+    }
+    EXPECT_EQ(QImage(work + "/report-2.png").size(), QSize(40, 30));
+}
+
+TEST_F(SharedExports, NotebookIsValidNbformatWithOutputsInTheirCodeCells) {
+    const Outcome outcome = exportAs({"report.ipynb"});
+    ASSERT_EQ(outcome.status, 0) << outcome.errorLines.join('\n').toStdString();
+    // The system's python3, where Debian's python3-nbformat is.
+    QString python = QStandardPaths::findExecutable("python3", {"/usr/bin"});
+    if (python.isEmpty()) python = QStandardPaths::findExecutable("python3");
+    if (python.isEmpty()) GTEST_SKIP() << "python3 is not installed";
+    QProcess validate;
+    validate.start(python, {"-c",
+                            "import sys, nbformat\n"
+                            "nb = nbformat.read(sys.argv[1], as_version=nbformat.NO_CONVERT)\n"
+                            "nbformat.validate(nb)\n"
+                            "print(nb.nbformat, len(nb.cells))\n",
+                            work + "/report.ipynb"});
+    ASSERT_TRUE(validate.waitForFinished(60000));
+    const QString error = QString::fromUtf8(validate.readAllStandardError());
+    if (error.contains("No module named 'nbformat'"))
+        GTEST_SKIP() << "python3-nbformat is not installed (scripts/install-deps)";
+    EXPECT_EQ(validate.exitCode(), 0) << error.toStdString();
+    EXPECT_TRUE(validate.readAllStandardOutput().startsWith("4 "));
+
+    QFile file(work + "/report.ipynb");
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QJsonArray cells = QJsonDocument::fromJson(file.readAll())["cells"].toArray();
+    QStringList kinds;
+    QJsonValue query, failing, plot;
+    bool attachedPicture = false;
+    for (const QJsonValue &value : cells) {
+        const QJsonObject cell = value.toObject();
+        kinds << cell["cell_type"].toString();
+        QString source;
+        for (const QJsonValue &line : cell["source"].toArray())
+            source += line.toString();
+        if (source.startsWith("SELECT LAST_NAME")) query = cell;
+        if (source.startsWith("SELECT * FROM NO_SUCH_TABLE")) failing = cell;
+        if (source.startsWith("PLOT")) plot = cell;
+        if (cell.contains("attachments"))
+            attachedPicture = isPng(QByteArray::fromBase64(
+                cell["attachments"]["picture-2.png"]["image/png"].toString().toLatin1()));
+    }
+    EXPECT_EQ(kinds.first(), "markdown");
+    EXPECT_EQ(kinds.count("code"), 4) << kinds.join(' ').toStdString();
+    EXPECT_EQ(query["metadata"]["language"].toString(), "sql");
+    EXPECT_TRUE(query["source"].toArray().first().toString().contains("'A01'"));
+    const QJsonObject result = query["outputs"][0].toObject();
+    EXPECT_EQ(result["output_type"].toString(), "execute_result");
+    QString table;
+    for (const QJsonValue &line : result["data"]["text/html"].toArray())
+        table += line.toString();
+    EXPECT_TRUE(table.contains("<th>LAST_NAME</th>")) << table.toStdString();
+    EXPECT_TRUE(table.contains("<td>Zorn</td>")) << table.toStdString();
+    EXPECT_EQ(failing["outputs"][0]["output_type"].toString(), "stream");
+    QString failure;
+    for (const QJsonValue &line : failing["outputs"][0]["text"].toArray())
+        failure += line.toString();
+    EXPECT_TRUE(failure.contains("no such table: NO_SUCH_TABLE")) << failure.toStdString();
+    EXPECT_TRUE(isPng(
+        QByteArray::fromBase64(plot["outputs"][0]["data"]["image/png"].toString().toLatin1())));
+    EXPECT_TRUE(attachedPicture);
+}
+
+TEST_F(SharedExports, OneFileHtmlHoldsItsPicturesAndLinksWithinItself) {
+    const Outcome outcome = exportAs({"report.html", "--format", "html-standalone"});
+    ASSERT_EQ(outcome.status, 0) << outcome.errorLines.join('\n').toStdString();
+    const QString page = read("report.html");
+    QString missing;
+    EXPECT_TRUE(inOrder(
+        page,
+        {"<!DOCTYPE html>", "<meta charset=\"utf-8\">", "pre.output {",
+         "<h1 id=\"TOP\">Shared report: caf\u00e9</h1>", "<li>second &lt;point&gt; &amp; more</li>",
+         "<a href=\"#LAST\">To the last heading</a>", "<h2>A result</h2>", "DEPT_ID = 'A01'",
+         "<pre class='output'>", "Zorn", "no such table: NO_SUCH_TABLE", "<h4 id=\"LAST\">",
+         "<img src=\"data:image/png;base64,", "alt=\"Chart 1\"",
+         "<img src=\"data:image/png;base64,", "alt=\"Picture 2\"", "</html>"},
+        &missing))
+        << "missing or out of place: " << missing.toStdString() << "\n"
+        << page.left(3000).toStdString();
+    // Nothing outside the page: every src is inline, every link leads to an id in it.
+    EXPECT_FALSE(page.contains("file:"));
+    EXPECT_EQ(page.count(QRegularExpression("src=\"(?!data:image/png;base64,)")), 0);
+    auto links = QRegularExpression("href=\"([^\"]*)\"").globalMatch(page);
+    while (links.hasNext()) {
+        const QString target = links.next().captured(1);
+        ASSERT_TRUE(target.startsWith('#')) << target.toStdString();
+        EXPECT_TRUE(page.contains("id=\"" + target.mid(1) + "\"")) << target.toStdString();
+    }
+    EXPECT_EQ(QDir(work).entryList({"report-*"}).size(), 0) << "no picture files beside it";
 }
 
 } // namespace

@@ -14,6 +14,12 @@ TEST(CommandLine, WithoutDoubleDashOptionsTheInteractiveCommandLineStands) {
     EXPECT_EQ(parse({}).mode, StartMode::interactive);
     EXPECT_EQ(parse({"-SQL"}).mode, StartMode::interactive);
     EXPECT_EQ(parse({"-sql"}).mode, StartMode::interactive);
+    EXPECT_TRUE(parse({"-SQL"}).openFile.isEmpty());
+    // A script named as the desktop entry names it opens in the main window.
+    const CommandLine named = parse({"/home/ann/My Reports/staff.norq", "second.norq"});
+    EXPECT_EQ(named.mode, StartMode::interactive);
+    EXPECT_EQ(named.openFile, "/home/ann/My Reports/staff.norq");
+    EXPECT_EQ(parse({"--create-sample"}).mode, StartMode::createSample);
     EXPECT_EQ(parse({"--help"}).mode, StartMode::help);
     EXPECT_EQ(parse({"-h"}).mode, StartMode::help);
     EXPECT_EQ(parse({"--version"}).mode, StartMode::version);
@@ -59,6 +65,14 @@ TEST(CommandLine, TheExportFormatComesFromFormatOrElseTheExtension) {
     EXPECT_EQ(typeOf({"--export", "a.txt", "--format", "html-plain"}), ExportType::htmlPlain);
     EXPECT_EQ(typeOf({"--export", "report", "--format", "TEXT"}), ExportType::text);
     EXPECT_EQ(typeOf({"--export", "a.htm", "--format", "html"}), ExportType::htmlPage);
+    EXPECT_EQ(typeOf({"--export", "a.md"}), ExportType::markdown);
+    EXPECT_EQ(typeOf({"--export", "a.IPYNB"}), ExportType::notebook);
+    // .html stays the page of old; the one-file page is asked for by name.
+    EXPECT_EQ(typeOf({"--export", "a.html"}), ExportType::htmlPage);
+    EXPECT_EQ(typeOf({"--export", "a.html", "--format", "html-standalone"}),
+              ExportType::htmlStandalone);
+    EXPECT_EQ(typeOf({"--export", "a", "--format", "markdown"}), ExportType::markdown);
+    EXPECT_EQ(typeOf({"--export", "a", "--format", "ipynb"}), ExportType::notebook);
     EXPECT_EQ(typeOf({"--export", "a.pdf"}), -1);
     EXPECT_EQ(typeOf({"--export", "a.htm", "--format", "pdf"}), -1);
 }

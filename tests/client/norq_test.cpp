@@ -1,5 +1,7 @@
 #include "tool_runner.h"
 
+#include <QStandardPaths>
+
 namespace {
 
 std::string str(const QString &text) {
@@ -100,9 +102,36 @@ TEST_F(NorqTest, ManagesDatabasesAndConnections) {
     EXPECT_FALSE(QFile::exists(path(QStringLiteral("data/pavona/evil.db"))));
 }
 
+// Started alone on a terminal, norq says where it reads from instead of waiting silently;
+// from a pipe it says nothing.
+TEST_F(NorqTest, OnATerminalItSaysItReadsStandardInput) {
+    const QString hint = QStringLiteral("reading statements from standard input");
+    EXPECT_FALSE(runTool(QStringLiteral("norq"), {}, "VALUES 1\n").err.contains(hint));
+    const QString terminal = QStandardPaths::findExecutable(QStringLiteral("script"));
+    if (terminal.isEmpty()) GTEST_SKIP() << "script(1) is not installed";
+    // script(1) gives norq a terminal; Ctrl-D at the start of a line ends its input.
+    const ToolResult onTerminal =
+        runTool(terminal,
+                {QStringLiteral("-qec"), QStringLiteral(PAVONA_BIN_DIR "/norq"),
+                 QStringLiteral("/dev/null")},
+                "VALUES 1\n\x04");
+    EXPECT_TRUE(onTerminal.out.contains(hint)) << onTerminal.out.toStdString();
+}
+
 TEST_F(NorqTest, AnUnreadableInputFileIsReported) {
     const ToolResult result =
         runTool(QStringLiteral("norq"), {QStringLiteral("-tf"), QStringLiteral("missing.sql")});
     EXPECT_EQ(result.exitCode, 8);
-    EXPECT_TRUE(result.err.contains(QStringLiteral("missing.sql")));
+    // Once, on standard error, with the reason; nothing on standard output.
+    EXPECT_EQ(result.err.count(QStringLiteral("missing.sql")), 1) << result.err.toStdString();
+    EXPECT_TRUE(result.err.contains(QStringLiteral("No such file"))) << result.err.toStdString();
+    EXPECT_EQ(result.out, QString());
+    // With an output file the runners read, the report goes there, once.
+    const ToolResult toFile =
+        runTool(QStringLiteral("norq"),
+                {QStringLiteral("-o-"), QStringLiteral("-z"), QStringLiteral("out.txt"),
+                 QStringLiteral("-f"), QStringLiteral("missing.sql")});
+    EXPECT_EQ(toFile.exitCode, 8);
+    EXPECT_EQ(readFile(QStringLiteral("out.txt")).count(QStringLiteral("missing.sql")), 1);
+    EXPECT_EQ(toFile.err, QString());
 }

@@ -41,3 +41,21 @@ TEST_F(ToolTest, NorqsetSetsListsShowsAndClearsVariables) {
     EXPECT_TRUE(bad.err.contains(QStringLiteral("not a valid variable name")));
     EXPECT_EQ(str(readFile(QStringLiteral("config/pavona/norqset.conf"))), "NORQCOMM=tcpip\n");
 }
+
+// --help is usage on standard output with status 0, also for the tools whose other
+// arguments are statements or command files; --version names the tool.
+TEST_F(ToolTest, EveryToolAnswersHelpAndVersion) {
+    for (const QString tool : {"norq", "norqcmd", "norqset", "norqexpln"}) {
+        const ToolResult help = runTool(tool, {QStringLiteral("--help")});
+        EXPECT_EQ(help.exitCode, 0) << tool.toStdString();
+        EXPECT_TRUE(help.out.startsWith(QStringLiteral("Usage: ") + tool))
+            << help.out.toStdString();
+        EXPECT_EQ(help.err, QString()) << tool.toStdString();
+        const ToolResult version = runTool(tool, {QStringLiteral("--version")});
+        EXPECT_EQ(version.exitCode, 0) << tool.toStdString();
+        EXPECT_TRUE(version.out.startsWith(tool + QStringLiteral(" (Pavona) ")))
+            << version.out.toStdString();
+    }
+    // The configuration file is not touched by asking.
+    EXPECT_FALSE(QFile::exists(path(QStringLiteral("config/pavona/norqset.conf"))));
+}

@@ -21,7 +21,8 @@ protected:
     ToolResult runTool(const QString &tool, const QStringList &arguments,
                        const QByteArray &input = QByteArray(), int timeoutMs = 60000) {
         QProcess process;
-        process.setProgram(QStringLiteral(PAVONA_BIN_DIR "/") + tool);
+        // A tool of this build by its name, any other program by its path.
+        process.setProgram(tool.contains(u'/') ? tool : QStringLiteral(PAVONA_BIN_DIR "/") + tool);
         process.setArguments(arguments);
         process.setWorkingDirectory(work.path());
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();

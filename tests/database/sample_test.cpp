@@ -1,16 +1,23 @@
 #include "backends.h"
 #include "database/cli/cli.h"
+#include "database/sample_database.h"
 
+#include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-// The sample database is built by the project's script, describes every column with
-// the type code its declaration names and refuses what a column cannot hold.
+// The sample database is built by the project's script (pavona --create-sample of this
+// build), describes every column with the type code its declaration names and refuses
+// what a column cannot hold.
 TEST(SampleDatabase, CreatedOnceWithEveryColumnTyped) {
     ScratchCatalog catalog;
     const QString script = QStringLiteral(PAVONA_SOURCE_DIR) + "/scripts/create-sample";
     QProcess create;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("PAVONA_BUILD_DIR", QStringLiteral(PAVONA_BIN_DIR "/.."));
+    create.setProcessEnvironment(environment);
     create.start(script, {});
     ASSERT_TRUE(create.waitForFinished(60000));
     ASSERT_EQ(create.exitCode(), 0) << create.readAllStandardError().toStdString();
@@ -18,6 +25,7 @@ TEST(SampleDatabase, CreatedOnceWithEveryColumnTyped) {
     create.start(script, {}); // present: left alone
     ASSERT_TRUE(create.waitForFinished(60000));
     EXPECT_TRUE(create.readAllStandardOutput().contains("exists"));
+    EXPECT_TRUE(QDir(catalog.folder()).entryList({"*.partial*"}).isEmpty());
 
     CliHandle env = nullptr, dbc = nullptr, stmt = nullptr;
     cli::SQLAllocEnv(&env);
@@ -63,4 +71,22 @@ TEST(SampleDatabase, CreatedOnceWithEveryColumnTyped) {
     cli::SQLDisconnect(dbc);
     cli::SQLFreeConnect(dbc);
     cli::SQLFreeEnv(env);
+}
+
+// A script that fails half-way leaves no SAMPLE behind, so the next try starts afresh.
+TEST(SampleDatabase, AFailingScriptLeavesNothing) {
+    ScratchCatalog catalog;
+    QTemporaryDir scripts;
+    const QString bad = scripts.filePath("bad.sql");
+    QFile file(bad);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("CREATE TABLE A (X INTEGER);\nINSERT INTO NOWHERE VALUES (1);\n");
+    file.close();
+    QString detail;
+    EXPECT_EQ(createSampleDatabase(bad, &detail), SampleOutcome::failed);
+    EXPECT_TRUE(detail.contains("NOWHERE")) << detail.toStdString();
+    EXPECT_TRUE(QDir(catalog.folder()).entryList({"SAMPLE*"}, QDir::Files).isEmpty());
+    EXPECT_EQ(createSampleDatabase(scripts.filePath("missing.sql"), &detail),
+              SampleOutcome::failed);
+    EXPECT_TRUE(detail.contains("missing.sql")) << detail.toStdString();
 }

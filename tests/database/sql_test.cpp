@@ -4,12 +4,14 @@
 #include "database/lob.h"
 #include "database/session.h"
 #include "engine/engine_state.h"
+#include "engine/install_layout.h"
 #include "engine/messages.h"
 #include "engine/output.h"
 #include "engine/variables.h"
 #include "fakes.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -522,7 +524,9 @@ TEST_F(EmbeddedSession, ConnectSetsUserAndRegistryVariables) {
     EXPECT_EQ(variable("schema"), "MINE");
     EXPECT_EQ(variable("database"), "TESTDB");
     EXPECT_EQ(variable("jsondb"), "TESTDB");
-    EXPECT_EQ(variable("norqpath"), "C:\\Program Files\\Velmora\\SQLLIB");
+    // No client folder of another system: the prefix this program is installed under.
+    EXPECT_EQ(variable("norqpath"), installPrefix());
+    EXPECT_TRUE(QFileInfo(variable("norqpath")).isDir());
     EXPECT_EQ(variable("sqllib"), variable("norqpath"));
     EXPECT_EQ(variable("instance"), "NORQ");
     EXPECT_EQ(variable("norqinstprof"), variable("norqpath"));

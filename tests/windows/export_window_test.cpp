@@ -6,6 +6,7 @@
 #include "mainwindow/norqsql.h"
 #include "test_support.h"
 
+#include <QAction>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -165,4 +166,32 @@ TEST_F(ExportWindowTest, AFailedSaveOrExportKeepsTheOldFileAndSaysWhy) {
     EXPECT_EQ(windows.messages[2],
               "Error writing to output file: " + page + "\r\nERR=File too large");
     EXPECT_EQ(readAll(page), exported);
+}
+
+// The three shared formats are entries of File > Export, with their own extension in the
+// proposed name, and write from the window as --export does.
+TEST_F(ExportWindowTest, ExportMenuOffersTheSharedFormats) {
+    openSample("plans-and-charts.norq");
+    window->runAll_Click();
+    const struct {
+        const char *entry, *caption, *file;
+    } formats[] = {{"exportMarkdown", "Markdown", "/plans-and-charts.md"},
+                   {"exportNotebook", "Jupyter Notebook", "/plans-and-charts.ipynb"},
+                   {"exportHTMLOne", "HTML (one file)", "/plans-and-charts.html"}};
+    for (const auto &format : formats) {
+        QAction *action = window->menuEntry(format.entry);
+        ASSERT_NE(action, nullptr) << format.entry;
+        EXPECT_EQ(action->text().remove(u'&'), format.caption); // without its access key
+        QString proposed;
+        const QString path = outFolder + format.file;
+        window->CommonDialog = [&](bool, const QString &, const QString &, const QString &name) {
+            proposed = name;
+            return path;
+        };
+        action->trigger();
+        EXPECT_EQ(proposed, QStringLiteral(PAVONA_SOURCE_DIR "/samples") + format.file);
+        EXPECT_FALSE(readAll(path).isEmpty()) << format.entry;
+    }
+    EXPECT_TRUE(readAll(outFolder + "/plans-and-charts.html").contains("data:image/png;base64,"));
+    EXPECT_TRUE(QFile::exists(outFolder + "/plans-and-charts-1.png"));
 }
