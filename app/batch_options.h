@@ -3,7 +3,7 @@
 // own ("-SQL"); with one it asks for help, the version, or a window-less run:
 //   pavona --run SCRIPT [--database NAME] [--user U] [--password P]
 //          [--define NAME=VALUE]... [--export FILE] [--format html|html-plain|text]
-//          [--allow-errors]
+//          [--allow-errors] [--timeout SECONDS]
 
 #include <QList>
 #include <QString>
@@ -20,6 +20,7 @@ struct BatchOptions {
     QString exportPath;                         // empty: no export
     int exportType = 0;                         // an ExportType value when exporting
     bool allowErrors = false;
+    int timeoutSeconds = 0; // 0: statements run as long as they take
 };
 
 enum class StartMode { interactive, batch, help, version, usageError };
@@ -35,6 +36,8 @@ namespace BatchExit {
 inline constexpr int ok = 0;
 inline constexpr int statementFailed = 1;
 inline constexpr int cannotStart = 2; // usage error, missing script, failed connection
+// A run ended by a signal exits as a shell reports a program the signal ended.
+inline constexpr int stoppedBySignal = 128;
 } // namespace BatchExit
 
 // arguments: as the program got them, without the program's own name.

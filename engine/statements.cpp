@@ -107,12 +107,13 @@ QStringList assembleStatements(const QString &text) {
     QStringList statements;
     QString buffer;
     bool open = false;
+    // One past the limit is kept, so that the caller can tell the text holds too many.
     auto store = [&](const QString &statement) {
-        if (statements.size() < kMaxStatements) statements.append(statement);
+        if (statements.size() <= kMaxStatements) statements.append(statement);
     };
     const QStringList lines = text.split(u'\r');
     for (const QString &line : lines) {
-        if (statements.size() >= kMaxStatements) break;
+        if (statements.size() > kMaxStatements) break;
         QString comment;
         const int code = classifyLine(line, comment);
         if (code == kLineDashComment) continue;

@@ -2,6 +2,8 @@
 
 #include "mainwindow/norqsql.h"
 
+#include "engine/run_control.h"
+
 #include <QAction>
 #include <QActionGroup>
 #include <QApplication>
@@ -107,6 +109,8 @@ void NorqSQL::buildMenus() {
         entry->setChecked(widths[index] == QLatin1String("20"));
         mnuColSize.append(entry);
     }
+    addEntry(options, QStringLiteral("mnuStop"), QStringLiteral("Stop Run"),
+             [] { run_control::stopRunByUser(); });
     addEntry(options, QStringLiteral("mnuReset"), QStringLiteral("Reset Examples"),
              [this] { mnuReset_Click(); });
     options->addSeparator();
@@ -230,6 +234,7 @@ void NorqSQL::buildToolbar() {
     };
     static const Button buttons[] = {
         {"run", "Run query", "media-playback-start", QStyle::SP_MediaPlay},
+        {"stop", "Stop the run", "process-stop", QStyle::SP_BrowserStop},
         {"trash", "Clear SQL", "edit-clear", QStyle::SP_TrashIcon},
         {"recycle", "Show previous command", "edit-undo", QStyle::SP_BrowserReload},
         {"paste", "Paste", "edit-paste", QStyle::SP_FileDialogContentsView},

@@ -2,6 +2,7 @@
 // rows, the result overlay, links, the cell editor, Run all, Reset Examples and the table
 // of contents.
 
+#include "database/cli/cli.h"
 #include "database/session.h"
 #include "database/widgets/xml_tree.h"
 #include "document/grid.h"
@@ -9,6 +10,7 @@
 #include "engine/dispatcher.h"
 #include "engine/engine_state.h"
 #include "engine/platform_units.h"
+#include "engine/run_control.h"
 #include "engine/statements.h"
 #include "engine/window_interface.h"
 #include "mainwindow/editor_commit.h"
@@ -65,6 +67,7 @@ QString fromEditor(QString text) {
 int runsStarted = 0;
 
 bool runUninterrupted(const QString &statement, ResultGrid *grid, QObject *chart) {
+    if (cli::executing()) return false; // a press while a statement runs: only Stop acts
     const int mine = ++runsStarted;
     runScript(statement, grid, chart);
     return mine == runsStarted;
@@ -393,6 +396,7 @@ void NorqSQL::placeCellEditor() {
 // ---- whole script -------------------------------------------------------------------
 
 int NorqSQL::runAllRows(const std::function<void(const StatementRun &)> &progress) {
+    const run_control::RunScope running;
     StatementRun report;
     for (int i = 0; i < CLP->rows(); ++i) {
         const int kind = CLP->textMatrix(i, kindCol).toInt();
@@ -422,9 +426,9 @@ int NorqSQL::runAllRows(const std::function<void(const StatementRun &)> &progres
         }
         CLP->refresh();
         engine.ui->processEvents();
-        // Another command run meanwhile may have left the document views, or the window
-        // is closing.
-        if (!isDocumentView() || windowClosing(this)) break;
+        // Another command run meanwhile may have left the document views, the window is
+        // closing, or the run was stopped.
+        if (!isDocumentView() || windowClosing(this) || run_control::stopRequested()) break;
     }
     CLP->setTopRow(0);
     return statements;

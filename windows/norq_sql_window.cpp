@@ -5,6 +5,7 @@
 #include "engine/dispatcher.h"
 #include "engine/engine_state.h"
 #include "engine/platform_units.h"
+#include "engine/run_control.h"
 #include "engine/window_interface.h"
 #include "mainwindow/help_links.h"
 
@@ -73,6 +74,7 @@ NorqSQLWindow::NorqSQLWindow(QWidget *parent)
       Running(new QLabel(QStringLiteral(" Running..."), this)),
       panes_(DataValues, SingleView, XMLView) {
     setAttribute(Qt::WA_DeleteOnClose);
+    run_control::letWindowsStopStatements();
     setWindowTitle(QStringLiteral("SQL Window"));
     setMinimumSize(twipsToPixels(kMinWidth), twipsToPixels(kMinHeight));
     resize(twipsToPixels(11000), twipsToPixels(8000));
@@ -123,6 +125,8 @@ void NorqSQLWindow::buildToolbar() {
               themedIcon("edit-delete", QStyle::SP_TrashIcon));
     addButton(QStringLiteral("recycle"), QStringLiteral("Show previous command"),
               themedIcon("edit-undo", QStyle::SP_BrowserReload));
+    addButton(QStringLiteral("stop"), QStringLiteral("Stop the run"),
+              themedIcon("process-stop", QStyle::SP_BrowserStop));
     addButton(QStringLiteral("paste"), QStringLiteral("Paste"),
               themedIcon("edit-paste", QStyle::SP_DialogOpenButton));
     addButton(QStringLiteral("fontsize"), QString(),
@@ -144,6 +148,8 @@ QAction *NorqSQLWindow::addButton(const QString &key, const QString &tip, const 
 void NorqSQLWindow::TB_ButtonClick(const QString &key) {
     if (key == QLatin1String("run"))
         runQuery();
+    else if (key == QLatin1String("stop"))
+        run_control::stopRunByUser();
     else if (key == QLatin1String("trash"))
         TextEdit->setPlainText(QString());
     else if (key == QLatin1String("recycle"))
@@ -294,6 +300,7 @@ void NorqSQLWindow::DataValues_MouseDown(int x) {
 }
 
 void NorqSQLWindow::escapeKey() {
+    if (run_control::stopRunByUser()) return;
     SingleView->hide();
     XMLView->hide();
     ExtendedMsg->hide();

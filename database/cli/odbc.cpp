@@ -40,6 +40,7 @@ struct Api {
     (SQLHSTMT, SQLUSMALLINT, SQLSMALLINT, SQLSMALLINT, SQLSMALLINT, SQLULEN, SQLSMALLINT,
      SQLPOINTER, SQLLEN, SQLLEN *) = nullptr;
     SQLRETURN (*rowCount)(SQLHSTMT, SQLLEN *) = nullptr;
+    SQLRETURN (*cancel)(SQLHSTMT) = nullptr; // optional
     SQLHENV env = nullptr; // for the data source list
 };
 
@@ -76,6 +77,7 @@ Api *loadApi() {
         dlclose(library);
         return nullptr;
     }
+    resolve(library, "SQLCancel", api.cancel);
     api.library = library;
     return &api;
 }
@@ -302,6 +304,11 @@ int fetch(Statement *st) {
         }
     }
     return result(rc);
+}
+
+void cancel(void *odbcStmt) {
+    Api *api = loadApi();
+    if (api && api->cancel && odbcStmt) api->cancel(odbcStmt);
 }
 
 int endTransaction(Connection *conn, bool commit) {

@@ -21,6 +21,8 @@ int describeAll(Statement *st);
 int bindColumn(Statement *st, int col);
 int fetch(Statement *st);
 int endTransaction(Connection *conn, bool commit);
+// Asks the driver to stop what a statement is doing; may come from another thread.
+void cancel(void *odbcStmt);
 // The driver's first diagnostic record for a handle, if it has one.
 bool driverDiagnostic(const Handle *handle, QByteArray &state, int32_t &native,
                       QByteArray &message);

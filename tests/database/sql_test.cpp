@@ -289,6 +289,7 @@ TEST_P(SqlTest, LargeObjectsLoadFromBracketedFiles) {
     EXPECT_EQ(Norq_load(), 0);
     EXPECT_TRUE(engine.errorFlag);
     EXPECT_TRUE(engine.msgText.contains("/no/such/file.bin")) << engine.msgText.toStdString();
+    EXPECT_NE(engine.msgCode, 0); // the load failed, and counts so
 
     // No bracket: nothing runs.
     EngineFixture::resetStatement();
