@@ -51,8 +51,8 @@ struct Options {
     QCommandLineOption version{QStringLiteral("version")};
 
     QList<QCommandLineOption> all() const {
-        return {run,      database, user,        password, define,  exportTo,
-                format,   allowErrors, timeout, help,     version};
+        return {run,    database,    user,    password, define, exportTo,
+                format, allowErrors, timeout, help,     version};
     }
 };
 

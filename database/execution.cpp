@@ -336,7 +336,8 @@ void SqlRun::fetchRows() {
         rc = cli::SQLFetch(engine.stmtHandle);
     }
 
-    const bool fetchFailed = rc != cli::kSuccess && rc != cli::kSuccessWithInfo && rc != cli::kNoData;
+    const bool fetchFailed =
+        rc != cli::kSuccess && rc != cli::kSuccessWithInfo && rc != cli::kNoData;
     if (limitHit && gridMode_)
         engine.resultText += QStringLiteral("\rMaximum rows (1000) exceeded.");
     if (gridMode_) grid_->setRows(rows + 1);

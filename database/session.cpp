@@ -284,8 +284,7 @@ void cmdConnect() {
         engine.userPassword = word(6);
         break;
     default:
-        setMessage(true, -1, 0,
-                   QStringLiteral("Insufficient parameters for the CONNECT statement"),
+        setMessage(true, -1, 0, QStringLiteral("Insufficient parameters for the CONNECT statement"),
                    QStringLiteral("cmdConnect"));
         return;
     }

@@ -9,8 +9,8 @@
 
 #include <QDeadlineTimer>
 #include <QFile>
-#include <QThread>
 #include <QTextStream>
+#include <QThread>
 
 namespace {
 
@@ -50,8 +50,10 @@ QString runExplainTool(const QStringList &arguments) {
     run_control::setChildGroup(0);
     engine.ui->setBusyPointer(false);
     if (!end.failed()) return {};
-    QString failure = end.signal != 0 ? QStringLiteral("%1 was stopped (signal %2).").arg(kTool).arg(end.signal)
-                                      : QStringLiteral("%1 failed (exit status %2).").arg(kTool).arg(end.exitCode);
+    QString failure =
+        end.signal != 0
+            ? QStringLiteral("%1 was stopped (signal %2).").arg(kTool).arg(end.signal)
+            : QStringLiteral("%1 failed (exit status %2).").arg(kTool).arg(end.exitCode);
     if (!end.errorLines.isEmpty()) failure += u'\r' + end.errorLines;
     return failure;
 }
@@ -107,11 +109,10 @@ QString showPlan(const QString &statement) {
     if (!writeWorkFile(kStatementFile, {statement}, &error))
         return QStringLiteral("Cannot create the work file %1: %2.")
             .arg(workFilePath(kStatementFile), error);
-    const QString failure = runExplainTool({QStringLiteral("-t"), QStringLiteral("-d"),
-                                            engine.databaseName, QStringLiteral("-z"),
-                                            QStringLiteral(";"), QStringLiteral("-o"), kReportFile,
-                                            QStringLiteral("-g"), QStringLiteral("-f"),
-                                            kStatementFile});
+    const QString failure =
+        runExplainTool({QStringLiteral("-t"), QStringLiteral("-d"), engine.databaseName,
+                        QStringLiteral("-z"), QStringLiteral(";"), QStringLiteral("-o"),
+                        kReportFile, QStringLiteral("-g"), QStringLiteral("-f"), kStatementFile});
     if (!failure.isEmpty()) {
         // The tool says why in its report.
         QString report = readWorkFile(kReportFile).trimmed();

@@ -71,9 +71,9 @@ int ExecutionScope::refusal(Statement *statement) const {
                                           QStringLiteral("Another statement is still running: "
                                                          "stop it or wait for it to end.")));
     else
-        statement->diag.set("HY008", -952,
-                            vendorMessage(QStringLiteral("CLI"),
-                                          QStringLiteral("The statement was cancelled.")));
+        statement->diag.set(
+            "HY008", -952,
+            vendorMessage(QStringLiteral("CLI"), QStringLiteral("The statement was cancelled.")));
     return kError;
 }
 

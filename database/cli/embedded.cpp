@@ -10,8 +10,8 @@
 #include <QRegularExpression>
 #include <cctype>
 #include <charconv>
-#include <cstring>
 #include <cmath>
+#include <cstring>
 #include <sqlite3.h>
 
 namespace cli::embedded {

@@ -41,7 +41,7 @@ struct Api {
      SQLPOINTER, SQLLEN, SQLLEN *) = nullptr;
     SQLRETURN (*rowCount)(SQLHSTMT, SQLLEN *) = nullptr;
     SQLRETURN (*cancel)(SQLHSTMT) = nullptr; // optional
-    SQLHENV env = nullptr; // for the data source list
+    SQLHENV env = nullptr;                   // for the data source list
 };
 
 template <typename Fn> bool resolve(void *library, const char *name, Fn &fn) {

@@ -415,7 +415,8 @@ TEST_F(BatchRun, ATimeoutEndsWhatRunsTooLongAndTheRunGoesOn) {
     EXPECT_EQ(outcome.status, 1) << outcome.errorLines.join('\n').toStdString();
     const QStringList progress = progressLines(outcome);
     ASSERT_EQ(progress.size(), 3) << outcome.errorLines.join('\n').toStdString();
-    const QString limit = "FAILED: Stopped: the statement ran longer than the limit of 1 second(s).";
+    const QString limit =
+        "FAILED: Stopped: the statement ran longer than the limit of 1 second(s).";
     EXPECT_TRUE(progress[0].contains(limit)) << progress[0];
     EXPECT_TRUE(progress[1].contains(limit)) << progress[1];
     EXPECT_TRUE(progress[2].contains("1 record(s) selected.")) << progress[2];

@@ -147,7 +147,8 @@ TEST_F(EmbeddedRun, AQueryThatFailsAfterItsFirstRowsShowsThemAndFails) {
     ASSERT_EQ(engine.resultKind, kResultRows);
     const QStringList lines = engine.resultText.split(u'\r');
     ASSERT_GE(lines.size(), 6) << engine.resultText.toStdString();
-    EXPECT_TRUE(lines[2].contains("10") && lines[3].contains("20")) << engine.resultText.toStdString();
+    EXPECT_TRUE(lines[2].contains("10") && lines[3].contains("20"))
+        << engine.resultText.toStdString();
     EXPECT_TRUE(engine.resultText.contains("malformed JSON")) << engine.resultText.toStdString();
     EXPECT_FALSE(engine.resultText.contains("record(s) selected"));
 }
@@ -155,7 +156,8 @@ TEST_F(EmbeddedRun, AQueryThatFailsAfterItsFirstRowsShowsThemAndFails) {
 TEST_F(EmbeddedRun, AFailureAmongTheStatementsOfOneTextIsItsOutcome) {
     run("VALUES 1;" + CR + "SELECT * FROM NOSUCH;");
     EXPECT_EQ(engine.msgCode, -204);
-    EXPECT_TRUE(engine.msgText.startsWith("Statement 2 of 2 failed: ")) << engine.msgText.toStdString();
+    EXPECT_TRUE(engine.msgText.startsWith("Statement 2 of 2 failed: "))
+        << engine.msgText.toStdString();
     EXPECT_TRUE(engine.msgText.contains("NOSUCH"));
     EXPECT_EQ(engine.resultKind, kResultMessage);
 
@@ -183,7 +185,8 @@ TEST_F(EmbeddedRun, TextsAndTablesTooLargeForARunAreRefusedWithTheirLimit) {
         lines << QStringLiteral("DEFINE N%1 = x;").arg(i);
     run(lines.join(CR));
     EXPECT_EQ(engine.msgCode, -1);
-    EXPECT_TRUE(engine.msgText.contains("more than 1000 statements")) << engine.msgText.toStdString();
+    EXPECT_TRUE(engine.msgText.contains("more than 1000 statements"))
+        << engine.msgText.toStdString();
     EXPECT_EQ(var_find("N1"), 0); // nothing ran
 
     for (int i = 0; var_add(QStringLiteral("FILL%1").arg(i), "x") != 0; ++i) {
@@ -197,7 +200,8 @@ TEST_F(EmbeddedRun, TextsAndTablesTooLargeForARunAreRefusedWithTheirLimit) {
 
 TEST_F(EmbeddedRun, ATimeLimitCancelsARunawayQueryAndTheNextStatementRuns) {
     run_control::setStatementLimit(1);
-    run("WITH RECURSIVE C(X) AS (VALUES (1) UNION ALL SELECT X + 1 FROM C) SELECT COUNT(*) FROM C;");
+    run("WITH RECURSIVE C(X) AS (VALUES (1) UNION ALL SELECT X + 1 FROM C) SELECT COUNT(*) FROM "
+        "C;");
     run_control::setStatementLimit(0);
     EXPECT_EQ(engine.msgCode, -1);
     EXPECT_EQ(engine.msgText, "Stopped: the statement ran longer than the limit of 1 second(s).");

@@ -121,7 +121,8 @@ TEST_F(RunnersTest, AChildsExitStatusDecidesItsStatement) {
     EXPECT_EQ(text(engine.msgText), "Cmd: Command failed. (exit status 3)");
 
     // What it wrote on standard error comes under the message; a missing program is named.
-    runScript(QStringLiteral("HOST echo first problem >/dev/stderr~echo second problem >/dev/stderr~exit 1"),
+    runScript(QStringLiteral(
+                  "HOST echo first problem >/dev/stderr~echo second problem >/dev/stderr~exit 1"),
               nullptr, nullptr);
     EXPECT_EQ(text(engine.msgText),
               "Cmd: Command failed. (exit status 1)\rfirst problem\rsecond problem");
