@@ -339,6 +339,23 @@ TEST_F(BatchRun, RunsAgainstAnOdbcDataSource) {
     EXPECT_TRUE(progress[1].contains("2 record(s) selected.")) << progress[1];
     QString missing;
     EXPECT_TRUE(inOrder(read("server.txt"), {"Read back", "one", "two"}, &missing)) << missing;
+
+    // The server is asked to cancel a statement that outlives the limit.
+    write("sleepy.norq", "/* {h1} Sleepy */\n"
+                         " \n"
+                         "SELECT pg_sleep(30);\n"
+                         " \n"
+                         "/* {h2} After */\n"
+                         " \n"
+                         "SELECT name FROM batch_t WHERE id = 2;\n");
+    const Outcome slow =
+        run({"--run", "sleepy.norq", "--database", dsn, "--user", "postgres", "--timeout", "1"});
+    EXPECT_EQ(slow.status, 1) << slow.errorLines.join('\n');
+    const QStringList lines = progressLines(slow);
+    ASSERT_EQ(lines.size(), 2) << slow.errorLines.join('\n');
+    EXPECT_TRUE(lines[0].contains("FAILED: Stopped: the statement ran longer than the limit of 1"))
+        << lines[0];
+    EXPECT_TRUE(lines[1].contains("1 record(s) selected.")) << lines[1];
 }
 
 TEST_F(BatchRun, HelpAndVersionGoToStandardOutput) {
