@@ -435,14 +435,15 @@ int NorqSQL::runAllRows(const std::function<void(const StatementRun &)> &progres
 }
 
 void NorqSQL::runAll_Click() {
-    if (!isDocumentView()) return;
+    // Its reset would move the rows under a statement that is still running.
+    if (!isDocumentView() || cli::executing()) return;
     ResetCellEdit();
     mnuReset_Click();
     runAllRows();
 }
 
 void NorqSQL::mnuReset_Click() {
-    if (!isDocumentView()) return;
+    if (!isDocumentView() || cli::executing()) return;
     ResetCellEdit();
     int row = 0;
     while (row < CLP->rows()) {
