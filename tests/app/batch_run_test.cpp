@@ -361,8 +361,9 @@ TEST_F(BatchRun, RunsAgainstAnOdbcDataSource) {
 TEST_F(BatchRun, HelpAndVersionGoToStandardOutput) {
     const Outcome help = run({"--help"});
     EXPECT_EQ(help.status, 0);
-    for (const char *option : {"--run SCRIPT", "--database NAME", "--define NAME=VALUE",
-                               "--export FILE", "--format FORMAT", "--allow-errors", "-SQL"})
+    for (const char *option :
+         {"--run SCRIPT", "--database NAME", "--define NAME=VALUE", "--export FILE",
+          "--format FORMAT", "--allow-errors", "--timeout SECONDS", "-SQL"})
         EXPECT_TRUE(help.output.contains(option)) << option;
     const Outcome version = run({"--version"});
     EXPECT_EQ(version.status, 0);
