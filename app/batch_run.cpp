@@ -2,6 +2,7 @@
 
 #include "app/batch_window_interface.h"
 #include "database/session.h"
+#include "document/grid.h"
 #include "document/row_model.h"
 #include "document/script_lines.h"
 #include "engine/engine_state.h"
@@ -115,6 +116,9 @@ void openScript(NorqSQL &window, const QString &path) {
     window.fileToMemory(path);
     window.setViewMode(ViewMode::script);
     window.memoryToScript();
+    // Laid out, the rows keep their wrapped heights; a hidden grid then takes the run's
+    // rows without a view following each insertion.
+    window.CLP->hide();
 }
 
 class RunTally {

@@ -494,8 +494,18 @@ void Grid::setColSel(int col) {
     selectCurrentInView();
 }
 
+Grid::QuietMoves::~QuietMoves() {
+    if (--grid_->quietMoves_ > 0 || !grid_->movePending_) return;
+    grid_->movePending_ = false;
+    grid_->selectCurrentInView();
+}
+
 void Grid::selectCurrentInView() const {
     if (!model_->live || model_->dirty) return;
+    if (quietMoves_ > 0) {
+        movePending_ = true;
+        return;
+    }
     auto *self = const_cast<Grid *>(this);
     const int hr = model_->headerRows(), hc = model_->headerCols();
     const int top = std::max(std::min(row_, rowSel_) - hr, 0);

@@ -52,6 +52,19 @@ public:
     explicit Grid(QWidget *parent = nullptr);
     ~Grid() override;
 
+    // While one lives, moves of the current cell from code reach the view once, when it
+    // ends: each move resynchronises the view's selection, and styling a row takes several.
+    class QuietMoves {
+    public:
+        explicit QuietMoves(Grid *grid) : grid_(grid) { ++grid_->quietMoves_; }
+        ~QuietMoves();
+        QuietMoves(const QuietMoves &) = delete;
+        QuietMoves &operator=(const QuietMoves &) = delete;
+
+    private:
+        Grid *grid_;
+    };
+
     // Counts.
     int rows() const override;
     void setRows(int rows) override;
@@ -190,4 +203,6 @@ private:
     QPointer<QWidget> runningIndicator_;
     QPointer<QLabel> ownRunningLabel_;
     bool selecting_ = false;
+    int quietMoves_ = 0;
+    mutable bool movePending_ = false;
 };

@@ -73,6 +73,7 @@ QString ScriptDocument::commentDisplayText(const QString &joined) const {
 // ---- addRow -------------------------------------------------------------------------
 
 int ScriptDocument::addRow(int &kind, const QString &datain, const QString &dataSQL, int location) {
+    const Grid::QuietMoves moves(grid_);
     QString pictureFile;
     const QStringList cells =
         buildCells(kind, ScriptText::trimCarriageReturns(datain), dataSQL, pictureFile);

@@ -209,12 +209,17 @@ void serverOutputSetup() {
                                   "END "));
 }
 
+// Where the engine can tell that nothing was printed since the last clear, the buffer
+// needs no clearing and there is nothing to collect: the statements would cost more than
+// a user's own.
 void serverOutputClear() {
-    runSilentQuery(QStringLiteral("CALL PAVONA.CLEAR_BUFFER"));
+    if (!cli::serverOutputAsCleared(engine.connHandle))
+        runSilentQuery(QStringLiteral("CALL PAVONA.CLEAR_BUFFER"));
     engine.serverOutput.clear();
 }
 
 void serverOutputCollect() {
+    if (cli::serverOutputAsCleared(engine.connHandle)) return;
     runSilentQuery(QStringLiteral("CALL PAVONA.FLUSH_BUFFER"));
     if (!engine.connected) return;
     const int rc = executeDirect(QStringLiteral("SELECT PRINT_LINE FROM PAVONA.MESSAGES"));

@@ -33,6 +33,7 @@ constexpr int kMaxHeadings = 1000;
 constexpr int kMinResultsWidth = 6000; // twips
 constexpr int kMinResultsHeight = 3000;
 constexpr int kXmlViewWidth = 5000;
+constexpr int kPaintIntervalMs = 80;
 
 bool isDocumentView() {
     return engine.viewMode == ViewMode::script || engine.viewMode == ViewMode::edit;
@@ -84,6 +85,43 @@ public:
     ~BusyPointer() { engine.ui->setBusyPointer(false); }
     BusyPointer(const BusyPointer &) = delete;
     BusyPointer &operator=(const BusyPointer &) = delete;
+};
+
+// How a run shows itself. The view moves only when the running row has left it, and
+// the window paints at most every kPaintIntervalMs while events still come after each
+// row: painting after every statement was most of a run's time. A grid nobody sees
+// (pavona --run) is neither scrolled nor refreshed.
+class RunView {
+public:
+    RunView(QWidget *window, Grid *grid)
+        : window_(window), grid_(grid), seen_(window->updatesEnabled() && grid->isVisible()) {
+        if (seen_) window_->setUpdatesEnabled(false);
+        clock_.start();
+    }
+    ~RunView() {
+        if (seen_) window_->setUpdatesEnabled(true);
+    }
+    RunView(const RunView &) = delete;
+    RunView &operator=(const RunView &) = delete;
+
+    void follow(int row) const {
+        if (seen_ && grid_->rowHeight(row) > 0 && !grid_->isRowVisible(row)) grid_->setTopRow(row);
+    }
+
+    void rowDone() {
+        if (!seen_ || clock_.elapsed() < kPaintIntervalMs) return;
+        grid_->refresh();
+        window_->setUpdatesEnabled(true);
+        window_->repaint();
+        window_->setUpdatesEnabled(false);
+        clock_.restart();
+    }
+
+private:
+    QWidget *window_;
+    Grid *grid_;
+    bool seen_;
+    QElapsedTimer clock_;
 };
 
 } // namespace
@@ -405,11 +443,12 @@ int NorqSQL::runAllRows(const std::function<void(const StatementRun &)> &progres
     }
     int statements = 0;
     QElapsedTimer timer;
+    RunView view(this, CLP);
+    BusyPointer busy; // once for the run: setting the pointer for every row costs a round trip
     for (int i = 0; i < CLP->rows(); ++i) {
         const int kind = CLP->textMatrix(i, kindCol).toInt();
         if (kind == RowKind::endMarker) break;
-        BusyPointer busy;
-        CLP->setTopRow(i);
+        view.follow(i);
         if (runsInRunAll(kind)) {
             // The full statement, hidden sections included: they are run, not shown.
             const QString statement = removeComments(CLP->textMatrix(i, sqlCol));
@@ -424,7 +463,7 @@ int NorqSQL::runAllRows(const std::function<void(const StatementRun &)> &progres
             report.summary = summarize(statement);
             if (progress) progress(report);
         }
-        CLP->refresh();
+        view.rowDone();
         engine.ui->processEvents();
         // Another command run meanwhile may have left the document views, the window is
         // closing, or the run was stopped.

@@ -179,6 +179,7 @@ int clearBuffer(Statement *st) {
     out.lines.clear();
     out.partial.clear();
     out.enabled = true;
+    out.asCleared = true;
     return kSuccess;
 }
 
@@ -186,6 +187,7 @@ int flushBuffer(Statement *st) {
     sqlite3 *db = st->conn->db;
     if (!runSql(st, db, QLatin1String(kMessagesTable))) return kError;
     OutputBuffer &out = st->conn->output;
+    out.asCleared = false;
     sqlite3_stmt *insert = nullptr;
     if (sqlite3_prepare_v2(db, "INSERT INTO PAVONA.MESSAGES VALUES (?1)", -1, &insert, nullptr) !=
         SQLITE_OK) {
@@ -220,6 +222,7 @@ int wrongArguments(Statement *st, const QString &name, int given) {
 
 int outputRoutine(Statement *st, const QString &routine, const QList<Value> &args) {
     OutputBuffer &out = st->conn->output;
+    out.asCleared = false;
     const QString name = QStringLiteral("DBMS_OUTPUT.") + routine;
     if (routine == QLatin1String("ENABLE")) {
         if (args.size() > 1) return wrongArguments(st, name, args.size());

@@ -303,6 +303,11 @@ int SQLFreeStmt(CliHandle stmt, int16_t option) {
     return kSuccess;
 }
 
+bool serverOutputAsCleared(CliHandle dbc) {
+    const Connection *c = as<Connection>(dbc, HandleKind::Connection);
+    return c && c->backend == Backend::Embedded && c->output.asCleared;
+}
+
 int SQLEndTran(int16_t handleType, CliHandle handle, int16_t completion) {
     if (handleType != kHandleDbc) return kSuccess;
     Connection *c = as<Connection>(handle, HandleKind::Connection);

@@ -101,6 +101,10 @@ void allowExecution();
 void setEventHook(void (*hook)());
 // Whether a statement is executing or fetching now (the hook is the only way in meanwhile).
 bool executing();
+// Whether the connection's server output is known to be as PAVONA.CLEAR_BUFFER leaves it
+// (enabled, nothing printed since): only the embedded engine can say; a server's
+// routines print unseen.
+bool serverOutputAsCleared(CliHandle dbc);
 // Starts the database manager; the embedded engine has nothing to start.
 int sqlepstart_api(void *options, void *sqlca);
 

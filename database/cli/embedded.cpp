@@ -294,6 +294,11 @@ int connect(Connection *conn, const QString &file, const QString &user) {
         return kError;
     }
     sqlite3_extended_result_codes(db, 1);
+    // One sync per commit with the durability of the rollback journal's two or three, and
+    // the command-line tools read while the program writes. Set before the busy timeout:
+    // a file another program holds keeps its journal until the next connection.
+    runSql(conn, db, QStringLiteral("PRAGMA journal_mode = WAL"));
+    runSql(conn, db, QStringLiteral("PRAGMA synchronous = FULL"));
     sqlite3_busy_timeout(db, 3000);
     runSql(conn, db, QStringLiteral("PRAGMA foreign_keys = ON"));
     // The program keeps its server-output table in schema PAVONA, private to the session.

@@ -57,6 +57,8 @@ struct OutputBuffer {
     bool enabled = false;
     QStringList lines;
     QString partial;
+    // As PAVONA.CLEAR_BUFFER left it: nothing printed, flushed or switched off since.
+    bool asCleared = false;
 };
 
 struct Connection : Handle {

@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 #include <array>
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 #include <vector>
 
 using namespace cli;
@@ -398,6 +399,30 @@ TEST_F(EmbeddedCli, BuiltInRoutinesServeServerOutputAndAdministration) {
     EXPECT_TRUE(s.error().message.contains("MYSCHEMA.MYPROC"));
     EXPECT_EQ(s.exec("CALL DBMS_OUTPUT.PUT_LINE()"), kError);
     EXPECT_EQ(s.exec("CALL ADMIN_CMD('BACKUP DATABASE X')"), kError);
+}
+
+TEST_F(EmbeddedCli, DatabasesKeepAWriteAheadLogSyncedAtEveryCommit) {
+    Session s;
+    ASSERT_EQ(s.connect("TESTDB"), kSuccess);
+    ASSERT_EQ(s.exec("PRAGMA synchronous"), kSuccess);
+    EXPECT_EQ(s.fetchAll(), std::vector<QStringList>({{"2"}}));
+    ASSERT_EQ(s.exec("CREATE TABLE T (A INTEGER)"), kSuccess);
+    ASSERT_EQ(s.exec("INSERT INTO T VALUES (7)"), kSuccess);
+    // Another program reads what was committed while the connection stays open.
+    sqlite3 *reader = nullptr;
+    ASSERT_EQ(sqlite3_open_v2(QFile::encodeName(catalog.folder() + "/TESTDB.db").constData(),
+                              &reader, SQLITE_OPEN_READONLY, nullptr),
+              SQLITE_OK);
+    sqlite3_stmt *stmt = nullptr;
+    ASSERT_EQ(sqlite3_prepare_v2(reader, "PRAGMA journal_mode", -1, &stmt, nullptr), SQLITE_OK);
+    ASSERT_EQ(sqlite3_step(stmt), SQLITE_ROW);
+    EXPECT_STREQ(reinterpret_cast<const char *>(sqlite3_column_text(stmt, 0)), "wal");
+    sqlite3_finalize(stmt);
+    ASSERT_EQ(sqlite3_prepare_v2(reader, "SELECT A FROM T", -1, &stmt, nullptr), SQLITE_OK);
+    ASSERT_EQ(sqlite3_step(stmt), SQLITE_ROW);
+    EXPECT_EQ(sqlite3_column_int(stmt, 0), 7);
+    sqlite3_finalize(stmt);
+    sqlite3_close(reader);
 }
 
 TEST_F(EmbeddedCli, RoutineLibraryIsLoadedWhenPresentAndOptionalOtherwise) {

@@ -220,6 +220,25 @@ TEST(Grid, CellStylesStayWithTheirCellAndKeepTheSelection) {
     EXPECT_TRUE(grid.cellPicture().isNull());
 }
 
+TEST(Grid, MovesInsideQuietMovesReachTheViewOnceAtTheEnd) {
+    Grid grid;
+    grid.setCols(3);
+    grid.setRows(3);
+    grid.show();
+    QSignalSpy moves(grid.selectionModel(), &QItemSelectionModel::currentChanged);
+    {
+        const Grid::QuietMoves quiet(&grid);
+        grid.setRow(1);
+        grid.setCol(0);
+        grid.setCellBackColor(Qt::red); // the cell moved to, though the view has not moved
+        grid.setCol(2);
+        EXPECT_EQ(moves.count(), 0);
+    }
+    EXPECT_EQ(moves.count(), 1);
+    EXPECT_EQ(grid.selectionModel()->currentIndex(), grid.model()->index(1, 2));
+    EXPECT_EQ(grid.model()->index(1, 0).data(Qt::BackgroundRole).value<QColor>(), QColor(Qt::red));
+}
+
 TEST(Grid, SortsSelectedRowsBySelectedColumns) {
     Grid grid;
     grid.setCols(3);

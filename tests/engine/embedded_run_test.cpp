@@ -91,6 +91,10 @@ TEST_F(EmbeddedRun, PromptBecomesTheRunsServerOutput) {
     run("DEFINE y 2");
     EXPECT_EQ(engine.serverOutput, "");
     EXPECT_EQ(engine.resultKind, 0);
+    // Output switched off by one run is on again for the next.
+    run("CALL DBMS_OUTPUT.DISABLE");
+    run("PROMPT third line;");
+    EXPECT_EQ(engine.serverOutput, "third line");
 }
 
 TEST_F(EmbeddedRun, TracingShowsTheDatabasesMessage) {

@@ -111,6 +111,16 @@ TEST_F(RunRows, RunAllPlacesEveryOutputAndEndsAtTheTop) {
     window->runAll_Click();
     EXPECT_EQ(outputRowCount(), 4);
     EXPECT_EQ(window->CLP->topRow(), 0);
+
+    // Painting held back during the run comes back after it; a window that paints
+    // nothing (pavona --run) is left so.
+    ASSERT_TRUE(window->CLP->isVisible());
+    EXPECT_TRUE(window->updatesEnabled());
+    window->setUpdatesEnabled(false);
+    window->runAll_Click();
+    EXPECT_FALSE(window->updatesEnabled());
+    EXPECT_EQ(outputRowCount(), 4);
+    window->setUpdatesEnabled(true);
 }
 
 TEST_F(RunRows, RunAllRunsHiddenSectionsAndNothingInOtherViews) {
