@@ -86,6 +86,7 @@ public:
     QFont font;
     bool live = false;  // the view follows each change (else changes are batched)
     bool dirty = false; // batched changes wait for a reset
+    bool sizesPending = false; // row heights or column widths set while not live
     // Rows from here on have never held anything (no text, style or height): inserting
     // among them can take the place of one instead of moving all below.
     int pristineFrom = 0;
@@ -285,6 +286,10 @@ public:
 protected:
     void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override {
         QStyledItemDelegate::initStyleOption(option, index);
+        // A cell's own background and marks show whether or not it is current or
+        // selected; the focus frame alone tells the current cell.
+        if (option->backgroundBrush.style() != Qt::NoBrush)
+            option->state &= ~QStyle::State_Selected;
         option->features |= QStyleOptionViewItem::WrapText;
         option->features &= ~QStyleOptionViewItem::HasDecoration;
         option->icon = QIcon();
@@ -297,7 +302,18 @@ protected:
 
     void paint(QPainter *painter, const QStyleOptionViewItem &option,
                const QModelIndex &index) const override {
-        QStyledItemDelegate::paint(painter, option, index);
+        // The style's focus mark tints the whole cell; a coloured cell gets a thin frame.
+        const bool frame =
+            (option.state & QStyle::State_HasFocus) && index.data(Qt::BackgroundRole).isValid();
+        QStyleOptionViewItem cell(option);
+        if (frame) cell.state &= ~QStyle::State_HasFocus;
+        QStyledItemDelegate::paint(painter, cell, index);
+        if (frame) {
+            painter->save();
+            painter->setPen(QPen(option.palette.color(QPalette::Text), 1, Qt::DotLine));
+            painter->drawRect(option.rect.adjusted(0, 0, -1, -1));
+            painter->restore();
+        }
         const QVariant picture = index.data(Qt::DecorationRole);
         if (!picture.isValid()) return;
         const QPixmap pixmap = picture.value<QPixmap>();
@@ -344,10 +360,12 @@ Grid::~Grid() = default;
 // ---- batching -----------------------------------------------------------------------
 
 void Grid::syncView() const {
-    if (model_->flush()) {
+    const bool reset = model_->flush();
+    if (reset || (model_->live && model_->sizesPending)) {
+        model_->sizesPending = false;
         applySectionSizes();
-        selectCurrentInView();
     }
+    if (reset) selectCurrentInView();
     updateHeaders();
 }
 
@@ -614,7 +632,10 @@ void Grid::setRowHeight(int row, int twips) {
         updateHeaders();
         return;
     }
-    if (!model_->live || model_->dirty) return;
+    if (!model_->live || model_->dirty) {
+        model_->sizesPending = true;
+        return;
+    }
     setRowHidden(row - hr, twips == 0);
     if (twips > 0) QTableView::setRowHeight(row - hr, twipsToPixels(twips));
 }
@@ -637,7 +658,10 @@ void Grid::setColWidth(int col, int twips) {
         updateHeaders();
         return;
     }
-    if (!model_->live || model_->dirty) return;
+    if (!model_->live || model_->dirty) {
+        model_->sizesPending = true;
+        return;
+    }
     setColumnHidden(col - hc, twips == 0);
     if (twips > 0) setColumnWidth(col - hc, twipsToPixels(twips));
 }
@@ -997,6 +1021,8 @@ void Grid::setGridFont(const QFont &font) {
     setFont(font);
     horizontalHeader()->setFont(font);
     verticalHeader()->setFont(font);
+    // Rows without a height of their own follow the font.
+    verticalHeader()->setDefaultSectionSize(QFontMetrics(font).height() + 4);
     model_->everythingChanged();
 }
 

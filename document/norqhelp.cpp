@@ -3,9 +3,11 @@
 #include "document/grid.h"
 #include "document/row_style.h"
 #include "document/script_text.h"
+#include "engine/busy_pointer.h"
 #include "engine/dispatcher.h"
 #include "engine/engine_state.h"
 #include "engine/platform_units.h"
+#include "engine/text_files.h"
 #include "engine/text_layout.h"
 #include "engine/window_interface.h"
 #include "mainwindow/norqsql.h"
@@ -27,26 +29,6 @@ constexpr int kMarkerWidth = 500;
 constexpr int kDocumentMargin = 855;
 constexpr int kMinHeight = 3000;
 constexpr int kMinWidth = 6000;
-
-QRect twipsRect(int left, int top, int width, int height) {
-    return {twipsToPixels(left), twipsToPixels(top), std::max(0, twipsToPixels(width)),
-            std::max(0, twipsToPixels(height))};
-}
-
-QString carriageReturns(QString text) {
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\r"));
-    return text;
-}
-
-class BusyScope {
-public:
-    BusyScope() {
-        if (engine.ui) engine.ui->setBusyPointer(true);
-    }
-    ~BusyScope() {
-        if (engine.ui) engine.ui->setBusyPointer(false);
-    }
-};
 
 } // namespace
 
@@ -111,6 +93,9 @@ void NorqHelp::setHelpMode() {
     CLP->setFixedCols(0);
     CLP->setRows(1);
     CLP->clear();
+    // Before the first showing the grid still has a child's default size: measure the
+    // page at the size the window gives it.
+    if (!isVisible()) layout()->activate();
     resizeView();
     document_.setWrapWidth(maxFixedHelp(RowStyle::proseFont, engine.fontSize));
 }
@@ -188,8 +173,10 @@ int NorqHelp::maxFixedHelp(const QString &fontName, int fontSize) {
 void NorqHelp::resizeEvent(QResizeEvent *event) {
     QWidget::resizeEvent(event);
     if (isMinimized()) return;
+    const int wrapBefore = document_.wrapWidth();
     resizeView();
     document_.setWrapWidth(maxFixedHelp(RowStyle::proseFont, engine.fontSize));
+    if (document_.wrapWidth() != wrapBefore) document_.rewrapProse();
     cellWidthRefresh();
 }
 
@@ -252,7 +239,7 @@ void NorqHelp::runStatementRow(int row) {
     const QString statement = ScriptText::removeComments(CLP->textMatrix(row, sqlCol));
     engine.gridMode = false;
     {
-        const BusyScope busy;
+        const BusyPointer busy;
         runScript(statement, DataValues, Chart);
     }
     placeOutput(row + 1);
@@ -264,14 +251,14 @@ void NorqHelp::placeOutput(int position) {
     switch (engine.resultKind) {
     case kResultMessage:
         if (engine.msgText.trimmed().isEmpty()) return;
-        addRow(kind, carriageReturns(engine.msgText), QString(), position);
+        addRow(kind, crLfAsCr(engine.msgText), QString(), position);
         return;
     case kResultRows:
         kind = RowKind::result;
         addRow(kind, engine.resultText, engine.currentStatement, position);
         return;
     case kResultText:
-        addRow(kind, carriageReturns(engine.outputText), QString(), position);
+        addRow(kind, crLfAsCr(engine.outputText), QString(), position);
         return;
     case kResultServerOutput:
         addRow(kind, engine.serverOutput, QString(), position);
@@ -298,7 +285,7 @@ void NorqHelp::toggleResult(int row) {
     }
     const QString statement = CLP->textMatrix(row, tagCol);
     if (statement.isEmpty()) return;
-    const BusyScope busy;
+    const BusyPointer busy;
     engine.gridMode = true;
     const CellInfo cell = getCellInfo(row, textCol);
     DataValues->setGeometry(twipsRect(cell.left, cell.top, cell.width, cell.height));

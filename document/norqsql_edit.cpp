@@ -4,6 +4,7 @@
 #include "document/row_style.h"
 #include "document/script_text.h"
 #include "engine/engine_state.h"
+#include "engine/text_files.h"
 #include "engine/variables.h"
 #include "mainwindow/norqsql.h"
 
@@ -16,10 +17,7 @@ namespace {
 
 // The editor's text with its line ends as carriage returns and none at either end.
 QString editorText(const QPlainTextEdit *editor) {
-    QString text = editor->toPlainText();
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\r"));
-    text.replace(u'\n', u'\r');
-    return ScriptText::trimCarriageReturns(text);
+    return ScriptText::trimCarriageReturns(withCarriageReturns(editor->toPlainText()));
 }
 
 } // namespace

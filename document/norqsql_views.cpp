@@ -3,6 +3,7 @@
 
 #include "document/grid.h"
 #include "document/row_style.h"
+#include "document/sql_highlighter.h"
 #include "engine/engine_state.h"
 #include "engine/platform_units.h"
 #include "engine/text_layout.h"
@@ -22,15 +23,6 @@ constexpr int kDocumentMargin = 855;
 constexpr int kPanelMargin = 605;
 const QColor kFullEditCell(204, 255, 255);
 const QString kPanelTitle = QStringLiteral("Interactive SQL Window");
-
-bool isDocumentView(int mode) {
-    return mode == ViewMode::script || mode == ViewMode::edit;
-}
-
-QRect twipsRect(int left, int top, int width, int height) {
-    return {twipsToPixels(left), twipsToPixels(top), std::max(0, twipsToPixels(width)),
-            std::max(0, twipsToPixels(height))};
-}
 
 } // namespace
 
@@ -157,6 +149,7 @@ void NorqSQL::openPanelEditor() {
     TextEdit->setGeometry(twipsRect(45, 90, cell.width - 100, cell.height - 180));
     TextEdit->setFont(platformFont(cell.fontName, cell.fontSize));
     TextEdit->clear();
+    setSqlHighlighting(TextEdit, true);
     editRow = 1;
     EditBox->show();
     TextEdit->show();

@@ -38,3 +38,8 @@ inline constexpr int sql = 3;
 inline constexpr int edit = 4;
 
 } // namespace ViewMode
+
+// Script View and Edit View show the script as a document; the other two are panels.
+inline constexpr bool isDocumentView(int mode) {
+    return mode == ViewMode::script || mode == ViewMode::edit;
+}

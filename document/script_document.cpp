@@ -401,6 +401,12 @@ void ScriptDocument::cellWidthRefresh() {
     }
 }
 
+void ScriptDocument::rewrapProse() {
+    for (int row = 0; row < grid_->rows(); ++row)
+        if (kindOf(row) == RowKind::comment)
+            grid_->setTextMatrix(row, textCol, commentDisplayText(grid_->textMatrix(row, rawCol)));
+}
+
 // ---- between lines and rows ------------------------------------------------------------
 
 void ScriptDocument::memoryToScript() {

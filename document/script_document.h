@@ -42,6 +42,8 @@ public:
     int getHeight(int kind, const QString &text, const QString &fontName, double size) const;
     int getHeightJPG(const QString &fileName);
     void cellWidthRefresh();
+    // Lays the prose rows out again at the wrap width (after it changed).
+    void rewrapProse();
     // Parses the lines into rows below the grid's one placeholder row.
     void memoryToScript();
     // Rewrites the lines from the rows, in the canonical layout.

@@ -3,6 +3,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QStringList>
+#include <algorithm>
 #include <cmath>
 
 double logicalDpi() {
@@ -16,6 +17,11 @@ double logicalDpi() {
 }
 
 int twipsToPixels(int twips) { return static_cast<int>(std::lround(twips * logicalDpi() / 1440.0)); }
+
+QRect twipsRect(int left, int top, int width, int height) {
+    return {twipsToPixels(left), twipsToPixels(top), std::max(0, twipsToPixels(width)),
+            std::max(0, twipsToPixels(height))};
+}
 
 int pixelsToTwips(int pixels) { return static_cast<int>(std::lround(pixels * 1440.0 / logicalDpi())); }
 

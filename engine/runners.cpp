@@ -5,6 +5,7 @@
 #include "engine/messages.h"
 #include "engine/run_control.h"
 #include "engine/runners_process.h"
+#include "engine/text_files.h"
 #include "engine/variables.h"
 
 #include <QCoreApplication>
@@ -38,11 +39,6 @@ bool hasArgument() {
 
 QStringList linesOf(const QString &text) {
     return text.split(u'~');
-}
-
-// Line ends inside the program are single carriage returns.
-QString withCarriageReturns(QString text) {
-    return text.replace(QStringLiteral("\r\n"), QStringLiteral("\r")).replace(u'\n', u'\r');
 }
 
 void killPollTimer() {

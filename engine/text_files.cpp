@@ -83,3 +83,15 @@ QStringList splitTextLines(const QString &text) {
     splitter.finish();
     return lines;
 }
+
+QString withCarriageReturns(QString text) {
+    return text.replace(QStringLiteral("\r\n"), QStringLiteral("\r")).replace(u'\n', u'\r');
+}
+
+QString withLineFeeds(QString text) {
+    return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(u'\r', u'\n');
+}
+
+QString crLfAsCr(QString text) {
+    return text.replace(QStringLiteral("\r\n"), QStringLiteral("\r"));
+}

@@ -3,6 +3,7 @@
 
 #include "document/grid.h"
 #include "engine/engine_state.h"
+#include "engine/text_files.h"
 #include "engine/window_interface.h"
 #include "mainwindow/editor_commit.h"
 #include "mainwindow/norqsql.h"
@@ -43,12 +44,6 @@ void replaceRange(QPlainTextEdit *editor, int start, int length, const QString &
     cursor.setPosition(start);
     cursor.setPosition(start + length, QTextCursor::KeepAnchor);
     cursor.insertText(text);
-}
-
-QString toEditorLines(QString text) {
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\r"));
-    text.replace(u'\r', u'\n');
-    return text;
 }
 
 void removeSelection(QPlainTextEdit *editor, bool toClipboard) {
@@ -106,7 +101,7 @@ void NorqSQL::editUpper_Click() {
 void NorqSQL::editPaste_Click() {
     const QString clip = engine.ui->clipboardText();
     if (clip.isEmpty()) return;
-    const QString text = toEditorLines(clip);
+    const QString text = withLineFeeds(clip);
     const Selection selection = selectionOf(FullEdit);
     replaceRange(FullEdit, selection.start, 0, text);
     placeCaret(FullEdit, selection.start + static_cast<int>(text.size()));
@@ -114,7 +109,7 @@ void NorqSQL::editPaste_Click() {
 
 void NorqSQL::insertSnippet(const QString &snippet, int caretOffset) {
     const Selection selection = selectionOf(FullEdit);
-    replaceRange(FullEdit, selection.start, 0, toEditorLines(snippet));
+    replaceRange(FullEdit, selection.start, 0, withLineFeeds(snippet));
     placeCaret(FullEdit, selection.start + caretOffset);
 }
 

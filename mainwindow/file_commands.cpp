@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 namespace {
 
@@ -41,11 +42,24 @@ QString qtFileFilter(const QString &pipeFilter) {
     return filters.join(QStringLiteral(";;"));
 }
 
+QString filterSuffix(const QString &nameFilter) {
+    static const QRegularExpression plainPattern(QStringLiteral("\\*\\.(\\w+)(?=[\\s;)]|$)"));
+    return plainPattern.match(nameFilter).captured(1);
+}
+
+void followFilterSuffix(QFileDialog &dialog) {
+    dialog.setDefaultSuffix(filterSuffix(dialog.selectedNameFilter()));
+    QObject::connect(
+        &dialog, &QFileDialog::filterSelected, &dialog,
+        [&dialog](const QString &filter) { dialog.setDefaultSuffix(filterSuffix(filter)); });
+}
+
 QString showFileDialog(QWidget *parent, bool save, const QString &title, const QString &filter,
                        const QString &initialName) {
     QFileDialog dialog(parent, title, QDir::currentPath(), filter);
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    if (save) followFilterSuffix(dialog);
     if (!initialName.isEmpty()) dialog.selectFile(initialName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
     return dialog.selectedFiles().constFirst();

@@ -1,6 +1,7 @@
 // The menu bar, the three pop-up menus and the toolbar of the interactive panel.
 
 #include "mainwindow/norqsql.h"
+#include "mainwindow/toolbar_icons.h"
 
 #include "engine/run_control.h"
 
@@ -9,7 +10,6 @@
 #include <QApplication>
 #include <QMenu>
 #include <QMenuBar>
-#include <QStyle>
 #include <QToolBar>
 
 QAction *NorqSQL::menuEntry(const QString &name) const {
@@ -229,21 +229,15 @@ void NorqSQL::buildToolbar() {
     struct Button {
         const char *key;
         const char *tip;
-        const char *themeIcon; // the desktop theme's icon, when it has one
-        QStyle::StandardPixmap icon;
     };
     static const Button buttons[] = {
-        {"run", "Run query", "media-playback-start", QStyle::SP_MediaPlay},
-        {"stop", "Stop the run", "process-stop", QStyle::SP_BrowserStop},
-        {"trash", "Clear SQL", "edit-clear", QStyle::SP_TrashIcon},
-        {"recycle", "Show previous command", "edit-undo", QStyle::SP_BrowserReload},
-        {"paste", "Paste", "edit-paste", QStyle::SP_FileDialogContentsView},
+        {"run", "Run query"},   {"stop", "Stop the run"},
+        {"trash", "Clear SQL"}, {"recycle", "Show previous command"},
+        {"paste", "Paste"},
     };
     for (const Button &button : buttons) {
         const QString key = QString::fromLatin1(button.key);
-        const QIcon icon = QIcon::fromTheme(QString::fromLatin1(button.themeIcon),
-                                            style()->standardIcon(button.icon));
-        QAction *action = TB->addAction(icon, QString());
+        QAction *action = TB->addAction(toolbarIcon(key), QString());
         action->setObjectName(key);
         action->setToolTip(QString::fromLatin1(button.tip));
         connect(action, &QAction::triggered, this, [this, key] { TB_ButtonClick(key); });

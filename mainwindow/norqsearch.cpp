@@ -3,6 +3,7 @@
 #include "mainwindow/norqsql.h"
 
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
@@ -49,4 +50,12 @@ void NorqSearch::FindSearch_Click() {
     SearchString->selectAll();
     setWindowTitle(QStringLiteral("String not found"));
     owner_->TV->collapseAll();
+}
+
+void NorqSearch::keyPressEvent(QKeyEvent *event) {
+    if (event->key() == Qt::Key_Escape) {
+        hide();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }

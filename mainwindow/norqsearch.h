@@ -23,6 +23,9 @@ public:
     QLineEdit *SearchString;
     QPushButton *FindSearch;
 
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+
 private:
     NorqSQL *owner_;
 };

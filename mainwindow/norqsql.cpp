@@ -1,6 +1,7 @@
 #include "mainwindow/norqsql.h"
 
 #include "document/grid.h"
+#include "document/sql_highlighter.h"
 #include "engine/engine_state.h"
 #include "engine/platform_units.h"
 
@@ -64,6 +65,7 @@ void NorqSQL::buildControls() {
     DataValues->hide();
     XMLView = new QTreeWidget(CLP);
     XMLView->setObjectName(QStringLiteral("XMLView"));
+    XMLView->setHeaderHidden(true);
     XMLView->hide();
     EditBox = new QWidget(CLP);
     EditBox->setObjectName(QStringLiteral("EditBox"));
@@ -76,6 +78,7 @@ void NorqSQL::buildControls() {
     FullEdit->setFont(platformFont(QStringLiteral("Lucida Console"), engine.fontSize));
     FullEdit->setLineWrapMode(QPlainTextEdit::NoWrap);
     FullEdit->hide();
+    setSqlHighlighting(FullEdit, true);
     TB = new QToolBar(CLP);
     TB->setObjectName(QStringLiteral("TB"));
     TB->setOrientation(Qt::Vertical);

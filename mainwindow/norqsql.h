@@ -287,4 +287,5 @@ private:
 
     ScriptDocument document_;
     bool settingTopRow_ = false;
+    int wheelRemainder_ = 0; // wheel delta short of a whole notch
 };

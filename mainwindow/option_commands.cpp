@@ -21,10 +21,6 @@ namespace {
 constexpr int kFontSizes[] = {8, 9, 10, 11, 12, 14};
 constexpr int kColumnSizes[] = {10, 15, 20, 25, 30};
 
-bool isDocumentView() {
-    return engine.viewMode == ViewMode::script || engine.viewMode == ViewMode::edit;
-}
-
 NorqSQLWindow *openSQLWindow(bool takeFocus) {
     auto *window = new NorqSQLWindow;
     window->setAttribute(Qt::WA_DeleteOnClose);
@@ -51,25 +47,21 @@ void NorqSQL::mnuFontSizeValue_Click(int index) {
     if (index < mnuFontSizeValue.size()) mnuFontSizeValue[index]->setChecked(true);
 
     CLP->setGridVisible(false);
-    const bool measure = isDocumentView();
+    const bool measure = isDocumentView(engine.viewMode);
     for (int row = 0; row < CLP->rows() - 1; ++row) {
         const int kind = CLP->textMatrix(row, kindCol).toInt();
         QString font;
         double cellSize = size;
-        double measureSize = size;
         switch (kind) {
         case RowKind::comment:
-        case RowKind::message:
             font = RowStyle::proseFont;
             break;
         case 2:
         case RowKind::sql:
         case RowKind::example:
-            font = RowStyle::codeFont;
-            break;
+        case RowKind::message:
         case RowKind::result:
             font = RowStyle::codeFont;
-            measureSize = 9;
             break;
         case RowKind::heading:
             font = RowStyle::proseFont;
@@ -82,9 +74,11 @@ void NorqSQL::mnuFontSizeValue_Click(int index) {
         CLP->setCol(textCol);
         CLP->setCellFontName(font);
         CLP->setCellFontSize(cellSize);
-        if (measure)
-            CLP->setRowHeight(row,
-                              getHeight(kind, CLP->textMatrix(row, textCol), font, measureSize));
+    }
+    // Every row is laid out and measured again in the new font.
+    if (measure) {
+        document_.rewrapProse();
+        cellWidthRefresh();
     }
     CLP->setGridVisible(true);
     DataValues->setFontSize(size);

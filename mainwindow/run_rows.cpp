@@ -7,11 +7,14 @@
 #include "database/widgets/xml_tree.h"
 #include "document/grid.h"
 #include "document/row_style.h"
+#include "document/sql_highlighter.h"
+#include "engine/busy_pointer.h"
 #include "engine/dispatcher.h"
 #include "engine/engine_state.h"
 #include "engine/platform_units.h"
 #include "engine/run_control.h"
 #include "engine/statements.h"
+#include "engine/text_files.h"
 #include "engine/window_interface.h"
 #include "mainwindow/editor_commit.h"
 #include "mainwindow/help_links.h"
@@ -35,33 +38,6 @@ constexpr int kMinResultsHeight = 3000;
 constexpr int kXmlViewWidth = 5000;
 constexpr int kPaintIntervalMs = 80;
 
-bool isDocumentView() {
-    return engine.viewMode == ViewMode::script || engine.viewMode == ViewMode::edit;
-}
-
-QRect twipsRect(int left, int top, int width, int height) {
-    return {twipsToPixels(left), twipsToPixels(top), std::max(0, twipsToPixels(width)),
-            std::max(0, twipsToPixels(height))};
-}
-
-QString crlfToCr(QString text) {
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\r"));
-    return text;
-}
-
-// Texts inside the program break lines with a carriage return; the editor with "\n".
-QString forEditor(QString text) {
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    text.replace(u'\r', u'\n');
-    return text;
-}
-
-QString fromEditor(QString text) {
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\r"));
-    text.replace(u'\n', u'\r');
-    return text;
-}
-
 // Runs started from this window, counted: a run lets window events in while it waits,
 // so another press can start a run of its own, whose outcome then replaces this one's in
 // the engine state. Only a run that no other run interrupted places its output.
@@ -78,14 +54,6 @@ bool runUninterrupted(const QString &statement, ResultGrid *grid, QObject *chart
 bool runsInRunAll(int kind) {
     return kind == RowKind::sql || kind == 2;
 }
-
-class BusyPointer {
-public:
-    BusyPointer() { engine.ui->setBusyPointer(true); }
-    ~BusyPointer() { engine.ui->setBusyPointer(false); }
-    BusyPointer(const BusyPointer &) = delete;
-    BusyPointer &operator=(const BusyPointer &) = delete;
-};
 
 // How a run shows itself. The view moves only when the running row has left it, and
 // the window paints at most every kPaintIntervalMs while events still come after each
@@ -132,7 +100,7 @@ void NorqSQL::CLP_MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers, int, 
     currentRow = CLP->mouseRow();
     currentCol = CLP->mouseCol();
     XMLView->hide();
-    if (!isDocumentView() || currentRow < 0 || currentCol < 0) return;
+    if (!isDocumentView(engine.viewMode) || currentRow < 0 || currentCol < 0) return;
 
     if ((editRow >= 0 && editRow != currentRow) || editRow == -2) commitOpenEditor(*this);
     if (currentRow >= CLP->rows()) return;
@@ -193,7 +161,7 @@ void NorqSQL::runStatementRow() {
     engine.gridMode = false;
     QString statement;
     if (editRow == currentRow) {
-        const QString text = fromEditor(TextEdit->toPlainText());
+        const QString text = withCarriageReturns(TextEdit->toPlainText());
         CLP->setTextMatrix(currentRow, textCol, getRawSQL(text));
         CLP->setTextMatrix(currentRow, sqlCol, text);
         statement = removeComments(text);
@@ -221,7 +189,7 @@ int NorqSQL::placeOutput(int position) {
     switch (engine.resultKind) {
     case kResultMessage:
         if (engine.msgText.trimmed().isEmpty()) return 0;
-        addRow(kind, crlfToCr(engine.msgText), QString(), position);
+        addRow(kind, crLfAsCr(engine.msgText), QString(), position);
         return 0;
     case kResultRows:
         kind = RowKind::result;
@@ -229,7 +197,7 @@ int NorqSQL::placeOutput(int position) {
         ++currentRow;
         return 1;
     case kResultText:
-        addRow(kind, crlfToCr(engine.outputText), QString(), position);
+        addRow(kind, crLfAsCr(engine.outputText), QString(), position);
         ++currentRow;
         return 1;
     case kResultServerOutput:
@@ -385,7 +353,7 @@ void NorqSQL::beginCellEdit() {
         }
         while (text.startsWith(QLatin1String("\r\n")))
             text.remove(0, 2);
-        text = crlfToCr(text);
+        text = crLfAsCr(text);
         break;
     }
     case RowKind::heading: {
@@ -401,7 +369,8 @@ void NorqSQL::beginCellEdit() {
         text = CLP->textMatrix(currentRow, sqlCol);
         break;
     }
-    TextEdit->setPlainText(forEditor(text));
+    setSqlHighlighting(TextEdit, kind == RowKind::sql);
+    TextEdit->setPlainText(withLineFeeds(text));
     TextEdit->moveCursor(QTextCursor::Start);
     const bool readOnly = kind == RowKind::message;
     TextEdit->setReadOnly(readOnly);
@@ -467,7 +436,8 @@ int NorqSQL::runAllRows(const std::function<void(const StatementRun &)> &progres
         engine.ui->processEvents();
         // Another command run meanwhile may have left the document views, the window is
         // closing, or the run was stopped.
-        if (!isDocumentView() || windowClosing(this) || run_control::stopRequested()) break;
+        if (!isDocumentView(engine.viewMode) || windowClosing(this) || run_control::stopRequested())
+            break;
     }
     CLP->setTopRow(0);
     return statements;
@@ -475,14 +445,14 @@ int NorqSQL::runAllRows(const std::function<void(const StatementRun &)> &progres
 
 void NorqSQL::runAll_Click() {
     // Its reset would move the rows under a statement that is still running.
-    if (!isDocumentView() || cli::executing()) return;
+    if (!isDocumentView(engine.viewMode) || cli::executing()) return;
     ResetCellEdit();
     mnuReset_Click();
     runAllRows();
 }
 
 void NorqSQL::mnuReset_Click() {
-    if (!isDocumentView() || cli::executing()) return;
+    if (!isDocumentView(engine.viewMode) || cli::executing()) return;
     ResetCellEdit();
     int row = 0;
     while (row < CLP->rows()) {

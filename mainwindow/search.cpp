@@ -38,6 +38,14 @@ void colourMarkers(Grid *grid, const QColor &colour) {
     grid->setCol(col);
 }
 
+// What is typed next goes to the dialog, not to the main window's tree.
+void showSearchDialog(QWidget *dialog, QLineEdit *entry) {
+    dialog->show();
+    dialog->raise();
+    dialog->activateWindow();
+    entry->setFocus();
+}
+
 QPoint twipsOffset(int x, int y) {
     return {twipsToPixels(x), twipsToPixels(y)};
 }
@@ -50,19 +58,15 @@ void NorqSQL::searchExamples_Click() {
     NorqSearch *dialog = NorqSearch::shared(this);
     const QPoint grid = CLP->mapTo(this, QPoint(0, 0));
     dialog->move(pos() + QPoint(grid.x(), 0) + twipsOffset(650, 1300));
-    dialog->show();
-    dialog->raise();
+    showSearchDialog(dialog, dialog->SearchString);
     dialog->SearchString->clear();
-    dialog->SearchString->setFocus();
 }
 
 void NorqSQL::searchScript_Click() {
     if (engine.viewMode == ViewMode::sql) return;
     NorqFind *dialog = NorqFind::shared(this);
     dialog->move(pos() + CLP->mapTo(this, QPoint(0, 0)) + twipsOffset(500, 1000));
-    dialog->show();
-    dialog->raise();
-    dialog->SearchString->setFocus();
+    showSearchDialog(dialog, dialog->SearchString);
 }
 
 void NorqSQL::searchReset_Click() {

@@ -5,11 +5,14 @@
 #include "database/session.h"
 #include "document/grid.h"
 #include "document/scroll_grid.h"
+#include "engine/busy_pointer.h"
 #include "engine/dispatcher.h"
 #include "engine/engine_state.h"
 #include "engine/platform_units.h"
 #include "engine/run_control.h"
+#include "engine/text_files.h"
 #include "engine/window_interface.h"
+#include "mainwindow/keyboard.h"
 #include "mainwindow/norqfind.h"
 #include "mainwindow/norqsearch.h"
 #include "mainwindow/norqsql.h"
@@ -40,17 +43,6 @@ constexpr int kMinimumHeight = 3000;
 constexpr int kBarMargin = 180; // the bar stays this far inside the right edge
 constexpr int kRecallSlots = 5;
 
-bool isDocumentView() {
-    return engine.viewMode == ViewMode::script || engine.viewMode == ViewMode::edit;
-}
-
-// The editor's text with its line ends as carriage returns.
-QString withCarriageReturns(QString text) {
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\r"));
-    text.replace(u'\n', u'\r');
-    return text;
-}
-
 void closeSatelliteWindows() {
     if (NorqFind *find = NorqFind::existing()) find->close();
     if (NorqConnect *connect = NorqConnect::visibleInstance()) connect->close();
@@ -74,6 +66,7 @@ void NorqSQL::Form_Load() {
     buildMenus();
     buildToolbar();
     connectEvents();
+    installKeyboardAccess(this);
     qApp->installEventFilter(this); // the wheel hook
     splitterGap = 30;
     dragging = false;
@@ -106,7 +99,8 @@ void NorqSQL::connectEvents() {
     });
 
     auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-    escape->setContext(Qt::WindowShortcut);
+    // Escape belongs to the window with the focus: the tool windows take their own.
+    escape->setContext(Qt::WidgetWithChildrenShortcut);
     connect(escape, &QShortcut::activated, this, [this] { Form_KeyPress(27); });
 }
 
@@ -131,7 +125,7 @@ void NorqSQL::Form_Resize() {
     // layout; the views re-fit to the grid's new size.
     resizeView();
     measureWrapWidths();
-    if (isDocumentView()) cellWidthRefresh();
+    if (isDocumentView(engine.viewMode)) cellWidthRefresh();
 }
 
 // Closing or exiting in the middle of a run (its wait lets window events in) must not pull
@@ -186,7 +180,7 @@ void NorqSQL::Form_KeyPress(int keyCode) {
         XMLView->hide();
         return;
     }
-    if (!isDocumentView()) return;
+    if (!isDocumentView(engine.viewMode)) return;
     SaveCellEdit(editRow);
     editRow = -1;
     EditBox->hide();
@@ -217,7 +211,7 @@ void NorqSQL::DragBar_MouseMove(Qt::MouseButtons buttons, int x) {
     const int treePixels = twipsToPixels(treeWidth);
     DragBar->setSizes({treePixels, std::max(0, DragBar->width() - treePixels - handle)});
     resizeView();
-    if (isDocumentView() && CLP->gridWidth() > 4000) cellWidthRefresh();
+    if (isDocumentView(engine.viewMode) && CLP->gridWidth() > 4000) cellWidthRefresh();
     DragBar->raise();
 }
 
@@ -232,9 +226,13 @@ bool NorqSQL::eventFilter(QObject *watched, QEvent *event) {
     case QEvent::Wheel: {
         if (!isGridSurface(watched, CLP) && !isGridSurface(watched, DataValues)) break;
         auto *wheel = static_cast<QWheelEvent *>(event);
+        // A horizontal wheel or tilt is not a turn down: the view scrolls sideways itself.
+        if (wheel->angleDelta().y() == 0) break;
         const QPoint global = wheel->globalPosition().toPoint();
-        MouseWheel(static_cast<int>(wheel->buttons()), wheel->angleDelta().y(), global.x(),
-                   global.y());
+        const int notches = wheelNotches(wheelRemainder_, wheel->angleDelta().y());
+        for (int notch = 0; notch < std::abs(notches); ++notch)
+            MouseWheel(static_cast<int>(wheel->buttons()), notches > 0 ? 120 : -120, global.x(),
+                       global.y());
         return true;
     }
     case QEvent::MouseButtonPress:
@@ -261,6 +259,11 @@ bool NorqSQL::eventFilter(QObject *watched, QEvent *event) {
     }
     case QEvent::FocusOut:
         if (watched == TextEdit) EditBox_LostFocus();
+        break;
+    case QEvent::KeyPress:
+        // Keys a read-only message does not take end at its box, not in the grid's
+        // type-ahead beneath it.
+        if (watched == EditBox) return true;
         break;
     case QEvent::Hide:
         // A message shown for reading leaves the box read-only; the next use of the box
@@ -348,9 +351,10 @@ void NorqSQL::TB_ButtonClick(const QString &key) {
         engine.recallPos = engine.recallPos >= kRecallSlots ? 1 : engine.recallPos + 1;
         recallList[engine.recallPos] = typed;
         engine.gridMode = true;
-        engine.ui->setBusyPointer(true);
-        runScript(statement, DataValues, Chart);
-        engine.ui->setBusyPointer(false);
+        {
+            const BusyPointer busy;
+            runScript(statement, DataValues, Chart);
+        }
         QString output;
         bool write = true;
         switch (engine.resultKind) {

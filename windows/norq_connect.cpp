@@ -87,6 +87,9 @@ NorqConnect::NorqConnect(QWidget *parent) : QDialog(parent) {
     layout->addLayout(top);
     layout->addWidget(Status);
     layout->addLayout(buttons);
+    // The dialog takes the size its contents ask for, so a failure message of several lines
+    // grows it instead of squeezing the fields (a wrapped label alone would not).
+    layout->setSizeConstraint(QLayout::SetFixedSize);
 
     connect(DoConnect, &QPushButton::clicked, this, &NorqConnect::DoConnect_Click);
     connect(Killit, &QPushButton::clicked, this, &NorqConnect::Killit_Click);

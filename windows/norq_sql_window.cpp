@@ -2,12 +2,16 @@
 
 #include "database/session.h"
 #include "document/grid.h"
+#include "document/sql_highlighter.h"
+#include "engine/busy_pointer.h"
 #include "engine/dispatcher.h"
 #include "engine/engine_state.h"
 #include "engine/platform_units.h"
 #include "engine/run_control.h"
+#include "engine/text_files.h"
 #include "engine/window_interface.h"
 #include "mainwindow/help_links.h"
+#include "mainwindow/toolbar_icons.h"
 
 #include <QAction>
 #include <QApplication>
@@ -17,7 +21,7 @@
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPointer>
-#include <QStyle>
+#include <QShortcut>
 #include <QToolBar>
 #include <QTreeWidget>
 
@@ -35,29 +39,10 @@ constexpr int kLargestFont = 14;
 constexpr int kHistorySlots = 5;
 constexpr int kTreeWidth = 5000;
 
-// Texts inside the program break lines with CR; the text boxes show them as lines.
-QString forDisplay(QString text) {
-    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    return text;
-}
-
 QString withoutLeadingLineBreaks(QString text) {
     while (text.startsWith(QLatin1String("\r\n")))
         text.remove(0, 2);
     return text;
-}
-
-// The editor's text as the dispatcher takes it: lines separated by a single CR.
-QString scriptText(QString text) {
-    text.replace(QLatin1String("\r\n"), QLatin1String("\r"));
-    text.replace(QLatin1Char('\n'), QLatin1Char('\r'));
-    return text;
-}
-
-QIcon themedIcon(const char *themeName, QStyle::StandardPixmap fallback) {
-    return QIcon::fromTheme(QLatin1String(themeName),
-                            QApplication::style()->standardIcon(fallback));
 }
 
 int barHeightTwips() {
@@ -82,6 +67,7 @@ NorqSQLWindow::NorqSQLWindow(QWidget *parent)
     const QFont code = platformFont(QStringLiteral("Lucida Console"), fontSize_);
     TextEdit->setFont(code);
     TextEdit->setLineWrapMode(QPlainTextEdit::NoWrap);
+    setSqlHighlighting(TextEdit, true);
     DataValues->setFontSize(fontSize_);
     SingleView->setFontSize(fontSize_);
     DataValues->setRunningIndicator(Running);
@@ -106,6 +92,11 @@ NorqSQLWindow::NorqSQLWindow(QWidget *parent)
         pane->hide();
 
     buildToolbar();
+    for (const QKeySequence &keys :
+         {QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter)})
+        connect(new QShortcut(keys, this), &QShortcut::activated, this, [this] { runQuery(); });
+    connect(new QShortcut(QKeySequence(Qt::Key_F1), this), &QShortcut::activated, this,
+            [this] { TB_ButtonClick(QStringLiteral("info")); });
     for (QObject *watched : {static_cast<QObject *>(TextEdit), static_cast<QObject *>(DataValues),
                              static_cast<QObject *>(SingleView), static_cast<QObject *>(XMLView),
                              static_cast<QObject *>(ExtendedMsg), static_cast<QObject *>(Chart),
@@ -119,26 +110,18 @@ NorqSQLWindow::NorqSQLWindow(QWidget *parent)
 void NorqSQLWindow::buildToolbar() {
     TB->setMovable(false);
     TB->setIconSize(QSize(20, 20));
-    addButton(QStringLiteral("run"), QStringLiteral("Run query"),
-              themedIcon("media-playback-start", QStyle::SP_MediaPlay));
-    addButton(QStringLiteral("trash"), QStringLiteral("Clear SQL"),
-              themedIcon("edit-delete", QStyle::SP_TrashIcon));
-    addButton(QStringLiteral("recycle"), QStringLiteral("Show previous command"),
-              themedIcon("edit-undo", QStyle::SP_BrowserReload));
-    addButton(QStringLiteral("stop"), QStringLiteral("Stop the run"),
-              themedIcon("process-stop", QStyle::SP_BrowserStop));
-    addButton(QStringLiteral("paste"), QStringLiteral("Paste"),
-              themedIcon("edit-paste", QStyle::SP_DialogOpenButton));
-    addButton(QStringLiteral("fontsize"), QString(),
-              themedIcon("format-text-bold", QStyle::SP_FileDialogDetailedView));
-    addButton(QStringLiteral("newsql"), QStringLiteral("Open new SQL window"),
-              themedIcon("window-new", QStyle::SP_TitleBarNormalButton));
-    addButton(QStringLiteral("info"), QStringLiteral("Help"),
-              themedIcon("help-about", QStyle::SP_MessageBoxInformation));
+    addButton(QStringLiteral("run"), QStringLiteral("Run query"));
+    addButton(QStringLiteral("trash"), QStringLiteral("Clear SQL"));
+    addButton(QStringLiteral("recycle"), QStringLiteral("Show previous command"));
+    addButton(QStringLiteral("stop"), QStringLiteral("Stop the run"));
+    addButton(QStringLiteral("paste"), QStringLiteral("Paste"));
+    addButton(QStringLiteral("fontsize"), QString());
+    addButton(QStringLiteral("newsql"), QStringLiteral("Open new SQL window"));
+    addButton(QStringLiteral("info"), QStringLiteral("Help"));
 }
 
-QAction *NorqSQLWindow::addButton(const QString &key, const QString &tip, const QIcon &icon) {
-    QAction *action = TB->addAction(icon, tip);
+QAction *NorqSQLWindow::addButton(const QString &key, const QString &tip) {
+    QAction *action = TB->addAction(toolbarIcon(key), tip);
     action->setObjectName(key);
     action->setToolTip(tip);
     connect(action, &QAction::triggered, this, [this, key] { TB_ButtonClick(key); });
@@ -179,7 +162,7 @@ void NorqSQLWindow::runQuery() {
     engine.msgText.clear();
 
     const QString edited = TextEdit->toPlainText();
-    const QString text = scriptText(edited).trimmed();
+    const QString text = withCarriageReturns(edited).trimmed();
     if (text.isEmpty()) return;
 
     historyPos_ = historyPos_ >= kHistorySlots ? 1 : historyPos_ + 1;
@@ -191,9 +174,10 @@ void NorqSQLWindow::runQuery() {
     // The chart draws at its own size; give it the rectangle it will be shown in.
     Chart->setGeometry(DataValues->geometry());
     QPointer<NorqSQLWindow> self(this);
-    engine.ui->setBusyPointer(true);
-    runScript(text, DataValues, Chart);
-    engine.ui->setBusyPointer(false);
+    {
+        const BusyPointer busy;
+        runScript(text, DataValues, Chart);
+    }
     if (!self) return; // closed while the run let events through
     showResult();
     const QString message = engine.msgText.trimmed();
@@ -220,7 +204,7 @@ void NorqSQLWindow::showResult() {
 }
 
 void NorqSQLWindow::showTextResult(const QString &text) {
-    ExtendedMsg->setPlainText(forDisplay(text));
+    ExtendedMsg->setPlainText(withLineFeeds(text));
     coverGrid(ExtendedMsg);
     DataValues->setGridVisible(false);
     ExtendedMsg->setFocus();
@@ -254,7 +238,7 @@ void NorqSQLWindow::showExtendedMessage(const QString &message) {
     XMLView->hide();
     ExtendedMsg->hide();
     SingleView->hide();
-    ExtendedMsg->setPlainText(forDisplay(message));
+    ExtendedMsg->setPlainText(withLineFeeds(message));
     coverGrid(ExtendedMsg);
     ExtendedMsg->setFocus();
 }

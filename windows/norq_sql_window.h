@@ -61,7 +61,7 @@ protected:
 
 private:
     void buildToolbar();
-    QAction *addButton(const QString &key, const QString &tip, const QIcon &icon);
+    QAction *addButton(const QString &key, const QString &tip);
 
     void runQuery();
     void recallHistory();

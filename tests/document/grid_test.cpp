@@ -132,6 +132,57 @@ TEST(Grid, SizesInTwipsAndZeroHides) {
     EXPECT_EQ(grid.rowHeight(3), 600); // the row moved down with its height
     EXPECT_EQ(grid.QTableView::rowHeight(3), twipsToPixels(600));
     EXPECT_TRUE(grid.isColumnHidden(2));
+
+    // Sizes set while hidden with nothing else pending reach the view when it is shown.
+    grid.hide();
+    grid.setColWidth(1, 2400);
+    grid.setRowHeight(2, 900);
+    grid.setRowHeight(4, 0);
+    grid.show();
+    EXPECT_EQ(grid.columnWidth(1), twipsToPixels(2400));
+    EXPECT_EQ(grid.QTableView::rowHeight(2), twipsToPixels(900));
+    EXPECT_TRUE(grid.isRowHidden(4));
+}
+
+TEST(Grid, RowsWithoutAHeightFollowTheFont) {
+    Grid grid;
+    grid.setCols(2);
+    grid.setRows(3);
+    grid.setRowHeight(2, 300);
+    grid.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&grid));
+    grid.setFontSize(14);
+    const int line = QFontMetrics(grid.gridFont()).height();
+    EXPECT_GE(grid.QTableView::rowHeight(0), line);
+    EXPECT_GE(grid.rowHeight(1), pixelsToTwips(line));
+    EXPECT_EQ(grid.rowHeight(2), 300); // a row's own height stays
+}
+
+TEST(Grid, TheCurrentCellShowsItsOwnBackground) {
+    Grid grid;
+    grid.setCols(2);
+    grid.setRows(2);
+    grid.resize(300, 200);
+    const QColor green(0, 160, 0);
+    grid.setRow(0);
+    grid.setCol(0);
+    grid.setCellBackColor(green);
+    grid.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&grid));
+    grid.setRow(0);
+    grid.setCol(0);
+    grid.setFocus();
+    const QRect cell = grid.visualRect(grid.model()->index(0, 0));
+    const QImage painted = grid.viewport()->grab().toImage();
+    // Inside the cell, clear of a focus frame at its edge.
+    EXPECT_EQ(painted.pixelColor(cell.center() + QPoint(cell.width() / 4, 0)), green);
+    // A cell without a colour of its own still shows the selection.
+    grid.setRow(1);
+    grid.setCol(1);
+    const QRect plain = grid.visualRect(grid.model()->index(1, 1));
+    const QImage again = grid.viewport()->grab().toImage();
+    EXPECT_NE(again.pixelColor(plain.center() + QPoint(plain.width() / 4, 0)),
+              grid.palette().color(QPalette::Base));
 }
 
 TEST(Grid, FixedRowAndColumnStayAsHeaders) {

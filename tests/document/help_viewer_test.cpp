@@ -2,10 +2,12 @@
 #include "document/grid.h"
 #include "document/norqhelp.h"
 #include "engine/engine_state.h"
+#include "engine/platform_units.h"
 #include "mainwindow/norqsql.h"
 
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTest>
 #include <gtest/gtest.h>
 
 using namespace ScriptRow;
@@ -77,6 +79,33 @@ TEST(HelpViewer, ShowHelpOpensAPageOfTheHelpFolder) {
     for (int r = 0; r < help->CLP->rows(); ++r)
         runnable = runnable || help->CLP->textMatrix(r, kindCol).toInt() == RowKind::sql;
     EXPECT_TRUE(runnable);
+    help->close();
+    engine.helpFolder = saved;
+}
+
+TEST(HelpViewer, TheFirstOpeningFillsTheWindow) {
+    engine.fontSize = 10;
+    const QString saved = engine.helpFolder;
+    engine.helpFolder = QStringLiteral(PAVONA_SOURCE_DIR "/help");
+    delete NorqHelp::shared(); // a viewer never shown before
+    showHelp("norq-help-menus.norq");
+    NorqHelp *help = NorqHelp::shared();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(help));
+    Grid *grid = help->CLP;
+    // The text column spans the grid, and the view shows the sizes the rows were given.
+    EXPECT_GT(grid->columnWidth(textCol), grid->viewport()->width() * 3 / 4);
+    EXPECT_GT(help->wrapWidth(), 60);
+    qsizetype longest = 0;
+    for (int r = 0; r < grid->rows(); ++r) {
+        if (grid->rowHeight(r) > 0) {
+            EXPECT_EQ(grid->QTableView::rowHeight(r), twipsToPixels(grid->rowHeight(r))) << r;
+        }
+        if (grid->textMatrix(r, kindCol).toInt() != RowKind::comment) continue;
+        for (const QString &line : grid->textMatrix(r, textCol).split('\r'))
+            longest = std::max(longest, line.size());
+    }
+    // The bullets are laid out at the window's width, not a column's worth of words.
+    EXPECT_GT(longest, 60);
     help->close();
     engine.helpFolder = saved;
 }

@@ -11,8 +11,11 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QSplitter>
@@ -263,9 +266,11 @@ TEST_F(Files, MenusCarryTheirCaptionsAndMarks) {
     for (const auto &[name, caption] : entries) {
         QAction *entry = window->menuEntry(name);
         ASSERT_NE(entry, nullptr) << name.toStdString();
-        EXPECT_EQ(entry->text(), caption) << name.toStdString();
-        EXPECT_TRUE(entry->shortcut().isEmpty());
+        EXPECT_EQ(QString(entry->text()).remove('&'), caption) << name.toStdString();
+        EXPECT_EQ(entry->shortcut().isEmpty(), name != "runAll") << name.toStdString();
     }
+    EXPECT_EQ(window->menuEntry("runAll")->shortcut(), QKeySequence(Qt::Key_F5));
+    EXPECT_EQ(window->menuEntry("searchScript")->shortcut(), QKeySequence::Find);
     EXPECT_TRUE(window->menuEntry("mnuFontSizeValue2")->isChecked());
     EXPECT_TRUE(window->menuEntry("mnuColSize2")->isChecked());
     EXPECT_FALSE(window->menuEntry("mnuDetach")->isChecked());
@@ -339,4 +344,34 @@ TEST_F(Files, TraceToggleAndMinimisingCloseTheSatelliteWindows) {
     window->setWindowState(Qt::WindowNoState);
     window->mnutrace_Click();
     EXPECT_FALSE(engine.traceOn);
+}
+
+TEST_F(Files, TheSaveDialogAddsTheChosenFiltersExtension) {
+    EXPECT_EQ(filterSuffix("NORQ (norq) (*.norq)"), "norq");
+    EXPECT_EQ(filterSuffix("All SQL (sql,norq) (*.sql *.norq)"), "sql");
+    EXPECT_EQ(filterSuffix("All files (*.*) (*.*)"), "");
+
+    QFileDialog dialog(window.get(), "Save", MainWindowEnvironment::scratch(),
+                       qtFileFilter("NORQ (norq)|*.norq;|SQL (sql)|*.sql;|All files (*.*)|*.*"));
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    followFilterSuffix(dialog);
+    const auto typed = [&](const QString &name) {
+        dialog.selectFile(name);
+        return QFileInfo(dialog.selectedFiles().value(0)).fileName();
+    };
+    EXPECT_EQ(typed("notes"), "notes.norq");
+    EXPECT_EQ(typed("notes.txt"), "notes.txt");
+    // The user picks another filter.
+    auto *types = dialog.findChild<QComboBox *>("fileTypeCombo");
+    ASSERT_NE(types, nullptr);
+    const auto choose = [&](int index) {
+        types->setCurrentIndex(index);
+        emit types->activated(index);
+        emit types->textActivated(types->currentText());
+    };
+    choose(1);
+    EXPECT_EQ(typed("notes"), "notes.sql");
+    choose(2);
+    EXPECT_EQ(typed("notes"), "notes");
 }

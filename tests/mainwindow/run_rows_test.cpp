@@ -257,6 +257,7 @@ TEST_F(RunRows, XmlCellsOfTheOverlayOpenAsATree) {
     press(window->DataValues, 1, 0);
     ASSERT_TRUE(window->XMLView->isVisible());
     EXPECT_GT(window->XMLView->topLevelItemCount(), 0);
+    EXPECT_TRUE(window->XMLView->isHeaderHidden()); // no stray column header
 
     // Escape hides the tree first; the overlay stays.
     window->Form_KeyPress(27);
@@ -264,23 +265,36 @@ TEST_F(RunRows, XmlCellsOfTheOverlayOpenAsATree) {
     EXPECT_TRUE(window->DataValues->isVisible());
 }
 
-TEST_F(RunRows, OneWheelNotchScrollsTheScriptByOneRow) {
+TEST_F(RunRows, EachWheelNotchScrollsTheScriptByOneRow) {
     QString script;
     for (int n = 1; n <= 40; ++n)
         script += QString("/* Step %1 */\nVALUES %1;\n").arg(n);
     openScript(writeFile("long.norq", script), ViewMode::script);
     window->CLP->setTopRow(5);
     const QPoint inside = window->CLP->viewport()->rect().center();
-    const auto wheel = [&](int delta) {
+    const auto wheel = [&](int delta, int sideways = 0) {
         QWheelEvent event(inside, window->CLP->viewport()->mapToGlobal(inside), QPoint(),
-                          QPoint(0, delta), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+                          QPoint(sideways, delta), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase,
+                          false);
         QApplication::sendEvent(window->CLP->viewport(), &event);
     };
-    wheel(-360);
+    wheel(-120);
     EXPECT_EQ(window->CLP->topRow(), 6);
     wheel(120);
     wheel(120);
     EXPECT_EQ(window->CLP->topRow(), 4);
+    wheel(-360); // a fast turn: three notches at once
+    EXPECT_EQ(window->CLP->topRow(), 7);
+    // A horizontal wheel or tilt is no turn down.
+    wheel(0, 120);
+    wheel(0, -120);
+    EXPECT_EQ(window->CLP->topRow(), 7);
+    // A touchpad's small steps add up to one row per notch.
+    for (int step = 0; step < 7; ++step)
+        wheel(-15);
+    EXPECT_EQ(window->CLP->topRow(), 7);
+    wheel(-15);
+    EXPECT_EQ(window->CLP->topRow(), 8);
 }
 
 TEST_F(RunRows, EscapeCommitsAndClosesTheCellEditor) {

@@ -98,6 +98,11 @@ TEST_F(ConnectTest, FieldsAreTrimmedAndAFailureKeepsTheDialogOpen) {
     EXPECT_EQ(dialog.UIDName->text(), "  bob ");
     EXPECT_EQ(dialog.Status->text(), engine.msgText);
     EXPECT_TRUE(dialog.Status->text().contains("nosuch"));
+    // The message grows the dialog; the fields keep their height.
+    QCoreApplication::processEvents();
+    EXPECT_GE(dialog.UIDName->height(), dialog.UIDName->sizeHint().height());
+    EXPECT_GE(dialog.Pswd->height(), dialog.Pswd->sizeHint().height());
+    EXPECT_GE(dialog.Status->height(), dialog.Status->heightForWidth(dialog.Status->width()));
 
     // The next showing starts from the session values.
     dialog.close();

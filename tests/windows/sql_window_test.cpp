@@ -2,6 +2,7 @@
 #include "document/grid.h"
 #include "engine/engine_state.h"
 #include "grid_clicks.h"
+#include "mainwindow/toolbar_icons.h"
 #include "test_support.h"
 #include "windows/norq_sql_window.h"
 
@@ -122,6 +123,11 @@ TEST_F(SqlWindowTest, ToolbarEditsAndFontSizes) {
         auto *action = window->TB->findChild<QAction *>(key);
         ASSERT_TRUE(action) << key.toStdString();
         tips << action->toolTip();
+        // Without an icon theme the buttons show the program's own pictures.
+        EXPECT_EQ(action->icon().pixmap(20, 20).toImage(),
+                  toolbarIcon(key).pixmap(20, 20).toImage())
+            << key.toStdString();
+        EXPECT_FALSE(toolbarIcon(key).pixmap(20, 20).isNull()) << key.toStdString();
     }
     EXPECT_EQ(tips, QStringList({"Run query", "Clear SQL", "Show previous command", "Paste", "",
                                  "Open new SQL window", "Help"}));
@@ -139,6 +145,19 @@ TEST_F(SqlWindowTest, ToolbarEditsAndFontSizes) {
         sizes << window->editorFontSize();
     }
     EXPECT_EQ(sizes, QList<int>({9, 10, 11, 12, 13, 14, 8}));
+    // At every size the grid's rows are as high as its font's lines.
+    connectToStaff();
+    for (int n = 0; n < 6; ++n)
+        window->TB_ButtonClick("fontsize");
+    // Ctrl+Enter runs the editor's text.
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    window->TextEdit->setPlainText("SELECT NAME FROM PEOPLE");
+    QTest::keyClick(window->TextEdit, Qt::Key_Return, Qt::ControlModifier);
+    ASSERT_EQ(window->DataValues->rows(), 4);
+    EXPECT_GE(window->DataValues->QTableView::rowHeight(0),
+              QFontMetrics(window->DataValues->gridFont()).height());
+    window->TB_ButtonClick("fontsize");
     EXPECT_EQ(qRound(window->TextEdit->font().pointSizeF()), 8);
     EXPECT_EQ(qRound(window->DataValues->fontSize()), 8);
 }

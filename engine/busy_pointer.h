@@ -1,0 +1,18 @@
+#pragma once
+// The busy pointer for the length of a scope (a run, a fetch), through the engine's window
+// interface; nothing without one.
+
+#include "engine/engine_state.h"
+#include "engine/window_interface.h"
+
+class BusyPointer {
+public:
+    BusyPointer() {
+        if (engine.ui) engine.ui->setBusyPointer(true);
+    }
+    ~BusyPointer() {
+        if (engine.ui) engine.ui->setBusyPointer(false);
+    }
+    BusyPointer(const BusyPointer &) = delete;
+    BusyPointer &operator=(const BusyPointer &) = delete;
+};

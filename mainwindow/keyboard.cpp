@@ -1,0 +1,104 @@
+#include "mainwindow/keyboard.h"
+
+#include "document/grid.h"
+#include "engine/engine_state.h"
+#include "mainwindow/norqsql.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QMenuBar>
+#include <QSet>
+#include <QShortcut>
+
+namespace {
+
+// The caption with an ampersand before its first free letter: a word's initial first,
+// then any letter.
+QString withMnemonic(const QString &caption, QSet<QChar> &used) {
+    if (caption.contains(u'&')) {
+        const qsizetype at = caption.indexOf(u'&');
+        if (at + 1 < caption.size()) used.insert(caption[at + 1].toLower());
+        return caption;
+    }
+    const auto take = [&](qsizetype at) {
+        used.insert(caption[at].toLower());
+        return caption.left(at) + u'&' + caption.mid(at);
+    };
+    for (qsizetype at = 0; at < caption.size(); ++at)
+        if (caption[at].isLetterOrNumber() && (at == 0 || caption[at - 1].isSpace()) &&
+            !used.contains(caption[at].toLower()))
+            return take(at);
+    for (qsizetype at = 0; at < caption.size(); ++at)
+        if (caption[at].isLetterOrNumber() && !used.contains(caption[at].toLower()))
+            return take(at);
+    return caption;
+}
+
+void markActions(const QList<QAction *> &actions) {
+    QSet<QChar> used;
+    for (QAction *action : actions)
+        if (!action->isSeparator() && action->text().contains(u'&'))
+            withMnemonic(action->text(), used);
+    for (QAction *action : actions) {
+        if (action->isSeparator() || action->text().isEmpty()) continue;
+        action->setText(withMnemonic(action->text(), used));
+        if (QMenu *sub = action->menu()) markActions(sub->actions());
+    }
+}
+
+QString viewHelpEntry() {
+    switch (engine.viewMode) {
+    case ViewMode::edit:
+        return QStringLiteral("helpEditMode");
+    case ViewMode::text:
+        return QStringLiteral("helpTextMode");
+    case ViewMode::sql:
+        return QStringLiteral("helpSQLMode");
+    default:
+        return QStringLiteral("helpScriptMode");
+    }
+}
+
+void runFromKeyboard(NorqSQL *window) {
+    if (engine.viewMode == ViewMode::text || engine.viewMode == ViewMode::sql) {
+        window->TB_ButtonClick(QStringLiteral("run"));
+        return;
+    }
+    const int row = window->editRow >= 0 ? window->editRow : window->CLP->row();
+    if (row < 0 || row >= window->CLP->rows() ||
+        window->CLP->textMatrix(row, ScriptRow::kindCol).toInt() != RowKind::sql)
+        return;
+    window->currentRow = row;
+    window->runStatementRow();
+}
+
+void addShortcut(NorqSQL *window, const QKeySequence &keys, void (*handler)(NorqSQL *)) {
+    auto *shortcut = new QShortcut(keys, window);
+    shortcut->setContext(Qt::WidgetWithChildrenShortcut);
+    QObject::connect(shortcut, &QShortcut::activated, window,
+                     [window, handler] { handler(window); });
+}
+
+} // namespace
+
+void assignMnemonics(QWidget *root) {
+    if (auto *bar = qobject_cast<QMenuBar *>(root)) {
+        markActions(bar->actions());
+        return;
+    }
+    if (auto *menu = qobject_cast<QMenu *>(root)) markActions(menu->actions());
+}
+
+void installKeyboardAccess(NorqSQL *window) {
+    assignMnemonics(window->menuBar());
+    for (QMenu *popup : {window->editmnu, window->mnuScript, window->viewMenu})
+        if (popup) assignMnemonics(popup);
+    if (QAction *runAll = window->menuEntry(QStringLiteral("runAll")))
+        runAll->setShortcut(QKeySequence(Qt::Key_F5));
+    if (QAction *search = window->menuEntry(QStringLiteral("searchScript")))
+        search->setShortcut(QKeySequence::Find);
+    addShortcut(window, QKeySequence(Qt::CTRL | Qt::Key_Return), runFromKeyboard);
+    addShortcut(window, QKeySequence(Qt::CTRL | Qt::Key_Enter), runFromKeyboard);
+    addShortcut(window, QKeySequence(Qt::Key_F1),
+                [](NorqSQL *w) { w->help_Click(viewHelpEntry()); });
+}
