@@ -48,12 +48,13 @@ struct Options {
     QCommandLineOption format{QStringLiteral("format"), QString(), QStringLiteral("FORMAT")};
     QCommandLineOption allowErrors{QStringLiteral("allow-errors")};
     QCommandLineOption createSample{QStringLiteral("create-sample")};
+    QCommandLineOption timeout{QStringLiteral("timeout"), QString(), QStringLiteral("SECONDS")};
     QCommandLineOption help{{QStringLiteral("h"), QStringLiteral("help")}};
     QCommandLineOption version{QStringLiteral("version")};
 
     QList<QCommandLineOption> all() const {
-        return {run,    database,    user, password, define,      exportTo,
-                format, allowErrors, help, version,  createSample};
+        return {run,    database,    user,    password, define,      exportTo,
+                format, allowErrors, timeout, help,     version, createSample};
     }
 };
 
@@ -157,6 +158,14 @@ CommandLine parseCommandLine(const QStringList &arguments) {
     if (const QString error = readExport(parser, options, &batch); !error.isEmpty())
         return usageError(error);
     batch.allowErrors = parser.isSet(options.allowErrors);
+    if (parser.isSet(options.timeout)) {
+        bool number = false;
+        batch.timeoutSeconds = parser.value(options.timeout).trimmed().toInt(&number);
+        if (!number || batch.timeoutSeconds <= 0)
+            return usageError(QStringLiteral("--timeout takes a whole number of seconds above 0, "
+                                             "not '%1'.")
+                                  .arg(parser.value(options.timeout)));
+    }
     line.mode = StartMode::batch;
     return line;
 }
@@ -197,6 +206,8 @@ QString commandLineHelp() {
         "                       extension: .htm or .html a page, .txt text, .md\n"
         "                       Markdown, .ipynb a notebook\n"
         "  --allow-errors       exit with status 0 even when statements failed\n"
+        "  --timeout SECONDS    no statement may run longer: one that does is cancelled\n"
+        "                       (a child process with everything it started) and fails\n"
         "\n"
         "  -h, --help           shows this text\n"
         "  --version            shows the version\n"
@@ -207,5 +218,5 @@ QString commandLineHelp() {
         "Exit status of --run: 0 when every statement succeeded (\"No records found.\"\n"
         "counts as success), 1 when any failed (0 with --allow-errors), 2 for a usage\n"
         "error, a script that cannot be read, a failed connection or an export that\n"
-        "cannot be written.\n");
+        "cannot be written, 130 or 143 when SIGINT or SIGTERM stopped the run.\n");
 }

@@ -4,7 +4,7 @@
 // sample database (--create-sample), or a window-less run:
 //   pavona --run SCRIPT [--database NAME] [--user U] [--password P]
 //          [--define NAME=VALUE]... [--export FILE] [--format FORMAT]
-//          [--allow-errors]
+//          [--allow-errors] [--timeout SECONDS]
 
 #include <QList>
 #include <QString>
@@ -21,6 +21,7 @@ struct BatchOptions {
     QString exportPath;                         // empty: no export
     int exportType = 0;                         // an ExportType value when exporting
     bool allowErrors = false;
+    int timeoutSeconds = 0; // 0: statements run as long as they take
 };
 
 enum class StartMode { interactive, batch, help, version, createSample, usageError };
@@ -37,6 +38,8 @@ namespace BatchExit {
 inline constexpr int ok = 0;
 inline constexpr int statementFailed = 1;
 inline constexpr int cannotStart = 2; // usage error, missing script, failed connection
+// A run ended by a signal exits as a shell reports a program the signal ended.
+inline constexpr int stoppedBySignal = 128;
 } // namespace BatchExit
 
 // arguments: as the program got them, without the program's own name.

@@ -6,6 +6,7 @@
 #include "document/row_model.h"
 #include "document/script_lines.h"
 #include "engine/engine_state.h"
+#include "engine/run_control.h"
 #include "engine/startup.h"
 #include "engine/text_files.h"
 #include "engine/variables.h"
@@ -16,6 +17,7 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <csignal>
 #include <cstdio>
 #include <unistd.h>
 
@@ -201,6 +203,8 @@ int runBatch(const BatchOptions &options) {
         return fail(QStringLiteral("cannot connect to %1: %2")
                         .arg(options.database, oneLine(engine.msgText)));
 
+    run_control::setStatementLimit(options.timeoutSeconds);
+    run_control::stopOnSignals();
     QElapsedTimer clock;
     clock.start();
     NorqSQL window;
@@ -217,6 +221,11 @@ int runBatch(const BatchOptions &options) {
             .arg(statements)
             .arg(tally.failures())
             .arg(static_cast<double>(clock.elapsed()) / 1000.0, 0, 'f', 3));
+    if (const int signal = run_control::caughtSignal()) {
+        say(QStringLiteral("pavona: the run was stopped by %1 before its end")
+                .arg(signal == SIGINT ? QStringLiteral("SIGINT") : QStringLiteral("SIGTERM")));
+        status = BatchExit::stoppedBySignal + signal;
+    }
     if (!options.exportPath.isEmpty()) {
         QString error;
         if (exportGrid(window.CLP, options.exportType, options.exportPath, &error))

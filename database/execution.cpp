@@ -342,6 +342,8 @@ void SqlRun::fetchRows() {
         rc = cli::SQLFetch(engine.stmtHandle);
     }
 
+    const bool fetchFailed =
+        rc != cli::kSuccess && rc != cli::kSuccessWithInfo && rc != cli::kNoData;
     if (limitHit && gridMode_)
         engine.resultText += QStringLiteral("\rMaximum rows (1000) exceeded.");
     if (gridMode_) grid_->setRows(rows + 1);
@@ -365,6 +367,12 @@ void SqlRun::fetchRows() {
             ? QStringLiteral("Only ") + count + QStringLiteral(" record(s) shown. (") +
                   elapsedMessage()
             : count + QStringLiteral(" record(s) selected. (") + elapsedMessage();
+    if (fetchFailed) {
+        // The rows before the failure stay shown; the failure is the statement's outcome.
+        reportCliError();
+        if (!gridMode_) engine.resultText += QStringLiteral("\r\r") + engine.msgText;
+        return;
+    }
     if (!gridMode_) engine.resultText += QStringLiteral("\r\r") + message;
     setMessage(true, 0, 0, message, QStringLiteral("Norq_sql"));
     Norq_close();
@@ -391,7 +399,7 @@ int Norq_sql(QString &sql, bool showResults, ResultGrid *grid, bool checkConnect
     var_add(QStringLiteral("RESULT"), QString());
     if (checkConnection && !engine.connected) {
         engine.stopRun = true;
-        engine.msgText = QStringLiteral("No connection exists.");
+        setMessage(false, -1, 13, QString(), QStringLiteral("Norq_sql"));
         return 0;
     }
     SqlRun run(grid, engine.gridMode);

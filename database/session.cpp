@@ -145,6 +145,12 @@ int Norq_start() {
 }
 
 int Norq_connect(QString &database, QString &userid, QString &password) {
+    if (cli::executing()) {
+        setMessage(true, -1, 0,
+                   QStringLiteral("A statement is still running: stop it before connecting."),
+                   QStringLiteral("Norq_connect"));
+        return -1;
+    }
     if (engine.connected) Norq_disconnect();
     engine.connected = false;
     if (engine.connHandle) {
@@ -175,6 +181,7 @@ int Norq_connect(QString &database, QString &userid, QString &password) {
             engine.msgText = QStringLiteral("Connection to ") + database +
                              QStringLiteral(" failed. Check the database name, userid, and "
                                             "password and if the database has been started.");
+        engine.msgCode = -1;
         cli::SQLFreeConnect(engine.connHandle);
         engine.connHandle = nullptr;
         engine.ui->setBusyPointer(false);
@@ -203,6 +210,7 @@ int Norq_connect(QString &database, QString &userid, QString &password) {
 }
 
 int Norq_disconnect() {
+    if (cli::executing()) return -1; // never from under a running statement
     if (engine.connected) {
         cli::SQLDisconnect(engine.connHandle);
         cli::SQLFreeConnect(engine.connHandle);
@@ -221,6 +229,8 @@ int Norq_close() {
 
 void reportCliError() {
     const QString text = diagnosticText(); // sets msgCode to the native code
+    // A failure the database gave no code for must still count as one.
+    if (engine.msgCode == 0) engine.msgCode = -1;
     engine.errorFlag = true;
     engine.msgText = text;
     Norq_close();
@@ -235,8 +245,12 @@ QString lastCliError() {
 }
 
 int Norq_error() {
-    const QString text = lastCliError().trimmed();
-    setMessage(true, 0, 0, text, QStringLiteral("Norq_error"));
+    const int32_t previous = engine.msgCode;
+    const QString text = diagnosticText().trimmed();
+    const int32_t native = engine.msgCode;
+    engine.msgCode = previous;
+    dropStatement();
+    setMessage(true, native != 0 ? native : -1, 0, text, QStringLiteral("Norq_error"));
     engine.errorFlag = true;
     return 0;
 }
@@ -315,7 +329,8 @@ void cmdConnect() {
         engine.userPassword = word(6);
         break;
     default:
-        engine.msgText = QStringLiteral("Insufficient parameters for the CONNECT statement");
+        setMessage(true, -1, 0, QStringLiteral("Insufficient parameters for the CONNECT statement"),
+                   QStringLiteral("cmdConnect"));
         return;
     }
     Norq_connect(engine.databaseName, engine.userId, engine.userPassword);

@@ -2,14 +2,15 @@
 
 #include "engine/engine_state.h"
 #include "engine/messages.h"
+#include "engine/run_control.h"
 #include "engine/runners_process.h"
 #include "engine/variables.h"
 #include "engine/window_interface.h"
 
 #include <QDeadlineTimer>
 #include <QFile>
-#include <QProcess>
 #include <QTextStream>
+#include <QThread>
 
 namespace {
 
@@ -20,38 +21,41 @@ const QString kStatementFile = QStringLiteral("NORQSQL.SQL");
 const QString kReportFile = QStringLiteral("NORQCMDS.OUT");
 const QString kCostMarker = QStringLiteral("Cost =");
 const QString kLineEnd = QStringLiteral("\r\n");
+const QString kTool = QStringLiteral("norqexpln");
 
 // Runs the explain tool and waits for it, letting window events run; a stop request or
-// the time limit ends the wait.
-void runExplainTool(const QString &commandLine) {
-    QStringList words = QProcess::splitCommand(commandLine);
-    if (words.isEmpty()) return;
-    QProcess tool;
-    tool.setProgram(resolveProgram(words.takeFirst()));
-    tool.setArguments(words);
-    QStringList environment = childEnvironment();
+// the time limit ends the wait and the tool's process group. The tool's failure, or "".
+QString runExplainTool(const QStringList &arguments) {
+    QStringList environment;
     if (!engine.userId.isEmpty()) // kept off the command line, where every user could read it
         environment << QStringLiteral("PAVONA_USER=") + engine.userId
                     << QStringLiteral("PAVONA_PASSWORD=") + engine.userPassword;
-    tool.setEnvironment(environment);
-    tool.setStandardInputFile(QProcess::nullDevice());
-    tool.setStandardOutputFile(QProcess::nullDevice());
-    tool.setStandardErrorFile(QProcess::nullDevice());
+    const QString tool = resolveProgram(kTool);
+    const qint64 pid = startInBackground(tool, arguments, environment);
+    if (pid == 0) return QStringLiteral("%1 cannot be started.").arg(kTool);
     engine.ui->setBusyPointer(true);
-    tool.start();
-    if (tool.waitForStarted()) {
-        const QDeadlineTimer deadline(kMaxWaitMs);
-        while (!tool.waitForFinished(kWaitSlice)) {
-            if (tool.state() == QProcess::NotRunning) break;
-            engine.ui->processEvents();
-            if (engine.stopRun || deadline.hasExpired()) {
-                tool.kill();
-                tool.waitForFinished(1000);
-                break;
-            }
+    run_control::setChildGroup(pid);
+    const QDeadlineTimer deadline(kMaxWaitMs);
+    ChildEnd end;
+    while (!childEnded(pid, &end)) {
+        engine.ui->processEvents();
+        if (engine.stopRun || deadline.hasExpired()) {
+            run_control::terminateGroup(pid);
+            while (!childEnded(pid, &end))
+                QThread::msleep(kWaitSlice);
+            break;
         }
+        QThread::msleep(kWaitSlice);
     }
+    run_control::setChildGroup(0);
     engine.ui->setBusyPointer(false);
+    if (!end.failed()) return {};
+    QString failure =
+        end.signal != 0
+            ? QStringLiteral("%1 was stopped (signal %2).").arg(kTool).arg(end.signal)
+            : QStringLiteral("%1 failed (exit status %2).").arg(kTool).arg(end.exitCode);
+    if (!end.errorLines.isEmpty()) failure += u'\r' + end.errorLines;
+    return failure;
 }
 
 } // namespace
@@ -89,16 +93,33 @@ void cmd_explain() {
         setMessage(false, -1, 20, QString(), QStringLiteral("cmd_explain"));
         return;
     }
-    showPlan(engine.args[1]);
+    const QString failure = showPlan(engine.args[1]);
+    if (!failure.isEmpty()) {
+        setMessage(true, -1, 0, failure, QStringLiteral("cmd_explain"));
+        engine.errorFlag = true;
+        return;
+    }
     setMessage(false, 0, 26, QString(), QStringLiteral("cmd_explain"));
 }
 
-void showPlan(const QString &statement) {
-    if (statement.isEmpty()) return;
+QString showPlan(const QString &statement) {
+    if (statement.isEmpty()) return {};
     removeWorkFiles({kStatementFile, kReportFile});
-    if (!writeWorkFile(kStatementFile, {statement}) || !writeWorkFile(kReportFile, {})) return;
-    runExplainTool(QStringLiteral("norqexpln -t -d ") + engine.databaseName +
-                   QStringLiteral("  -z ; -o ") + kReportFile + QStringLiteral(" -g -f ") +
-                   kStatementFile);
+    QString error;
+    if (!writeWorkFile(kStatementFile, {statement}, &error) ||
+        !writeWorkFile(kReportFile, {}, &error))
+        return QStringLiteral("Cannot create the work file %1: %2.")
+            .arg(workFilePath(kStatementFile), error);
+    const QString failure =
+        runExplainTool({QStringLiteral("-t"), QStringLiteral("-d"), engine.databaseName,
+                        QStringLiteral("-z"), QStringLiteral(";"), QStringLiteral("-o"),
+                        kReportFile, QStringLiteral("-g"), QStringLiteral("-f"), kStatementFile});
+    if (!failure.isEmpty()) {
+        // The tool says why in its report.
+        QString report = readWorkFile(kReportFile).trimmed();
+        report.replace(QStringLiteral("\r\n"), QStringLiteral("\r")).replace(u'\n', u'\r');
+        return report.isEmpty() ? failure : failure + u'\r' + report.section(u'\r', 0, 9);
+    }
     readPlanReport();
+    return {};
 }

@@ -3,6 +3,7 @@
 #include "engine/dispatch_table.h"
 #include "engine/engine_state.h"
 #include "engine/messages.h"
+#include "engine/run_control.h"
 #include "engine/runners_process.h"
 #include "engine/text_files.h"
 #include "engine/variables.h"
@@ -12,6 +13,7 @@
 #include <QRegularExpression>
 #include <QThread>
 #include <QTimer>
+#include <utility>
 
 namespace {
 
@@ -74,17 +76,65 @@ void armPollTimer(PollCallback callback) {
     engine.timerId = pollTimer->timerId();
 }
 
+// How the child being waited for ended (or that it could not be started), until reported.
+ChildEnd lastEnd;
+
+// The process id of a child just started; one that could not be started fails its
+// statement once the wait for it ends.
+qint64 started(qint64 pid) {
+    lastEnd = ChildEnd{};
+    if (pid == 0) {
+        lastEnd.known = true;
+        lastEnd.exitCode = -1;
+        lastEnd.errorLines = QStringLiteral("/bin/sh cannot be started.");
+    }
+    run_control::setChildGroup(pid);
+    return pid;
+}
+
 // Steps shared by both polls: false while the child still runs (the timer is re-armed).
-// A stop request ends the wait too; the child is left to finish on its own.
+// A stop request ends the wait too, and the child's process group with it.
 bool childHasEnded(PollCallback self) {
     killPollTimer();
     if (!engine.busy) return false;
-    if (isProcessRunning(engine.processId) && !engine.stopRun) {
-        armPollTimer(self);
-        return false;
+    ChildEnd end;
+    if (!childEnded(engine.processId, &end)) {
+        if (!engine.stopRun) {
+            armPollTimer(self);
+            return false;
+        }
+        run_control::terminateGroup(engine.processId);
+        childEnded(engine.processId, &end);
     }
+    if (end.known) lastEnd = end;
+    run_control::setChildGroup(0);
     engine.busy = false;
     return true;
+}
+
+// Message 34 for a child that failed, with its exit status and the first lines it wrote
+// on standard error; empty when it succeeded.
+QString childFailure(const ChildEnd &end) {
+    if (!end.failed()) return {};
+    QString text = engine.messages[34];
+    if (end.signal != 0)
+        text += QStringLiteral(" (ended by signal %1)").arg(end.signal);
+    else if (end.exitCode > 0)
+        text += QStringLiteral(" (exit status %1)").arg(end.exitCode);
+    if (!end.errorLines.isEmpty()) text += u'\r' + end.errorLines;
+    return text;
+}
+
+// A failed child fails its statement; output it wrote stays, the failure under it.
+void reportChildEnd() {
+    const QString failure = childFailure(std::exchange(lastEnd, ChildEnd{}));
+    if (failure.isEmpty()) return;
+    setMessage(true, -1, 0, failure, QStringLiteral("runners"));
+    engine.errorFlag = true;
+    if (engine.resultKind == kResultText && !engine.outputText.trimmed().isEmpty())
+        engine.outputText += u'\r' + failure;
+    else
+        engine.resultKind = kResultMessage;
 }
 
 void startAndWait(qint64 pid, bool capture) {
@@ -214,7 +264,7 @@ void cmd_dos() {
         reportWorkFileFailure(kBatchFile, error);
         return;
     }
-    startAndWait(startShellFile(kBatchFile), false);
+    startAndWait(started(startShellFile(kBatchFile)), false);
 }
 
 void cmd_norqset() {
@@ -224,7 +274,7 @@ void cmd_norqset() {
         reportWorkFileFailure(kBatchFile, error);
         return;
     }
-    startAndWait(startShellFile(kBatchFile), false);
+    startAndWait(started(startShellFile(kBatchFile)), false);
 }
 
 void cmd_norq() {
@@ -249,7 +299,7 @@ void cmd_norq() {
     }
     pendingOutputFile = kOutputFile;
     const QString starter = var_sub(QStringLiteral("norqcmd /i /c /w ") + kBatchFile, true);
-    engine.processId = static_cast<int32_t>(startShellCommand(starter));
+    engine.processId = static_cast<int32_t>(started(startShellCommand(starter)));
     if (engine.busy) armPollTimer(pollCommand);
 }
 
@@ -279,7 +329,7 @@ void cmd_clp() {
         return;
     }
     const QString starter = var_sub(QStringLiteral("norqcmd /i /c /w ") + batchFile, true);
-    engine.processId = static_cast<int32_t>(startShellCommand(starter));
+    engine.processId = static_cast<int32_t>(started(startShellCommand(starter)));
     if (engine.busy) {
         pendingOutputFile = outputFile;
         armPollTimer(pollCommand);
@@ -319,7 +369,7 @@ void cmd_json() {
                    QStringLiteral("cmd_json"));
         return;
     }
-    engine.processId = static_cast<int32_t>(startShellFile(kJsonBatch));
+    engine.processId = static_cast<int32_t>(started(startShellFile(kJsonBatch)));
     engine.busy = true;
     engine.captureOutput = true;
     armPollTimer(pollJson);
@@ -327,14 +377,19 @@ void cmd_json() {
 
 void pollCommand() {
     if (!childHasEnded(pollCommand)) return;
-    if (!engine.captureOutput) return;
-    engine.outputText = withCarriageReturns(readWorkFile(pendingOutputFile));
-    engine.resultKind = kResultText;
+    if (engine.captureOutput) {
+        engine.outputText = withCarriageReturns(readWorkFile(pendingOutputFile));
+        engine.resultKind = kResultText;
+    }
+    reportChildEnd();
 }
 
 void pollJson() {
     if (!childHasEnded(pollJson)) return;
-    if (!engine.captureOutput) return;
+    if (!engine.captureOutput) {
+        reportChildEnd();
+        return;
+    }
     const QString text = withCarriageReturns(cleanJsonOutput(readWorkFile(kJsonOutput)));
     if (!text.trimmed().isEmpty()) {
         engine.outputText = text;
@@ -344,6 +399,7 @@ void pollJson() {
         setMessage(true, 0, 0, kCompleted, QStringLiteral("pollJson"));
         engine.resultKind = kResultMessage;
     }
+    reportChildEnd();
 }
 
 void registerRunnerCommands() {

@@ -5,13 +5,17 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QProcessEnvironment>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <csignal>
+#include <fcntl.h>
+#include <map>
+#include <spawn.h>
 #include <sys/types.h>
+#include <sys/wait.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -20,6 +24,61 @@ constexpr qint64 kMaxReadBack = 32 * 1024 * 1024;
 // The script is read and run by the shell itself, so line ends written for other
 // systems (CR LF) do not leave a carriage return on every command.
 const QString kRunWithoutCarriageReturns = QStringLiteral("eval \"$(tr -d '\\r' < \"$0\")\"");
+
+constexpr qsizetype kMaxErrorBytes = 4096;
+constexpr int kMaxErrorLines = 10;
+
+// A child started here: the read end of its standard error and what came of it so far.
+struct Child {
+    int errorFd = -1;
+    QByteArray errors;
+};
+
+std::map<pid_t, Child> &children() {
+    static std::map<pid_t, Child> started;
+    return started;
+}
+
+// Keeps the first bytes; the rest is read and dropped so the child never blocks on it.
+void drainErrors(Child &child) {
+    char buffer[4096];
+    for (;;) {
+        const ssize_t got = ::read(child.errorFd, buffer, sizeof buffer);
+        if (got <= 0) return;
+        const qsizetype room = kMaxErrorBytes - child.errors.size();
+        if (room > 0) child.errors.append(buffer, std::min<qsizetype>(room, got));
+    }
+}
+
+QString firstLines(const QString &text) {
+    QStringList lines = text.trimmed().split(u'\n');
+    if (lines.size() > kMaxErrorLines) lines = lines.mid(0, kMaxErrorLines);
+    for (QString &line : lines)
+        line = line.trimmed();
+    return lines.join(u'\r').trimmed();
+}
+
+// Children nobody waits for (NOWAIT) are reaped once they have ended.
+void reapForgottenChildren() {
+    for (auto it = children().begin(); it != children().end();) {
+        drainErrors(it->second);
+        int status = 0;
+        if (::waitpid(it->first, &status, WNOHANG) == it->first) {
+            ::close(it->second.errorFd);
+            it = children().erase(it);
+        } else {
+            ++it;
+        }
+    }
+}
+
+std::vector<char *> pointersTo(QList<QByteArray> &texts) {
+    std::vector<char *> pointers;
+    for (QByteArray &text : texts)
+        pointers.push_back(text.data());
+    pointers.push_back(nullptr);
+    return pointers;
+}
 
 } // namespace
 
@@ -78,18 +137,74 @@ QString resolveProgram(const QString &name) {
     return onPath.isEmpty() ? name : onPath;
 }
 
-qint64 startInBackground(const QString &program, const QStringList &arguments) {
-    QProcess process;
-    process.setProgram(program);
-    process.setArguments(arguments);
-    process.setWorkingDirectory(QDir::currentPath());
-    process.setEnvironment(childEnvironment());
-    process.setStandardInputFile(QProcess::nullDevice());
-    process.setStandardOutputFile(QProcess::nullDevice());
-    process.setStandardErrorFile(QProcess::nullDevice());
-    process.setChildProcessModifier([] { ::setsid(); });
-    qint64 pid = 0;
-    return process.startDetached(&pid) ? pid : 0;
+qint64 startInBackground(const QString &program, const QStringList &arguments,
+                         const QStringList &extraEnvironment) {
+    reapForgottenChildren();
+    QList<QByteArray> argumentBytes{QFile::encodeName(program)};
+    for (const QString &argument : arguments)
+        argumentBytes << argument.toLocal8Bit();
+    QList<QByteArray> environmentBytes;
+    for (const QString &entry : childEnvironment() + extraEnvironment)
+        environmentBytes << entry.toLocal8Bit();
+    std::vector<char *> argv = pointersTo(argumentBytes);
+    std::vector<char *> envp = pointersTo(environmentBytes);
+
+    int errorPipe[2] = {-1, -1};
+    if (::pipe2(errorPipe, O_CLOEXEC) != 0) return 0;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_adddup2(&actions, errorPipe[1], STDERR_FILENO);
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    // A session of its own: no terminal, and its process group can be stopped as one.
+    sigset_t none, defaults;
+    sigemptyset(&none);
+    sigemptyset(&defaults);
+    sigaddset(&defaults, SIGINT);
+    sigaddset(&defaults, SIGTERM);
+    sigaddset(&defaults, SIGPIPE);
+    posix_spawnattr_setsigmask(&attributes, &none);
+    posix_spawnattr_setsigdefault(&attributes, &defaults);
+    posix_spawnattr_setflags(&attributes,
+                             POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+    pid_t pid = 0;
+    const QByteArray path = QFile::encodeName(program);
+    const int rc =
+        ::posix_spawn(&pid, path.constData(), &actions, &attributes, argv.data(), envp.data());
+    posix_spawn_file_actions_destroy(&actions);
+    posix_spawnattr_destroy(&attributes);
+    ::close(errorPipe[1]);
+    if (rc != 0) {
+        ::close(errorPipe[0]);
+        return 0;
+    }
+    ::fcntl(errorPipe[0], F_SETFL, O_NONBLOCK);
+    children()[pid] = Child{errorPipe[0], {}};
+    return pid;
+}
+
+bool childEnded(qint64 pid, ChildEnd *end) {
+    auto found = children().find(static_cast<pid_t>(pid));
+    if (found == children().end()) {
+        // Not ours, or already told: it has ended as far as anyone can know.
+        *end = ChildEnd{};
+        end->known = false;
+        return !isProcessRunning(pid);
+    }
+    Child &child = found->second;
+    drainErrors(child);
+    int status = 0;
+    if (::waitpid(found->first, &status, WNOHANG) != found->first) return false;
+    drainErrors(child);
+    ::close(child.errorFd);
+    end->known = true;
+    end->exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    end->signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
+    end->errorLines = firstLines(QString::fromLocal8Bit(child.errors));
+    children().erase(found);
+    return true;
 }
 
 qint64 startShellFile(const QString &name) {

@@ -21,8 +21,22 @@ QString shellQuoted(const QString &name);
 QString readWorkFile(const QString &name);
 void removeWorkFiles(const QStringList &names);
 
-// Starts a program in the background; its process id, 0 when it could not be started.
-qint64 startInBackground(const QString &program, const QStringList &arguments);
+// Starts a program in the background, in a session (and process group) of its own; its
+// process id, 0 when it could not be started. extraEnvironment: NAME=VALUE entries added
+// to childEnvironment().
+qint64 startInBackground(const QString &program, const QStringList &arguments,
+                         const QStringList &extraEnvironment = {});
+
+// How a child started here ended.
+struct ChildEnd {
+    bool known = false; // false: not a child of ours, or already reported
+    int exitCode = 0;   // -1 when it did not exit by itself
+    int signal = 0;     // the signal that ended it, 0 when it exited
+    QString errorLines; // the first lines it wrote on standard error, CR between them
+    bool failed() const { return known && (exitCode != 0 || signal != 0); }
+};
+// Whether the child has ended (reaping it); end then says how. Once only per child.
+bool childEnded(qint64 pid, ChildEnd *end);
 // Runs a work file with the POSIX shell; its carriage returns are ignored, so files
 // written with CR LF line ends run as written.
 qint64 startShellFile(const QString &name);

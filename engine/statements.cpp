@@ -117,14 +117,15 @@ QStringList assembleStatements(const QString &text) {
     QStringList statements;
     QString buffer;
     bool open = false;
+    // One past the limit is kept, so that the caller can tell the text holds too many.
     auto store = [&](const QString &statement) {
-        if (statements.size() < kMaxStatements) statements.append(statement);
+        if (statements.size() <= kMaxStatements) statements.append(statement);
     };
     QStringList lines;
     for (const QString &line : text.split(u'\r'))
         lines += splitAfterComment(line);
     for (const QString &line : std::as_const(lines)) {
-        if (statements.size() >= kMaxStatements) break;
+        if (statements.size() > kMaxStatements) break;
         QString comment;
         const int code = classifyLine(line, comment);
         if (code == kLineDashComment) continue;

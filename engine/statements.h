@@ -28,7 +28,8 @@ int classifyLine(const QString &line, QString &comment);
 QStringList splitAfterComment(const QString &line);
 // 1-based position of a one- or two-character terminator outside quotes, 0 if none.
 int findUnquoted(const QString &text, const QString &terminator);
-// The statements of a run text (lines separated by carriage returns), at most 1000.
+// The statements of a run text (lines separated by carriage returns), at most 1000;
+// a 1001st is kept when there are more, so that the run can refuse the text.
 QStringList assembleStatements(const QString &text);
 // One-line form of a statement for the run history.
 QString summarize(const QString &statement);

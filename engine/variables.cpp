@@ -169,7 +169,15 @@ void cmd_var(ResultGrid *grid) {
         Norq_sql(sql, true, grid, true);
         return;
     }
-    var_add(engine.args[1], engine.argCount >= 2 ? engine.args[2] : QString());
+    if (var_add(engine.args[1], engine.argCount >= 2 ? engine.args[2] : QString()) == 0) {
+        setMessage(true, -1, 0,
+                   QStringLiteral("The variable table is full (%1 variables): %2 is not "
+                                  "defined. UNDEFINE variables that are no longer needed.")
+                       .arg(kVariableSlots)
+                       .arg(engine.args[1].toUpper()),
+                   QStringLiteral("cmd_var"));
+        return;
+    }
     setMessage(false, 0, 26, QString(), QStringLiteral("cmd_var"));
 }
 

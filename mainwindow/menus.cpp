@@ -5,6 +5,7 @@
 
 #include "mainwindow/export.h"
 #include "mainwindow/shared_exports.h"
+#include "engine/run_control.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -116,6 +117,8 @@ void NorqSQL::buildMenus() {
         entry->setChecked(widths[index] == QLatin1String("20"));
         mnuColSize.append(entry);
     }
+    addEntry(options, QStringLiteral("mnuStop"), QStringLiteral("Stop Run"),
+             [] { run_control::stopRunByUser(); });
     addEntry(options, QStringLiteral("mnuReset"), QStringLiteral("Reset Examples"),
              [this] { mnuReset_Click(); });
     options->addSeparator();
@@ -236,9 +239,8 @@ void NorqSQL::buildToolbar() {
         const char *tip;
     };
     static const Button buttons[] = {
-        {"run", "Run query"},
-        {"trash", "Clear SQL"},
-        {"recycle", "Show previous command"},
+        {"run", "Run query"},   {"stop", "Stop the run"},
+        {"trash", "Clear SQL"}, {"recycle", "Show previous command"},
         {"paste", "Paste"},
     };
     for (const Button &button : buttons) {

@@ -2,6 +2,7 @@
 // rows, the result overlay, links, the cell editor, Run all, Reset Examples and the table
 // of contents.
 
+#include "database/cli/cli.h"
 #include "database/session.h"
 #include "database/widgets/xml_tree.h"
 #include "document/editor_text.h"
@@ -12,6 +13,7 @@
 #include "engine/dispatcher.h"
 #include "engine/engine_state.h"
 #include "engine/platform_units.h"
+#include "engine/run_control.h"
 #include "engine/statements.h"
 #include "engine/text_files.h"
 #include "engine/window_interface.h"
@@ -43,6 +45,7 @@ constexpr int kPaintIntervalMs = 80;
 int runsStarted = 0;
 
 bool runUninterrupted(const QString &statement, ResultGrid *grid, QObject *chart) {
+    if (cli::executing()) return false; // a press while a statement runs: only Stop acts
     const int mine = ++runsStarted;
     runScript(statement, grid, chart);
     return mine == runsStarted;
@@ -401,6 +404,7 @@ void NorqSQL::placeCellEditor() {
 // ---- whole script -------------------------------------------------------------------
 
 int NorqSQL::runAllRows(const std::function<void(const StatementRun &)> &progress) {
+    const run_control::RunScope running;
     StatementRun report;
     for (int i = 0; i < CLP->rows(); ++i) {
         const int kind = CLP->textMatrix(i, kindCol).toInt();
@@ -431,23 +435,25 @@ int NorqSQL::runAllRows(const std::function<void(const StatementRun &)> &progres
         }
         view.rowDone();
         engine.ui->processEvents();
-        // Another command run meanwhile may have left the document views, or the window
-        // is closing.
-        if (!isDocumentView(engine.viewMode) || windowClosing(this)) break;
+        // Another command run meanwhile may have left the document views, the window is
+        // closing, or the run was stopped.
+        if (!isDocumentView(engine.viewMode) || windowClosing(this) || run_control::stopRequested())
+            break;
     }
     CLP->setTopRow(0);
     return statements;
 }
 
 void NorqSQL::runAll_Click() {
-    if (!isDocumentView(engine.viewMode)) return;
+    // Its reset would move the rows under a statement that is still running.
+    if (!isDocumentView(engine.viewMode) || cli::executing()) return;
     ResetCellEdit();
     mnuReset_Click();
     runAllRows();
 }
 
 void NorqSQL::mnuReset_Click() {
-    if (!isDocumentView(engine.viewMode)) return;
+    if (!isDocumentView(engine.viewMode) || cli::executing()) return;
     ResetCellEdit();
     int row = 0;
     while (row < CLP->rows()) {

@@ -9,6 +9,7 @@ QIcon toolbarIcon(const QString &key) {
     };
     static const QHash<QString, Picture> pictures{
         {QStringLiteral("run"), {"media-playback-start", ":/icons/run.svg"}},
+        {QStringLiteral("stop"), {"process-stop", ":/icons/stop.svg"}},
         {QStringLiteral("trash"), {"edit-clear", ":/icons/clear.svg"}},
         {QStringLiteral("recycle"), {"edit-undo", ":/icons/previous.svg"}},
         {QStringLiteral("paste"), {"edit-paste", ":/icons/paste.svg"}},

@@ -9,6 +9,7 @@
 #include "engine/dispatcher.h"
 #include "engine/engine_state.h"
 #include "engine/platform_units.h"
+#include "engine/run_control.h"
 #include "engine/text_files.h"
 #include "engine/window_interface.h"
 #include "mainwindow/keyboard.h"
@@ -61,6 +62,7 @@ bool isGridSurface(QObject *object, Grid *grid) {
 void NorqSQL::Form_Load() {
     if (commandsLoaded_) return;
     commandsLoaded_ = true;
+    run_control::letWindowsStopStatements();
     buildMenus();
     buildToolbar();
     connectEvents();
@@ -133,6 +135,7 @@ namespace {
 bool deferWhileRunning(NorqSQL *window, const std::function<void()> &retry) {
     if (runDepth() == 0) return false;
     window->setProperty(kClosingProperty, true);
+    run_control::requestStop(QStringLiteral("Stopped: the window was closed."));
     engine.stopRun = true;
     engine.busy = false;
     QTimer::singleShot(100, window, retry);
@@ -172,6 +175,7 @@ void NorqSQL::mnuExit_Click() {
 
 void NorqSQL::Form_KeyPress(int keyCode) {
     if (keyCode != 27) return;
+    if (run_control::stopRunByUser()) return;
     if (XMLView->isVisible()) {
         XMLView->hide();
         return;
@@ -336,6 +340,10 @@ void NorqSQL::FullEdit_MouseDown(Qt::MouseButton button, int x, int y) {
 // ---- toolbar of the interactive panel -----------------------------------------------
 
 void NorqSQL::TB_ButtonClick(const QString &key) {
+    if (key == QLatin1String("stop")) {
+        run_control::stopRunByUser();
+        return;
+    }
     if (key == QLatin1String("run")) {
         const QString typed = withCarriageReturns(TextEdit->toPlainText());
         const QString statement = typed.trimmed();

@@ -7,6 +7,7 @@
 #include "engine/dispatcher.h"
 #include "engine/engine_state.h"
 #include "engine/platform_units.h"
+#include "engine/run_control.h"
 #include "engine/text_files.h"
 #include "engine/window_interface.h"
 #include "mainwindow/help_links.h"
@@ -58,6 +59,7 @@ NorqSQLWindow::NorqSQLWindow(QWidget *parent)
       Running(new QLabel(QStringLiteral(" Running..."), this)),
       panes_(DataValues, SingleView, XMLView) {
     setAttribute(Qt::WA_DeleteOnClose);
+    run_control::letWindowsStopStatements();
     setWindowTitle(QStringLiteral("SQL Window"));
     setMinimumSize(twipsToPixels(kMinWidth), twipsToPixels(kMinHeight));
     resize(twipsToPixels(11000), twipsToPixels(8000));
@@ -111,6 +113,7 @@ void NorqSQLWindow::buildToolbar() {
     addButton(QStringLiteral("run"), QStringLiteral("Run query"));
     addButton(QStringLiteral("trash"), QStringLiteral("Clear SQL"));
     addButton(QStringLiteral("recycle"), QStringLiteral("Show previous command"));
+    addButton(QStringLiteral("stop"), QStringLiteral("Stop the run"));
     addButton(QStringLiteral("paste"), QStringLiteral("Paste"));
     addButton(QStringLiteral("fontsize"), QString());
     addButton(QStringLiteral("newsql"), QStringLiteral("Open new SQL window"));
@@ -128,6 +131,8 @@ QAction *NorqSQLWindow::addButton(const QString &key, const QString &tip) {
 void NorqSQLWindow::TB_ButtonClick(const QString &key) {
     if (key == QLatin1String("run"))
         runQuery();
+    else if (key == QLatin1String("stop"))
+        run_control::stopRunByUser();
     else if (key == QLatin1String("trash"))
         TextEdit->setPlainText(QString());
     else if (key == QLatin1String("recycle"))
@@ -279,6 +284,7 @@ void NorqSQLWindow::DataValues_MouseDown(int x) {
 }
 
 void NorqSQLWindow::escapeKey() {
+    if (run_control::stopRunByUser()) return;
     SingleView->hide();
     XMLView->hide();
     ExtendedMsg->hide();

@@ -4,6 +4,7 @@
 #include "database/cli/cli.h"
 
 #include "database/catalog.h"
+#include "database/cli/cancel.h"
 #include "database/cli/embedded.h"
 #include "database/cli/handles.h"
 #include "database/cli/odbc.h"
@@ -227,6 +228,8 @@ int SQLExecDirect(CliHandle stmt, const char *sql, int len) {
     s->diag.clear();
     if (!lookup(s->conn) || s->conn->backend == Backend::None)
         return setError(s, "08003", -1024, QStringLiteral("The connection has been closed."));
+    const ExecutionScope scope(s);
+    if (scope.refused()) return scope.refusal(s);
     if (s->conn->backend == Backend::Embedded) return embedded::execute(s, text(sql, len));
     const QByteArray bytes = len < 0 ? QByteArray(sql ? sql : "") : QByteArray(sql, len);
     return odbc::execute(s, bytes);
@@ -283,6 +286,8 @@ int SQLFetch(CliHandle stmt) {
     s->diag.clear();
     if (!lookup(s->conn) || s->conn->backend == Backend::None)
         return setError(s, "08003", -1024, QStringLiteral("The connection has been closed."));
+    const ExecutionScope scope(s);
+    if (scope.refused()) return scope.refusal(s);
     if (s->conn->backend == Backend::Embedded) return embedded::fetch(s);
     return odbc::fetch(s);
 }

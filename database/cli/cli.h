@@ -104,6 +104,15 @@ int SQLDataSources(CliHandle env, int16_t direction, char *name, int16_t nameMax
 // The file is read when the statement executes.
 int SQLBindFileToParam(CliHandle stmt, int16_t marker, int16_t sqlType, const char *fileName,
                        int16_t *nameLen, uint32_t *options, int16_t maxNameLen, int32_t *indicator);
+// Cancels the statement now executing or fetching; callable from any thread. Until
+// allowExecution(), every execute and fetch fails as cancelled.
+void cancelExecution();
+void allowExecution();
+// Called about ten times a second while an embedded statement runs, so that a window can
+// take a Stop; calls made meanwhile from the hook are refused. nullptr: none.
+void setEventHook(void (*hook)());
+// Whether a statement is executing or fetching now (the hook is the only way in meanwhile).
+bool executing();
 // Whether the connection's server output is known to be as PAVONA.CLEAR_BUFFER leaves it
 // (enabled, nothing printed since): only the embedded engine can say; a server's
 // routines print unseen.

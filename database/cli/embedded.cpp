@@ -1,5 +1,6 @@
 #include "database/cli/embedded.h"
 
+#include "database/cli/cancel.h"
 #include "database/cli/cli.h"
 #include "database/cli/embedded_constraints.h"
 #include "database/cli/embedded_dialect.h"
@@ -8,8 +9,10 @@
 
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <cctype>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <sqlite3.h>
 
 namespace cli::embedded {
@@ -265,6 +268,26 @@ bool bindFiles(Statement *st) {
     return true;
 }
 
+// Whether what SQLite left after the first statement is only blanks, ";" and comments.
+bool onlyCommentsFollow(const char *tail) {
+    const char *p = tail;
+    while (p && *p) {
+        if (std::isspace(static_cast<unsigned char>(*p)) || *p == ';') {
+            ++p;
+        } else if (p[0] == '-' && p[1] == '-') {
+            while (*p && *p != '\n')
+                ++p;
+        } else if (p[0] == '/' && p[1] == '*') {
+            const char *end = std::strstr(p + 2, "*/");
+            if (!end) return true; // an open comment is still a comment to SQLite
+            p = end + 2;
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
+
 // Steps to the next row; false (diagnostic on st) on an error.
 bool step(Statement *st) {
     const int rc = sqlite3_step(st->stmt);
@@ -347,6 +370,7 @@ int connect(Connection *conn, const QString &file, const QString &user) {
     runSql(conn, db, QStringLiteral("ATTACH DATABASE ':memory:' AS PAVONA"));
     conn->diag.clear();
     loadRoutineLibrary(db);
+    watchProgress(db);
     conn->db = db;
     conn->backend = Backend::Embedded;
     conn->user = user.trimmed().isEmpty() ? defaultUser() : user.trimmed().toUpper();
@@ -417,6 +441,16 @@ int execute(Statement *st, const QString &sql) {
         return kError;
     }
     if (!st->stmt) return kSuccess; // only a comment
+    if (!onlyCommentsFollow(tail)) {
+        closeCursor(st);
+        st->diag.set("42601", -20004,
+                     vendorMessage(QStringLiteral("Embedded"),
+                                   QStringLiteral("The text holds more than one statement; the "
+                                                  "embedded engine runs one at a time, so nothing "
+                                                  "was run. End each statement with \";\" at the "
+                                                  "end of its own line.")));
+        return kError;
+    }
     st->valuesStatement = t.values;
     if (!bindFiles(st)) {
         closeCursor(st);

@@ -44,7 +44,8 @@ struct Api {
     SQLRETURN(*driverConnect)
     (SQLHDBC, SQLHWND, SQLCHAR *, SQLSMALLINT, SQLCHAR *, SQLSMALLINT, SQLSMALLINT *,
      SQLUSMALLINT) = nullptr;
-    SQLHENV env = nullptr; // for the data source list
+    SQLRETURN (*cancel)(SQLHSTMT) = nullptr; // optional
+    SQLHENV env = nullptr;                   // for the data source list
 };
 
 template <typename Fn> bool resolve(void *library, const char *name, Fn &fn) {
@@ -82,6 +83,7 @@ Api *loadApi() {
         dlclose(library);
         return nullptr;
     }
+    resolve(library, "SQLCancel", api.cancel);
     api.library = library;
     return &api;
 }
@@ -410,6 +412,11 @@ int fetch(Statement *st) {
         }
     }
     return result(rc);
+}
+
+void cancel(void *odbcStmt) {
+    Api *api = loadApi();
+    if (api && api->cancel && odbcStmt) api->cancel(odbcStmt);
 }
 
 int endTransaction(Connection *conn, bool commit) {

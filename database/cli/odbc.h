@@ -29,5 +29,7 @@ int endTransaction(Connection *conn, bool commit);
 // bracketed form.
 bool driverDiagnostic(const Handle *handle, QByteArray &state, int32_t &native, QByteArray &message,
                       int16_t record = 1);
+// Asks the driver to stop what a statement is doing; may come from another thread.
+void cancel(void *odbcStmt);
 
 } // namespace cli::odbc

@@ -2,6 +2,7 @@
 // by its exit status, its progress lines and the files it writes.
 
 #include "printing.h"
+#include "tests/process_groups.h"
 
 #include <QDir>
 #include <QFile>
@@ -13,6 +14,7 @@
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QThread>
 #include <gtest/gtest.h>
 #include <memory>
 #include <sqlite3.h>
@@ -91,6 +93,11 @@ protected:
 
     Outcome run(const QStringList &arguments) const {
         QProcess process;
+        start(process, arguments);
+        return finish(process);
+    }
+
+    void start(QProcess &process, const QStringList &arguments) const {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert("XDG_DATA_HOME", scratch->path() + "/data");
         environment.insert("XDG_CONFIG_HOME", scratch->path() + "/config");
@@ -100,6 +107,9 @@ protected:
         process.setWorkingDirectory(work);
         process.start(program, arguments);
         process.closeWriteChannel(); // standard input is a pipe, not a terminal
+    }
+
+    static Outcome finish(QProcess &process) {
         Outcome outcome;
         if (!process.waitForFinished(60000)) {
             process.kill();
@@ -344,6 +354,23 @@ TEST_F(BatchRun, RunsAgainstAnOdbcDataSource) {
     EXPECT_TRUE(progress[1].contains("2 record(s) selected.")) << progress[1];
     QString missing;
     EXPECT_TRUE(inOrder(read("server.txt"), {"Read back", "one", "two"}, &missing)) << missing;
+
+    // The server is asked to cancel a statement that outlives the limit.
+    write("sleepy.norq", "/* {h1} Sleepy */\n"
+                         " \n"
+                         "SELECT pg_sleep(30);\n"
+                         " \n"
+                         "/* {h2} After */\n"
+                         " \n"
+                         "SELECT name FROM batch_t WHERE id = 2;\n");
+    const Outcome slow =
+        run({"--run", "sleepy.norq", "--database", dsn, "--user", "postgres", "--timeout", "1"});
+    EXPECT_EQ(slow.status, 1) << slow.errorLines.join('\n');
+    const QStringList lines = progressLines(slow);
+    ASSERT_EQ(lines.size(), 2) << slow.errorLines.join('\n');
+    EXPECT_TRUE(lines[0].contains("FAILED: Stopped: the statement ran longer than the limit of 1"))
+        << lines[0];
+    EXPECT_TRUE(lines[1].contains("1 record(s) selected.")) << lines[1];
 }
 
 // The same script on each server the test command started: values, NULLs and errors
@@ -384,8 +411,9 @@ TEST_F(BatchRun, SameScriptOnEveryServer) {
 TEST_F(BatchRun, HelpAndVersionGoToStandardOutput) {
     const Outcome help = run({"--help"});
     EXPECT_EQ(help.status, 0);
-    for (const char *option : {"--run SCRIPT", "--database NAME", "--define NAME=VALUE",
-                               "--export FILE", "--format FORMAT", "--allow-errors", "-SQL"})
+    for (const char *option :
+         {"--run SCRIPT", "--database NAME", "--define NAME=VALUE", "--export FILE",
+          "--format FORMAT", "--allow-errors", "--timeout SECONDS", "-SQL"})
         EXPECT_TRUE(help.output.contains(option)) << option;
     EXPECT_TRUE(help.output.contains("process list")) << help.output; // --password
     const Outcome version = run({"--version"});
@@ -565,3 +593,103 @@ TEST_F(SharedExports, OneFileHtmlHoldsItsPicturesAndLinksWithinItself) {
 }
 
 } // namespace
+
+TEST_F(BatchRun, EveryKindOfFailureCountsAndTheRunExitsWithOne) {
+    QStringList many;
+    for (int i = 1; i <= 1001; ++i)
+        many << QStringLiteral("VALUES %1;").arg(i);
+    write("failing.norq", "/* {h1} Failures */\n"
+                          " \n"
+                          "VALUES 1;\n"
+                          "SELECT * FROM NO_SUCH_TABLE;\n"
+                          " \n"
+                          "/* {h2} Two in one line */\n"
+                          " \n"
+                          "VALUES 1; VALUES 2;\n"
+                          " \n"
+                          "/* {h2} A child */\n"
+                          " \n"
+                          "HOST exit 3;\n"
+                          " \n"
+                          "/* {h2} Too many */\n"
+                          " \n" +
+                              many.join("\n").toUtf8() +
+                              "\n \n"
+                              "/* {h2} No database */\n"
+                              " \n"
+                              "CONNECT TO NO_SUCH_DATABASE;\n"
+                              " \n"
+                              "/* {h2} No connection */\n"
+                              " \n"
+                              "VALUES 2;\n");
+    const Outcome outcome = run({"--run", "failing.norq"});
+    EXPECT_EQ(outcome.status, 1) << outcome.errorLines.join('\n').toStdString();
+    const QStringList progress = progressLines(outcome);
+    ASSERT_EQ(progress.size(), 6) << outcome.errorLines.join('\n').toStdString();
+    for (const QString &line : progress)
+        EXPECT_TRUE(line.contains("FAILED: ")) << line;
+    EXPECT_TRUE(progress[0].contains("Statement 2 of 2 failed:")) << progress[0];
+    EXPECT_TRUE(progress[2].contains("Cmd: Command failed. (exit status 3)")) << progress[2];
+    EXPECT_TRUE(progress[3].contains("more than 1000 statements")) << progress[3];
+    EXPECT_TRUE(progress[5].contains("No connection exists.")) << progress[5];
+    EXPECT_EQ(outcome.errorLines.filter("pavona: 6 statement(s), 6 failed (").size(), 1);
+
+    EXPECT_EQ(run({"--run", "failing.norq", "--allow-errors"}).status, 0);
+}
+
+TEST_F(BatchRun, ATimeoutEndsWhatRunsTooLongAndTheRunGoesOn) {
+    write("slow.norq", "/* {h1} Slow */\n"
+                       " \n"
+                       "HOST echo $$ > shell.pid\n"
+                       "sleep 30;\n"
+                       " \n"
+                       "/* {h2} Runaway */\n"
+                       " \n"
+                       "WITH RECURSIVE C(X) AS (VALUES (1) UNION ALL SELECT X + 1 FROM C)\n"
+                       "  SELECT COUNT(*) FROM C;\n"
+                       " \n"
+                       "/* {h2} Quick */\n"
+                       " \n"
+                       "VALUES 1;\n");
+    const Outcome outcome = run({"--run", "slow.norq", "--timeout", "1"});
+    EXPECT_EQ(outcome.status, 1) << outcome.errorLines.join('\n').toStdString();
+    const QStringList progress = progressLines(outcome);
+    ASSERT_EQ(progress.size(), 3) << outcome.errorLines.join('\n').toStdString();
+    const QString limit =
+        "FAILED: Stopped: the statement ran longer than the limit of 1 second(s).";
+    EXPECT_TRUE(progress[0].contains(limit)) << progress[0];
+    EXPECT_TRUE(progress[1].contains(limit)) << progress[1];
+    EXPECT_TRUE(progress[2].contains("1 record(s) selected.")) << progress[2];
+    const qint64 group = read("shell.pid").trimmed().toLongLong();
+    ASSERT_GT(group, 0);
+    EXPECT_FALSE(groupHasLiveProcess(group));
+
+    EXPECT_EQ(run({"--run", "slow.norq", "--timeout", "soon"}).status, 2);
+}
+
+TEST_F(BatchRun, SigtermStopsTheRunAndItsChildAndPrintsTheTally) {
+    write("long.norq", "/* {h1} Long */\n"
+                       " \n"
+                       "HOST echo $$ > shell.pid\n"
+                       "sleep 30;\n"
+                       " \n"
+                       "/* {h2} Never */\n"
+                       " \n"
+                       "VALUES 1;\n");
+    QProcess process;
+    start(process, {"--run", "long.norq"});
+    for (int i = 0; i < 400 && read("shell.pid").trimmed().isEmpty(); ++i)
+        QThread::msleep(50);
+    const qint64 group = read("shell.pid").trimmed().toLongLong();
+    ASSERT_GT(group, 0);
+    process.terminate(); // SIGTERM
+    const Outcome outcome = finish(process);
+    EXPECT_EQ(outcome.status, 143) << outcome.errorLines.join('\n').toStdString();
+    const QStringList progress = progressLines(outcome);
+    ASSERT_EQ(progress.size(), 1) << outcome.errorLines.join('\n').toStdString();
+    EXPECT_TRUE(progress[0].contains("FAILED: Stopped: the run was ended by SIGTERM."))
+        << progress[0];
+    EXPECT_EQ(outcome.errorLines.filter("pavona: 1 statement(s), 1 failed (").size(), 1);
+    EXPECT_EQ(outcome.errorLines.filter("pavona: the run was stopped by SIGTERM").size(), 1);
+    EXPECT_FALSE(groupHasLiveProcess(group));
+}

@@ -294,6 +294,7 @@ TEST_P(SqlTest, LargeObjectsLoadFromBracketedFiles) {
     EXPECT_EQ(Norq_load(), 0);
     EXPECT_TRUE(engine.errorFlag);
     EXPECT_TRUE(engine.msgText.contains("/no/such/file.bin")) << engine.msgText.toStdString();
+    EXPECT_NE(engine.msgCode, 0); // the load failed, and counts so
 
     // A device or a pipe is refused, never read.
     const QString fifo = dir.filePath("pipe.bin");

@@ -2,6 +2,7 @@
 
 #include "database/session.h"
 #include "engine/dispatcher.h"
+#include "engine/run_control.h"
 #include "engine/variables.h"
 #include "fake_windows.h"
 
@@ -129,3 +130,86 @@ TEST_F(EmbeddedRun, ExecuteAndTheVariableListing) {
 }
 
 } // namespace
+
+TEST_F(EmbeddedRun, FailuresTheDatabaseGaveNoCodeForStillFail) {
+    Norq_disconnect();
+    run("VALUES 1;");
+    EXPECT_EQ(engine.msgText, "No connection exists.");
+    EXPECT_EQ(engine.msgCode, -1);
+    run("CONNECT TO NO_SUCH_DATABASE;");
+    EXPECT_TRUE(engine.msgText.startsWith("Connection to NO_SUCH_DATABASE failed."))
+        << engine.msgText.toStdString();
+    EXPECT_EQ(engine.msgCode, -1);
+}
+
+TEST_F(EmbeddedRun, AQueryThatFailsAfterItsFirstRowsShowsThemAndFails) {
+    run("CREATE TABLE J (ID INTEGER, V VARCHAR(20));" + CR +
+        "INSERT INTO J VALUES (1, '{\"a\":10}'), (2, '{\"a\":20}'), (3, 'not json');");
+    run("SELECT ID, json_extract(V, '$.a') FROM J;");
+    EXPECT_NE(engine.msgCode, 0);
+    EXPECT_TRUE(engine.errorFlag);
+    ASSERT_EQ(engine.resultKind, kResultRows);
+    const QStringList lines = engine.resultText.split(u'\r');
+    ASSERT_GE(lines.size(), 6) << engine.resultText.toStdString();
+    EXPECT_TRUE(lines[2].contains("10") && lines[3].contains("20"))
+        << engine.resultText.toStdString();
+    EXPECT_TRUE(engine.resultText.contains("malformed JSON")) << engine.resultText.toStdString();
+    EXPECT_FALSE(engine.resultText.contains("record(s) selected"));
+}
+
+TEST_F(EmbeddedRun, AFailureAmongTheStatementsOfOneTextIsItsOutcome) {
+    run("VALUES 1;" + CR + "SELECT * FROM NOSUCH;");
+    EXPECT_EQ(engine.msgCode, -204);
+    EXPECT_TRUE(engine.msgText.startsWith("Statement 2 of 2 failed: "))
+        << engine.msgText.toStdString();
+    EXPECT_TRUE(engine.msgText.contains("NOSUCH"));
+    EXPECT_EQ(engine.resultKind, kResultMessage);
+
+    // A later success does not hide it; the rows stay, the failure under them.
+    run("SELECT * FROM NOSUCH;" + CR + "VALUES 2;");
+    EXPECT_EQ(engine.msgCode, -204);
+    ASSERT_EQ(engine.resultKind, kResultRows);
+    EXPECT_TRUE(engine.resultText.contains("\r\rStatement 1 of 2 failed: "))
+        << engine.resultText.toStdString();
+
+    // Two statements in one text are refused whole: neither runs.
+    run("CREATE TABLE X (A INTEGER);");
+    run("INSERT INTO X VALUES (1); INSERT INTO X VALUES (2);");
+    EXPECT_NE(engine.msgCode, 0);
+    EXPECT_TRUE(engine.msgText.contains("more than one statement")) << engine.msgText.toStdString();
+    run("SELECT COUNT(*) FROM X;");
+    EXPECT_EQ(valueOf("RESULT"), "0");
+    run("INSERT INTO X VALUES (3);;");
+    EXPECT_EQ(engine.msgCode, 0) << engine.msgText.toStdString();
+}
+
+TEST_F(EmbeddedRun, TextsAndTablesTooLargeForARunAreRefusedWithTheirLimit) {
+    QStringList lines;
+    for (int i = 1; i <= kMaxStatements + 1; ++i)
+        lines << QStringLiteral("DEFINE N%1 = x;").arg(i);
+    run(lines.join(CR));
+    EXPECT_EQ(engine.msgCode, -1);
+    EXPECT_TRUE(engine.msgText.contains("more than 1000 statements"))
+        << engine.msgText.toStdString();
+    EXPECT_EQ(var_find("N1"), 0); // nothing ran
+
+    for (int i = 0; var_add(QStringLiteral("FILL%1").arg(i), "x") != 0; ++i) {
+    }
+    run("DEFINE ONE_TOO_MANY = 1;");
+    EXPECT_EQ(engine.msgCode, -1);
+    EXPECT_TRUE(engine.msgText.startsWith("The variable table is full (1024 variables)"))
+        << engine.msgText.toStdString();
+    EXPECT_EQ(var_find("ONE_TOO_MANY"), 0);
+}
+
+TEST_F(EmbeddedRun, ATimeLimitCancelsARunawayQueryAndTheNextStatementRuns) {
+    run_control::setStatementLimit(1);
+    run("WITH RECURSIVE C(X) AS (VALUES (1) UNION ALL SELECT X + 1 FROM C) SELECT COUNT(*) FROM "
+        "C;");
+    run_control::setStatementLimit(0);
+    EXPECT_EQ(engine.msgCode, -1);
+    EXPECT_EQ(engine.msgText, "Stopped: the statement ran longer than the limit of 1 second(s).");
+    run("VALUES 7;");
+    EXPECT_EQ(engine.msgCode, 0) << engine.msgText.toStdString();
+    EXPECT_EQ(valueOf("RESULT"), "7");
+}

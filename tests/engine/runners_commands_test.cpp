@@ -1,3 +1,4 @@
+#include "engine/dispatcher.h"
 #include "engine/variables.h"
 #include "runners_fixture.h"
 
@@ -101,13 +102,45 @@ TEST_F(RunnersTest, AChildThatWritesNothingOrNeverStartsEndsTheWaitWithEmptyOutp
     EXPECT_TRUE(engine.outputText.isEmpty());
 }
 
-TEST_F(RunnersTest, AStopRequestEndsTheWaitForAChildThatRunsOn) {
-    run(QStringLiteral("CMD exec sleep 30"));
+TEST_F(RunnersTest, AStopRequestEndsTheWaitAndTheChildsProcessGroup) {
+    run(QStringLiteral("CMD sleep 30 & sleep 30"));
     ASSERT_TRUE(engine.busy);
+    const pid_t group = engine.processId;
     engine.stopRun = true;
-    EXPECT_TRUE(waitWhileBusy(2000));
+    EXPECT_TRUE(waitWhileBusy());
     engine.stopRun = false;
-    ::kill(engine.processId, SIGTERM);
+    // Both sleeps went with the shell that started them.
+    EXPECT_FALSE(groupHasLiveProcess(group));
+    EXPECT_EQ(engine.msgCode, -1);
+}
+
+TEST_F(RunnersTest, AChildsExitStatusDecidesItsStatement) {
+    runScript(QStringLiteral("HOST true"), nullptr, nullptr);
+    EXPECT_EQ(engine.msgCode, 0);
+    EXPECT_EQ(text(engine.msgText), "Command completed.");
+
+    runScript(QStringLiteral("HOST exit 3"), nullptr, nullptr);
+    EXPECT_EQ(engine.msgCode, -1);
+    EXPECT_EQ(text(engine.msgText), "Cmd: Command failed. (exit status 3)");
+
+    // What it wrote on standard error comes under the message; a missing program is named.
+    runScript(QStringLiteral(
+                  "HOST echo first problem >/dev/stderr~echo second problem >/dev/stderr~exit 1"),
+              nullptr, nullptr);
+    EXPECT_EQ(text(engine.msgText),
+              "Cmd: Command failed. (exit status 1)\rfirst problem\rsecond problem");
+    runScript(QStringLiteral("HOST nosuchcommand_4711"), nullptr, nullptr);
+    EXPECT_EQ(engine.msgCode, -1);
+    EXPECT_TRUE(engine.msgText.contains("nosuchcommand_4711")) << text(engine.msgText);
+
+    // A processor whose statement fails keeps its output, the failure under it.
+    run(QStringLiteral("NORQ SELECT * FROM nowhere;"));
+    ASSERT_TRUE(waitWhileBusy());
+    EXPECT_EQ(engine.msgCode, -1);
+    ASSERT_EQ(engine.resultKind, kResultText);
+    EXPECT_TRUE(engine.outputText.contains("SELECT * FROM nowhere")) << text(engine.outputText);
+    EXPECT_TRUE(engine.outputText.contains("Cmd: Command failed. (exit status"))
+        << text(engine.outputText);
 }
 
 TEST_F(RunnersTest, JsonWithOnlyADatabaseLineDefinesItAndStartsNothing) {
@@ -120,7 +153,7 @@ TEST_F(RunnersTest, JsonWithOnlyADatabaseLineDefinesItAndStartsNothing) {
     EXPECT_EQ(fileBytes("JSON.JS"), "");
 }
 
-TEST_F(RunnersTest, JsonJoinsCommandsUpToTheirSemicolonAndReportsAMissingToolAsNoOutput) {
+TEST_F(RunnersTest, JsonJoinsCommandsUpToTheirSemicolonAndAMissingToolFails) {
     var_add(QStringLiteral("norqpath"), QStringLiteral("/opt/client"));
     run(QStringLiteral("JSON database(docs)~db.coll.insert(~  {a:1});~~db.coll.find()"));
     EXPECT_EQ(fileBytes("JSON.JS"), "db.coll.insert( {a:1})\r\ndb.coll.find()\r\n");
@@ -128,9 +161,11 @@ TEST_F(RunnersTest, JsonJoinsCommandsUpToTheirSemicolonAndReportsAMissingToolAsN
     EXPECT_TRUE(batch.startsWith("java -cp \"/opt/client/json/lib/quaddoc.jar:")) << batch.data();
     EXPECT_TRUE(batch.contains("--url \"jdbc:norq:docs\" >JSON.OUT\r\n")) << batch.data();
     ASSERT_TRUE(waitWhileBusy());
-    EXPECT_EQ(text(engine.msgText), "Command completed.");
+    // No tool's jars here (nor perhaps java): its status fails the statement.
+    EXPECT_EQ(engine.msgCode, -1);
+    EXPECT_TRUE(engine.msgText.startsWith("Cmd: Command failed. (exit status "))
+        << text(engine.msgText);
     EXPECT_EQ(engine.resultKind, kResultMessage);
-    EXPECT_TRUE(engine.outputText.isEmpty());
 }
 
 TEST_F(RunnersTest, JsonOutputLosesBannerPromptsAndFarewell) {

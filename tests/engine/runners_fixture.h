@@ -9,6 +9,7 @@
 #include "engine/runners_process.h"
 #include "engine/statements.h"
 #include "engine/window_interface.h"
+#include "tests/process_groups.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>

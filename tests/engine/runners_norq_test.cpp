@@ -91,12 +91,26 @@ TEST_F(RunnersDatabaseTest, ShowplanShowsTheCostLineAndTheEmbeddedPlan) {
     EXPECT_EQ(text(engine.msgText), "No arguments supplied.");
 }
 
-TEST_F(RunnersDatabaseTest, ShowplanOfAStatementThatCannotBeExplainedShowsNothing) {
+TEST_F(RunnersDatabaseTest, ShowplanFailsWhenTheToolOrItsWorkFileDoes) {
     engine.outputText.clear();
     run(QStringLiteral("SHOWPLAN SELECT x FROM nowhere"));
     EXPECT_EQ(engine.resultKind, kResultMessage);
     EXPECT_TRUE(engine.outputText.isEmpty());
-    EXPECT_EQ(text(engine.msgText), "Command completed.");
+    EXPECT_EQ(engine.msgCode, -1);
+    EXPECT_TRUE(engine.msgText.startsWith("norqexpln failed (exit status 4).\r"))
+        << text(engine.msgText);
+    EXPECT_TRUE(engine.msgText.contains("nowhere")) << text(engine.msgText);
+
+    // A database name with a blank reaches the tool as one argument.
+    engine.databaseName = QStringLiteral("NO SUCH");
+    run(QStringLiteral("SHOWPLAN SELECT 1"));
+    EXPECT_TRUE(engine.msgText.contains("NO SUCH")) << text(engine.msgText);
+
+    QFile::remove(QStringLiteral("NORQSQL.SQL"));
+    ASSERT_TRUE(QDir().mkdir(QStringLiteral("NORQSQL.SQL")));
+    run(QStringLiteral("SHOWPLAN SELECT name FROM staff"));
+    EXPECT_EQ(engine.msgCode, -1);
+    EXPECT_TRUE(engine.msgText.startsWith("Cannot create the work file ")) << text(engine.msgText);
 }
 
 TEST_F(RunnersDatabaseTest, ShowplanOnPostgresqlCarriesTheServerCost) {

@@ -9,9 +9,11 @@
 #include "tests/mainwindow/fixture.h"
 #include "windows/norq_sql_results.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QPlainTextEdit>
 #include <QTimer>
+#include <QToolBar>
 #include <QTreeWidget>
 #include <QWheelEvent>
 
@@ -390,4 +392,49 @@ TEST_F(RunRows, APressDuringARunPlacesOnlyItsOwnOutput) {
     // The query's result is not copied under the command that was interrupted.
     EXPECT_EQ(rowsOfKind(RowKind::result).size(), 1);
     EXPECT_EQ(kindOf(slow + 1), RowKind::sql);
+}
+
+TEST_F(RunRows, StopAndEscapeEndARunningStatementAndRunAll) {
+    const QString script = "/* {h1} Slow */\n"
+                           "CMD sleep 30\n"
+                           "/* then */\n"
+                           "SELECT COUNT(*) FROM EMPLOYEE;\n";
+    openScript(writeFile("slow.norq", script), ViewMode::script);
+    const QList<int> statements = rowsOfKind(RowKind::sql);
+    ASSERT_EQ(statements.size(), 2);
+    QAction *stop = window->menuEntry("mnuStop");
+    ASSERT_NE(stop, nullptr);
+    QTimer::singleShot(300, window.get(), [stop] { stop->trigger(); });
+    window->runAll_Click();
+    ASSERT_EQ(kindOf(statements[0] + 1), RowKind::message);
+    EXPECT_EQ(cell(statements[0] + 1, NorqSQL::textCol), "Stopped by the user.");
+    EXPECT_NE(kindOf(statements[0] + 2), RowKind::result); // Run all went no further
+    EXPECT_FALSE(engine.busy);
+
+    // Escape stops a marker press, and the toolbar's Stop a run of the next row.
+    QTimer::singleShot(300, window.get(), [this] { window->Form_KeyPress(27); });
+    press(window->CLP, statements[0], NorqSQL::markerCol);
+    EXPECT_EQ(cell(statements[0] + 1, NorqSQL::textCol), "Stopped by the user.");
+    auto *toolbarStop = window->TB->findChild<QAction *>("stop");
+    ASSERT_NE(toolbarStop, nullptr);
+    QTimer::singleShot(300, window.get(), [toolbarStop] { toolbarStop->trigger(); });
+    press(window->CLP, statements[0], NorqSQL::markerCol);
+    EXPECT_EQ(cell(statements[0] + 1, NorqSQL::textCol), "Stopped by the user.");
+
+    // With nothing running, the next press runs as usual.
+    window->Form_KeyPress(27);
+    const int query = rowsOfKind(RowKind::sql)[1];
+    press(window->CLP, query, NorqSQL::markerCol);
+    EXPECT_EQ(kindOf(query + 1), RowKind::result);
+
+    // A statement the database works on for ever lets the Stop in too.
+    openScript(writeFile("runaway.norq",
+                         "/* {h1} Runaway */\n"
+                         "WITH RECURSIVE C(X) AS (VALUES (1) UNION ALL SELECT X + 1 FROM C)\n"
+                         "  SELECT COUNT(*) FROM C;\n"),
+               ViewMode::script);
+    const int runaway = rowsOfKind(RowKind::sql).constFirst();
+    QTimer::singleShot(300, window.get(), [this] { window->Form_KeyPress(27); });
+    press(window->CLP, runaway, NorqSQL::markerCol);
+    EXPECT_EQ(cell(runaway + 1, NorqSQL::textCol), "Stopped by the user.");
 }

@@ -6,11 +6,13 @@
 #include "test_support.h"
 #include "windows/norq_sql_window.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QChartView>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QTest>
+#include <QTimer>
 #include <QToolBar>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
@@ -205,4 +207,23 @@ TEST_F(SqlWindowTest, RowNumberOpensTheRecordAndCellsOpenXml) {
 
     pressCell(window->DataValues, 1, 3); // an HTML page opens no tree
     EXPECT_FALSE(window->XMLView->isVisible());
+}
+
+TEST_F(SqlWindowTest, EscapeAndStopEndWhatTheWindowRuns) {
+    connectToStaff();
+    QTimer::singleShot(300, window, [this] { QTest::keyClick(window->TextEdit, Qt::Key_Escape); });
+    run("CMD sleep 30");
+    EXPECT_EQ(engine.msgText, "Stopped by the user.");
+    EXPECT_FALSE(engine.busy);
+
+    auto *stop = window->TB->findChild<QAction *>("stop");
+    ASSERT_NE(stop, nullptr);
+    QTimer::singleShot(300, window, [stop] { stop->trigger(); });
+    run("WITH RECURSIVE C(X) AS (VALUES (1) UNION ALL SELECT X + 1 FROM C) SELECT COUNT(*) FROM C");
+    EXPECT_EQ(engine.msgText, "Stopped by the user.");
+    EXPECT_EQ(engine.msgCode, -1);
+
+    run("SELECT NAME FROM PEOPLE WHERE ID = 3");
+    EXPECT_EQ(column(1), QStringList({"Cy"}));
+    Norq_disconnect();
 }
