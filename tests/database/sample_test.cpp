@@ -12,6 +12,9 @@
 // build), describes every column with the type code its declaration names and refuses
 // what a column cannot hold.
 TEST(SampleDatabase, CreatedOnceWithEveryColumnTyped) {
+    // The sanitizer build leaves the program out; the first build runs this test.
+    if (!QFile::exists(QStringLiteral(PAVONA_BIN_DIR "/pavona")))
+        GTEST_SKIP() << "pavona is not part of this build";
     ScratchCatalog catalog;
     const QString script = QStringLiteral(PAVONA_SOURCE_DIR) + "/scripts/create-sample";
     QProcess create;
