@@ -2,11 +2,11 @@
 
 #include "document/grid.h"
 #include "document/row_model.h"
+#include "engine/file_writer.h"
 #include "engine/variables.h"
 
 #include <QBuffer>
 #include <QRegularExpression>
-#include <QSaveFile>
 #include <algorithm>
 #include <utility>
 
@@ -218,9 +218,7 @@ QByteArray pngBytes(const QImage &picture) {
 }
 
 bool saveWhole(const QString &path, const QByteArray &data, QString *error) {
-    QSaveFile file(path);
-    const bool saved =
-        file.open(QIODevice::WriteOnly) && file.write(data) == data.size() && file.commit();
-    if (!saved && error) *error = file.errorString();
-    return saved;
+    const QString failure = writeWholeFile(path, data);
+    if (error) *error = failure;
+    return failure.isEmpty();
 }

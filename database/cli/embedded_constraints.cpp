@@ -131,25 +131,6 @@ QString constrainedDefinition(const QString &definition) {
     return out;
 }
 
-// The index of the parenthesis closing the one at `open`, or -1.
-qsizetype closingParenthesis(const QString &text, qsizetype open) {
-    int depth = 0;
-    QChar quote;
-    for (qsizetype i = open; i < text.size(); ++i) {
-        const QChar ch = text[i];
-        if (!quote.isNull()) {
-            if (ch == quote) quote = QChar();
-        } else if (ch == QLatin1Char('\'') || ch == QLatin1Char('"')) {
-            quote = ch;
-        } else if (ch == QLatin1Char('(')) {
-            ++depth;
-        } else if (ch == QLatin1Char(')') && --depth == 0) {
-            return i;
-        }
-    }
-    return -1;
-}
-
 } // namespace
 
 QString withTypeConstraints(const QString &sql) {

@@ -69,10 +69,15 @@ QString replaceRegisters(QString text, const Registers &registers) {
 
 // "(a, b)" but not "(a) + (b)".
 bool enclosedInParentheses(const QString &text) {
-    if (!text.startsWith(QLatin1Char('(')) || !text.endsWith(QLatin1Char(')'))) return false;
+    return text.startsWith(QLatin1Char('(')) && closingParenthesis(text, 0) == text.size() - 1;
+}
+
+} // namespace
+
+qsizetype closingParenthesis(const QString &text, qsizetype open) {
     int depth = 0;
     QChar quote;
-    for (qsizetype i = 0; i < text.size(); ++i) {
+    for (qsizetype i = open; i < text.size(); ++i) {
         const QChar ch = text[i];
         if (!quote.isNull()) {
             if (ch == quote) quote = QChar();
@@ -81,13 +86,11 @@ bool enclosedInParentheses(const QString &text) {
         } else if (ch == QLatin1Char('(')) {
             ++depth;
         } else if (ch == QLatin1Char(')') && --depth == 0) {
-            return i == text.size() - 1;
+            return i;
         }
     }
-    return false;
+    return -1;
 }
-
-} // namespace
 
 QString sqlLiteral(const QString &text) {
     QString quoted = text;

@@ -23,6 +23,9 @@ Translation translateForEmbedded(const QString &sql, const Registers &registers)
 // Splits text at commas that are outside parentheses and quotes.
 QStringList splitTopLevel(const QString &text, QChar separator = QLatin1Char(','));
 
+// The index of the parenthesis closing the one at `open` (outside quotes), or -1.
+qsizetype closingParenthesis(const QString &text, qsizetype open);
+
 // A string literal of text ('' doubled).
 QString sqlLiteral(const QString &text);
 
