@@ -54,11 +54,12 @@ void openNamedScript(NorqSQL *window, const QString &path) {
                               QStringLiteral("Can't open file: ") + file.absoluteFilePath());
         return;
     }
+    // Before the rows are rendered: its picture rows name their files through curdir.
+    var_add(QStringLiteral("curdir"), file.absolutePath() + u'/');
     window->currentFile = file.absoluteFilePath();
     window->setViewMode(ViewMode::script);
     window->fileToMemory(window->currentFile);
     window->memoryToScript();
-    var_add(QStringLiteral("curdir"), file.absolutePath() + u'/'); // its companion files
 }
 
 } // namespace

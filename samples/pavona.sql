@@ -12,9 +12,11 @@ nested-report.norq
 }
 plans-and-charts.norq
 xml-and-pictures.norq
+exports.norq
 routines.norq
 tools.norq
 {
 admin.norq
+servers.norq
 }
 }

@@ -421,6 +421,27 @@ TEST_F(BatchRun, HelpAndVersionGoToStandardOutput) {
     EXPECT_TRUE(version.output.startsWith("pavona " PAVONA_VERSION)) << version.output;
 }
 
+// The manual page is written by hand: it must name every option --help names and the
+// same exit statuses.
+TEST_F(BatchRun, TheManualPageSaysWhatHelpSays) {
+    const Outcome help = run({"--help"});
+    QFile page(QStringLiteral(PAVONA_SOURCE_DIR "/packaging/man/pavona.1"));
+    ASSERT_TRUE(page.open(QIODevice::ReadOnly));
+    const QString manual = QString::fromUtf8(page.readAll()).replace(QStringLiteral("\\-"), "-");
+    static const QRegularExpression option(QStringLiteral("(?<![\\w-])--?[A-Za-z][\\w-]*"));
+    int options = 0;
+    for (auto match = option.globalMatch(help.output); match.hasNext(); ++options) {
+        const QString name = match.next().captured();
+        EXPECT_TRUE(manual.contains(name)) << name << " is not in pavona.1";
+    }
+    EXPECT_GE(options, 12) << help.output;
+    for (const char *status : {"0 when every statement succeeded", "1 when any", "0 with",
+                               "2 for a usage", "130 or 143"}) {
+        EXPECT_TRUE(help.output.contains(status)) << status;
+        EXPECT_TRUE(manual.simplified().contains(status)) << status << " is not in pavona.1";
+    }
+}
+
 // One script with every kind of block the shared formats must carry: headings of four
 // levels (one with an anchor a link points at), prose with bullets, a result, a message,
 // a failing statement, a chart and a picture.
