@@ -66,6 +66,11 @@ ScriptPane::ScriptPane(QWidget *window) {
     grid_->setCols(columnCount);
     grid_->setRows(1);
     hidePlainSelection(grid_);
+    // The grid is hidden while a page is rebuilt; it keeps its place in the window's
+    // layout meanwhile, so that the page is measured at the width it is shown at.
+    QSizePolicy policy = grid_->sizePolicy();
+    policy.setRetainSizeWhenHidden(true);
+    grid_->setSizePolicy(policy);
     // Overlays live on the grid so that cell geometry maps straight onto them.
     overlay_ = new Grid(grid_);
     overlay_->setObjectName(QStringLiteral("DataValues"));

@@ -52,7 +52,8 @@ public:
     const ScriptDocument &document() const { return document_; }
 
     // Before its window is first shown the grid still has a child's default size: the
-    // window's layout gives it its real one, so that what is measured next fits it.
+    // window's layouts give it its real one, so that what is measured next fits it. For a
+    // window that renders before it shows itself (the main window shows itself first).
     void takeFinalSize();
     // Marker and text columns for a grid margin, the hidden columns at zero width, and
     // the measuring box as wide as the text column.

@@ -27,7 +27,6 @@ const QString kPanelTitle = QStringLiteral("Interactive SQL Window");
 // ---- layout -------------------------------------------------------------------------
 
 void NorqSQL::setTextColumnWidth() {
-    pane_.takeFinalSize();
     pane_.layOutColumns(isDocumentView(engine.viewMode) ? ScriptPane::documentMargin
                                                         : kPanelMargin);
 }
