@@ -272,9 +272,7 @@ void NorqSQL::beginCellEdit() {
         } else if (text.startsWith(QLatin1String("Command"))) {
             return;
         }
-        while (text.startsWith(QLatin1String("\r\n")))
-            text.remove(0, 2);
-        text = crLfAsCr(text);
+        text = crLfAsCr(withoutLeadingLineBreaks(text));
         break;
     }
     case RowKind::heading: {

@@ -39,12 +39,6 @@ constexpr int kLargestFont = 14;
 constexpr int kHistorySlots = 5;
 constexpr int kTreeWidth = 5000;
 
-QString withoutLeadingLineBreaks(QString text) {
-    while (text.startsWith(QLatin1String("\r\n")))
-        text.remove(0, 2);
-    return text;
-}
-
 int barHeightTwips() {
     return std::max(kGap, pixelsToTwips(4));
 }
@@ -268,11 +262,9 @@ void NorqSQLWindow::NorqMSG_Click() {
     if (caption.isEmpty()) return;
     if (caption.startsWith(QLatin1String("SQL"))) {
         if (caption.indexOf(QLatin1Char(' ')) != 8) return;
-        QString explanation = sqlErrorMessage(caption.left(8));
+        const QString explanation = sqlErrorMessage(caption.left(8));
         if (explanation.isEmpty()) return;
-        explanation = withoutLeadingLineBreaks(explanation);
-        explanation.replace(QLatin1String("\r\n"), QLatin1String("\r"));
-        showExtendedMessage(explanation);
+        showExtendedMessage(crLfAsCr(withoutLeadingLineBreaks(explanation)));
         return;
     }
     if (caption.contains(QLatin1String("Command completed."))) return;
