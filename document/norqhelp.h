@@ -13,20 +13,13 @@
 class Grid;
 class QLabel;
 
-class NorqHelp : public QWidget {
+class NorqHelp : public QWidget, public ScriptColumns {
     Q_OBJECT
 
     // First: the controls and stores below refer into it.
     ScriptPane pane_;
 
 public:
-    static constexpr int markerCol = ScriptRow::markerCol;
-    static constexpr int textCol = ScriptRow::textCol;
-    static constexpr int kindCol = ScriptRow::kindCol;
-    static constexpr int tagCol = ScriptRow::tagCol;
-    static constexpr int rawCol = ScriptRow::rawCol;
-    static constexpr int sqlCol = ScriptRow::sqlCol;
-
     explicit NorqHelp(QWidget *parent = nullptr);
     ~NorqHelp() override;
 

@@ -25,21 +25,13 @@ class QToolBar;
 class QTreeWidget;
 class QWidget;
 
-class NorqSQL : public QMainWindow {
+class NorqSQL : public QMainWindow, public ScriptColumns {
     Q_OBJECT
 
     // First: the controls and stores below refer into it.
     ScriptPane pane_;
 
 public:
-    // ---- Row model (document/row_model.h) -------------------------------------------
-    static constexpr int markerCol = ScriptRow::markerCol;
-    static constexpr int textCol = ScriptRow::textCol;
-    static constexpr int kindCol = ScriptRow::kindCol;
-    static constexpr int tagCol = ScriptRow::tagCol;
-    static constexpr int rawCol = ScriptRow::rawCol;
-    static constexpr int sqlCol = ScriptRow::sqlCol;
-
     explicit NorqSQL(QWidget *parent = nullptr);
     ~NorqSQL() override;
 
