@@ -1054,8 +1054,7 @@ int Grid::gridHeight() const {
 }
 
 void Grid::setGridGeometry(int left, int top, int width, int height) {
-    setGeometry(twipsToPixels(left), twipsToPixels(top), std::max(0, twipsToPixels(width)),
-                std::max(0, twipsToPixels(height)));
+    setGeometry(twipsRect(left, top, width, height));
 }
 
 void Grid::setRunningIndicator(QWidget *indicator) {

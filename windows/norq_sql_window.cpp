@@ -341,10 +341,10 @@ void NorqSQLWindow::layoutControls(int editorHeight) {
     const int gridTop = editorTop + editorHeight + bar;
     const int gridHeight = messageTop - kGap - gridTop;
 
-    setGeometryTwips(TextEdit, kMargin, editorTop, width, editorHeight);
-    setGeometryTwips(DragBar, kMargin, editorTop + editorHeight, width, bar);
+    TextEdit->setGeometry(twipsRect(kMargin, editorTop, width, editorHeight));
+    DragBar->setGeometry(twipsRect(kMargin, editorTop + editorHeight, width, bar));
     DataValues->setGridGeometry(kMargin, gridTop, width, std::max(gridHeight, 0));
-    setGeometryTwips(NorqMSG, kMargin, messageTop, width, kMessageHeight);
+    NorqMSG->setGeometry(twipsRect(kMargin, messageTop, width, kMessageHeight));
     for (QWidget *pane : {static_cast<QWidget *>(SingleView), static_cast<QWidget *>(ExtendedMsg),
                           static_cast<QWidget *>(Chart), static_cast<QWidget *>(Picture)})
         if (pane->isVisible()) coverGrid(pane);
