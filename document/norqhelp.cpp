@@ -125,19 +125,11 @@ void NorqHelp::ResetCellEdit() {
 }
 
 QString NorqHelp::wrapText(const QString &txtIN, const QString &prefix, bool first) {
-    const int saved = engine.textLineWidth;
-    if (pane_.document().wrapWidth() > 0) engine.textLineWidth = pane_.document().wrapWidth();
-    const QString wrapped = ::wrapText(txtIN, prefix, first);
-    engine.textLineWidth = saved;
-    return wrapped;
+    return pane_.document().wrapAtWrapWidth(txtIN, prefix, first);
 }
 
 QString NorqHelp::toText(const QString &txtIN) {
-    const int saved = engine.textLineWidth;
-    if (pane_.document().wrapWidth() > 0) engine.textLineWidth = pane_.document().wrapWidth();
-    const QString text = formatProse(txtIN);
-    engine.textLineWidth = saved;
-    return text;
+    return pane_.document().proseAtWrapWidth(txtIN);
 }
 
 int NorqHelp::maxFixedHelp(const QString &fontName, int fontSize) {
