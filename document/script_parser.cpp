@@ -23,11 +23,11 @@ public:
     void feed(const QString &rawLine) {
         QString line = rawLine;
         line.replace(u'\t', u' ');
+        if (state_ == ParseState::inComment && closeComment(line) && line.trimmed().isEmpty())
+            return;
         // "/* step one */SELECT 41;": what follows the comment is a line of its own, so
         // it is shown, run and kept.
-        const QStringList pieces =
-            state_ == ParseState::inComment ? QStringList{line} : splitAfterComment(line);
-        for (const QString &piece : pieces) {
+        for (const QString &piece : splitAfterComment(line)) {
             QString comment;
             const int code = classifyLine(piece, comment);
             take(code, piece, comment);
@@ -118,15 +118,30 @@ private:
         case kLineEmpty:
             text_ += u'\r';
             break;
-        case kLineCommentCloses:
-            emitComment();
-            text_.clear();
-            state_ = ParseState::idle;
-            break;
         default:
             text_ += u'\r' + line;
             break;
         }
+    }
+
+    // Inside a comment quotes mean nothing, so the first "*/" closes it even after an
+    // apostrophe. Words before it stay in the comment; what follows it is left in `line`
+    // to be read as a line of its own.
+    bool closeComment(QString &line) {
+        const qsizetype close = line.indexOf(QStringLiteral("*/"));
+        if (close < 0) return false;
+        const QString before = line.left(close);
+        if (!before.trimmed().isEmpty()) {
+            qsizetype end = before.size();
+            while (end > 0 && before[end - 1].isSpace())
+                --end;
+            text_ += u'\r' + before.left(end);
+        }
+        emitComment();
+        text_.clear();
+        state_ = ParseState::idle;
+        line = line.mid(close + 2);
+        return true;
     }
 
     // A tagged comment, and every comment in the Edit View, is one row; otherwise one row

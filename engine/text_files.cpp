@@ -92,6 +92,13 @@ bool readTextLines(const QString &file, int maxLines, QStringList &lines, QStrin
         const QString text = decoder.decode(chunk);
         splitter.feed(text);
     }
+    // Cut short by the byte cap rather than the line count: the caller would take the
+    // first part for the whole file.
+    if (!splitter.full() && left == 0 && !in.atEnd()) {
+        lines.clear();
+        error = QStringLiteral("Larger than ") + byteLimitText(kMaxTextBytes);
+        return false;
+    }
     splitter.finish();
     return true;
 }

@@ -19,7 +19,7 @@ QString unreadablePicture(const QString &file);
 
 // Reads at most maxLines lines of a file (all of them when maxLines < 0) and at most
 // kMaxTextBytes. False, with the description of the failure in error, when the file cannot
-// be opened or is not a regular file.
+// be opened, is not a regular file, or holds more bytes than that before maxLines lines.
 bool readTextLines(const QString &file, int maxLines, QStringList &lines, QString &error);
 
 // Line ends inside the program are single carriage returns; text boxes and files of

@@ -103,8 +103,7 @@ TEST_F(ScriptView, ReadingEdgeCasesInScriptView) {
     ASSERT_EQ(kinds(), expectedKinds);
     EXPECT_EQ(cell(0, textCol), "Reading edge cases");
     EXPECT_EQ(cell(0, tagCol), "1");
-    // Words before "*/" on a closing line are lost; "*/" alone loses nothing.
-    EXPECT_EQ(cell(1, rawCol), "A comment whose closing line");
+    EXPECT_EQ(cell(1, rawCol), "A comment whose closing line has words before it. lost words");
     EXPECT_EQ(cell(2, rawCol), "Kept paragraph.");
     EXPECT_EQ(cell(3, textCol), "Installing the tables");
     EXPECT_EQ(cell(3, tagCol), "2");
@@ -126,6 +125,16 @@ TEST_F(ScriptView, NoFinalLineEndReadsTheLastLineWhole) {
     EXPECT_EQ(cell(1, sqlCol), "SELECT 1 FROM T;");
 }
 
+TEST_F(ScriptView, AClosingLineKeepsItsWordsAndWhatFollowsItsClose) {
+    // An apostrophe inside a comment opens no quote: the comment still ends there, and
+    // the statement after it is a statement, not more comment.
+    loadText("/*\rIt's easy. */\rSELECT 1;\r/*\rdone */ SELECT 2;", ViewMode::script);
+    ASSERT_EQ(kinds(), QStringList({"1", "3", "1", "3", "10"}));
+    EXPECT_EQ(cell(0, rawCol), "It's easy.");
+    EXPECT_EQ(cell(2, rawCol), "done");
+    EXPECT_EQ(cell(3, sqlCol), " SELECT 2;");
+}
+
 TEST_F(ScriptView, ParagraphsSplitInScriptViewAndStayWholeInEditView) {
     const QString text = "/*\rIntro line\rcontinues here\r\r- first item\r- second item\r*/";
     loadText(text, ViewMode::script);
@@ -145,7 +154,7 @@ TEST_F(ScriptView, MarkersAndLabelsDifferBetweenViews) {
     EXPECT_EQ(cell(0, markerCol), "");
     EXPECT_EQ(cell(3, markerCol), RowStyle::sqlMarker);
     EXPECT_EQ(cell(3, textCol), "SELECT 1;\r"); // the hidden section is not shown
-    EXPECT_EQ(cell(2, textCol), "example");     // words before "*/" are lost
+    EXPECT_EQ(cell(2, textCol), "example\rx");
     window.CLP->setRow(0);
     window.CLP->setCol(textCol);
     EXPECT_TRUE(window.CLP->cellFontUnderline());

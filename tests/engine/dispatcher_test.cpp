@@ -1,5 +1,6 @@
 #include "engine/dispatch_table.h"
 #include "engine/dispatcher.h"
+#include "engine/text_files.h"
 #include "engine/variables.h"
 #include "fake_windows.h"
 
@@ -202,6 +203,16 @@ TEST_F(Dispatcher, SpecialFilesAreRefusedAndTextIsBounded) {
     write("long.txt", QByteArray("line\n").repeated(10005));
     run("VIEWFILE " + path("long.txt"));
     EXPECT_EQ(engine.outputText.count(u'\r'), 9999);
+
+    // Few lines but more bytes than are read: its first part is not taken for the whole.
+    QFile huge(path("huge.sql"));
+    ASSERT_TRUE(huge.open(QIODevice::WriteOnly) && huge.write("DEFINE ran 1;\n") > 0 &&
+                huge.resize(kMaxTextBytes + 1));
+    huge.close();
+    run("RUN " + path("huge.sql"));
+    EXPECT_EQ(engine.msgText, "File Error: " + path("huge.sql") + "\rLarger than 64 MB");
+    EXPECT_EQ(engine.msgCode, -1);
+    EXPECT_EQ(var_find("RAN"), 0);
 }
 
 TEST_F(Dispatcher, ANestedRunSharesItsVariables) {
