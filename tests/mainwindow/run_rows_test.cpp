@@ -486,8 +486,14 @@ TEST_F(RunRows, AHelpPressDuringARunLeavesTheMainWindowsRowsAlone) {
 
     openScript(writeFile("slow.norq", "/* {h1} Slow */\nCMD sleep 1\n"), ViewMode::script);
     const int slow = rowsOfKind(RowKind::sql).at(0);
-    QTimer::singleShot(300, window.get(),
-                       [&] { help.CLP_MouseDown(Qt::LeftButton, query, NorqSQL::markerCol); });
+    // The viewer's press comes once the command runs, however long it takes to start.
+    QTimer presser;
+    QObject::connect(&presser, &QTimer::timeout, window.get(), [&] {
+        if (runDepth() == 0) return;
+        presser.stop();
+        help.CLP_MouseDown(Qt::LeftButton, query, NorqSQL::markerCol);
+    });
+    presser.start(20);
     press(window->CLP, slow, NorqSQL::markerCol);
     ASSERT_EQ(help.CLP->textMatrix(query + 1, NorqSQL::kindCol).toInt(), RowKind::result);
     EXPECT_TRUE(help.CLP->textMatrix(query + 1, NorqSQL::textCol).contains("HAAS"));
