@@ -1,5 +1,7 @@
 #include "document/editor_text.h"
 
+#include "engine/text_files.h"
+
 #include <QTextDocument>
 
 namespace {
@@ -11,9 +13,7 @@ constexpr QChar kParagraphStandIn(0xFDEF);
 } // namespace
 
 QString textForEditor(const QString &text) {
-    QString out = text;
-    out.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    out.replace(u'\r', u'\n');
+    QString out = withLineFeeds(text);
     out.replace(QChar::ParagraphSeparator, kParagraphStandIn);
     return out;
 }

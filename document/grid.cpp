@@ -1,6 +1,7 @@
 #include "document/grid.h"
 
 #include "engine/platform_units.h"
+#include "engine/text_files.h"
 
 #include <QAbstractTableModel>
 #include <QHeaderView>
@@ -84,8 +85,8 @@ public:
     std::vector<int> colWidths; // twips, -1 default
     std::vector<int> colAligns; // alignment codes
     QFont font;
-    bool live = false;  // the view follows each change (else changes are batched)
-    bool dirty = false; // batched changes wait for a reset
+    bool live = false;         // the view follows each change (else changes are batched)
+    bool dirty = false;        // batched changes wait for a reset
     bool sizesPending = false; // row heights or column widths set while not live
     // Rows from here on have never held anything (no text, style or height): inserting
     // among them can take the place of one instead of moving all below.
@@ -294,9 +295,7 @@ protected:
         option->features &= ~QStyleOptionViewItem::HasDecoration;
         option->icon = QIcon();
         if (option->text.contains(QLatin1Char('\r')) || option->text.contains(QLatin1Char('\n'))) {
-            option->text.replace(QLatin1String("\r\n"), QString(QChar::LineSeparator));
-            option->text.replace(QLatin1Char('\r'), QChar::LineSeparator);
-            option->text.replace(QLatin1Char('\n'), QChar::LineSeparator);
+            option->text = withLineFeeds(option->text).replace(u'\n', QChar::LineSeparator);
         }
     }
 
@@ -1055,8 +1054,7 @@ int Grid::gridHeight() const {
 }
 
 void Grid::setGridGeometry(int left, int top, int width, int height) {
-    setGeometry(twipsToPixels(left), twipsToPixels(top), std::max(0, twipsToPixels(width)),
-                std::max(0, twipsToPixels(height)));
+    setGeometry(twipsRect(left, top, width, height));
 }
 
 void Grid::setRunningIndicator(QWidget *indicator) {

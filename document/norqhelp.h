@@ -1,12 +1,10 @@
 #pragma once
 // The help viewer: a separate window that shows a help file written in the script
 // format, rendered as the Script View renders a script, with working links and runnable
-// statements. It owns its own line store, grid, measure and picture box.
+// statements. Its ScriptPane is its own, as the main window's is.
 
-#include "document/measure_box.h"
 #include "document/row_model.h"
-#include "document/script_document.h"
-#include "document/script_lines.h"
+#include "document/script_pane.h"
 
 #include <QChartView>
 #include <QString>
@@ -14,19 +12,14 @@
 
 class Grid;
 class QLabel;
-struct CellInfo;
 
-class NorqHelp : public QWidget {
+class NorqHelp : public QWidget, public ScriptColumns {
     Q_OBJECT
 
-public:
-    static constexpr int markerCol = ScriptRow::markerCol;
-    static constexpr int textCol = ScriptRow::textCol;
-    static constexpr int kindCol = ScriptRow::kindCol;
-    static constexpr int tagCol = ScriptRow::tagCol;
-    static constexpr int rawCol = ScriptRow::rawCol;
-    static constexpr int sqlCol = ScriptRow::sqlCol;
+    // First: the controls and stores below refer into it.
+    ScriptPane pane_;
 
+public:
     explicit NorqHelp(QWidget *parent = nullptr);
     ~NorqHelp() override;
 
@@ -37,8 +30,8 @@ public:
     Grid *DataValues = nullptr;
     QChartView *Chart = nullptr;
     QLabel *TestImage = nullptr;
-    MeasureBox InfoRTF;
-    ScriptLines lines;
+    MeasureBox &InfoRTF;
+    ScriptLines &lines;
     int currentRow = 0;
 
     void setHelpMode();
@@ -58,8 +51,8 @@ public:
     QString wrapText(const QString &txtIN, const QString &prefix, bool first);
     QString toText(const QString &txtIN);
     int maxFixedHelp(const QString &fontName, int fontSize);
-    int wrapWidth() const { return document_.wrapWidth(); }
-    QString title() const { return document_.title(); }
+    int wrapWidth() const { return pane_.document().wrapWidth(); }
+    QString title() const { return pane_.document().title(); }
 
     // Presses in the grid: a link's text, a statement's or a result's marker.
     void CLP_MouseDown(Qt::MouseButton button, int row, int col);
@@ -69,12 +62,11 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    void followLink(int row);
+    void openPage(const QString &target);
     void runStatementRow(int row);
-    void toggleResult(int row);
-    void placeOutput(int position);
+    // The wrap width for the text column's present width.
+    void measureWrapWidth();
 
-    ScriptDocument document_;
     QLabel *missingFile_ = nullptr;
     QString folder_;
 };

@@ -14,6 +14,16 @@ inline constexpr int columnCount = 6;
 
 } // namespace ScriptRow
 
+// The columns under the name of a window that shows a script (NorqSQL::textCol).
+struct ScriptColumns {
+    static constexpr int markerCol = ScriptRow::markerCol;
+    static constexpr int textCol = ScriptRow::textCol;
+    static constexpr int kindCol = ScriptRow::kindCol;
+    static constexpr int tagCol = ScriptRow::tagCol;
+    static constexpr int rawCol = ScriptRow::rawCol;
+    static constexpr int sqlCol = ScriptRow::sqlCol;
+};
+
 // Kinds of script rows; kindCol holds them as decimal text.
 namespace RowKind {
 

@@ -67,8 +67,18 @@ int ScriptDocument::kindOf(int row) const {
 }
 
 QString ScriptDocument::commentDisplayText(const QString &joined) const {
+    return proseAtWrapWidth(ScriptText::removeCarets(joined));
+}
+
+QString ScriptDocument::wrapAtWrapWidth(const QString &text, const QString &prefix,
+                                        bool first) const {
     const WrapWidthScope scope(wrapWidth_);
-    return formatProse(ScriptText::removeCarets(joined));
+    return wrapText(text, prefix, first);
+}
+
+QString ScriptDocument::proseAtWrapWidth(const QString &text) const {
+    const WrapWidthScope scope(wrapWidth_);
+    return formatProse(text);
 }
 
 // ---- addRow -------------------------------------------------------------------------

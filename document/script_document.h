@@ -52,6 +52,9 @@ public:
 
     // Shown text of a comment: carets removed, laid out as prose at the wrap width.
     QString commentDisplayText(const QString &joined) const;
+    // wrapText and formatProse at the wrap width.
+    QString wrapAtWrapWidth(const QString &text, const QString &prefix, bool first) const;
+    QString proseAtWrapWidth(const QString &text) const;
     // Shows a picture in the row's text cell, or its file name when it cannot be loaded.
     void showPicture(int row, const QString &fileName);
     // Height of a row from its shown text; lowerLinks takes 150 twips off a link line.

@@ -103,9 +103,7 @@ QString ScriptLines::joined() const {
 }
 
 void ScriptLines::setText(const QString &text) {
-    QString plain = text;
-    plain.replace(QStringLiteral("\r\n"), QStringLiteral("\r"));
-    plain.replace(u'\n', u'\r');
+    const QString plain = withCarriageReturns(text);
     lineCount = 0;
     truncated_ = false;
     for (const QString &piece : plain.split(u'\r')) {

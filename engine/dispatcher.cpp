@@ -7,6 +7,7 @@
 #include "engine/output.h"
 #include "engine/run_control.h"
 #include "engine/statements.h"
+#include "engine/text_files.h"
 #include "engine/variables.h"
 #include "engine/window_interface.h"
 
@@ -158,7 +159,7 @@ void runScript(const QString &text, ResultGrid *grid, QObject *chart) {
     if (depth == 1) run_control::clearStop(); // a new run from the user
     script.replace(u'\t', engine.tabMark);
     // Text from Linux editors and files separates lines with LF.
-    script.replace(QStringLiteral("\r\n"), QStringLiteral("\r")).replace(u'\n', u'\r');
+    script = withCarriageReturns(script);
 
     engine.blockMode = false;
     const QStringList statements = assembleStatements(script);

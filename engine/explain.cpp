@@ -4,6 +4,7 @@
 #include "engine/messages.h"
 #include "engine/run_control.h"
 #include "engine/runners_process.h"
+#include "engine/text_files.h"
 #include "engine/variables.h"
 #include "engine/window_interface.h"
 
@@ -116,8 +117,7 @@ QString showPlan(const QString &statement) {
                         kReportFile, QStringLiteral("-g"), QStringLiteral("-f"), kStatementFile});
     if (!failure.isEmpty()) {
         // The tool says why in its report.
-        QString report = readWorkFile(kReportFile).trimmed();
-        report.replace(QStringLiteral("\r\n"), QStringLiteral("\r")).replace(u'\n', u'\r');
+        const QString report = withCarriageReturns(readWorkFile(kReportFile).trimmed());
         return report.isEmpty() ? failure : failure + u'\r' + report.section(u'\r', 0, 9);
     }
     readPlanReport();

@@ -122,3 +122,9 @@ QString withLineFeeds(QString text) {
 QString crLfAsCr(QString text) {
     return text.replace(QStringLiteral("\r\n"), QStringLiteral("\r"));
 }
+
+QString withoutLeadingLineBreaks(QString text) {
+    while (text.startsWith(QLatin1String("\r\n")))
+        text.remove(0, 2);
+    return text;
+}

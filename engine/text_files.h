@@ -28,6 +28,8 @@ QString withCarriageReturns(QString text);
 QString withLineFeeds(QString text);
 // Only CR LF pairs become CR: a program's output keeps a lone LF inside its lines.
 QString crLfAsCr(QString text);
+// Without the CR LF pairs a message starts with.
+QString withoutLeadingLineBreaks(QString text);
 
 // Splits text at CR LF, CR or LF; a line end at the very end adds no empty line.
 QStringList splitTextLines(const QString &text);

@@ -4,32 +4,22 @@
 #include "document/sql_highlighter.h"
 #include "engine/engine_state.h"
 #include "engine/platform_units.h"
+#include "mainwindow/help_links.h"
 
-#include <QChartView>
-#include <QLabel>
 #include <QPlainTextEdit>
 #include <QSplitter>
 #include <QToolBar>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-namespace {
-
-// The script grid is a document: its current cell is not painted as a selection.
-void hidePlainSelection(Grid *grid) {
-    QPalette palette = grid->palette();
-    palette.setColor(QPalette::Highlight, QColor(0, 0, 0, 0));
-    palette.setColor(QPalette::HighlightedText, palette.color(QPalette::Text));
-    grid->setPalette(palette);
-    grid->setShowGrid(false);
-}
-
-} // namespace
-
-NorqSQL::NorqSQL(QWidget *parent) : QMainWindow(parent) {
+NorqSQL::NorqSQL(QWidget *parent)
+    : QMainWindow(parent), pane_(this), CLP(pane_.grid()), DataValues(pane_.overlay()),
+      InfoRTF(pane_.measure()), Chart(pane_.chart()), TestImage(pane_.testImage()),
+      scriptLines(pane_.lines()) {
     setWindowTitle(QStringLiteral("Pavona"));
+    // Anchors are kept upper-cased; the help file keeps the case it has on disk.
+    pane_.setPageOpener([](const QString &target) { openHelpFile(target); });
     buildControls();
-    document_.attach(CLP, &InfoRTF, TestImage, &scriptLines);
 }
 
 NorqSQL::~NorqSQL() = default;
@@ -45,11 +35,6 @@ void NorqSQL::buildControls() {
     auto *gridHost = new QWidget(DragBar);
     auto *hostLayout = new QVBoxLayout(gridHost);
     hostLayout->setContentsMargins(0, 0, 0, 0);
-    CLP = new Grid(gridHost);
-    CLP->setObjectName(QStringLiteral("CLP"));
-    CLP->setCols(ScriptRow::columnCount);
-    CLP->setRows(1);
-    hidePlainSelection(CLP);
     hostLayout->addWidget(CLP);
     DragBar->addWidget(TV);
     DragBar->addWidget(gridHost);
@@ -60,9 +45,6 @@ void NorqSQL::buildControls() {
     setCentralWidget(DragBar);
 
     // Overlays live on the grid so that cell geometry maps straight onto them.
-    DataValues = new Grid(CLP);
-    DataValues->setObjectName(QStringLiteral("DataValues"));
-    DataValues->hide();
     XMLView = new QTreeWidget(CLP);
     XMLView->setObjectName(QStringLiteral("XMLView"));
     XMLView->setHeaderHidden(true);
@@ -83,10 +65,4 @@ void NorqSQL::buildControls() {
     TB->setObjectName(QStringLiteral("TB"));
     TB->setOrientation(Qt::Vertical);
     TB->hide();
-    Chart = new QChartView(this);
-    Chart->setObjectName(QStringLiteral("Chart"));
-    Chart->hide();
-    TestImage = new QLabel(this);
-    TestImage->setObjectName(QStringLiteral("TestImage"));
-    TestImage->hide();
 }

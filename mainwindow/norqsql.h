@@ -1,12 +1,10 @@
 #pragma once
-// The main window: the library tree, the script grid and the overlays laid over it.
-// Its document methods (file format, rows, views, cell editing, parsing) are implemented
-// in document/; its commands (menus, toolbar, events) in further mainwindow/ files.
+// The main window: the library tree, the script grid and the overlays laid over it. The
+// rendered script (grid, renderer, layout, links, output rows, result overlay) is its
+// ScriptPane; the window's own methods are split by concern over the mainwindow/ files.
 
-#include "document/measure_box.h"
 #include "document/row_model.h"
-#include "document/script_document.h"
-#include "document/script_lines.h"
+#include "document/script_pane.h"
 
 #include <QChartView>
 #include <QHash>
@@ -27,33 +25,13 @@ class QToolBar;
 class QTreeWidget;
 class QWidget;
 
-// Geometry and font of one grid cell, in twips relative to the grid.
-struct CellInfo {
-    int top = 0;
-    int left = 0;
-    int width = 0;
-    int height = 0;
-    QString fontName;
-    int fontSize = 0;
-};
-
-class Grid;
-// Selects the cell and reads its geometry; a cell scrolled out of view gets the
-// default placement the cell editor and overlays fall back to.
-CellInfo cellInfoAt(Grid *grid, int row, int col);
-
-class NorqSQL : public QMainWindow {
+class NorqSQL : public QMainWindow, public ScriptColumns {
     Q_OBJECT
 
-public:
-    // ---- Row model (document/row_model.h) -------------------------------------------
-    static constexpr int markerCol = ScriptRow::markerCol;
-    static constexpr int textCol = ScriptRow::textCol;
-    static constexpr int kindCol = ScriptRow::kindCol;
-    static constexpr int tagCol = ScriptRow::tagCol;
-    static constexpr int rawCol = ScriptRow::rawCol;
-    static constexpr int sqlCol = ScriptRow::sqlCol;
+    // First: the controls and stores below refer into it.
+    ScriptPane pane_;
 
+public:
     explicit NorqSQL(QWidget *parent = nullptr);
     ~NorqSQL() override;
 
@@ -66,18 +44,18 @@ public:
     QWidget *EditBox = nullptr;         // frame of the cell editor
     QPlainTextEdit *TextEdit = nullptr; // text box inside EditBox
     QPlainTextEdit *FullEdit = nullptr; // Text View editor
-    MeasureBox InfoRTF;                 // hidden word-wrapping measure
+    MeasureBox &InfoRTF;                // hidden word-wrapping measure
     QToolBar *TB = nullptr;             // toolbar of the interactive panel
     QChartView *Chart = nullptr;        // plots
     QLabel *TestImage = nullptr;        // hidden picture box for measuring pictures
 
     // ---- Document state -------------------------------------------------------------
-    ScriptLines scriptLines; // the open script, single source of truth between views
-    int currentRow = 0;      // row the window's commands work on
-    int currentCol = 0;      // column under the mouse at the last press
-    int editRow = -1;        // row under the cell editor; -1 closed, -2 read-only message
+    ScriptLines &scriptLines; // the open script, single source of truth between views
+    int currentRow = 0;       // row the window's commands work on
+    int currentCol = 0;       // column under the mouse at the last press
+    int editRow = -1;         // row under the cell editor; -1 closed, -2 read-only message
 
-    // ---- Script file and library index (document/norqsql_file.cpp) -----------------
+    // ---- Script file and library index (script_file.cpp) ----------------------------
     // Number of entries read, -1 when the index cannot be opened.
     int readLibrary(const QString &opsfilein);
     void fileToMemory(const QString &FName);
@@ -88,7 +66,7 @@ public:
     // False when the Edit View's rows could not be written back (see scriptToMemory).
     bool saveToMemory();
 
-    // ---- Rows and rendering (document/norqsql_rows.cpp) -----------------------------
+    // ---- Rows and rendering (script_rows.cpp) ---------------------------------------
     void addRow(int &DataType, const QString &datain, const QString &dataSQL, int location);
     int getHeight(int DataType, const QString &inText, const QString &displayFont,
                   double displaySize);
@@ -98,13 +76,13 @@ public:
     static QString stripCR(const QString &stringIN);
     void cellWidthRefresh();
 
-    // ---- Parsing and regeneration (document/norqsql_rows.cpp) -----------------------
+    // ---- Parsing and regeneration (script_rows.cpp) --------------------------------
     void memoryToScript();
     // False, with the user told and the lines unchanged, when the rows need more lines
     // than a script can hold.
     bool scriptToMemory();
 
-    // ---- Views and layout (document/norqsql_views.cpp) ------------------------------
+    // ---- Views and layout (views.cpp) -----------------------------------------------
     void setViewMode(int viewModeIN);
     void resizeView();
     CellInfo getCellInfo(int row, int col);
@@ -123,18 +101,15 @@ public:
     void editViewScript_Click();
     void scriptviewText_Click();
 
-    // ---- Cell editing (document/norqsql_edit.cpp) -----------------------------------
+    // ---- Cell editing (cell_editing.cpp) --------------------------------------------
     void SaveCellEdit(int row);
     void ResetCellEdit();
 
-    // The renderer behind the grid (shared rules with the help viewer).
-    ScriptDocument &document() { return document_; }
+    // The rendered script, and its renderer (shared with the help viewer).
+    ScriptPane &pane() { return pane_; }
+    ScriptDocument &document() { return pane_.document(); }
 
-    // ---- Main window commands (mainwindow/*.cpp) -------------------------------------
-    // Menus, toolbar, running rows, export, editing commands, search and file commands
-    // add their members below this line.
-
-    // ==== Main window commands (mainwindow/*.cpp) =====================================
+    // ==== Main window commands ========================================================
     // Window state.
     QString currentFile;                  // script last opened or saved
     bool dragging = false;                // the splitter bar is being dragged
@@ -261,6 +236,8 @@ private:
     void connectEvents();
     QAction *addEntry(QMenu *menu, const QString &name, const QString &caption,
                       std::function<void()> handler);
+    // Places the last run's output under its statement and leaves currentRow as a marker
+    // press expects; returns the rows a caller walking the statements steps over.
     int placeOutput(int position);
     void showResultRow();
     void followLink();
@@ -288,7 +265,6 @@ private:
     void commitRowText(int row, int kind, const QString &text);
     void setTextColumnWidth();
 
-    ScriptDocument document_;
     bool settingTopRow_ = false;
     int wheelRemainder_ = 0; // wheel delta short of a whole notch
 };

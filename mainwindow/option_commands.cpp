@@ -77,7 +77,7 @@ void NorqSQL::mnuFontSizeValue_Click(int index) {
     }
     // Every row is laid out and measured again in the new font.
     if (measure) {
-        document_.rewrapProse();
+        pane_.document().rewrapProse();
         cellWidthRefresh();
     }
     CLP->setGridVisible(true);

@@ -18,7 +18,6 @@
 #include "engine/text_files.h"
 #include "engine/window_interface.h"
 #include "mainwindow/editor_commit.h"
-#include "mainwindow/help_links.h"
 #include "mainwindow/norqsql.h"
 #include "mainwindow/run_guard.h"
 #include "windows/norq_sql_results.h"
@@ -38,18 +37,6 @@ constexpr int kMinResultsWidth = 6000; // twips
 constexpr int kMinResultsHeight = 3000;
 constexpr int kXmlViewWidth = 5000;
 constexpr int kPaintIntervalMs = 80;
-
-// Runs started from this window, counted: a run lets window events in while it waits,
-// so another press can start a run of its own, whose outcome then replaces this one's in
-// the engine state. Only a run that no other run interrupted places its output.
-int runsStarted = 0;
-
-bool runUninterrupted(const QString &statement, ResultGrid *grid, QObject *chart) {
-    if (cli::executing()) return false; // a press while a statement runs: only Stop acts
-    const int mine = ++runsStarted;
-    runScript(statement, grid, chart);
-    return mine == runsStarted;
-}
 
 // Statement rows. Run all has always taken kind 2 as well, though no row is given it now.
 bool runsInRunAll(int kind) {
@@ -172,7 +159,7 @@ void NorqSQL::runStatementRow() {
     const int row = currentRow;
     {
         BusyPointer busy;
-        if (!runUninterrupted(statement, DataValues, Chart)) return;
+        if (!pane_.run(statement)) return;
     }
     currentRow = row;
     placeOutput(currentRow + 1);
@@ -182,45 +169,10 @@ void NorqSQL::runStatementRow() {
     }
 }
 
-// Puts the last run's output at position (rewriting an output row already there) and
-// leaves currentRow as a marker press expects. Returns how many rows the output takes
-// below the statement that a caller walking the rows must step over (0 or 1).
 int NorqSQL::placeOutput(int position) {
-    int kind = RowKind::message;
-    switch (engine.resultKind) {
-    case kResultMessage:
-        if (engine.msgText.trimmed().isEmpty()) return 0;
-        addRow(kind, crLfAsCr(engine.msgText), QString(), position);
-        return 0;
-    case kResultRows:
-        kind = RowKind::result;
-        addRow(kind, engine.resultText, engine.currentStatement, position);
-        ++currentRow;
-        return 1;
-    case kResultText:
-        addRow(kind, crLfAsCr(engine.outputText), QString(), position);
-        ++currentRow;
-        return 1;
-    case kResultServerOutput:
-        addRow(kind, engine.serverOutput, QString(), position);
-        ++currentRow;
-        return 1;
-    case kResultPicture: {
-        kind = RowKind::chart;
-        addRow(kind, QString(), QString(), position);
-        const QImage picture = engine.ui->clipboardImage();
-        CLP->setRow(currentRow);
-        CLP->setCol(textCol);
-        CLP->setCellAlignment(4);
-        CLP->setCellPicture(QPixmap::fromImage(picture));
-        if (!picture.isNull())
-            CLP->setRowHeight(currentRow, std::max(CLP->rowHeight(currentRow),
-                                                   pixelsToTwips(picture.height()) + 120));
-        return 0;
-    }
-    default:
-        return 0;
-    }
+    const ScriptPane::Output output = pane_.placeOutput(position);
+    if (output.row >= 0) currentRow = output.row + output.step;
+    return output.step;
 }
 
 // ---- result rows --------------------------------------------------------------------
@@ -228,25 +180,7 @@ int NorqSQL::placeOutput(int position) {
 void NorqSQL::showResultRow() {
     const QString statement = CLP->textMatrix(currentRow, tagCol);
     if (!engine.detached) {
-        if (DataValues->isVisible()) {
-            DataValues->hide();
-            return;
-        }
-        if (statement.isEmpty()) return;
-        BusyPointer busy;
-        engine.gridMode = true;
-        DataValues->hide();
-        CLP->setCol(textCol);
-        const CellInfo cell = getCellInfo(currentRow, textCol);
-        DataValues->setGeometry(twipsRect(cell.left, cell.top, cell.width, cell.height));
-        DataValues->setEnabled(true);
-        if (!runUninterrupted(statement, DataValues, Chart)) return;
-        if (engine.resultKind == kResultRows) {
-            editRow = CLP->row();
-            DataValues->show();
-            DataValues->setEnabled(true);
-            DataValues->raise();
-        }
+        if (pane_.toggleResult(currentRow)) editRow = CLP->row();
         return;
     }
     if (statement.isEmpty()) return;
@@ -290,22 +224,8 @@ void NorqSQL::DataValues_Scroll() {
 // ---- links and heading levels -------------------------------------------------------
 
 void NorqSQL::followLink() {
-    if (CLP->textMatrix(currentRow, tagCol) != QLatin1String("0")) return;
-    const QString target = CLP->textMatrix(currentRow, rawCol).trimmed().toUpper();
-    if (target.isEmpty()) return;
-    if (target.contains(QLatin1String(".NORQ"))) {
-        // Anchors are kept upper-cased; the help file keeps the case it has on disk.
-        openHelpFile(target);
-        return;
-    }
-    for (int row = 0; row < CLP->rows(); ++row) {
-        if (CLP->textMatrix(row, rawCol).toUpper() != target) continue;
-        if (CLP->textMatrix(row, tagCol) == QLatin1String("0")) continue;
-        currentRow = row;
-        CLP->setRow(row);
-        CLP->setTopRow(row);
-        return;
-    }
+    const int target = pane_.followLink(currentRow);
+    if (target >= 0) currentRow = target;
 }
 
 void NorqSQL::cycleHeadingLevel() {
@@ -352,9 +272,7 @@ void NorqSQL::beginCellEdit() {
         } else if (text.startsWith(QLatin1String("Command"))) {
             return;
         }
-        while (text.startsWith(QLatin1String("\r\n")))
-            text.remove(0, 2);
-        text = crLfAsCr(text);
+        text = crLfAsCr(withoutLeadingLineBreaks(text));
         break;
     }
     case RowKind::heading: {
@@ -426,7 +344,7 @@ int NorqSQL::runAllRows(const std::function<void(const StatementRun &)> &progres
             engine.gridMode = false;
             timer.start();
             // Rows moved under an interrupted run: stop rather than guess.
-            if (!runUninterrupted(statement, DataValues, Chart)) break;
+            if (!pane_.run(statement)) break;
             report.seconds = static_cast<double>(timer.nsecsElapsed()) / 1e9;
             i += placeOutput(i + 1);
             report.number = ++statements;

@@ -3,6 +3,7 @@
 
 #include "database/cli/cli.h"
 #include "database/session.h"
+#include "document/editor_text.h"
 #include "document/grid.h"
 #include "document/scroll_grid.h"
 #include "engine/busy_pointer.h"
@@ -383,7 +384,7 @@ void NorqSQL::TB_ButtonClick(const QString &key) {
         TextEdit->clear();
     } else if (key == QLatin1String("recycle")) {
         engine.recallPos = engine.recallPos < 2 ? kRecallSlots : engine.recallPos - 1;
-        TextEdit->setPlainText(QString(recallList[engine.recallPos]).replace(u'\r', u'\n'));
+        TextEdit->setPlainText(textForEditor(recallList[engine.recallPos]));
     } else if (key == QLatin1String("paste")) {
         TextEdit->setPlainText(engine.ui->clipboardText());
     }

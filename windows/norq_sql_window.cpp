@@ -39,12 +39,6 @@ constexpr int kLargestFont = 14;
 constexpr int kHistorySlots = 5;
 constexpr int kTreeWidth = 5000;
 
-QString withoutLeadingLineBreaks(QString text) {
-    while (text.startsWith(QLatin1String("\r\n")))
-        text.remove(0, 2);
-    return text;
-}
-
 int barHeightTwips() {
     return std::max(kGap, pixelsToTwips(4));
 }
@@ -268,11 +262,9 @@ void NorqSQLWindow::NorqMSG_Click() {
     if (caption.isEmpty()) return;
     if (caption.startsWith(QLatin1String("SQL"))) {
         if (caption.indexOf(QLatin1Char(' ')) != 8) return;
-        QString explanation = sqlErrorMessage(caption.left(8));
+        const QString explanation = sqlErrorMessage(caption.left(8));
         if (explanation.isEmpty()) return;
-        explanation = withoutLeadingLineBreaks(explanation);
-        explanation.replace(QLatin1String("\r\n"), QLatin1String("\r"));
-        showExtendedMessage(explanation);
+        showExtendedMessage(crLfAsCr(withoutLeadingLineBreaks(explanation)));
         return;
     }
     if (caption.contains(QLatin1String("Command completed."))) return;
@@ -349,10 +341,10 @@ void NorqSQLWindow::layoutControls(int editorHeight) {
     const int gridTop = editorTop + editorHeight + bar;
     const int gridHeight = messageTop - kGap - gridTop;
 
-    setGeometryTwips(TextEdit, kMargin, editorTop, width, editorHeight);
-    setGeometryTwips(DragBar, kMargin, editorTop + editorHeight, width, bar);
+    TextEdit->setGeometry(twipsRect(kMargin, editorTop, width, editorHeight));
+    DragBar->setGeometry(twipsRect(kMargin, editorTop + editorHeight, width, bar));
     DataValues->setGridGeometry(kMargin, gridTop, width, std::max(gridHeight, 0));
-    setGeometryTwips(NorqMSG, kMargin, messageTop, width, kMessageHeight);
+    NorqMSG->setGeometry(twipsRect(kMargin, messageTop, width, kMessageHeight));
     for (QWidget *pane : {static_cast<QWidget *>(SingleView), static_cast<QWidget *>(ExtendedMsg),
                           static_cast<QWidget *>(Chart), static_cast<QWidget *>(Picture)})
         if (pane->isVisible()) coverGrid(pane);

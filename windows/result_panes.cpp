@@ -24,11 +24,6 @@ bool isXmlCellText(const QString &text) {
            !text.left(5).startsWith(QLatin1String("<HTML"), Qt::CaseInsensitive);
 }
 
-void setGeometryTwips(QWidget *widget, int left, int top, int width, int height) {
-    widget->setGeometry(twipsToPixels(left), twipsToPixels(top), twipsToPixels(width),
-                        twipsToPixels(height));
-}
-
 ResultPanes::ResultPanes(Grid *grid, Grid *singleView, QTreeWidget *xmlView)
     : grid_(grid), singleView_(singleView), xmlView_(xmlView) {}
 
@@ -86,8 +81,8 @@ bool ResultPanes::showXmlTree(const QString &text, int x, int windowWidth) {
     const int treeWidth = pixelsToTwips(xmlView_->width());
     int left = x + grid_->gridLeft() + kTreeOffset;
     if (left + treeWidth > windowWidth) left = x + grid_->gridLeft() - treeWidth;
-    setGeometryTwips(xmlView_, left, grid_->gridTop() + kTreeTopOffset, treeWidth,
-                     grid_->gridHeight() - kTreeHeightLoss);
+    xmlView_->setGeometry(twipsRect(left, grid_->gridTop() + kTreeTopOffset, treeWidth,
+                                    grid_->gridHeight() - kTreeHeightLoss));
     xmlView_->show();
     xmlView_->raise();
     return true;

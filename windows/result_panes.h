@@ -6,7 +6,6 @@
 
 class Grid;
 class QTreeWidget;
-class QWidget;
 class QString;
 
 class ResultPanes {
@@ -34,5 +33,3 @@ private:
 
 // True for a cell text that opens an XML tree: it starts with "<" and is not "<HTML...".
 bool isXmlCellText(const QString &text);
-// Places a widget in its parent, in twips.
-void setGeometryTwips(QWidget *widget, int left, int top, int width, int height);

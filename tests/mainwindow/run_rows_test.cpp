@@ -6,6 +6,7 @@
 #include "document/row_style.h"
 #include "engine/dispatcher.h"
 #include "engine/engine_state.h"
+#include "engine/platform_units.h"
 #include "engine/widgets/plot.h"
 #include "tests/mainwindow/fixture.h"
 #include "windows/norq_sql_results.h"
@@ -446,4 +447,55 @@ TEST_F(RunRows, StopAndEscapeEndARunningStatementAndRunAll) {
     QTimer::singleShot(300, window.get(), [this] { window->Form_KeyPress(27); });
     press(window->CLP, runaway, NorqSQL::markerCol);
     EXPECT_EQ(cell(runaway + 1, NorqSQL::textCol), "Stopped by the user.");
+}
+
+// The help viewer renders a page as the main window's Script View renders a script.
+TEST_F(RunRows, TheHelpViewerLaysOutAScriptAsTheScriptViewDoes) {
+    const QString path = writeFile("page.norq", QString(kTestScript) + "/*\n- " +
+                                                    QString("word ").repeated(80) + "\n*/\n");
+    openScript(path, ViewMode::script);
+    NorqHelp help;
+    // The viewer's grid is 110 twips in from either side of its window: the grids match.
+    help.resize(window->CLP->width() + 2 * twipsToPixels(110), window->CLP->height());
+    help.setHelpMode();
+    help.fileToMemory(path);
+    help.memoryToScript();
+    Grid *mine = window->CLP;
+    ASSERT_EQ(help.CLP->width(), mine->width());
+    EXPECT_EQ(help.wrapWidth(), engine.textLineWidth);
+    ASSERT_EQ(help.CLP->rows(), mine->rows());
+    for (int row = 0; row < mine->rows(); ++row) {
+        EXPECT_EQ(help.CLP->textMatrix(row, NorqSQL::kindCol), cell(row, NorqSQL::kindCol)) << row;
+        EXPECT_EQ(help.CLP->textMatrix(row, NorqSQL::textCol), cell(row, NorqSQL::textCol)) << row;
+        EXPECT_EQ(help.CLP->rowHeight(row), mine->rowHeight(row)) << row;
+    }
+    EXPECT_EQ(help.CLP->colWidth(NorqSQL::textCol), mine->colWidth(NorqSQL::textCol));
+}
+
+// Both windows' runs wait on one engine state: a press in the help viewer while the main
+// window waits for a command places its output in the viewer only.
+TEST_F(RunRows, AHelpPressDuringARunLeavesTheMainWindowsRowsAlone) {
+    const QString page = writeFile("help-page.norq", "/* {h1} Help */\n"
+                                                     "SELECT LASTNAME FROM EMPLOYEE;\n");
+    NorqHelp help;
+    help.setHelpMode();
+    help.fileToMemory(page);
+    help.memoryToScript();
+    const int query = 1;
+    ASSERT_EQ(help.CLP->textMatrix(query, NorqSQL::kindCol).toInt(), RowKind::sql);
+
+    openScript(writeFile("slow.norq", "/* {h1} Slow */\nCMD sleep 1\n"), ViewMode::script);
+    const int slow = rowsOfKind(RowKind::sql).at(0);
+    // The viewer's press comes once the command runs, however long it takes to start.
+    QTimer presser;
+    QObject::connect(&presser, &QTimer::timeout, window.get(), [&] {
+        if (runDepth() == 0) return;
+        presser.stop();
+        help.CLP_MouseDown(Qt::LeftButton, query, NorqSQL::markerCol);
+    });
+    presser.start(20);
+    press(window->CLP, slow, NorqSQL::markerCol);
+    ASSERT_EQ(help.CLP->textMatrix(query + 1, NorqSQL::kindCol).toInt(), RowKind::result);
+    EXPECT_TRUE(help.CLP->textMatrix(query + 1, NorqSQL::textCol).contains("HAAS"));
+    EXPECT_EQ(outputRowCount(), 0);
 }

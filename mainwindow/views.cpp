@@ -12,15 +12,13 @@
 #include <QPlainTextEdit>
 #include <QToolBar>
 #include <QTreeWidget>
-#include <cmath>
+#include <algorithm>
 
 using namespace ScriptRow;
 
 namespace {
 
-constexpr int kMarkerWidth = 500;
-constexpr int kDocumentMargin = 855;
-constexpr int kPanelMargin = 605;
+constexpr int kPanelMargin = 605; // grid width less the text column's, interactive panel
 const QColor kFullEditCell(204, 255, 255);
 const QString kPanelTitle = QStringLiteral("Interactive SQL Window");
 
@@ -29,15 +27,8 @@ const QString kPanelTitle = QStringLiteral("Interactive SQL Window");
 // ---- layout -------------------------------------------------------------------------
 
 void NorqSQL::setTextColumnWidth() {
-    const int margin = isDocumentView(engine.viewMode) ? kDocumentMargin : kPanelMargin;
-    const int width = std::max(kMarkerWidth, CLP->gridWidth() - margin);
-    CLP->setColWidth(markerCol, kMarkerWidth);
-    CLP->setColAlignment(markerCol, 4);
-    CLP->setColWidth(textCol, width);
-    CLP->setColAlignment(textCol, 1);
-    for (int col = kindCol; col < columnCount; ++col)
-        CLP->setColWidth(col, 0);
-    InfoRTF.setWidthTwips(width);
+    pane_.layOutColumns(isDocumentView(engine.viewMode) ? ScriptPane::documentMargin
+                                                        : kPanelMargin);
 }
 
 void NorqSQL::measureWrapWidths() {
@@ -134,7 +125,8 @@ void NorqSQL::placeToolbar() {
     const CellInfo cell = getCellInfo(1, markerCol);
     TB->adjustSize();
     const int toolbarWidth = pixelsToTwips(TB->width());
-    TB->move(twipsToPixels(cell.left + (kMarkerWidth - toolbarWidth) / 2), twipsToPixels(cell.top));
+    TB->move(twipsToPixels(cell.left + (ScriptPane::markerWidth - toolbarWidth) / 2),
+             twipsToPixels(cell.top));
 }
 
 void NorqSQL::placeOverCell(QWidget *widget, int row, int col) {
@@ -181,24 +173,6 @@ void NorqSQL::resizeView() {
 }
 
 // ---- cell helpers -------------------------------------------------------------------
-
-CellInfo cellInfoAt(Grid *grid, int row, int col) {
-    grid->setRow(row);
-    grid->setCol(col);
-    CellInfo info;
-    info.top = grid->cellTop();
-    info.left = grid->cellLeft();
-    info.width = grid->cellWidth();
-    info.height = grid->cellHeight();
-    if (info.top < 0) info.top = 45;
-    if (info.left < 0) info.left = 540;
-    if (info.width < 0) info.width = 10700;
-    if (info.height < 0) info.height = 1230;
-    if (grid->gridHeight() < info.height) info.height = grid->gridHeight() - 90;
-    info.fontName = grid->cellFontName();
-    info.fontSize = static_cast<int>(std::lround(grid->cellFontSize()));
-    return info;
-}
 
 CellInfo NorqSQL::getCellInfo(int row, int col) {
     return cellInfoAt(CLP, row, col);

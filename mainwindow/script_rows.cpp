@@ -9,16 +9,16 @@
 #include "mainwindow/norqsql.h"
 
 void NorqSQL::addRow(int &DataType, const QString &datain, const QString &dataSQL, int location) {
-    currentRow = document_.addRow(DataType, datain, dataSQL, location);
+    currentRow = pane_.document().addRow(DataType, datain, dataSQL, location);
 }
 
 int NorqSQL::getHeight(int DataType, const QString &inText, const QString &displayFont,
                        double displaySize) {
-    return document_.getHeight(DataType, inText, displayFont, displaySize);
+    return pane_.document().getHeight(DataType, inText, displayFont, displaySize);
 }
 
 int NorqSQL::getHeightJPG(const QString &FileName) {
-    return document_.getHeightJPG(FileName);
+    return pane_.document().getHeightJPG(FileName);
 }
 
 QString NorqSQL::getRawSQL(const QString &inSQL) {
@@ -34,7 +34,7 @@ QString NorqSQL::stripCR(const QString &stringIN) {
 }
 
 void NorqSQL::cellWidthRefresh() {
-    document_.cellWidthRefresh();
+    pane_.document().cellWidthRefresh();
 }
 
 void NorqSQL::memoryToScript() {
@@ -43,12 +43,12 @@ void NorqSQL::memoryToScript() {
         CLP->setGridVisible(true);
         return;
     }
-    document_.memoryToScript();
+    pane_.document().memoryToScript();
     currentRow = 0;
 }
 
 bool NorqSQL::scriptToMemory() {
-    if (document_.scriptToMemory()) return true;
+    if (pane_.document().scriptToMemory()) return true;
     if (!engine.ui) return false;
     engine.ui->messageBox(QStringLiteral("Pavona"),
                           QStringLiteral("The script would need more than %1 lines, more than "

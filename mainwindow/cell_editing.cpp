@@ -52,7 +52,7 @@ void NorqSQL::commitRowText(int row, int kind, const QString &text) {
     const double size = engine.fontSize;
     switch (kind) {
     case RowKind::comment: {
-        const QString shown = document_.commentDisplayText(text);
+        const QString shown = pane_.document().commentDisplayText(text);
         CLP->setTextMatrix(row, rawCol, text);
         CLP->setTextMatrix(row, textCol, shown);
         CLP->setRowHeight(row, getHeight(kind, shown, proseFont, size));
@@ -72,7 +72,7 @@ void NorqSQL::commitRowText(int row, int kind, const QString &text) {
         break;
     }
     case RowKind::image:
-        document_.showPicture(row, text);
+        pane_.document().showPicture(row, text);
         break;
     case RowKind::example:
         CLP->setTextMatrix(row, textCol, ScriptText::removeCarets(text));

@@ -1,0 +1,186 @@
+#include "document/script_pane.h"
+
+#include "database/cli/cli.h"
+#include "document/grid.h"
+#include "engine/busy_pointer.h"
+#include "engine/dispatcher.h"
+#include "engine/engine_state.h"
+#include "engine/platform_units.h"
+#include "engine/text_files.h"
+#include "engine/window_interface.h"
+
+#include <QChartView>
+#include <QLabel>
+#include <QLayout>
+#include <QWidget>
+#include <algorithm>
+#include <cmath>
+
+using namespace ScriptRow;
+
+namespace {
+
+constexpr int kChartMargin = 120; // twips below a chart taller than its row
+
+// Runs started from any script pane, counted: a run lets window events in while it waits,
+// so a press in either window can start a run of its own, whose outcome then replaces the
+// first one's in the engine state.
+int runsStarted = 0;
+
+// The script grid is a document: its current cell is not painted as a selection.
+void hidePlainSelection(Grid *grid) {
+    QPalette palette = grid->palette();
+    palette.setColor(QPalette::Highlight, QColor(0, 0, 0, 0));
+    palette.setColor(QPalette::HighlightedText, palette.color(QPalette::Text));
+    grid->setPalette(palette);
+    grid->setShowGrid(false);
+}
+
+bool isLink(Grid *grid, int row) {
+    return grid->textMatrix(row, tagCol) == QLatin1String("0");
+}
+
+} // namespace
+
+CellInfo cellInfoAt(Grid *grid, int row, int col) {
+    grid->setRow(row);
+    grid->setCol(col);
+    CellInfo info;
+    info.top = grid->cellTop();
+    info.left = grid->cellLeft();
+    info.width = grid->cellWidth();
+    info.height = grid->cellHeight();
+    if (info.top < 0) info.top = 45;
+    if (info.left < 0) info.left = 540;
+    if (info.width < 0) info.width = 10700;
+    if (info.height < 0) info.height = 1230;
+    if (grid->gridHeight() < info.height) info.height = grid->gridHeight() - 90;
+    info.fontName = grid->cellFontName();
+    info.fontSize = static_cast<int>(std::lround(grid->cellFontSize()));
+    return info;
+}
+
+ScriptPane::ScriptPane(QWidget *window) {
+    grid_ = new Grid(window);
+    grid_->setObjectName(QStringLiteral("CLP"));
+    grid_->setCols(columnCount);
+    grid_->setRows(1);
+    hidePlainSelection(grid_);
+    // The grid is hidden while a page is rebuilt; it keeps its place in the window's
+    // layout meanwhile, so that the page is measured at the width it is shown at.
+    QSizePolicy policy = grid_->sizePolicy();
+    policy.setRetainSizeWhenHidden(true);
+    grid_->setSizePolicy(policy);
+    // Overlays live on the grid so that cell geometry maps straight onto them.
+    overlay_ = new Grid(grid_);
+    overlay_->setObjectName(QStringLiteral("DataValues"));
+    overlay_->hide();
+    chart_ = new QChartView(window);
+    chart_->setObjectName(QStringLiteral("Chart"));
+    chart_->hide();
+    testImage_ = new QLabel(window);
+    testImage_->setObjectName(QStringLiteral("TestImage"));
+    testImage_->hide();
+    document_.attach(grid_, &measure_, testImage_, &lines_);
+}
+
+// ---- layout -------------------------------------------------------------------------
+
+void ScriptPane::takeFinalSize() {
+    QWidget *window = grid_->window();
+    if (window->isVisible()) return;
+    for (QWidget *widget = grid_->parentWidget(); widget; widget = widget->parentWidget()) {
+        if (widget->layout()) widget->layout()->activate();
+        if (widget == window) break;
+    }
+}
+
+void ScriptPane::layOutColumns(int margin) {
+    const int width = std::max(markerWidth, grid_->gridWidth() - margin);
+    grid_->setColWidth(markerCol, markerWidth);
+    grid_->setColAlignment(markerCol, 4);
+    grid_->setColWidth(textCol, width);
+    grid_->setColAlignment(textCol, 1);
+    for (int col = kindCol; col < columnCount; ++col)
+        grid_->setColWidth(col, 0);
+    measure_.setWidthTwips(width);
+}
+
+// ---- links --------------------------------------------------------------------------
+
+int ScriptPane::followLink(int row) {
+    if (!isLink(grid_, row)) return -1;
+    const QString target = grid_->textMatrix(row, rawCol).trimmed().toUpper();
+    if (target.isEmpty()) return -1;
+    if (target.contains(QLatin1String(".NORQ"))) {
+        if (pageOpener_) pageOpener_(target);
+        return -1;
+    }
+    for (int r = 0; r < grid_->rows(); ++r) {
+        if (grid_->textMatrix(r, rawCol).toUpper() != target || isLink(grid_, r)) continue;
+        grid_->setRow(r);
+        grid_->setTopRow(r);
+        return r;
+    }
+    return -1;
+}
+
+// ---- running and output rows --------------------------------------------------------
+
+bool ScriptPane::run(const QString &statement) {
+    if (cli::executing()) return false; // a press while a statement runs: only Stop acts
+    const int mine = ++runsStarted;
+    runScript(statement, overlay_, chart_);
+    return mine == runsStarted;
+}
+
+ScriptPane::Output ScriptPane::placeOutput(int position) {
+    int kind = RowKind::message;
+    switch (engine.resultKind) {
+    case kResultMessage:
+        if (engine.msgText.trimmed().isEmpty()) return {};
+        return {document_.addRow(kind, crLfAsCr(engine.msgText), QString(), position), 0};
+    case kResultRows:
+        kind = RowKind::result;
+        return {document_.addRow(kind, engine.resultText, engine.currentStatement, position), 1};
+    case kResultText:
+        return {document_.addRow(kind, crLfAsCr(engine.outputText), QString(), position), 1};
+    case kResultServerOutput:
+        return {document_.addRow(kind, engine.serverOutput, QString(), position), 1};
+    case kResultPicture: {
+        kind = RowKind::chart;
+        const int row = document_.addRow(kind, QString(), QString(), position);
+        const QImage picture = engine.ui ? engine.ui->clipboardImage() : QImage();
+        grid_->setRow(row);
+        grid_->setCol(textCol);
+        grid_->setCellAlignment(4);
+        grid_->setCellPicture(QPixmap::fromImage(picture));
+        if (!picture.isNull())
+            grid_->setRowHeight(row, std::max(grid_->rowHeight(row),
+                                              pixelsToTwips(picture.height()) + kChartMargin));
+        return {row, 0};
+    }
+    default:
+        return {};
+    }
+}
+
+// ---- the result overlay -------------------------------------------------------------
+
+bool ScriptPane::toggleResult(int row) {
+    if (overlay_->isVisible()) {
+        overlay_->hide();
+        return false;
+    }
+    const QString statement = grid_->textMatrix(row, tagCol);
+    if (statement.isEmpty()) return false;
+    const BusyPointer busy;
+    engine.gridMode = true;
+    const CellInfo cell = cellInfoAt(grid_, row, textCol);
+    overlay_->setGeometry(twipsRect(cell.left, cell.top, cell.width, cell.height));
+    overlay_->setEnabled(true);
+    if (!run(statement) || engine.resultKind != kResultRows) return false;
+    overlay_->show();
+    overlay_->raise();
+    return true;
+}
