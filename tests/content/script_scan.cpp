@@ -66,15 +66,10 @@ ScriptFile readScript(const QString &path) {
         const LineClass cls = classify(trimmed);
         const int lineNo = i + 1;
         if (state == InComment) {
-            // As the program reads it: the first star-slash ends the comment, quotes or not,
-            // and the words before it belong to the comment.
-            const qsizetype end = line.indexOf("*/");
-            if (end < 0) {
+            if (cls == LineClass::CommentEnd)
+                close();
+            else
                 current.lines.append(line);
-                continue;
-            }
-            if (!line.left(end).trimmed().isEmpty()) current.lines.append(line.left(end));
-            close();
             continue;
         }
         if (state == InSql) {
