@@ -124,10 +124,12 @@ private:
         }
     }
 
-    // Inside a comment quotes mean nothing, so the first "*/" closes it even after an
-    // apostrophe. Words before it stay in the comment; what follows it is left in `line`
-    // to be read as a line of its own.
+    // Comments do not nest: a line that opens one ("/* {h1} ... */" in an example) is
+    // comment text. On any other line quotes mean nothing inside a comment, so the first
+    // "*/" closes it even after an apostrophe. Words before it stay in the comment; what
+    // follows it is left in `line` to be read as a line of its own.
     bool closeComment(QString &line) {
+        if (line.trimmed().startsWith(QStringLiteral("/*"))) return false;
         const qsizetype close = line.indexOf(QStringLiteral("*/"));
         if (close < 0) return false;
         const QString before = line.left(close);

@@ -133,6 +133,10 @@ TEST_F(ScriptView, AClosingLineKeepsItsWordsAndWhatFollowsItsClose) {
     EXPECT_EQ(cell(0, rawCol), "It's easy.");
     EXPECT_EQ(cell(2, rawCol), "done");
     EXPECT_EQ(cell(3, sqlCol), " SELECT 2;");
+    // Comments do not nest: an example showing mark-up lines keeps them.
+    loadText("/* {sql}\r/**/\r/* {h1} Title */\r*/\rSELECT 3;", ViewMode::script);
+    ASSERT_EQ(kinds(), QStringList({"98", "3", "10"}));
+    EXPECT_EQ(cell(0, textCol), "/**/\r/* {h1} Title */");
 }
 
 TEST_F(ScriptView, ParagraphsSplitInScriptViewAndStayWholeInEditView) {
