@@ -241,11 +241,18 @@ void serverOutputClear() {
 
 // The lines since the buffer was last cleared replace what a nested run collected
 // instead of repeating it; the engine's own lines follow those the server printed.
+// A result or a command's text the run ends with stays, the lines under it: shown instead
+// of it, a query's rows would be lost behind a notice or a PROMPT line.
 void showServerOutput(QStringList lines) {
     lines << engineLines;
     if (lines.isEmpty()) return;
     engine.serverOutput = lines.join(u'\r');
-    engine.resultKind = kResultServerOutput;
+    if (engine.resultKind == kResultRows && !engine.resultText.isEmpty())
+        engine.resultText += QStringLiteral("\r\r") + engine.serverOutput;
+    else if (engine.resultKind == kResultText && !engine.outputText.isEmpty())
+        engine.outputText += u'\r' + engine.serverOutput;
+    else
+        engine.resultKind = kResultServerOutput;
 }
 
 void serverOutputCollect() {

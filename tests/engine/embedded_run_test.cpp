@@ -95,6 +95,11 @@ TEST_F(EmbeddedRun, PromptBecomesTheRunsServerOutput) {
     run("CALL DBMS_OUTPUT.DISABLE");
     run("PROMPT third line;");
     EXPECT_EQ(engine.serverOutput, "third line");
+    // A run that ends with a query shows its rows, the lines under them.
+    run("PROMPT counted;" + CR + "SELECT 7 AS N;");
+    EXPECT_EQ(engine.resultKind, 1);
+    EXPECT_TRUE(engine.resultText.contains("7")) << engine.resultText.toStdString();
+    EXPECT_TRUE(engine.resultText.endsWith("\r\rcounted")) << engine.resultText.toStdString();
 }
 
 TEST_F(EmbeddedRun, TracingShowsTheDatabasesMessage) {
