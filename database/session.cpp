@@ -45,6 +45,20 @@ QString diagnosticText() {
     return text;
 }
 
+// Why the connection handle's last connect failed, as the interface or the driver said.
+QString connectFailureReason() {
+    char state[kStateLength + 1] = {0};
+    int32_t native = 0;
+    char message[kMessageLength + 1] = {0};
+    int16_t length = 0;
+    if (cli::SQLError(engine.envHandle, engine.connHandle, nullptr, state, &native, message,
+                      kMessageLength, &length) != cli::kSuccess)
+        return {};
+    const int used = std::clamp<int>(length, 0, kMessageLength);
+    return plainErrorText(QString::fromUtf8(message, static_cast<int>(strnlen(message, used))))
+        .trimmed();
+}
+
 void dropStatement() {
     engine.lastRc = cli::SQLFreeStmt(engine.stmtHandle, cli::kDrop);
     engine.stmtHandle = nullptr;
@@ -67,8 +81,7 @@ void readRegistrySettings(bool ask) {
     QString path = query(prefix + QStringLiteral("  WHERE REG_VAR_NAME='NORQPATH' ") + suffix);
     QString diagnostics =
         query(QStringLiteral("SELECT VALUE FROM SYSVELMORAADM.DBMCFG WHERE NAME='diagpath'"));
-    if (path.isEmpty())
-        path = environmentOr("NORQPATH", installPrefix());
+    if (path.isEmpty()) path = environmentOr("NORQPATH", installPrefix());
     if (instance.isEmpty()) instance = environmentOr("NORQINSTANCE", QStringLiteral("NORQ"));
     if (profile.isEmpty()) profile = environmentOr("NORQINSTPROF", path);
     if (diagnostics.isEmpty()) diagnostics = profile + QLatin1Char('/') + instance;
@@ -177,10 +190,13 @@ int Norq_connect(QString &database, QString &userid, QString &password) {
         rc = connectOnce(database, userid, password);
     }
     if (!succeeded(rc)) {
-        if (engine.msgText.isEmpty())
+        if (engine.msgText.isEmpty()) {
             engine.msgText = QStringLiteral("Connection to ") + database +
                              QStringLiteral(" failed. Check the database name, userid, and "
                                             "password and if the database has been started.");
+            const QString reason = connectFailureReason();
+            if (!reason.isEmpty()) engine.msgText += u'\r' + reason;
+        }
         engine.msgCode = -1;
         cli::SQLFreeConnect(engine.connHandle);
         engine.connHandle = nullptr;

@@ -496,8 +496,13 @@ TEST_F(EmbeddedSession, FailedConnectAsksOnceAndTriesAgainOnlyOnYes) {
               QStringList(
                   {"Error Connecting: Cannot connect to NOWHERE. Does Norq need to be started?"}));
     EXPECT_EQ(fixture.windows.statuses, QStringList({"Connecting to NOWHERE"}));
-    EXPECT_EQ(engine.msgText, "Connection to NOWHERE failed. Check the database name, userid, and "
-                              "password and if the database has been started.");
+    // The reason the interface gave follows the advice.
+    EXPECT_EQ(engine.msgText.section('\r', 0, 0),
+              "Connection to NOWHERE failed. Check the database name, userid, and "
+              "password and if the database has been started.");
+    EXPECT_TRUE(
+        engine.msgText.section('\r', 1).startsWith("The database \"NOWHERE\" was not found"))
+        << engine.msgText.toStdString();
     EXPECT_TRUE(engine.errorFlag);
     EXPECT_FALSE(engine.connected);
     EXPECT_FALSE(QFile::exists(catalog.folder() + "/NOWHERE.db"));
