@@ -26,18 +26,25 @@ void showStatus(const QString &text) {
     engine.ui->processEvents();
 }
 
-// The diagnostic of the current handles, cut to the plain message.
-QString diagnosticText() {
+// The plain message of the diagnostic of the innermost handle (stmt, then the
+// connection, then the environment); empty when there is none.
+QString cliMessage(CliHandle stmt, int32_t &native) {
     char state[kStateLength + 1] = {0};
-    int32_t native = 0;
     char message[kMessageLength + 1] = {0};
     int16_t length = 0;
-    cli::SQLError(engine.envHandle, engine.connHandle, engine.stmtHandle, state, &native, message,
-                  kMessageLength, &length);
-    engine.msgCode = native;
+    native = 0;
+    if (cli::SQLError(engine.envHandle, engine.connHandle, stmt, state, &native, message,
+                      kMessageLength, &length) != cli::kSuccess)
+        return {};
     const int used = std::clamp<int>(length, 0, kMessageLength);
-    QString text = QString::fromUtf8(message, static_cast<int>(strnlen(message, used)));
-    text = plainErrorText(text);
+    return plainErrorText(QString::fromUtf8(message, static_cast<int>(strnlen(message, used))));
+}
+
+// The diagnostic of the current handles, cut to the plain message.
+QString diagnosticText() {
+    int32_t native = 0;
+    QString text = cliMessage(engine.stmtHandle, native);
+    engine.msgCode = native;
     if (text.trimmed().isEmpty())
         text = engine.connected
                    ? QStringLiteral("The database reported an error without a message.")
@@ -47,16 +54,8 @@ QString diagnosticText() {
 
 // Why the connection handle's last connect failed, as the interface or the driver said.
 QString connectFailureReason() {
-    char state[kStateLength + 1] = {0};
     int32_t native = 0;
-    char message[kMessageLength + 1] = {0};
-    int16_t length = 0;
-    if (cli::SQLError(engine.envHandle, engine.connHandle, nullptr, state, &native, message,
-                      kMessageLength, &length) != cli::kSuccess)
-        return {};
-    const int used = std::clamp<int>(length, 0, kMessageLength);
-    return plainErrorText(QString::fromUtf8(message, static_cast<int>(strnlen(message, used))))
-        .trimmed();
+    return cliMessage(nullptr, native).trimmed();
 }
 
 void dropStatement() {
