@@ -47,14 +47,15 @@ struct Options {
     QCommandLineOption exportTo{QStringLiteral("export"), QString(), QStringLiteral("FILE")};
     QCommandLineOption format{QStringLiteral("format"), QString(), QStringLiteral("FORMAT")};
     QCommandLineOption allowErrors{QStringLiteral("allow-errors")};
+    QCommandLineOption noSubstitution{QStringLiteral("no-substitution")};
     QCommandLineOption createSample{QStringLiteral("create-sample")};
     QCommandLineOption timeout{QStringLiteral("timeout"), QString(), QStringLiteral("SECONDS")};
     QCommandLineOption help{{QStringLiteral("h"), QStringLiteral("help")}};
     QCommandLineOption version{QStringLiteral("version")};
 
     QList<QCommandLineOption> all() const {
-        return {run,    database,    user,    password, define,      exportTo,
-                format, allowErrors, timeout, help,     version, createSample};
+        return {run,         database,       user,    password, define,  exportTo,    format,
+                allowErrors, noSubstitution, timeout, help,     version, createSample};
     }
 };
 
@@ -158,6 +159,7 @@ CommandLine parseCommandLine(const QStringList &arguments) {
     if (const QString error = readExport(parser, options, &batch); !error.isEmpty())
         return usageError(error);
     batch.allowErrors = parser.isSet(options.allowErrors);
+    batch.substitution = !parser.isSet(options.noSubstitution);
     if (parser.isSet(options.timeout)) {
         bool number = false;
         batch.timeoutSeconds = parser.value(options.timeout).trimmed().toInt(&number);
@@ -197,7 +199,8 @@ QString commandLineHelp() {
         "                       read a command line in the process list\n"
         "  --define NAME=VALUE  defines the variable NAME before the run (repeatable); a\n"
         "                       variable without a value is asked for when standard input\n"
-        "                       is a terminal, otherwise its statement fails\n"
+        "                       is a terminal, otherwise its statement fails; inside a\n"
+        "                       quoted literal ('R&B') only a defined variable is filled in\n"
         "  --export FILE        writes the document with its outputs to FILE as File >\n"
         "                       Export does, pictures beside it\n"
         "  --format FORMAT      html (a page), html-plain (a fragment), text, markdown,\n"
@@ -206,6 +209,8 @@ QString commandLineHelp() {
         "                       extension: .htm or .html a page, .txt text, .md\n"
         "                       Markdown, .ipynb a notebook\n"
         "  --allow-errors       exit with status 0 even when statements failed\n"
+        "  --no-substitution    runs the text as written: \"&name\" is not a variable (as\n"
+        "                       OPTION SUBSTITUTION OFF does in a script)\n"
         "  --timeout SECONDS    no statement may run longer: one that does is cancelled\n"
         "                       (a child process with everything it started) and fails\n"
         "\n"

@@ -4,7 +4,7 @@
 // sample database (--create-sample), or a window-less run:
 //   pavona --run SCRIPT [--database NAME] [--user U] [--password P]
 //          [--define NAME=VALUE]... [--export FILE] [--format FORMAT]
-//          [--allow-errors] [--timeout SECONDS]
+//          [--allow-errors] [--no-substitution] [--timeout SECONDS]
 
 #include <QList>
 #include <QString>
@@ -21,7 +21,8 @@ struct BatchOptions {
     QString exportPath;                         // empty: no export
     int exportType = 0;                         // an ExportType value when exporting
     bool allowErrors = false;
-    int timeoutSeconds = 0; // 0: statements run as long as they take
+    bool substitution = true; // false: --no-substitution
+    int timeoutSeconds = 0;   // 0: statements run as long as they take
 };
 
 enum class StartMode { interactive, batch, help, version, createSample, usageError };

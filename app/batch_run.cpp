@@ -1,5 +1,6 @@
 #include "app/batch_run.h"
 
+#include "app/batch_stream.h"
 #include "app/batch_window_interface.h"
 #include "database/session.h"
 #include "document/grid.h"
@@ -17,6 +18,8 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <algorithm>
+#include <memory>
 #include <csignal>
 #include <cstdio>
 #include <unistd.h>
@@ -68,25 +71,21 @@ bool endsWithTime(const QString &message) {
     return time.match(message).hasMatch();
 }
 
-// Why the script cannot be run, or empty.
-QString scriptProblem(const QString &path) {
+// Why the script cannot be run, or empty. longScript tells whether it holds more than a
+// document can: it then runs statement by statement as it is read.
+QString scriptProblem(const QString &path, bool *longScript) {
     const QFileInfo script(path);
     if (!script.exists()) return QStringLiteral("cannot read script '%1': no such file").arg(path);
     if (script.isDir()) return QStringLiteral("cannot read script '%1': it is a folder").arg(path);
     if (!script.isReadable())
         return QStringLiteral("cannot read script '%1': permission denied").arg(path);
-    // The window would open the first lines of a longer script; a batch job that ran only
-    // part of one could not honestly report success.
     ScriptLines lines;
     if (!lines.readFile(path)) {
         const QString special = notRegularFile(path);
         return QStringLiteral("cannot read script '%1'").arg(path) +
                (special.isEmpty() ? QString() : QStringLiteral(": ") + special);
     }
-    if (lines.truncated())
-        return QStringLiteral("script '%1' has more than %2 lines, more than a script can hold")
-            .arg(path)
-            .arg(ScriptLines::maxLines);
+    *longScript = lines.truncated();
     return {};
 }
 
@@ -148,12 +147,16 @@ class RunTally {
 public:
     void record(const NorqSQL::StatementRun &run) {
         const bool failed = engine.msgCode != 0;
-        if (failed) ++failures_;
+        // A row holds one statement or several; a failure before any ran is one too.
+        statements_ += std::max(run.statements, 1);
+        failures_ += std::max(run.failures, failed ? 1 : 0);
         say(progressLine(run, engine.msgText, failed));
     }
+    int statements() const { return statements_; }
     int failures() const { return failures_; }
 
 private:
+    int statements_ = 0;
     int failures_ = 0;
 };
 
@@ -184,8 +187,16 @@ QString progressLine(const NorqSQL::StatementRun &run, const QString &message, b
 }
 
 int runBatch(const BatchOptions &options) {
-    if (const QString problem = scriptProblem(options.script); !problem.isEmpty())
+    bool longScript = false;
+    if (const QString problem = scriptProblem(options.script, &longScript); !problem.isEmpty())
         return fail(problem);
+    // An export is the document with its outputs, and a document holds a limited number of
+    // lines: a longer script can run, but not be exported whole.
+    if (longScript && !options.exportPath.isEmpty())
+        return fail(QStringLiteral("script '%1' has more than %2 lines, more than a document "
+                                   "can hold, so it cannot be exported; run it without --export")
+                        .arg(options.script)
+                        .arg(ScriptLines::maxLines));
     if (const QString problem = exportProblem(options.exportPath, options.script);
         !problem.isEmpty())
         return fail(problem);
@@ -198,6 +209,7 @@ int runBatch(const BatchOptions &options) {
     WindowLayer layer(&batchWindows);
     locateHelpFolder();
     defineVariables(options);
+    engine.substitution = options.substitution;
 
     if (!connectDatabase(options))
         return fail(QStringLiteral("cannot connect to %1: %2")
@@ -207,18 +219,25 @@ int runBatch(const BatchOptions &options) {
     run_control::stopOnSignals();
     QElapsedTimer clock;
     clock.start();
-    NorqSQL window;
-    openScript(window, options.script);
-    window.ResetCellEdit();
-    window.mnuReset_Click();
     RunTally tally;
-    const int statements =
-        window.runAllRows([&tally](const NorqSQL::StatementRun &run) { tally.record(run); });
+    const auto record = [&tally](const NorqSQL::StatementRun &run) { tally.record(run); };
+    std::unique_ptr<NorqSQL> window;
+    if (longScript) {
+        QString error;
+        if (!runScriptStatements(options.script, record, &error))
+            return fail(QStringLiteral("cannot read script '%1': %2").arg(options.script, error));
+    } else {
+        window = std::make_unique<NorqSQL>();
+        openScript(*window, options.script);
+        window->ResetCellEdit();
+        window->mnuReset_Click();
+        window->runAllRows(record);
+    }
 
     int status =
         tally.failures() > 0 && !options.allowErrors ? BatchExit::statementFailed : BatchExit::ok;
     say(QStringLiteral("pavona: %1 statement(s), %2 failed (%3s)")
-            .arg(statements)
+            .arg(tally.statements())
             .arg(tally.failures())
             .arg(static_cast<double>(clock.elapsed()) / 1000.0, 0, 'f', 3));
     if (const int signal = run_control::caughtSignal()) {
@@ -228,7 +247,7 @@ int runBatch(const BatchOptions &options) {
     }
     if (!options.exportPath.isEmpty()) {
         QString error;
-        if (exportGrid(window.CLP, options.exportType, options.exportPath, &error))
+        if (exportGrid(window->CLP, options.exportType, options.exportPath, &error))
             say(QStringLiteral("pavona: exported to ") + options.exportPath);
         else
             status =

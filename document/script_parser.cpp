@@ -15,42 +15,111 @@ bool isBlockTerminator(const QString &line) {
     return trimmed == u"/" || trimmed == u"/;";
 }
 
+QString leftTrimmed(const QString &text) {
+    qsizetype start = 0;
+    while (start < text.size() && text[start].isSpace())
+        ++start;
+    return text.mid(start);
+}
+
+// A script none of whose lines opens a mark-up comment (outside a statement that is
+// still open): a plain SQL file.
+bool isPlainSql(const ScriptLines &lines) {
+    StatementAssembler statements;
+    for (int slot = 1; slot <= lines.lineCount; ++slot) {
+        const QString &line = lines.lines[slot];
+        if (!statements.holdsOpenStatement()) {
+            const QString trimmed = line.trimmed();
+            if (trimmed.startsWith(QStringLiteral("/*")) && trimmed != u"/**/") return false;
+        }
+        statements.addLine(line);
+        statements.takeStatements();
+    }
+    return true;
+}
+
+// The statements of an SQL block, each with the lines it was written on; blank lines
+// between them go, a comment goes with the statement after it, unless it follows one on
+// its line or ends the block.
+QStringList statementTexts(const QString &block) {
+    StatementAssembler assembler;
+    QStringList pieces;
+    QString current;
+    for (const QString &line : block.split(u'\r')) {
+        assembler.addLine(line);
+        qsizetype from = 0;
+        for (const qsizetype end : assembler.lineEnds()) {
+            const QString segment =
+                from > 0 ? leftTrimmed(line.mid(from, end - from)) : line.left(end);
+            pieces << (current.isEmpty() ? segment : current + u'\r' + segment);
+            current.clear();
+            from = end;
+        }
+        const QString rest = from > 0 ? leftTrimmed(line.mid(from)) : line;
+        if (current.isEmpty() && rest.trimmed().isEmpty()) continue;
+        // "INSERT ...; -- note": a comment that closes on the line stays with its statement.
+        if (from > 0 && assembler.idle() && !assembler.inLiteralOrComment()) {
+            pieces.last() += line.mid(from);
+            continue;
+        }
+        current = current.isEmpty() ? rest : current + u'\r' + rest;
+    }
+    const bool statementOpen = !assembler.idle();
+    assembler.finish();
+    if (current.trimmed().isEmpty()) return pieces;
+    if (statementOpen || pieces.isEmpty())
+        pieces << current;
+    else
+        pieces.last() += u'\r' + current;
+    return pieces;
+}
+
 class ScriptParser {
 public:
-    ScriptParser(bool splitParagraphs, const RowSink &sink)
-        : splitParagraphs_(splitParagraphs), sink_(sink) {}
+    ScriptParser(bool splitParagraphs, bool rowPerStatement, const RowSink &sink)
+        : splitParagraphs_(splitParagraphs), rowPerStatement_(rowPerStatement), sink_(sink) {}
 
     void feed(const QString &rawLine) {
+        // A line inside an open literal, parenthesis or body belongs to its statement,
+        // whatever it looks like; outside a literal "/**/" still ends the block.
+        if (state_ == ParseState::inSql && statement_.holdsOpenStatement() &&
+            (statement_.inLiteralOrComment() || rawLine.trimmed() != u"/**/")) {
+            appendSql(rawLine);
+            return;
+        }
+        // Tabs read as blanks, but SQL keeps the characters it was written with.
         QString line = rawLine;
         line.replace(u'\t', u' ');
         if (state_ == ParseState::inComment && closeComment(line) && line.trimmed().isEmpty())
             return;
+        qsizetype offset = rawLine.size() - line.size();
         // "/* step one */SELECT 41;": what follows the comment is a line of its own, so
         // it is shown, run and kept.
         for (const QString &piece : splitAfterComment(line)) {
             QString comment;
             const int code = classifyLine(piece, comment);
-            take(code, piece, comment);
+            take(code, piece, rawLine.mid(offset, piece.size()), comment);
+            offset += piece.size();
         }
     }
 
     void finish() {
         if (text_.isEmpty()) return;
         if (state_ == ParseState::inSql)
-            sink_(RowKind::sql, text_);
+            emitSql();
         else if (state_ == ParseState::inComment)
             sink_(RowKind::comment, text_);
         text_.clear();
     }
 
 private:
-    void take(int code, const QString &line, const QString &comment) {
+    void take(int code, const QString &line, const QString &raw, const QString &comment) {
         switch (state_) {
         case ParseState::idle:
-            idleLine(code, line, comment);
+            idleLine(code, line, raw, comment);
             break;
         case ParseState::inSql:
-            sqlLine(code, line, comment);
+            sqlLine(code, line, raw, comment);
             break;
         case ParseState::inComment:
             commentLine(code, line);
@@ -58,13 +127,33 @@ private:
         }
     }
 
-    void idleLine(int code, const QString &line, const QString &comment) {
+    void startSql(const QString &raw) {
+        statement_ = StatementAssembler();
+        statement_.addLine(raw);
+        text_ = raw;
+        state_ = ParseState::inSql;
+    }
+
+    void appendSql(const QString &raw) {
+        statement_.addLine(raw);
+        text_ += u'\r' + raw;
+    }
+
+    void emitSql() {
+        if (!rowPerStatement_) {
+            sink_(RowKind::sql, text_);
+            return;
+        }
+        for (const QString &statement : statementTexts(text_))
+            sink_(RowKind::sql, statement);
+    }
+
+    void idleLine(int code, const QString &line, const QString &raw, const QString &comment) {
         switch (code) {
         case kLineOrdinary:
         case kLineEndsStatement:
         case kLineCommentCloses:
-            text_ = line;
-            state_ = ParseState::inSql;
+            startSql(raw);
             break;
         case kLineCommentOpens:
             text_ = comment;
@@ -78,37 +167,34 @@ private:
             break;
         case kLineTerminator:
             // "/ something" is not a terminator of the format: keep it as statement text.
-            if (!isBlockTerminator(line)) {
-                text_ = line;
-                state_ = ParseState::inSql;
-            }
+            if (!isBlockTerminator(line)) startSql(raw);
             break;
         default:
             break;
         }
     }
 
-    void sqlLine(int code, const QString &line, const QString &comment) {
+    void sqlLine(int code, const QString &line, const QString &raw, const QString &comment) {
         switch (code) {
         case kLineEmpty:
-            text_ += u'\r';
+            appendSql(QString());
             break;
         case kLineTerminator:
-            text_ += isBlockTerminator(line) ? QStringLiteral("\r/") : u'\r' + line;
+            appendSql(isBlockTerminator(line) ? QStringLiteral("/") : raw);
             break;
         case kLineCommentOpens:
-            sink_(RowKind::sql, text_);
+            emitSql();
             text_ = comment;
             state_ = ParseState::inComment;
             break;
         case kLineCommentWhole:
-            sink_(RowKind::sql, text_);
+            emitSql();
             if (!comment.trimmed().isEmpty()) sink_(RowKind::comment, comment);
             text_.clear();
             state_ = ParseState::idle;
             break;
         default:
-            text_ += u'\r' + line;
+            appendSql(raw);
             break;
         }
     }
@@ -171,7 +257,9 @@ private:
     }
 
     bool splitParagraphs_;
+    bool rowPerStatement_;
     const RowSink &sink_;
+    StatementAssembler statement_;
     ParseState state_ = ParseState::idle;
     QString text_;
 };
@@ -208,7 +296,7 @@ void parseScript(const ScriptLines &lines, bool splitParagraphs, const RowSink &
     // Classifying tracks blockMode; a render during a run must not disturb the run's.
     const bool savedBlockMode = engine.blockMode;
     engine.blockMode = false;
-    ScriptParser parser(splitParagraphs, addRow);
+    ScriptParser parser(splitParagraphs, isPlainSql(lines), addRow);
     for (int slot = 1; slot <= lines.lineCount; ++slot)
         parser.feed(lines.lines[slot]);
     parser.finish();

@@ -3,6 +3,8 @@
 #include "engine/engine_state.h"
 #include "engine/statements.h"
 
+#include <QRegularExpression>
+
 namespace {
 
 const QString typedPart = QStringLiteral(
@@ -20,21 +22,19 @@ QChar styleOf(const QString &keyword) {
     return typedPart[match - 1];
 }
 
-// Leading and trailing line marks go, and so do spaces before a line mark.
-QString withoutOuterLineMarks(QString text) {
-    while (text.startsWith(u'~'))
-        text = text.mid(1).trimmed();
-    while (text.endsWith(u'~')) {
-        text.chop(1);
-        text = text.trimmed();
-    }
-    while (text.contains(QStringLiteral(" ~")))
-        text = text.replace(QStringLiteral(" ~"), QStringLiteral("~")).trimmed();
+// Spaces before a line break go.
+QString withoutSpacesBeforeBreaks(QString text) {
+    while (text.contains(QStringLiteral(" \n")))
+        text.replace(QStringLiteral(" \n"), QStringLiteral("\n"));
     return text;
 }
 
+QString firstWordOf(const QString &text) {
+    return text.trimmed().section(QRegularExpression(QStringLiteral("[\\s;]")), 0, 0);
+}
+
 void tokenize(QString text) {
-    text = text.replace(u'~', u' ').trimmed();
+    text = text.replace(u'\n', u' ').trimmed();
     text = text.replace(u';', u' ').trimmed();
     while (text.contains(QStringLiteral("  ")))
         text.replace(QStringLiteral("  "), QStringLiteral(" "));
@@ -79,42 +79,48 @@ void addArg(const QString &token) {
     engine.args[++engine.argCount] = token.trimmed();
 }
 
+bool isScriptCommand(const QString &word, const QString &rest) {
+    if (word.startsWith(u'!')) return true;
+    const QString keyword = QString(word).remove(u';').trimmed().toUpper();
+    if (styleOf(keyword) == u'S') return false;
+    // SQL that begins with one of the commands' words.
+    if (keyword == u"START") return firstWordOf(rest).toUpper() != u"TRANSACTION";
+    if (keyword == u"SHOW") return firstWordOf(rest).isEmpty();
+    return true;
+}
+
 QString parseCommand(const QString &statement) {
     engine.argCount = 0;
     for (QString &arg : engine.args)
         arg.clear();
 
-    QString text = QString(statement).replace(u'\t', u' ').trimmed();
+    // SQL goes to the database as written; only the keyword is read from a tidied copy.
+    const QString written = statement.trimmed();
+    QString text = QString(written).replace(u'\t', u' ');
     if (text.startsWith(u'!')) text = QStringLiteral("CMD ") + text.mid(1);
-    text = withoutOuterLineMarks(text);
 
-    const qsizetype space = text.indexOf(u' ');
-    const qsizetype mark = text.indexOf(u'~');
-    qsizetype cut = -1;
-    if (space >= 0 && mark >= 0)
-        cut = std::min(space, mark);
-    else
-        cut = std::max(space, mark);
+    const qsizetype cut = text.indexOf(QRegularExpression(QStringLiteral("[ \n]")));
     QString keyword = cut < 0 ? text : text.left(cut).trimmed();
     const QString rest = cut < 0 ? QString() : text.mid(cut + 1).trimmed();
+    if (!isScriptCommand(keyword, rest)) {
+        setSingleArg(written);
+        return QStringLiteral("SQL");
+    }
     keyword = keyword.remove(u';').trimmed().toUpper();
+    const QString args = withoutSpacesBeforeBreaks(rest);
 
     switch (styleOf(keyword).unicode()) {
     case u'1':
-        setSingleArg(QString(rest).replace(u'~', u' ').replace(u';', u' ').trimmed());
+        setSingleArg(QString(args).replace(u'\n', u' ').replace(u';', u' ').trimmed());
         break;
     case u'D':
-        setSingleArg(rest);
+        setSingleArg(args);
         break;
     case u'M':
-        setSingleArg(QString(rest).replace(u';', u' '));
+        setSingleArg(QString(args).replace(u';', u' '));
         break;
     case u'T':
-        tokenize(rest);
-        break;
-    case u'S':
-        keyword = QStringLiteral("SQL");
-        setSingleArg(QString(text).replace(u'~', u' ').trimmed());
+        tokenize(args);
         break;
     default:
         break;

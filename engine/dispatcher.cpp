@@ -68,11 +68,10 @@ void waitWhileBusy() {
     }
 }
 
-// The first failure among the statements of one run text, so that a later success
-// cannot hide it.
+// The failures among the statements of one run text, so that a later success cannot
+// hide one.
 struct RunFailure {
-    int number = 0; // from 1; 0 when none failed
-    QString text;
+    QString line; // "Statement 2 of 5 failed: ..."
     int32_t code = 0;
 };
 
@@ -91,16 +90,22 @@ void reportCancel(const run_control::StatementWatch &watch) {
         engine.resultKind = kResultMessage;
 }
 
-// Makes the run's outcome the failure of one of its statements, shown under whatever
-// output the run left.
-void keepFailure(const RunFailure &failure, int total) {
-    if (failure.number == 0) return;
-    engine.msgCode = failure.code;
+QString notRunLine(int first, int total) {
+    return first == total
+               ? QStringLiteral("Statement %1 of %2 was not run.").arg(first).arg(total)
+               : QStringLiteral("Statements %1 to %2 of %2 were not run.").arg(first).arg(total);
+}
+
+// Makes the run's outcome the failures of its statements, shown under whatever output
+// the run left; the first failure's code is the run's.
+void keepFailures(const QList<RunFailure> &failures, int total) {
+    if (failures.isEmpty()) return;
+    engine.msgCode = failures.first().code;
     if (total <= 1) return;
-    const QString text = QStringLiteral("Statement %1 of %2 failed: %3")
-                             .arg(failure.number)
-                             .arg(total)
-                             .arg(failure.text);
+    QStringList lines;
+    for (const RunFailure &failure : failures)
+        lines << failure.line;
+    const QString text = lines.join(u'\r');
     engine.msgText = text;
     engine.errorFlag = true;
     switch (engine.resultKind) {
@@ -135,6 +140,14 @@ void runStatement(const QString &statement, const CommandContext &context) {
         if (historyRow) finishHistoryRow(historyRow);
         return;
     }
+    if (isShellCommand(engine.currentStatement.section(u' ', 0, 0))) {
+        setMessage(true, -1, 0,
+                   QStringLiteral("%1 is a command of another SQL shell, not SQL: it was not run.")
+                       .arg(engine.currentStatement.section(u' ', 0, 0)),
+                   QStringLiteral("runStatement"));
+        if (historyRow) finishHistoryRow(historyRow);
+        return;
+    }
     const QString keyword = parseCommand(engine.currentStatement).toUpper();
     dispatch(keyword, context);
     // A child's outcome is known only once it has ended.
@@ -150,51 +163,51 @@ int runDepth() {
 }
 
 void runScript(const QString &text, ResultGrid *grid, QObject *chart) {
+    // Text from Linux editors and files separates lines with LF.
+    runStatements(assembleStatements(withCarriageReturns(text.trimmed())), grid, chart);
+}
+
+void runStatements(const QStringList &statements, ResultGrid *grid, QObject *chart) {
     // Window events let in while a statement runs must not start another on its session.
     if (cli::executing()) return;
     resetRunState();
-    QString script = text.trimmed();
-    if (script.isEmpty()) return;
+    if (statements.isEmpty()) return;
     RunLevel level;
     if (depth == 1) run_control::clearStop(); // a new run from the user
-    script.replace(u'\t', engine.tabMark);
-    // Text from Linux editors and files separates lines with LF.
-    script = withCarriageReturns(script);
-
-    engine.blockMode = false;
-    const QStringList statements = assembleStatements(script);
-    if (statements.size() > kMaxStatements) {
-        // Running only the first ones would report a partial run as a whole one.
-        setMessage(true, -1, 0,
-                   QStringLiteral("The text holds more than %1 statements, more than a run "
-                                  "takes; nothing was run.")
-                       .arg(kMaxStatements),
-                   QStringLiteral("runScript"));
-        engine.errorFlag = true;
-        return;
-    }
 
     engine.stopRun = false;
     engine.errorFlag = false;
     engine.busy = false;
     engine.msgText.clear();
     startHistory();
-    serverOutputClear();
+    // A nested run adds to the lines of the run that started it: a PROMPT before a RUN
+    // in the same row keeps its line.
+    if (depth == 1) serverOutputClear();
     engine.msgCode = 0;
 
     const CommandContext context{grid, chart};
-    RunFailure failure;
+    if (depth == 1) engine.runStatements = engine.runFailures = 0;
+    QList<RunFailure> failures;
+    const int total = static_cast<int>(statements.size());
     int number = 0;
     for (const QString &statement : statements) {
         if (engine.stopRun || run_control::stopRequested()) break;
         ++number;
         engine.msgCode = 0;
         runStatement(statement, context);
-        if (engine.msgCode != 0 && failure.number == 0)
-            failure = {number, engine.msgText, engine.msgCode};
+        if (depth == 1) ++engine.runStatements;
+        if (engine.msgCode == 0) continue;
+        if (depth == 1) ++engine.runFailures;
+        failures.append({QStringLiteral("Statement %1 of %2 failed: %3")
+                             .arg(number)
+                             .arg(total)
+                             .arg(engine.msgText),
+                         engine.msgCode});
     }
 
+    if (number < total && !failures.isEmpty())
+        failures.append({notRunLine(number + 1, total), failures.last().code});
     if (engine.msgText.isEmpty()) engine.msgText = QStringLiteral("Command completed.");
     serverOutputCollect();
-    keepFailure(failure, static_cast<int>(statements.size()));
+    keepFailures(failures, total);
 }

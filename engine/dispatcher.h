@@ -10,6 +10,8 @@ class QObject;
 // variables, dispatches each statement by its keyword and leaves the outcome in the
 // engine state. grid and chart belong to the calling window and may be null.
 void runScript(const QString &text, ResultGrid *grid, QObject *chart);
+// The same for statements already cut from their text (see StatementAssembler).
+void runStatements(const QStringList &statements, ResultGrid *grid, QObject *chart);
 
 // How deep START/RUN may nest before a run refuses to start another level.
 constexpr int kMaxRunDepth = 32;

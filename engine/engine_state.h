@@ -14,7 +14,6 @@ class WindowInterface;
 constexpr int kVariableSlots = 1024;
 constexpr int kMessageCount = 200;
 constexpr int kMaxArgs = 100;
-constexpr int kMaxStatements = 1000;
 constexpr int kMaxFileLines = 10000;
 constexpr int kFetchBufferSize = 32000;
 constexpr int kMaxResultColumns = 255;
@@ -72,8 +71,14 @@ struct EngineState {
     QString lastSearch;
     bool busy = false;
     bool stopRun = false;
+    // Statements the user's last run text ran and how many of them failed; a nested run
+    // counts as its one statement.
+    int runStatements = 0;
+    int runFailures = 0;
     bool blockMode = false;
     bool traceOn = false;
+    // "&name" references are filled in (OPTION SUBSTITUTION, --no-substitution).
+    bool substitution = true;
     bool gridMode = false;
     bool detached = false;
     bool connected = false;

@@ -152,7 +152,7 @@ void output_write(const QString &text) {
         notDefined("output_write");
         return;
     }
-    writeToSpool(QString(text).replace(u'~', CRLF) + CRLF);
+    writeToSpool(QString(text).replace(u'\n', CRLF) + CRLF);
 }
 
 void output_query() {

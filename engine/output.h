@@ -8,7 +8,7 @@
 void output_open();
 // Closes the output file, if one is open.
 void output_close();
-// PUT text: text with every "~" as a line break, then a line break.
+// PUT text: its lines, each ended by a line break.
 void output_write(const QString &text);
 // A query run while an output file is open: one comma-joined line per row.
 void output_query();

@@ -38,7 +38,7 @@ bool hasArgument() {
 }
 
 QStringList linesOf(const QString &text) {
-    return text.split(u'~');
+    return text.split(u'\n');
 }
 
 void killPollTimer() {

@@ -4,6 +4,7 @@
 #include "database/session.h"
 #include "engine/builtin_commands.h"
 #include "engine/engine_state.h"
+#include "engine/messages.h"
 #include "engine/variables.h"
 
 #include <QRegularExpression>
@@ -75,14 +76,24 @@ void cmd_test() {
 }
 
 void cmd_option() {
-    if (engine.argCount < 2) return;
     const QString option = engine.args[1].toUpper();
+    const QString setting = engine.args[2].toUpper();
+    if (option == u"SUBSTITUTION" && (setting == u"ON" || setting == u"OFF")) {
+        engine.substitution = setting == u"ON";
+        return;
+    }
     const std::optional<int> value = leadingWholeNumber(engine.args[2]);
-    if (!value) return;
-    if (option == u"MAXDISPLAY")
+    if (value && option == u"MAXDISPLAY") {
         setMaxDisplay(*value);
-    else if (option == u"MAXROWS")
+    } else if (value && option == u"MAXROWS") {
         setMaxRows(*value);
+    } else {
+        setMessage(true, -1, 0,
+                   QStringLiteral("OPTION %1 %2: not an option setting. Options: MAXDISPLAY n, "
+                                  "MAXROWS n, SUBSTITUTION ON|OFF.")
+                       .arg(engine.args[1], engine.args[2]),
+                   QStringLiteral("cmd_option"));
+    }
 }
 
 void cmd_column() {

@@ -2,6 +2,9 @@
 
 #include "engine/engine_state.h"
 
+#include <QRegularExpression>
+#include <utility>
+
 namespace {
 
 QString collapseSpaces(QString text) {
@@ -113,55 +116,179 @@ int classifyLine(const QString &line, QString &comment) {
     return code;
 }
 
-QStringList assembleStatements(const QString &text) {
-    QStringList statements;
-    QString buffer;
-    bool open = false;
-    // One past the limit is kept, so that the caller can tell the text holds too many.
-    auto store = [&](const QString &statement) {
-        if (statements.size() <= kMaxStatements) statements.append(statement);
-    };
-    QStringList lines;
-    for (const QString &line : text.split(u'\r'))
-        lines += splitAfterComment(line);
-    for (const QString &line : std::as_const(lines)) {
-        if (statements.size() > kMaxStatements) break;
-        QString comment;
-        const int code = classifyLine(line, comment);
-        if (code == kLineDashComment) continue;
-        const QString cleaned = stripLine(line, true);
-        if (!open) {
-            if (code == kLineEndsStatement) {
-                store(cleaned);
-            } else if (code != kLineTerminator) {
-                buffer = cleaned;
-                open = true;
-            }
-            continue;
+namespace {
+
+// COPY ... FROM STDIN in a dump is followed by its rows, up to a "\\." line.
+bool readsInlineRows(const QString &statement) {
+    static const QRegularExpression copy(QStringLiteral(R"(^COPY\s.*\sFROM\s+STDIN\b)"),
+                                         QRegularExpression::CaseInsensitiveOption |
+                                             QRegularExpression::DotMatchesEverythingOption);
+    return statement.startsWith(u'C', Qt::CaseInsensitive) && copy.match(statement).hasMatch();
+}
+
+bool isTerminatorLine(const QString &line) {
+    const QString trimmed = line.trimmed();
+    return trimmed == u"/" || trimmed == u"/;" || trimmed.startsWith(QStringLiteral("/ "));
+}
+
+// NORQ, PUT and JSON take every line up to a terminator line, semicolons included.
+bool takesBlock(const QString &keyword) {
+    return keyword == u"NORQ" || keyword == u"PUT" || keyword == u"JSON";
+}
+
+QString firstWordAt(const QString &line, qsizetype at) {
+    qsizetype end = at;
+    while (end < line.size() && !line[end].isSpace() && line[end] != u';')
+        ++end;
+    return line.mid(at, end - at);
+}
+
+// The statement without blank lines and blanks after its end.
+QString withoutTrailingBlanks(QString text) {
+    qsizetype end = text.size();
+    while (end > 0 && text[end - 1].isSpace())
+        --end;
+    text.truncate(end);
+    return text;
+}
+
+} // namespace
+
+void StatementAssembler::addLine(const QString &line) {
+    lineEnds_.clear();
+    if (mode_ == Mode::copyData) {
+        // The rows a dump gives COPY ... FROM STDIN: data, not statements.
+        if (line == u"\\.") {
+            mode_ = Mode::idle;
+            lineEnds_.append(line.size());
         }
-        if (code == kLineTerminator) {
-            store(buffer);
-            open = false;
-            continue;
-        }
-        buffer += u'~' + cleaned;
-        if (code == kLineEndsStatement) {
-            store(buffer);
-            open = false;
-        }
+        return;
     }
-    if (open && !buffer.isEmpty()) store(buffer);
-    return statements;
+    if (mode_ == Mode::command) {
+        commandLine(line);
+        return;
+    }
+    if (!scanner_.inLiteralOrComment() && isTerminatorLine(line)) {
+        if (mode_ == Mode::sql) finishStatement();
+        lineEnds_.append(line.size());
+        scanner_.reset();
+        return;
+    }
+    if (mode_ == Mode::sql) buffer_ += u'\n';
+    sqlFrom(line, 0);
+}
+
+void StatementAssembler::finish() {
+    if (mode_ != Mode::idle) finishStatement();
+    scanner_.reset();
+}
+
+QStringList StatementAssembler::takeStatements() {
+    return std::exchange(ready_, QStringList());
+}
+
+bool StatementAssembler::holdsOpenStatement() const {
+    return mode_ == Mode::sql && scanner_.isOpen();
+}
+
+bool StatementAssembler::inLiteralOrComment() const {
+    return mode_ != Mode::command && scanner_.inLiteralOrComment();
+}
+
+void StatementAssembler::sqlFrom(const QString &line, qsizetype from) {
+    while (from <= line.size()) {
+        const bool started = mode_ == Mode::sql;
+        const qsizetype end = scanner_.scanLine(line, from);
+        qsizetype pieceStart = from;
+        if (!started && scanner_.hasContent()) {
+            pieceStart = scanner_.contentStartInLine();
+            const QString word = firstWordAt(line, pieceStart);
+            if (isShellCommand(word)) {
+                // Another shell's own command ("\\d", ".tables") is one line, never SQL.
+                scanner_.reset();
+                buffer_ = line.mid(pieceStart).trimmed();
+                mode_ = Mode::command;
+                finishStatement();
+                lineEnds_.append(line.size());
+                return;
+            }
+            if (isScriptCommand(word, line.mid(pieceStart + word.size()))) {
+                scanner_.reset();
+                beginCommand(line.mid(pieceStart), word);
+                if (mode_ == Mode::idle) lineEnds_.append(line.size());
+                return;
+            }
+            mode_ = Mode::sql;
+            buffer_.clear();
+        }
+        if (end < 0) {
+            if (mode_ == Mode::sql) buffer_ += QStringView(line).mid(pieceStart);
+            return;
+        }
+        if (mode_ == Mode::sql) {
+            buffer_ += QStringView(line).mid(pieceStart, end + 1 - pieceStart);
+            finishStatement();
+        }
+        scanner_.reset();
+        // A COPY's rows follow on the next lines; the statement ends with them.
+        if (mode_ == Mode::copyData) return;
+        lineEnds_.append(end + 1);
+        from = end + 1;
+    }
+}
+
+void StatementAssembler::beginCommand(const QString &text, const QString &word) {
+    mode_ = Mode::command;
+    commandBlock_ = takesBlock(word.toUpper().remove(u';'));
+    buffer_ = stripLine(text, true);
+    if (!commandBlock_ && findUnquoted(buffer_, QStringLiteral(";"))) finishStatement();
+}
+
+void StatementAssembler::commandLine(const QString &line) {
+    const QString trimmed = line.trimmed();
+    if (isTerminatorLine(line)) {
+        finishStatement();
+        lineEnds_.append(line.size());
+        return;
+    }
+    if (trimmed.startsWith(QStringLiteral("--")) && !trimmed.startsWith(QStringLiteral("--#")) &&
+        !engine.spoolOpen)
+        return;
+    const QString cleaned = stripLine(line, true);
+    buffer_ += u'\n' + cleaned;
+    if (!commandBlock_ && findUnquoted(cleaned, QStringLiteral(";"))) {
+        finishStatement();
+        lineEnds_.append(line.size());
+    }
+}
+
+void StatementAssembler::finishStatement() {
+    const QString statement = withoutTrailingBlanks(buffer_);
+    buffer_.clear();
+    if (mode_ == Mode::command || !statement.isEmpty()) ready_.append(statement);
+    mode_ = mode_ == Mode::sql && readsInlineRows(statement) ? Mode::copyData : Mode::idle;
+    commandBlock_ = false;
+}
+
+bool isShellCommand(const QString &word) {
+    if (word.startsWith(u'\\')) return word.size() > 1;
+    return word.size() > 1 && word.startsWith(u'.') && word[1].isLetter();
+}
+
+QStringList assembleStatements(const QString &text) {
+    StatementAssembler assembler;
+    for (const QString &line : text.split(u'\r'))
+        assembler.addLine(line);
+    assembler.finish();
+    return assembler.takeStatements();
 }
 
 QString summarize(const QString &statement) {
     engine.tabMark = QString(QChar(0x00BB));
     engine.lineMark = QString(QChar(0x2022));
-    QString text = statement;
+    QString text = statement.trimmed();
     text.replace(u'\t', engine.tabMark);
     text.replace(QStringLiteral("\r\n"), engine.lineMark);
-    qsizetype lead = 0;
-    while (lead < text.size() && text[lead] == u'~')
-        ++lead;
-    return text.mid(lead);
+    text.replace(u'\n', engine.lineMark);
+    return text.trimmed();
 }

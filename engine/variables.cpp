@@ -3,6 +3,7 @@
 #include "database/execution.h"
 #include "engine/engine_state.h"
 #include "engine/messages.h"
+#include "engine/sql_scanner.h"
 #include "engine/window_interface.h"
 
 #include <utility>
@@ -40,22 +41,56 @@ int freeOrNewSlot() {
     return ++engine.varCount;
 }
 
-// Pass 1: every "&&name" forgets name and becomes "&name".
-QString forgetRepromptedNames(const QString &text) {
-    if (!text.contains(QStringLiteral("&&"))) return text;
-    QString result;
-    result.reserve(text.size());
+// The spans [first, end) of the text's string literals, quoted identifiers, dollar-quoted
+// bodies and comments.
+QList<std::pair<qsizetype, qsizetype>> literalSpans(const QString &text) {
+    QList<std::pair<qsizetype, qsizetype>> spans;
     qsizetype i = 0;
     while (i < text.size()) {
-        if (text[i] == u'&' && i + 1 < text.size() && text[i + 1] == u'&') {
-            if (const int slot = var_find(nameAt(text, i + 2))) var_free(slot);
-            result += u'&';
-            i += 2;
+        const qsizetype end = SqlScanner::skipLiteral(text, i);
+        if (end > i) {
+            spans.append({i, end});
+            i = end;
         } else {
-            result += text[i++];
+            ++i;
         }
     }
-    return result;
+    return spans;
+}
+
+bool inSpan(const QList<std::pair<qsizetype, qsizetype>> &spans, qsizetype at) {
+    for (const auto &[first, end] : spans)
+        if (at >= first && at < end) return true;
+    return false;
+}
+
+// One "&name" or "&&name" reference found in a text.
+struct Reference {
+    qsizetype at = 0;
+    qsizetype length = 0; // of the whole reference, ampersands included
+    QString name;
+    bool askAgain = false; // "&&name"
+    bool inLiteral = false;
+};
+
+// The references of a text. An ampersand not followed by a name is text ("Tom & Jerry",
+// "U&'...'", the "&&" operator).
+QList<Reference> referencesIn(const QString &text) {
+    QList<Reference> references;
+    const auto spans = literalSpans(text);
+    qsizetype i = text.indexOf(u'&');
+    while (i >= 0) {
+        const bool twice = i + 1 < text.size() && text[i + 1] == u'&';
+        const QString name = nameAt(text, i + (twice ? 2 : 1));
+        if (name.isEmpty()) {
+            i = text.indexOf(u'&', i + (twice ? 2 : 1));
+            continue;
+        }
+        const qsizetype length = (twice ? 2 : 1) + name.size();
+        references.append({i, length, name, twice, inSpan(spans, i)});
+        i = text.indexOf(u'&', i + length);
+    }
+    return references;
 }
 
 QString variableRefusal;
@@ -131,19 +166,23 @@ void var_free_all() {
 
 QString var_sub(const QString &text, bool prompt) {
     variableRefusal.clear(); // only this substitution's refusal counts
-    const QString work = forgetRepromptedNames(text);
-    qsizetype amp = work.indexOf(u'&');
-    if (amp < 0) return work;
+    if (!engine.substitution || !text.contains(u'&')) return text;
+    QList<Reference> references = referencesIn(text);
+    // Data such as 'R&B' names no variable: inside a literal only a defined one counts.
+    references.removeIf([](const Reference &reference) {
+        return reference.inLiteral && var_find(reference.name) == 0;
+    });
+    // "&&name" asks again: the old value goes before any reference is filled in.
+    for (const Reference &reference : references)
+        if (reference.askAgain) var_free(var_find(reference.name));
     QString result;
     qsizetype from = 0;
-    while (amp >= 0) {
-        result += QStringView(work).mid(from, amp - from);
-        const QString name = nameAt(work, amp + 1);
-        result += replacementFor(name, prompt);
-        from = amp + 1 + name.size();
-        amp = work.indexOf(u'&', from);
+    for (const Reference &reference : references) {
+        result += QStringView(text).mid(from, reference.at - from);
+        from = reference.at + reference.length;
+        result += replacementFor(reference.name, prompt);
     }
-    result += QStringView(work).mid(from);
+    result += QStringView(text).mid(from);
     return result;
 }
 

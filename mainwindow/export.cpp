@@ -2,6 +2,7 @@
 
 #include "document/grid.h"
 #include "document/row_model.h"
+#include "document/script_text.h"
 #include "engine/file_writer.h"
 #include "engine/variables.h"
 #include "mainwindow/shared_exports.h"
@@ -88,7 +89,7 @@ private:
         const int kind = cell(row, ScriptRow::kindCol).trimmed().toInt();
         QStringList lines;
         if (kind == RowKind::comment)
-            lines = splitLines(cell(row, ScriptRow::rawCol).remove(QLatin1Char('^')));
+            lines = splitLines(ScriptText::removeCarets(cell(row, ScriptRow::rawCol)));
         else
             lines = splitLines(cell(row, ScriptRow::textCol));
 

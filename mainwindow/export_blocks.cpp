@@ -2,6 +2,7 @@
 
 #include "document/grid.h"
 #include "document/row_model.h"
+#include "document/script_text.h"
 #include "engine/file_writer.h"
 #include "engine/variables.h"
 
@@ -79,7 +80,8 @@ private:
         switch (kind) {
         case RowKind::comment:
             block.kind = ExportBlock::Kind::prose;
-            block.prose = proseParts(splitLines(cell(row, ScriptRow::rawCol).remove(u'^')));
+            block.prose =
+                proseParts(splitLines(ScriptText::removeCarets(cell(row, ScriptRow::rawCol))));
             if (block.prose.isEmpty()) return;
             break;
         case 2:

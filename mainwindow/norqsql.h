@@ -112,6 +112,7 @@ public:
     // ==== Main window commands ========================================================
     // Window state.
     QString currentFile;                  // script last opened or saved
+    QString cutFile;                      // a file read only in part: never saved over
     bool dragging = false;                // the splitter bar is being dragged
     int dragStartX = 0;                   // twips, relative to the bar
     int splitterGap = 30;                 // twips between the bar and the script grid
@@ -186,6 +187,8 @@ public:
         int total = 0;  // statement rows of the script
         QString summary;
         double seconds = 0;
+        int statements = 0; // statements the row held
+        int failures = 0;   // and how many of them failed
     };
     // Runs every statement row from the top as a marker press does, placing each output
     // under its statement; progress is called after each statement. No dialogs: a batch

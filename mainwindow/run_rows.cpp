@@ -349,6 +349,8 @@ int NorqSQL::runAllRows(const std::function<void(const StatementRun &)> &progres
             i += placeOutput(i + 1);
             report.number = ++statements;
             report.summary = summarize(statement);
+            report.statements = engine.runStatements;
+            report.failures = engine.runFailures;
             if (progress) progress(report);
         }
         view.rowDone();

@@ -108,18 +108,28 @@ int NorqSQL::readLibrary(const QString &opsfilein) {
 }
 
 void NorqSQL::fileToMemory(const QString &FName) {
+    cutFile.clear();
     if (!scriptLines.readFile(FName)) {
         const QString special = notRegularFile(FName);
         if (!special.isEmpty())
             tellUser(FName + QStringLiteral(" cannot be opened: ") + special + u'.');
     }
-    if (scriptLines.truncated())
-        tellUser(QStringLiteral("%1 has more than %2 lines; only the first %2 were read.")
+    if (scriptLines.truncated()) {
+        cutFile = QFileInfo(FName).absoluteFilePath();
+        tellUser(QStringLiteral("%1 has more than %2 lines; only the first %2 were read. "
+                                "It cannot be saved over itself; pavona --run runs it whole.")
                      .arg(FName)
                      .arg(ScriptLines::maxLines));
+    }
 }
 
 void NorqSQL::memoryToFile(const QString &fileOUT) {
+    if (!cutFile.isEmpty() && QFileInfo(fileOUT).absoluteFilePath() == cutFile) {
+        tellUser(QStringLiteral("%1 was read only in part: saving over it would lose its other "
+                                "lines. Save it under another name.")
+                     .arg(fileOUT));
+        return;
+    }
     const QString error = scriptLines.writeFile(fileOUT);
     if (!error.isEmpty())
         tellUser(QStringLiteral("Error writing to output file: ") + fileOUT +

@@ -1,6 +1,7 @@
 #include "windows/norq_trace.h"
 
 #include "document/grid.h"
+#include "engine/engine_state.h"
 #include "engine/platform_units.h"
 
 #include <QPlainTextEdit>
@@ -109,6 +110,6 @@ void NorqTrace::History_Click() {
     const int col = History->mouseCol();
     if (row < 1 || col < 0) return;
     QString text = History->textMatrix(row, col);
-    text.replace(QLatin1Char('~'), QLatin1Char('\n'));
+    text.replace(engine.lineMark, QStringLiteral("\n"));
     expandCell->setPlainText(text);
 }

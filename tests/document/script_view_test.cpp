@@ -203,6 +203,26 @@ TEST_F(ScriptView, HeightsFollowTheLineBounds) {
     EXPECT_GT(window.CLP->rowHeight(0), wide);
 }
 
+TEST_F(ScriptView, PlainSqlGetsARowPerStatementAndOpenStatementsKeepTheirLines) {
+    loadText("-- a dump\rBEGIN TRANSACTION;\rCREATE TABLE t(a);\rINSERT INTO t VALUES('x\t;\r"
+             "/* y */'); INSERT INTO t VALUES(2); -- two\rCOMMIT;",
+             ViewMode::script);
+    ASSERT_EQ(kinds(), QStringList({"1", "3", "3", "3", "3", "3", "10"}));
+    EXPECT_EQ(cell(1, sqlCol), "BEGIN TRANSACTION;");
+    EXPECT_EQ(cell(3, sqlCol), "INSERT INTO t VALUES('x\t;\r/* y */');");
+    EXPECT_EQ(cell(4, sqlCol), "INSERT INTO t VALUES(2); -- two");
+    EXPECT_EQ(cell(5, sqlCol), "COMMIT;");
+    // Saved, the statements are kept apart as the format does.
+    window.scriptToMemory();
+    EXPECT_EQ(window.scriptLines.joined().count("/**/"), 4);
+
+    // With mark-up, a comment line inside an open parenthesis is still the statement's.
+    loadText("/* {h1} T */\rSELECT (1\r/* inside */\r+ 2);\rSELECT 3;\r/*\rprose\r*/",
+             ViewMode::script);
+    ASSERT_EQ(kinds(), QStringList({"8", "3", "1", "10"}));
+    EXPECT_EQ(cell(1, sqlCol), "SELECT (1\r/* inside */\r+ 2);\rSELECT 3;");
+}
+
 TEST_F(ScriptView, EditViewRoundTripReproducesTheRows) {
     const QString text =
         "/* {h1} Title */\r/* {h2:Setup} Installing */\r/*\rA paragraph that is long enough "
@@ -278,7 +298,8 @@ TEST_F(ScriptView, ViewSwitchesCommitOnlyWhenLeavingAnEditor) {
     window.editViewScript_Click();
     EXPECT_EQ(engine.viewMode, ViewMode::edit);
     EXPECT_EQ(window.scriptLines.lineCount, 2);
-    EXPECT_EQ(cell(0, sqlCol), "SELECT 7;\rSELECT 8;");
+    EXPECT_EQ(cell(0, sqlCol), "SELECT 7;"); // a plain SQL text: a row per statement
+    EXPECT_EQ(cell(1, sqlCol), "SELECT 8;");
 }
 
 TEST_F(ScriptView, RenderingDeletesOnlyDollarVariables) {

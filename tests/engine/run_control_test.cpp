@@ -32,7 +32,7 @@ protected:
 
 TEST_F(RunControlTest, ATimeLimitEndsTheStatementAndItsChildAndTheRunGoesOn) {
     run_control::setStatementLimit(1);
-    runText(QStringLiteral("HOST echo $$ > shell.pid~sleep 30 | sleep 30;\rHOST touch next.flag;"));
+    runText(QStringLiteral("HOST echo $$ > shell.pid\rsleep 30 | sleep 30;\rHOST touch next.flag;"));
     EXPECT_EQ(engine.msgCode, -1);
     EXPECT_EQ(text(engine.msgText), "Statement 1 of 2 failed: Stopped: the statement ran longer "
                                     "than the limit of 1 second(s).");
@@ -46,9 +46,10 @@ TEST_F(RunControlTest, ATimeLimitEndsTheStatementAndItsChildAndTheRunGoesOn) {
 TEST_F(RunControlTest, AStopFromTheUserEndsTheChildAndTheRun) {
     EXPECT_FALSE(run_control::stopRunByUser()); // nothing runs: nothing to stop
     QTimer::singleShot(300, [] { EXPECT_TRUE(run_control::stopRunByUser()); });
-    runText(QStringLiteral("HOST echo $$ > shell.pid~sleep 30;\rHOST touch next.flag;"));
+    runText(QStringLiteral("HOST echo $$ > shell.pid\rsleep 30;\rHOST touch next.flag;"));
     EXPECT_EQ(engine.msgCode, -1);
-    EXPECT_EQ(text(engine.msgText), "Statement 1 of 2 failed: Stopped by the user.");
+    EXPECT_EQ(text(engine.msgText),
+              "Statement 1 of 2 failed: Stopped by the user.\rStatement 2 of 2 was not run.");
     EXPECT_TRUE(engine.stopRun);
     EXPECT_FALSE(groupHasLiveProcess(shellGroup(work.path())));
     EXPECT_FALSE(QFile::exists(QStringLiteral("next.flag")));

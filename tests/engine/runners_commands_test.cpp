@@ -16,7 +16,7 @@ std::string text(const QString &value) {
 
 TEST_F(RunnersTest, CmdRunsEveryLineOfItsBatchFileAndCapturesNothing) {
     engine.outputText = QStringLiteral("earlier output");
-    run(QStringLiteral("CMD echo first > cmd.txt~echo second >> cmd.txt"));
+    run(QStringLiteral("CMD echo first > cmd.txt\necho second >> cmd.txt"));
     EXPECT_TRUE(engine.busy);
     ASSERT_TRUE(waitWhileBusy());
     EXPECT_EQ(fileBytes("NORQCMDS.BAT"), "echo first > cmd.txt\r\necho second >> cmd.txt\r\n");
@@ -24,7 +24,7 @@ TEST_F(RunnersTest, CmdRunsEveryLineOfItsBatchFileAndCapturesNothing) {
     EXPECT_EQ(text(engine.outputText), "earlier output");
     EXPECT_EQ(engine.timerId, 0);
 
-    run(QStringLiteral("HOST dir;~dir /w"));
+    run(QStringLiteral("HOST dir;\ndir /w"));
     ASSERT_TRUE(waitWhileBusy());
     EXPECT_EQ(fileBytes("NORQCMDS.BAT"), "dir \r\ndir /w\r\n");
 
@@ -34,7 +34,7 @@ TEST_F(RunnersTest, CmdRunsEveryLineOfItsBatchFileAndCapturesNothing) {
 }
 
 TEST_F(RunnersTest, ChildrenRunWithoutATerminalWithTheProgramFolderFirstOnPath) {
-    run(QStringLiteral("CMD echo $PATH > path.txt~ps -o tty= -p $$ > tty.txt"));
+    run(QStringLiteral("CMD echo $PATH > path.txt\nps -o tty= -p $$ > tty.txt"));
     ASSERT_TRUE(waitWhileBusy());
     const QString path = QString::fromUtf8(fileBytes("path.txt")).trimmed();
     EXPECT_TRUE(path.startsWith(QStringLiteral(PAVONA_BIN_DIR) + u':')) << text(path);
@@ -125,7 +125,7 @@ TEST_F(RunnersTest, AChildsExitStatusDecidesItsStatement) {
 
     // What it wrote on standard error comes under the message; a missing program is named.
     runScript(QStringLiteral(
-                  "HOST echo first problem >/dev/stderr~echo second problem >/dev/stderr~exit 1"),
+                  "HOST echo first problem >/dev/stderr\necho second problem >/dev/stderr\nexit 1"),
               nullptr, nullptr);
     EXPECT_EQ(text(engine.msgText),
               "Cmd: Command failed. (exit status 1)\rfirst problem\rsecond problem");
@@ -155,7 +155,7 @@ TEST_F(RunnersTest, JsonWithOnlyADatabaseLineDefinesItAndStartsNothing) {
 
 TEST_F(RunnersTest, JsonJoinsCommandsUpToTheirSemicolonAndAMissingToolFails) {
     var_add(QStringLiteral("norqpath"), QStringLiteral("/opt/client"));
-    run(QStringLiteral("JSON database(docs)~db.coll.insert(~  {a:1});~~db.coll.find()"));
+    run(QStringLiteral("JSON database(docs)\ndb.coll.insert(\n  {a:1});\n\ndb.coll.find()"));
     EXPECT_EQ(fileBytes("JSON.JS"), "db.coll.insert( {a:1})\r\ndb.coll.find()\r\n");
     const QByteArray batch = fileBytes("JSON.BAT");
     EXPECT_TRUE(batch.startsWith("java -cp \"/opt/client/json/lib/quaddoc.jar:")) << batch.data();
@@ -188,7 +188,7 @@ TEST_F(RunnersTest, JsonOutputLosesBannerPromptsAndFarewell) {
 
 TEST_F(RunnersTest, JsonNamesReachTheToolAsTheyAreAndTheClassPathIsExpanded) {
     var_add(QStringLiteral("norqpath"), QStringLiteral("/opt/my $HOME `id -u` it's"));
-    run(QStringLiteral("JSON database(d$b)~db.c.find()"));
+    run(QStringLiteral("JSON database(d$b)\ndb.c.find()"));
     ASSERT_TRUE(waitWhileBusy());
     // The tool's line with the tool replaced by a program that prints its arguments.
     QString line = QString::fromUtf8(fileBytes("JSON.BAT")).trimmed();

@@ -23,8 +23,8 @@ protected:
         RunnersTest::SetUp();
         previousData = qgetenv("XDG_DATA_HOME");
         qputenv("XDG_DATA_HOME", QDir(work.path()).filePath(QStringLiteral("data")).toUtf8());
-        run(QStringLiteral("NORQ CREATE DATABASE SAMPLE;~CONNECT TO SAMPLE;~"
-                           "CREATE TABLE staff (id INTEGER PRIMARY KEY, name VARCHAR(12));~"
+        run(QStringLiteral("NORQ CREATE DATABASE SAMPLE;\nCONNECT TO SAMPLE;\n"
+                           "CREATE TABLE staff (id INTEGER PRIMARY KEY, name VARCHAR(12));\n"
                            "INSERT INTO staff VALUES (7, 'Smith'), (12, 'Jones');"));
         ASSERT_TRUE(waitWhileBusy());
         ASSERT_TRUE(engine.outputText.contains(QStringLiteral("CREATE DATABASE command completed")))
@@ -47,7 +47,7 @@ protected:
 } // namespace
 
 TEST_F(RunnersDatabaseTest, NorqRunsItsScriptAndReadsTheOutputBack) {
-    run(QStringLiteral("NORQ CONNECT TO SAMPLE;~SELECT name FROM staff ORDER BY id;"));
+    run(QStringLiteral("NORQ CONNECT TO SAMPLE;\nSELECT name FROM staff ORDER BY id;"));
     EXPECT_TRUE(engine.busy);
     EXPECT_NE(engine.timerId, 0);
     ASSERT_TRUE(waitWhileBusy());
@@ -116,7 +116,7 @@ TEST_F(RunnersDatabaseTest, ShowplanFailsWhenTheToolOrItsWorkFileDoes) {
 TEST_F(RunnersDatabaseTest, ShowplanOnPostgresqlCarriesTheServerCost) {
     const QString dsn = qEnvironmentVariable("PAVONA_TEST_PG_DSN");
     if (dsn.isEmpty()) GTEST_SKIP() << "PAVONA_TEST_PG_DSN names no PostgreSQL data source";
-    run(QStringLiteral("NORQ CONNECT TO %1;~DROP TABLE IF EXISTS plan_r;~"
+    run(QStringLiteral("NORQ CONNECT TO %1;\nDROP TABLE IF EXISTS plan_r;\n"
                        "CREATE TABLE plan_r (id INTEGER PRIMARY KEY, v VARCHAR(8));")
             .arg(dsn));
     ASSERT_TRUE(waitWhileBusy());
@@ -167,7 +167,7 @@ TEST_F(RunnersDatabaseTest, WorkFilesAreFreshPrivateFilesThatNoPlantedLinkRedire
     ASSERT_TRUE(untouched.open(QIODevice::ReadOnly));
     EXPECT_EQ(untouched.readAll(), "theirs\n");
 
-    run(QStringLiteral("NORQ CONNECT TO SAMPLE USER pat USING s3cret;~VALUES 1;"));
+    run(QStringLiteral("NORQ CONNECT TO SAMPLE USER pat USING s3cret;\nVALUES 1;"));
     ASSERT_TRUE(waitWhileBusy());
 
     // The script and the output echo the password: only the owner may read them.

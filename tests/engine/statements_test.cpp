@@ -92,74 +92,71 @@ TEST_F(Statements, BlocksHoldSemicolonsUntilATerminator) {
     }
 }
 
-TEST_F(Statements, AssemblyJoinsLinesAndDropsCommentLines) {
+TEST_F(Statements, AssemblyJoinsLinesAndDropsLeadingComments) {
     EXPECT_EQ(assembleStatements("SELECT 1 FROM T; -- one" + CR + "-- a comment line" + CR +
                                  "SELECT 2" + CR + "FROM T;" + CR + "/"),
-              QStringList({"SELECT 1 FROM T; ", "SELECT 2~FROM T;"}));
+              QStringList({"SELECT 1 FROM T;", "SELECT 2\nFROM T;"}));
 
+    // A body's semicolons end nothing; its own comment lines stay in it.
     const QString procedure = "CREATE OR REPLACE PROCEDURE P()" + CR + "BEGIN" + CR +
                               "  INSERT INTO T VALUES (1);" + CR + "  -- inside" + CR +
                               "  INSERT INTO T VALUES (2);" + CR + "END;" + CR + "/" + CR +
                               "SELECT * FROM T;";
-    engine.blockMode = false;
     EXPECT_EQ(assembleStatements(procedure),
-              QStringList({"CREATE OR REPLACE PROCEDURE P()~BEGIN~  INSERT INTO T VALUES "
-                           "(1);~  INSERT INTO T VALUES (2);~END;",
+              QStringList({"CREATE OR REPLACE PROCEDURE P()\nBEGIN\n  INSERT INTO T VALUES "
+                           "(1);\n  -- inside\n  INSERT INTO T VALUES (2);\nEND;",
                            "SELECT * FROM T;"}));
 
-    engine.blockMode = false;
     EXPECT_EQ(assembleStatements("NORQ LIST TABLES;"), QStringList({"NORQ LIST TABLES;"}));
-    engine.blockMode = false;
     EXPECT_EQ(assembleStatements("/* note" + CR + "more */" + CR + "VALUES 1;" + CR + "" + CR +
                                  "VALUES 2"),
-              QStringList({"/* note~more */~VALUES 1;", "~VALUES 2"}));
-    engine.blockMode = false;
-    EXPECT_EQ(assembleStatements("PUT a" + CR + "b" + CR + "/;"), QStringList({"PUT a~b"}));
-    // A statement after a comment on its line is a statement of its own.
-    engine.blockMode = false;
+              QStringList({"VALUES 1;", "VALUES 2"}));
+    EXPECT_EQ(assembleStatements("PUT a" + CR + "b" + CR + "/;"), QStringList({"PUT a\nb"}));
     EXPECT_EQ(assembleStatements("/* step one */SELECT 41;" + CR + "VALUES 2;"),
-              QStringList({"/* step one */~SELECT 41;", "VALUES 2;"}));
+              QStringList({"SELECT 41;", "VALUES 2;"}));
     EXPECT_EQ(splitAfterComment("/* a */ /* b */ x"), QStringList({"/* a */", " /* b */", " x"}));
     EXPECT_EQ(splitAfterComment("x /* a */ y"), QStringList({"x /* a */ y"}));
 }
 
-TEST_F(Statements, AssemblyKeepsOneStatementPastAThousand) {
+TEST_F(Statements, AssemblyHasNoStatementLimit) {
     QStringList lines;
     for (int i = 1; i <= 1200; ++i)
         lines << QStringLiteral("VALUES %1;").arg(i);
     const QStringList statements = assembleStatements(lines.join(CR));
-    ASSERT_EQ(statements.size(), 1001);
-    EXPECT_EQ(statements.last(), "VALUES 1001;");
+    ASSERT_EQ(statements.size(), 1200);
+    EXPECT_EQ(statements.last(), "VALUES 1200;");
 }
 
-TEST_F(Statements, SummarizeDropsLeadingLineMarks) {
-    EXPECT_EQ(summarize("~~SELECT\t1\r\nFROM T"),
-              QString("SELECT") + QChar(0x00BB) + "1" + QChar(0x2022) + "FROM T");
+TEST_F(Statements, SummarizeShowsLineBreaksAsMarks) {
+    EXPECT_EQ(summarize("\n\nSELECT\t1\r\nFROM T\nWHERE 1"),
+              QString("SELECT") + QChar(0x00BB) + "1" + QChar(0x2022) + "FROM T" + QChar(0x2022) +
+                  "WHERE 1");
 }
 
 TEST_F(Statements, ParseCommandArgumentStyles) {
     EXPECT_EQ(parseCommand("select * from t;"), "SQL");
     EXPECT_EQ(argList(), QStringList({"select * from t;"}));
-    EXPECT_EQ(parseCommand("~SELECT a~FROM t ~ "), "SQL");
-    EXPECT_EQ(argList(), QStringList({"SELECT a FROM t"}));
+    // SQL goes on as written, line breaks and tabs included.
+    EXPECT_EQ(parseCommand("\nSELECT a,\t'~^'\nFROM t \n "), "SQL");
+    EXPECT_EQ(argList(), QStringList({"SELECT a,\t'~^'\nFROM t"}));
 
     EXPECT_EQ(parseCommand("exit"), "EXIT");
     EXPECT_EQ(engine.argCount, 0);
     EXPECT_EQ(parseCommand("show;"), "SHOW");
     EXPECT_EQ(engine.argCount, 0);
 
-    EXPECT_EQ(parseCommand("spool~out file.txt;"), "SPOOL");
+    EXPECT_EQ(parseCommand("spool\nout file.txt;"), "SPOOL");
     EXPECT_EQ(argList(), QStringList({"out file.txt"}));
     EXPECT_EQ(parseCommand("viewfile"), "VIEWFILE");
     EXPECT_EQ(argList(), QStringList({""}));
 
-    EXPECT_EQ(parseCommand("HOST dir;~dir /w"), "HOST");
-    EXPECT_EQ(argList(), QStringList({"dir ~dir /w"}));
+    EXPECT_EQ(parseCommand("HOST dir;\ndir /w"), "HOST");
+    EXPECT_EQ(argList(), QStringList({"dir \ndir /w"}));
     EXPECT_EQ(parseCommand("!ls -l; pwd"), "CMD");
     EXPECT_EQ(argList(), QStringList({"ls -l  pwd"}));
 
-    EXPECT_EQ(parseCommand("PUT line one;~line two"), "PUT");
-    EXPECT_EQ(argList(), QStringList({"line one;~line two"}));
+    EXPECT_EQ(parseCommand("PUT line one;\nline two"), "PUT");
+    EXPECT_EQ(argList(), QStringList({"line one;\nline two"}));
 
     EXPECT_EQ(parseCommand("ACCEPT dept PROMPT 'Department: '"), "ACCEPT");
     EXPECT_EQ(argList(), QStringList({"dept", "PROMPT", "Department:"}));
@@ -167,7 +164,7 @@ TEST_F(Statements, ParseCommandArgumentStyles) {
     EXPECT_EQ(argList(), QStringList({"MAXROWS", "500"}));
     EXPECT_EQ(parseCommand("DEFINE x ''"), "DEFINE");
     EXPECT_EQ(argList(), QStringList({"x", ""}));
-    EXPECT_EQ(parseCommand("test a 'b c' d=e \"f'g\"h;~  i"), "TEST");
+    EXPECT_EQ(parseCommand("test a 'b c' d=e \"f'g\"h;\n  i"), "TEST");
     EXPECT_EQ(argList(), QStringList({"a", "b c", "d", "e", "f'g", "h", "i"}));
     EXPECT_EQ(parseCommand("define msg 'unclosed text here"), "DEFINE");
     EXPECT_EQ(argList(), QStringList({"msg", "unclosed text here"}));
@@ -177,7 +174,7 @@ TEST_F(Statements, ParseCommandOddKeywordsRunNothing) {
     // Style letters and the empty keyword match the table text but name no command.
     EXPECT_EQ(parseCommand("T something"), "T");
     EXPECT_EQ(engine.argCount, 0);
-    EXPECT_EQ(parseCommand("~ ~"), "");
+    EXPECT_EQ(parseCommand("\n \n"), "");
     EXPECT_EQ(parseCommand("TESTING 1"), "SQL");
 }
 

@@ -88,18 +88,25 @@ TEST_F(Variables, DoubleAmpersandForgetsAndAsksAgain) {
     EXPECT_EQ(var_sub("&&x", false), "&x");
 }
 
-TEST_F(Variables, EmptyNamesAreLookedUpAndAskedLikeAnyOther) {
-    windows.answers = {"and"};
-    EXPECT_EQ(var_sub("A & B", true), "A and B");
-    EXPECT_EQ(windows.prompts.at(0).title, "Enter value for ");
-    EXPECT_EQ(var_sub("C & D", true), "C and D");
+TEST_F(Variables, AmpersandsInDataStayAsWritten) {
+    // No name after it: text, an operator, a Unicode string's prefix.
+    const QString data = "SELECT 'Tom & Jerry', a & b, x && y, U&'d\\0061t' FROM t";
+    EXPECT_EQ(var_sub(data, true), data);
+    // Inside a literal, comment or quoted name only a defined variable is filled in.
+    const QString literals = "SELECT 'R&B/Soul', \"A&T\", $$&body$$ -- &note\nFROM t";
+    EXPECT_EQ(var_sub(literals, true), literals);
+    EXPECT_TRUE(windows.prompts.empty());
+    var_add("B", "Blues");
+    EXPECT_EQ(var_sub("SELECT 'R&B/Soul'", false), "SELECT 'RBlues/Soul'");
+    // Outside literals an undefined name is still asked for.
+    windows.answers = {"7"};
+    EXPECT_EQ(var_sub("SELECT &n, 'n&m'", true), "SELECT 7, 'n&m'");
     EXPECT_EQ(windows.prompts.size(), 1u);
-    // A freed slot (whose name is empty) does not answer for the empty name.
-    command("UNDEFINE version");
-    var_free(var_find(""));
-    windows.answers = {"+"};
-    EXPECT_EQ(var_sub("1 & 2", true), "1 + 2");
-    EXPECT_EQ(windows.prompts.size(), 2u);
+    // A script can turn substitution off altogether.
+    engine.substitution = false;
+    EXPECT_EQ(var_sub("SELECT &n, '&B'", true), "SELECT &n, '&B'");
+    engine.substitution = true;
+    EXPECT_EQ(var_sub("SELECT &n", true), "SELECT 7");
 }
 
 TEST_F(Variables, TheTableHolds1024VariablesAndReusesFreedSlots) {

@@ -19,7 +19,7 @@ TEST(TraceWindow, TracedRunFillsTheHistoryAndClicksExpandStatements) {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(trace));
     engine.traceOn = true;
     runScript("TEST one\rNOSUCHCOMMAND 2", nullptr, nullptr);
-    runScript("TEST a~b", nullptr, nullptr); // a new run replaces the rows
+    runScript("TEST a\rb", nullptr, nullptr); // a new run replaces the rows
     engine.traceOn = false;
 
     Grid *history = trace->History;
@@ -32,7 +32,7 @@ TEST(TraceWindow, TracedRunFillsTheHistoryAndClicksExpandStatements) {
     EXPECT_EQ(history->cellBackColor(), QColor(0, 255, 0));
 
     pressCell(history, 1, 1);
-    EXPECT_EQ(trace->expandCell->toPlainText(), history->textMatrix(1, 1).replace('~', '\n'));
+    EXPECT_EQ(trace->expandCell->toPlainText(), history->textMatrix(1, 1).replace(QChar(0x2022), '\n'));
     EXPECT_TRUE(trace->expandCell->toPlainText().contains('\n'));
     trace->expandCell->setPlainText("kept");
     pressCell(history, 0, 1);
