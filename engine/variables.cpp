@@ -58,10 +58,12 @@ QList<std::pair<qsizetype, qsizetype>> literalSpans(const QString &text) {
     return spans;
 }
 
-bool inSpan(const QList<std::pair<qsizetype, qsizetype>> &spans, qsizetype at) {
-    for (const auto &[first, end] : spans)
-        if (at >= first && at < end) return true;
-    return false;
+// The span that holds at, or {-1, -1}.
+std::pair<qsizetype, qsizetype> spanAt(const QList<std::pair<qsizetype, qsizetype>> &spans,
+                                       qsizetype at) {
+    for (const auto &span : spans)
+        if (at >= span.first && at < span.second) return span;
+    return {-1, -1};
 }
 
 // One "&name" or "&&name" reference found in a text.
@@ -69,8 +71,9 @@ struct Reference {
     qsizetype at = 0;
     qsizetype length = 0; // of the whole reference, ampersands included
     QString name;
-    bool askAgain = false; // "&&name"
-    bool inLiteral = false;
+    bool askAgain = false;     // "&&name"
+    bool inLiteral = false;    // in a literal, a quoted name or a comment
+    bool wholeLiteral = false; // the only thing in a string literal: '&dept'
 };
 
 // The references of a text. An ampersand not followed by a name is text ("Tom & Jerry",
@@ -87,7 +90,9 @@ QList<Reference> referencesIn(const QString &text) {
             continue;
         }
         const qsizetype length = (twice ? 2 : 1) + name.size();
-        references.append({i, length, name, twice, inSpan(spans, i)});
+        const auto [first, end] = spanAt(spans, i);
+        const bool whole = first == i - 1 && end == i + length + 1 && text[first] == u'\'';
+        references.append({i, length, name, twice, first >= 0, whole});
         i = text.indexOf(u'&', i + length);
     }
     return references;
@@ -168,9 +173,10 @@ QString var_sub(const QString &text, bool prompt) {
     variableRefusal.clear(); // only this substitution's refusal counts
     if (!engine.substitution || !text.contains(u'&')) return text;
     QList<Reference> references = referencesIn(text);
-    // Data such as 'R&B' names no variable: inside a literal only a defined one counts.
+    // Data such as 'R&B' names no variable: inside a literal only a defined one counts,
+    // or one that is all the literal holds.
     references.removeIf([](const Reference &reference) {
-        return reference.inLiteral && var_find(reference.name) == 0;
+        return reference.inLiteral && !reference.wholeLiteral && var_find(reference.name) == 0;
     });
     // "&&name" asks again: the old value goes before any reference is filled in.
     for (const Reference &reference : references)

@@ -306,11 +306,6 @@ TEST_F(BatchRun, WhatStopsARunBeforeItStartsExitsWithTwoAndOneLine) {
     expectStop({"--run", "missing.norq"}, "cannot read script 'missing.norq': no such file");
     expectStop({"--run", "."}, "it is a folder");
     expectStop({"--run", "batch.norq", "--database", "NOPE"}, "cannot connect to NOPE");
-    QByteArray longScript;
-    for (int i = 0; i <= 10000; ++i)
-        longScript += "SELECT " + QByteArray::number(i) + ";\n/**/\n";
-    write("long.norq", longScript);
-    expectStop({"--run", "long.norq"}, "has more than 10000 lines");
     expectStop({"--run", "batch.norq", "--export", "no-such-folder/report.htm"}, "folder");
     expectStop({"--run", "batch.norq", "--bogus"}, "bogus");
     expectStop({"--run", "batch.norq", "--export", "report.pdf"}, "--format");
@@ -615,6 +610,62 @@ TEST_F(SharedExports, OneFileHtmlHoldsItsPicturesAndLinksWithinItself) {
 
 } // namespace
 
+TEST_F(BatchRun, PlainSqlFilesRunAsTheShellRunsThem) {
+    // A dump as the embedded engine's shell writes it, with every failure counted.
+    write("dump.sql", "PRAGMA foreign_keys=OFF;\n"
+                      "BEGIN TRANSACTION;\n"
+                      "CREATE TABLE plain(a TEXT, b INTEGER);\n"
+                      "INSERT INTO plain VALUES('x^y;--&z', ~5); INSERT INTO plain VALUES('two\n"
+                      "lines\tand a tab', 2);\n"
+                      "CREATE TRIGGER plain_log AFTER INSERT ON plain BEGIN\n"
+                      "  UPDATE plain SET b = b + 100 WHERE rowid = new.rowid;\n"
+                      "END;\n"
+                      "INSERT INTO plain VALUES('R&B', 3);\n"
+                      "INSERT INTO nowhere VALUES(1);\n"
+                      "COMMIT;\n"
+                      "SELECT * FROM nowhere_either;\n");
+    const Outcome outcome = run({"--run", "dump.sql", "--database", "SAMPLE"});
+    EXPECT_EQ(outcome.status, 1);
+    EXPECT_EQ(outcome.errorLines.filter("pavona: 10 statement(s), 2 failed (").size(), 1)
+        << outcome.errorLines.join('\n').toStdString();
+
+    sqlite3 *db = nullptr;
+    ASSERT_EQ(
+        sqlite3_open(
+            QFile::encodeName(scratch->path() + "/data/pavona/databases/SAMPLE.db").constData(),
+            &db),
+        SQLITE_OK);
+    QStringList rows;
+    sqlite3_exec(
+        db, "SELECT a || '|' || b FROM plain ORDER BY rowid",
+        [](void *out, int, char **values, char **) {
+            static_cast<QStringList *>(out)->append(QString::fromUtf8(values[0]));
+            return 0;
+        },
+        &rows, nullptr);
+    sqlite3_exec(db, "DROP TABLE plain", nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+    EXPECT_EQ(rows, QStringList({"x^y;--&z|-6", "two\nlines\tand a tab|2", "R&B|103"}));
+}
+
+TEST_F(BatchRun, ScriptsLongerThanADocumentRunWholeButCannotBeExported) {
+    QByteArray script = "CREATE TABLE long_run (n INTEGER);\n";
+    for (int i = 1; i <= 12000; ++i)
+        script += QByteArray("INSERT INTO long_run VALUES (") + QByteArray::number(i) + ");\n";
+    script += "SELECT COUNT(*) FROM long_run;\nDROP TABLE long_run;\n";
+    write("long.sql", script);
+    const Outcome outcome = run({"--run", "long.sql"});
+    EXPECT_EQ(outcome.status, 0) << outcome.errorLines.mid(0, 5).join('\n').toStdString();
+    EXPECT_EQ(outcome.errorLines.filter("pavona: 12003 statement(s), 0 failed (").size(), 1);
+    const QStringList count = outcome.errorLines.filter("[12002/12003] SELECT COUNT(*)");
+    ASSERT_EQ(count.size(), 1);
+
+    const Outcome exported = run({"--run", "long.sql", "--export", "long.html"});
+    EXPECT_EQ(exported.status, 2);
+    EXPECT_EQ(exported.errorLines.filter("cannot be exported").size(), 1);
+    EXPECT_FALSE(QFile::exists(work + "/long.html"));
+}
+
 TEST_F(BatchRun, EveryKindOfFailureCountsAndTheRunExitsWithOne) {
     QStringList many;
     for (int i = 1; i <= 1001; ++i)
@@ -626,16 +677,16 @@ TEST_F(BatchRun, EveryKindOfFailureCountsAndTheRunExitsWithOne) {
                           " \n"
                           "/* {h2} Two in one line */\n"
                           " \n"
-                          "VALUES 1; VALUES 2;\n"
+                          "VALUES 1; SELECT * FROM NO_SUCH_EITHER;\n"
                           " \n"
                           "/* {h2} A child */\n"
                           " \n"
                           "HOST exit 3;\n"
                           " \n"
-                          "/* {h2} Too many */\n"
+                          "/* {h2} Many */\n"
                           " \n" +
                               many.join("\n").toUtf8() +
-                              "\n \n"
+                              "\nVALUES (1, 2) UNION VALUES (1);\n \n"
                               "/* {h2} No database */\n"
                               " \n"
                               "CONNECT TO NO_SUCH_DATABASE;\n"
@@ -650,10 +701,13 @@ TEST_F(BatchRun, EveryKindOfFailureCountsAndTheRunExitsWithOne) {
     for (const QString &line : progress)
         EXPECT_TRUE(line.contains("FAILED: ")) << line;
     EXPECT_TRUE(progress[0].contains("Statement 2 of 2 failed:")) << progress[0];
+    EXPECT_TRUE(progress[1].contains("Statement 2 of 2 failed:")) << progress[1];
     EXPECT_TRUE(progress[2].contains("Cmd: Command failed. (exit status 3)")) << progress[2];
-    EXPECT_TRUE(progress[3].contains("more than 1000 statements")) << progress[3];
+    EXPECT_TRUE(progress[3].contains("Statement 1002 of 1002 failed:")) << progress[3];
     EXPECT_TRUE(progress[5].contains("No connection exists.")) << progress[5];
-    EXPECT_EQ(outcome.errorLines.filter("pavona: 6 statement(s), 6 failed (").size(), 1);
+    // The tally counts statements, not rows.
+    EXPECT_EQ(outcome.errorLines.filter("pavona: 1009 statement(s), 6 failed (").size(), 1)
+        << outcome.errorLines.join('\n').toStdString();
 
     EXPECT_EQ(run({"--run", "failing.norq", "--allow-errors"}).status, 0);
 }

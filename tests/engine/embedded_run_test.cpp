@@ -179,7 +179,8 @@ TEST_F(EmbeddedRun, AFailureAmongTheStatementsOfOneTextIsItsOutcome) {
 
     // Every failure is reported, each with its number, and every statement is counted.
     run("SELECT * FROM NOSUCH;" + CR + "VALUES 2;" + CR + "SELECT * FROM NOSUCH_EITHER;");
-    EXPECT_TRUE(engine.msgText.contains("Statement 1 of 3 failed: ")) << engine.msgText.toStdString();
+    EXPECT_TRUE(engine.msgText.contains("Statement 1 of 3 failed: "))
+        << engine.msgText.toStdString();
     EXPECT_TRUE(engine.msgText.contains("\rStatement 3 of 3 failed: "))
         << engine.msgText.toStdString();
     EXPECT_EQ(engine.runStatements, 3);

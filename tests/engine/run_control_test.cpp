@@ -32,7 +32,8 @@ protected:
 
 TEST_F(RunControlTest, ATimeLimitEndsTheStatementAndItsChildAndTheRunGoesOn) {
     run_control::setStatementLimit(1);
-    runText(QStringLiteral("HOST echo $$ > shell.pid\rsleep 30 | sleep 30;\rHOST touch next.flag;"));
+    runText(
+        QStringLiteral("HOST echo $$ > shell.pid\rsleep 30 | sleep 30;\rHOST touch next.flag;"));
     EXPECT_EQ(engine.msgCode, -1);
     EXPECT_EQ(text(engine.msgText), "Statement 1 of 2 failed: Stopped: the statement ran longer "
                                     "than the limit of 1 second(s).");

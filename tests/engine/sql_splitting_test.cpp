@@ -51,27 +51,37 @@ TEST_F(SqlSplitting, BodiesEndAtTheirOwnEnd) {
     EXPECT_EQ(split(trigger), QStringList({trigger.mid(0, 4).join(u'\n'), trigger[4]}));
 
     const QStringList function = {"CREATE OR REPLACE FUNCTION f(x int) RETURNS int AS $$",
-                                  "BEGIN", "  IF x > 0 THEN RETURN 1; END IF;", "  RETURN 0;",
-                                  "END", "$$ LANGUAGE plpgsql;", "DO $do$ BEGIN PERFORM 1; END $do$;",
+                                  "BEGIN",
+                                  "  IF x > 0 THEN RETURN 1; END IF;",
+                                  "  RETURN 0;",
+                                  "END",
+                                  "$$ LANGUAGE plpgsql;",
+                                  "DO $do$ BEGIN PERFORM 1; END $do$;",
                                   "SELECT f(1);"};
-    EXPECT_EQ(split(function), QStringList({function.mid(0, 6).join(u'\n'), function[6],
-                                            function[7]}));
+    EXPECT_EQ(split(function),
+              QStringList({function.mid(0, 6).join(u'\n'), function[6], function[7]}));
 
     // A standard body, procedural blocks that declare first, and cursors that do not.
     const QStringList standard = {"CREATE FUNCTION g() RETURNS int LANGUAGE sql", "BEGIN ATOMIC",
                                   "  SELECT 1;", "END;"};
     EXPECT_EQ(split(standard), QStringList({standard.join(u'\n')}));
-    const QStringList block = {"DECLARE", "  n INTEGER;", "BEGIN", "  LOOP n := n + 1; END LOOP;",
-                               "END;", "/", "DECLARE c SCROLL CURSOR FOR SELECT 1;", "SELECT 2;"};
+    const QStringList block = {"DECLARE",
+                               "  n INTEGER;",
+                               "BEGIN",
+                               "  LOOP n := n + 1; END LOOP;",
+                               "END;",
+                               "/",
+                               "DECLARE c SCROLL CURSOR FOR SELECT 1;",
+                               "SELECT 2;"};
     EXPECT_EQ(split(block), QStringList({block.mid(0, 5).join(u'\n'), block[6], block[7]}));
-    const QStringList routine = {"CREATE PROCEDURE p IS", "  n INTEGER;", "BEGIN", "  n := 1;",
-                                 "END;", "SELECT 3;"};
+    const QStringList routine = {
+        "CREATE PROCEDURE p IS", "  n INTEGER;", "BEGIN", "  n := 1;", "END;", "SELECT 3;"};
     EXPECT_EQ(split(routine), QStringList({routine.mid(0, 5).join(u'\n'), routine[5]}));
 }
 
 TEST_F(SqlSplitting, CommandsOfOtherShellsAndInlineRowsStandAlone) {
-    EXPECT_EQ(split({"COPY t (a, b) FROM stdin;", "1\tx;y", "2\t'", "\\.", "\\set x 1",
-                     ".mode csv", "SELECT 1;"}),
+    EXPECT_EQ(split({"COPY t (a, b) FROM stdin;", "1\tx;y", "2\t'", "\\.", "\\set x 1", ".mode csv",
+                     "SELECT 1;"}),
               QStringList({"COPY t (a, b) FROM stdin;", "\\set x 1", ".mode csv", "SELECT 1;"}));
 }
 

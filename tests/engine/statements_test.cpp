@@ -128,9 +128,9 @@ TEST_F(Statements, AssemblyHasNoStatementLimit) {
 }
 
 TEST_F(Statements, SummarizeShowsLineBreaksAsMarks) {
-    EXPECT_EQ(summarize("\n\nSELECT\t1\r\nFROM T\nWHERE 1"),
-              QString("SELECT") + QChar(0x00BB) + "1" + QChar(0x2022) + "FROM T" + QChar(0x2022) +
-                  "WHERE 1");
+    EXPECT_EQ(summarize("\n\nSELECT\t1\r\nFROM T\nWHERE 1"), QString("SELECT") + QChar(0x00BB) +
+                                                                 "1" + QChar(0x2022) + "FROM T" +
+                                                                 QChar(0x2022) + "WHERE 1");
 }
 
 TEST_F(Statements, ParseCommandArgumentStyles) {

@@ -98,10 +98,11 @@ TEST_F(Variables, AmpersandsInDataStayAsWritten) {
     EXPECT_TRUE(windows.prompts.empty());
     var_add("B", "Blues");
     EXPECT_EQ(var_sub("SELECT 'R&B/Soul'", false), "SELECT 'RBlues/Soul'");
-    // Outside literals an undefined name is still asked for.
-    windows.answers = {"7"};
-    EXPECT_EQ(var_sub("SELECT &n, 'n&m'", true), "SELECT 7, 'n&m'");
-    EXPECT_EQ(windows.prompts.size(), 1u);
+    // Outside literals, or as all a literal holds, an undefined name is still asked for.
+    windows.answers = {"7", "D01"};
+    EXPECT_EQ(var_sub("SELECT &n, 'n&m' WHERE d = '&dept'", true),
+              "SELECT 7, 'n&m' WHERE d = 'D01'");
+    EXPECT_EQ(windows.prompts.size(), 2u);
     // A script can turn substitution off altogether.
     engine.substitution = false;
     EXPECT_EQ(var_sub("SELECT &n, '&B'", true), "SELECT &n, '&B'");
