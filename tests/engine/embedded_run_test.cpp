@@ -225,3 +225,17 @@ TEST_F(EmbeddedRun, ATimeLimitCancelsARunawayQueryAndTheNextStatementRuns) {
     EXPECT_EQ(engine.msgCode, 0) << engine.msgText.toStdString();
     EXPECT_EQ(valueOf("RESULT"), "7");
 }
+
+namespace {
+
+TEST_F(EmbeddedRun, APromptBeforeANestedRunKeepsItsLine) {
+    QFile nested(path("nested.sql"));
+    ASSERT_TRUE(nested.open(QIODevice::WriteOnly));
+    nested.write("PROMPT inside;\n");
+    nested.close();
+    run("PROMPT before;" + CR + "RUN " + path("nested.sql") + ";" + CR + "PROMPT after;");
+    EXPECT_EQ(engine.msgCode, 0) << engine.msgText.toStdString();
+    EXPECT_EQ(engine.serverOutput, "before\rinside\rafter");
+}
+
+} // namespace

@@ -20,7 +20,7 @@ protected:
         grid.setCols(ScriptRow::columnCount);
         grid.setRows(0);
         heading("1", "Intro & scope", "TOP");
-        comment("Intro\r- one\r-two\r\rEnd");
+        comment("Intro a^^b\r- one\r-two\r\rEnd");
         heading("2", "First part", "");
         add(RowKind::sql, "SELECT * FROM T WHERE A < 5 & B > 2");
         add(RowKind::message, "Command completed.");
@@ -96,8 +96,9 @@ TEST_F(ExportTest, HtmlPageHasTheHeadThenTheDocument) {
 
     const QStringList body = lines.mid(head.size());
     EXPECT_EQ(body[0], "<h1 id=\"TOP\">Intro &amp; scope</h1>");
-    EXPECT_GE(indexOfSequence(body, {"<p>", "Intro", "<ul>", "<li>one", "<li>two", "</ul>", "End"}),
-              0);
+    EXPECT_GE(
+        indexOfSequence(body, {"<p>", "Intro a^b", "<ul>", "<li>one", "<li>two", "</ul>", "End"}),
+        0);
     EXPECT_GE(indexOfSequence(body, {"<h2>First part</h2>", "<pre>",
                                      "SELECT * FROM T WHERE A &lt; 5 &amp; B &gt; 2", "</pre>",
                                      "<h2>Second part</h2>"}),
@@ -144,7 +145,13 @@ TEST_F(ExportTest, TextNumbersHeadingsAndNamesPictures) {
             headings << line;
     EXPECT_EQ(headings, QStringList({"1 Intro & scope", "1.1 First part", "1.2 Second part",
                                      "2 Charts", "2.0.1 Deep", "2.0.1.1 Deeper"}));
-    EXPECT_GE(indexOfSequence(lines, {"Intro", "- one", "-two", "", "End", " "}), 0);
+    // A doubled caret is one caret, as the window shows it.
+    EXPECT_GE(indexOfSequence(lines, {"Intro a^b", "- one", "-two", "", "End", " "}), 0);
+    const QString markdown = dir.filePath("notes.md");
+    ASSERT_TRUE(exportGrid(&grid, ExportType::markdown, markdown));
+    QFile file(markdown);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(file.readAll().contains("Intro a^b"));
     EXPECT_GE(indexOfSequence(lines, {"SELECT * FROM T WHERE A < 5 & B > 2", " ", "1.2 Second part",
                                       " ", " ", "ID NAME"}),
               0);
