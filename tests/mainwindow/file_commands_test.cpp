@@ -403,3 +403,32 @@ TEST_F(Files, TheSaveDialogAddsTheChosenFiltersExtension) {
     choose(2);
     EXPECT_EQ(typed("notes"), "notes");
 }
+
+TEST_F(Files, AScriptReadOnlyInPartIsNeverSavedOverItsFile) {
+    QByteArray text;
+    for (int i = 1; i <= 12000; ++i)
+        text += "INSERT INTO T VALUES (" + QByteArray::number(i) + ");\n";
+    const QString source = writeFile("long.sql", text);
+    struct Told : SilentWindowInterface {
+        QStringList messages;
+        void messageBox(const QString &, const QString &message) override { messages << message; }
+    } told;
+    WindowInterface *previous = engine.ui;
+    engine.ui = &told;
+    openScript(source, ViewMode::text);
+    window->CommonDialog = [&](bool, const QString &, const QString &, const QString &) {
+        return source;
+    };
+    window->saveFile_Click();
+    const QString elsewhere = MainWindowEnvironment::scratch() + "/first-part.sql";
+    window->CommonDialog = [&](bool, const QString &, const QString &, const QString &) {
+        return elsewhere;
+    };
+    window->saveFile_Click();
+    engine.ui = previous;
+    EXPECT_EQ(readAll(source).toUtf8(), text);
+    ASSERT_EQ(told.messages.size(), 2) << told.messages.join('\n').toStdString();
+    EXPECT_TRUE(told.messages[0].contains("only the first 10000 were read"));
+    EXPECT_TRUE(told.messages[1].contains("Save it under another name"));
+    EXPECT_EQ(fileLines(elsewhere).size(), 10001); // 10000 lines, each ended
+}
