@@ -47,6 +47,14 @@ TEST_F(Dispatcher, AnEmptyTextLeavesTheMessageAlone) {
     EXPECT_EQ(valueOf("CR"), "3");
 }
 
+TEST_F(Dispatcher, CommandsOfOtherShellsFailWithoutReachingTheDatabase) {
+    run("\\set ON_ERROR_STOP on" + CR + "DEFINE after 1;");
+    EXPECT_EQ(engine.msgCode, -1);
+    EXPECT_EQ(engine.msgText, "Statement 1 of 2 failed: \\set is a command of another SQL shell, "
+                              "not SQL: it was not run.");
+    EXPECT_EQ(valueOf("after"), "1");
+}
+
 TEST_F(Dispatcher, WithoutAConnectionTheRunStopsAtTheFirstQuery) {
     run("DEFINE first 1;" + CR + "SELECT * FROM T;" + CR + "DEFINE third 3;");
     EXPECT_EQ(valueOf("FIRST"), "1");
