@@ -51,8 +51,9 @@ WindowInterface::VariableAnswer BatchWindowInterface::askVariable(const QString 
     const QString why = terminal_ ? QStringLiteral("standard input ended")
                                   : QStringLiteral("standard input is not a terminal");
     return {QString(), true,
-            QStringLiteral("Variable %1 has no value and %2: pass --define %1=VALUE.")
-                .arg(key.isEmpty() ? QStringLiteral("''") : key, why)};
+            QStringLiteral("Variable %1 has no value and %2: pass --define %1=VALUE, or "
+                           "--no-substitution when &%1 is data.")
+                .arg(key, why)};
 }
 
 void BatchWindowInterface::messageBox(const QString &title, const QString &text) {

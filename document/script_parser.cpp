@@ -80,13 +80,12 @@ public:
         : splitParagraphs_(splitParagraphs), rowPerStatement_(rowPerStatement), sink_(sink) {}
 
     void feed(const QString &rawLine) {
-        // A line inside an open literal, parenthesis or body belongs to its statement,
-        // whatever it looks like; outside a literal "/**/" still ends the block.
-        if (state_ == ParseState::inSql && statement_.holdsOpenStatement() &&
-            (statement_.inLiteralOrComment() || rawLine.trimmed() != u"/**/")) {
+        if (state_ == ParseState::inSql && belongsToStatement(rawLine)) {
             appendSql(rawLine);
+            previousBlank_ = false;
             return;
         }
+        const bool blank = rawLine.trimmed().isEmpty();
         // Tabs read as blanks, but SQL keeps the characters it was written with.
         QString line = rawLine;
         line.replace(u'\t', u' ');
@@ -101,6 +100,7 @@ public:
             take(code, piece, rawLine.mid(offset, piece.size()), comment);
             offset += piece.size();
         }
+        previousBlank_ = blank;
     }
 
     void finish() {
@@ -125,6 +125,19 @@ private:
             commentLine(code, line);
             break;
         }
+    }
+
+    // A line inside an open literal, parenthesis or body belongs to its statement, whatever
+    // it looks like; outside a literal "/**/" still ends the block. So does a comment line
+    // right under a statement that has not ended, unless it is mark-up ("{h1}" ...).
+    bool belongsToStatement(const QString &line) const {
+        if (statement_.inLiteralOrComment()) return statement_.holdsOpenStatement();
+        const QString trimmed = line.trimmed();
+        if (trimmed == u"/**/") return false;
+        if (statement_.holdsOpenStatement()) return true;
+        if (!statement_.inSqlStatement() || previousBlank_ || !trimmed.startsWith(u"/*"))
+            return false;
+        return !trimmed.mid(2).trimmed().startsWith(u'{');
     }
 
     void startSql(const QString &raw) {
@@ -260,6 +273,7 @@ private:
     bool rowPerStatement_;
     const RowSink &sink_;
     StatementAssembler statement_;
+    bool previousBlank_ = false;
     ParseState state_ = ParseState::idle;
     QString text_;
 };

@@ -47,6 +47,8 @@ public:
     bool inLiteralOrComment() const;
     // No statement has begun since the last one ended.
     bool idle() const { return mode_ == Mode::idle; }
+    // An SQL statement has begun and not yet ended.
+    bool inSqlStatement() const { return mode_ == Mode::sql; }
     // Where in the line last added statements ended: the offsets just past each one.
     const QList<qsizetype> &lineEnds() const { return lineEnds_; }
 

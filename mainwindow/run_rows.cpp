@@ -348,7 +348,8 @@ int NorqSQL::runAllRows(const std::function<void(const StatementRun &)> &progres
             report.seconds = static_cast<double>(timer.nsecsElapsed()) / 1e9;
             i += placeOutput(i + 1);
             report.number = ++statements;
-            report.summary = summarize(statement);
+            // The row's first statement, without the comments before it.
+            report.summary = summarize(assembleStatements(statement).value(0, statement));
             report.statements = engine.runStatements;
             report.failures = engine.runFailures;
             if (progress) progress(report);

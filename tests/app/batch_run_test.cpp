@@ -228,7 +228,7 @@ TEST_F(BatchRun, TextExportAndAVariableNobodyCanBeAskedFor) {
     ASSERT_EQ(progress.size(), 5) << outcome.errorLines.join('\n').toStdString();
     EXPECT_TRUE(progress[0].contains(
         "FAILED: Variable DEPT has no value and standard input is not a terminal: pass "
-        "--define DEPT=VALUE."))
+        "--define DEPT=VALUE, or --no-substitution when &DEPT is data."))
         << progress[0];
 
     const QString text = read("report");

@@ -40,6 +40,12 @@ QString readAll(const QString &path) {
     return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
 }
 
+// Keeps what the window tells the user.
+struct Told : SilentWindowInterface {
+    QStringList messages;
+    void messageBox(const QString &, const QString &text) override { messages << text; }
+};
+
 } // namespace
 
 TEST_F(Files, SaveFromEditViewWritesTheCanonicalLayout) {
@@ -179,10 +185,7 @@ TEST_F(Files, ADeviceOrAPipeInTheLibraryIsRefusedNotRead) {
     QDir::setCurrent(dir.path());
     const QString index = writeFile("special.sql", "zero.norq\npipe.norq\n");
     ASSERT_EQ(window->readLibrary(index), 2);
-    struct Told : SilentWindowInterface {
-        QStringList messages;
-        void messageBox(const QString &, const QString &text) override { messages << text; }
-    } told;
+    Told told;
     WindowInterface *previous = engine.ui;
     engine.ui = &told;
     window->openTreeNode(window->TV->topLevelItem(0));
@@ -409,10 +412,7 @@ TEST_F(Files, AScriptReadOnlyInPartIsNeverSavedOverItsFile) {
     for (int i = 1; i <= 12000; ++i)
         text += "INSERT INTO T VALUES (" + QByteArray::number(i) + ");\n";
     const QString source = writeFile("long.sql", text);
-    struct Told : SilentWindowInterface {
-        QStringList messages;
-        void messageBox(const QString &, const QString &message) override { messages << message; }
-    } told;
+    Told told;
     WindowInterface *previous = engine.ui;
     engine.ui = &told;
     openScript(source, ViewMode::text);

@@ -17,7 +17,7 @@ INSERT INTO artist VALUES(9,'odd '' quote
 over '' three
 '' lines','''');
 INSERT INTO artist VALUES(10,'/* not a comment */','*/ closes nothing /*');
-INSERT INTO artist VALUES(11,'&name','&&twice');
+INSERT INTO artist VALUES(11,'see &name','&&twice over');
 INSERT INTO artist VALUES(12,replace('new\nline','\n',char(10)),replace('cr\r','\r',char(13)));
 INSERT INTO artist VALUES(13,'','');
 INSERT INTO artist VALUES(14,'null genre',NULL);

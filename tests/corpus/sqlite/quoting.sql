@@ -15,7 +15,7 @@ line three', '--
 dash at line start', '/* looks like a comment */', '
 leading break', 'trailing break
 ');
-INSERT INTO "order" VALUES(10, 'Tom & Jerry ^ ~', '&&', '^^', '~~', '&1');
+INSERT INTO "order" VALUES(10, 'Tom & Jerry ^ ~', '&&', '^^', '~~', '&1 and &2');
 INSERT INTO "order" VALUES(11, 'unicode: ñ € 中', 'emoji 🙂', 'é combining', 'rtl שלום', 'ß');
 INSERT INTO "order" VALUES(12, 'semicolon at line end;
 next line', '/*', '*/', '/**/', '--;');
