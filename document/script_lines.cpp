@@ -40,6 +40,7 @@ bool ScriptLines::readFile(const QString &fileName) {
     truncated_ = false;
     latin1_ = false;
     byteOrderMark_ = false;
+    fileName_ = fileName;
     if (fileName.isEmpty() || !notRegularFile(fileName).isEmpty()) return false;
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly)) return false;

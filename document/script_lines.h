@@ -33,6 +33,8 @@ public:
     void setText(const QString &text);
 
     bool truncated() const { return truncated_; }
+    // The file last read, kept through edits of its text.
+    const QString &fileName() const { return fileName_; }
     bool latin1() const { return latin1_; }
     bool byteOrderMark() const { return byteOrderMark_; }
 
@@ -40,6 +42,7 @@ public:
     int lineCount = 0;
 
 private:
+    QString fileName_;
     bool truncated_ = false;
     bool latin1_ = false;
     bool byteOrderMark_ = false;

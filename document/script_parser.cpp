@@ -22,20 +22,24 @@ QString leftTrimmed(const QString &text) {
     return text.mid(start);
 }
 
-// A script none of whose lines opens a mark-up comment (outside a statement that is
-// still open): a plain SQL file.
+// A plain SQL file rather than a library: no tagged mark-up ("/* {h1} ..."), and either
+// named .sql or without a comment line at all outside its statements.
 bool isPlainSql(const ScriptLines &lines) {
     StatementAssembler statements;
+    bool commentLines = false;
     for (int slot = 1; slot <= lines.lineCount; ++slot) {
         const QString &line = lines.lines[slot];
         if (!statements.holdsOpenStatement()) {
             const QString trimmed = line.trimmed();
-            if (trimmed.startsWith(QStringLiteral("/*")) && trimmed != u"/**/") return false;
+            if (trimmed.startsWith(QStringLiteral("/*")) && trimmed != u"/**/") {
+                if (trimmed.mid(2).trimmed().startsWith(u'{')) return false;
+                commentLines = true;
+            }
         }
         statements.addLine(line);
         statements.takeStatements();
     }
-    return true;
+    return !commentLines || lines.fileName().endsWith(QStringLiteral(".sql"), Qt::CaseInsensitive);
 }
 
 // The statements of an SQL block, each with the lines it was written on; blank lines
@@ -76,8 +80,8 @@ QStringList statementTexts(const QString &block) {
 
 class ScriptParser {
 public:
-    ScriptParser(bool splitParagraphs, bool rowPerStatement, const RowSink &sink)
-        : splitParagraphs_(splitParagraphs), rowPerStatement_(rowPerStatement), sink_(sink) {}
+    ScriptParser(bool splitParagraphs, const RowSink &sink)
+        : splitParagraphs_(splitParagraphs), sink_(sink) {}
 
     void feed(const QString &rawLine) {
         if (state_ == ParseState::inSql && belongsToStatement(rawLine)) {
@@ -152,14 +156,7 @@ private:
         text_ += u'\r' + raw;
     }
 
-    void emitSql() {
-        if (!rowPerStatement_) {
-            sink_(RowKind::sql, text_);
-            return;
-        }
-        for (const QString &statement : statementTexts(text_))
-            sink_(RowKind::sql, statement);
-    }
+    void emitSql() { sink_(RowKind::sql, text_); }
 
     void idleLine(int code, const QString &line, const QString &raw, const QString &comment) {
         switch (code) {
@@ -270,7 +267,6 @@ private:
     }
 
     bool splitParagraphs_;
-    bool rowPerStatement_;
     const RowSink &sink_;
     StatementAssembler statement_;
     bool previousBlank_ = false;
@@ -310,10 +306,19 @@ void parseScript(const ScriptLines &lines, bool splitParagraphs, const RowSink &
     // Classifying tracks blockMode; a render during a run must not disturb the run's.
     const bool savedBlockMode = engine.blockMode;
     engine.blockMode = false;
-    ScriptParser parser(splitParagraphs, isPlainSql(lines), addRow);
-    for (int slot = 1; slot <= lines.lineCount; ++slot)
-        parser.feed(lines.lines[slot]);
-    parser.finish();
+    if (isPlainSql(lines)) {
+        // Its comments are SQL comments: each stays with its statement.
+        QStringList all;
+        for (int slot = 1; slot <= lines.lineCount; ++slot)
+            all << lines.lines[slot];
+        for (const QString &statement : statementTexts(all.join(u'\r')))
+            addRow(RowKind::sql, statement);
+    } else {
+        ScriptParser parser(splitParagraphs, addRow);
+        for (int slot = 1; slot <= lines.lineCount; ++slot)
+            parser.feed(lines.lines[slot]);
+        parser.finish();
+    }
     engine.blockMode = savedBlockMode;
 }
 

@@ -91,7 +91,8 @@ QList<Reference> referencesIn(const QString &text) {
         }
         const qsizetype length = (twice ? 2 : 1) + name.size();
         const auto [first, end] = spanAt(spans, i);
-        const bool whole = first == i - 1 && end == i + length + 1 && text[first] == u'\'';
+        const bool whole =
+            !twice && first == i - 1 && end == i + length + 1 && text[first] == u'\'';
         references.append({i, length, name, twice, first >= 0, whole});
         i = text.indexOf(u'&', i + length);
     }

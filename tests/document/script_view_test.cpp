@@ -207,14 +207,26 @@ TEST_F(ScriptView, PlainSqlGetsARowPerStatementAndOpenStatementsKeepTheirLines) 
     loadText("-- a dump\rBEGIN TRANSACTION;\rCREATE TABLE t(a);\rINSERT INTO t VALUES('x\t;\r"
              "/* y */'); INSERT INTO t VALUES(2); -- two\rCOMMIT;",
              ViewMode::script);
-    ASSERT_EQ(kinds(), QStringList({"1", "3", "3", "3", "3", "3", "10"}));
-    EXPECT_EQ(cell(1, sqlCol), "BEGIN TRANSACTION;");
-    EXPECT_EQ(cell(3, sqlCol), "INSERT INTO t VALUES('x\t;\r/* y */');");
-    EXPECT_EQ(cell(4, sqlCol), "INSERT INTO t VALUES(2); -- two");
-    EXPECT_EQ(cell(5, sqlCol), "COMMIT;");
+    // Its comments are SQL comments: each stays with its statement.
+    ASSERT_EQ(kinds(), QStringList({"3", "3", "3", "3", "3", "10"}));
+    EXPECT_EQ(cell(0, sqlCol), "-- a dump\rBEGIN TRANSACTION;");
+    EXPECT_EQ(cell(2, sqlCol), "INSERT INTO t VALUES('x\t;\r/* y */');");
+    EXPECT_EQ(cell(3, sqlCol), "INSERT INTO t VALUES(2); -- two");
+    EXPECT_EQ(cell(4, sqlCol), "COMMIT;");
     // Saved, the statements are kept apart as the format does.
     window.scriptToMemory();
     EXPECT_EQ(window.scriptLines.joined().count("/**/"), 4);
+
+    // A file named .sql is plain even with comment lines, nested ones included.
+    QTemporaryDir dir;
+    QFile file(dir.filePath("nested.sql"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("/* a /* nested */ comment; */\nSELECT 1;\n/*\n  two\n*/\nSELECT 2;\n");
+    file.close();
+    load(file.fileName(), ViewMode::script);
+    ASSERT_EQ(kinds(), QStringList({"3", "3", "10"}));
+    EXPECT_EQ(cell(0, sqlCol), "/* a /* nested */ comment; */\rSELECT 1;");
+    EXPECT_EQ(cell(1, sqlCol), "/*\r  two\r*/\rSELECT 2;");
 
     // With mark-up, a comment line inside an open parenthesis is still the statement's.
     loadText("/* {h1} T */\rSELECT (1\r/* inside */\r+ 2);\rSELECT 3;\r/*\rprose\r*/",
