@@ -29,8 +29,14 @@ QString withoutSpacesBeforeBreaks(QString text) {
     return text;
 }
 
+// What ends a command's keyword.
+const QRegularExpression &wordEnd() {
+    static const QRegularExpression end(QStringLiteral("[\\s;]"));
+    return end;
+}
+
 QString firstWordOf(const QString &text) {
-    return text.trimmed().section(QRegularExpression(QStringLiteral("[\\s;]")), 0, 0);
+    return text.trimmed().section(wordEnd(), 0, 0);
 }
 
 void tokenize(QString text) {
@@ -99,7 +105,7 @@ QString parseCommand(const QString &statement) {
     QString text = QString(written).replace(u'\t', u' ');
     if (text.startsWith(u'!')) text = QStringLiteral("CMD ") + text.mid(1);
 
-    const qsizetype cut = text.indexOf(QRegularExpression(QStringLiteral("[ \n]")));
+    const qsizetype cut = text.indexOf(wordEnd());
     QString keyword = cut < 0 ? text : text.left(cut).trimmed();
     const QString rest = cut < 0 ? QString() : text.mid(cut + 1).trimmed();
     if (!isScriptCommand(keyword, rest)) {
