@@ -26,6 +26,16 @@ void runSql(const CommandContext &context) {
     Norq_sql(sql, true, context.grid, true);
 }
 
+// START TRANSACTION is SQL; START with a file name runs the file.
+void startCommand(const CommandContext &context) {
+    if (engine.args[1].section(u' ', 0, 0).compare(u"TRANSACTION", Qt::CaseInsensitive) == 0) {
+        QString sql = QStringLiteral("START ") + engine.args[1];
+        Norq_sql(sql, true, context.grid, true);
+        return;
+    }
+    cmd_run(context);
+}
+
 void registerAdminCommand(const QString &keyword) {
     registerCommand(keyword, [keyword](const CommandContext &context) {
         adminCommand(keyword + u' ' + engine.args[1], context.grid);
@@ -52,7 +62,7 @@ void registerBuiltinCommands() {
     registerCommand(QStringLiteral("PUT"),
                     [](const CommandContext &) { output_write(engine.args[1]); });
     registerPlain<cmd_viewfile>("VIEWFILE");
-    registerCommand(QStringLiteral("START"), cmd_run);
+    registerCommand(QStringLiteral("START"), startCommand);
     registerCommand(QStringLiteral("RUN"), cmd_run);
     registerCommand(QStringLiteral("DEFINE"),
                     [](const CommandContext &context) { cmd_var(context.grid); });

@@ -428,7 +428,7 @@ int execute(Statement *st, const QString &sql) {
         return kError;
     }
     static const QRegularExpression endOfWork(
-        QStringLiteral(R"(^\s*(COMMIT|ROLLBACK)(\s+WORK)?\s*$)"),
+        QStringLiteral(R"(^\s*(COMMIT|END|ROLLBACK)(\s+(WORK|TRANSACTION))?\s*$)"),
         QRegularExpression::CaseInsensitiveOption);
     if (endOfWork.match(t.sql).hasMatch() && sqlite3_get_autocommit(conn->db)) return kSuccess;
 
@@ -509,6 +509,10 @@ int fetch(Statement *st) {
         st->diag.clear();
     }
     return kSuccess;
+}
+
+bool transactionOpen(const Connection *conn) {
+    return conn->db && !sqlite3_get_autocommit(conn->db);
 }
 
 int endTransaction(Connection *conn, bool commit) {

@@ -71,6 +71,10 @@ struct Connection : Handle {
     void *odbcEnv = nullptr;
     void *odbcDbc = nullptr;
     OutputBuffer output;
+    // ODBC: a transaction the user's own statements opened and have not ended yet.
+    bool userTransaction = false;
+    // ODBC: the server commits before a schema change, as MariaDB does.
+    bool schemaChangesCommit = false;
 };
 
 // Description of one result column.

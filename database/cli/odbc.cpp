@@ -1,6 +1,7 @@
 #include "database/cli/odbc.h"
 
 #include "database/cli/cli.h"
+#include "database/cli/statement_words.h"
 
 #include <QRegularExpression>
 #include <dlfcn.h>
@@ -176,6 +177,29 @@ bool needsCursorFetch(const QString &dsn) {
     return false;
 }
 
+// Follows the transactions the user's statements open and end, so that the session
+// knows when its commit after each statement would end one behind the user's back.
+void followTransaction(Connection *conn, const QStringList &words, bool succeeded) {
+    switch (transactionEffect(words)) {
+    case TransactionEffect::Opens:
+        if (succeeded) conn->userTransaction = true;
+        break;
+    case TransactionEffect::Ends: // a COMMIT that fails ends the transaction too
+        conn->userTransaction = false;
+        break;
+    case TransactionEffect::None:
+        if (conn->schemaChangesCommit && commitsImplicitly(words)) conn->userTransaction = false;
+        break;
+    }
+}
+
+bool serverCommitsSchemaChanges(const Connection *conn) {
+    QByteArray product;
+    if (!info(conn, SQL_DBMS_NAME, product)) return false;
+    product = product.toLower();
+    return product.contains("mariadb") || product.contains("mysql");
+}
+
 // A driver's message in the layer's bracketed form: its own leading "[...]" parts give
 // the component, so the text after the third "]" is exactly the driver's message.
 QString shapedMessage(const QByteArray &raw) {
@@ -237,7 +261,12 @@ int connect(Connection *conn, const QString &dsn, const QByteArray &uid, const Q
     }
     QByteArray text = "DSN=" + dsn.toUtf8() + ";";
     if (!uid.isEmpty()) text += "UID=" + attributeValue(uid) + ";PWD=" + attributeValue(pwd) + ";";
-    if (needsCursorFetch(dsn)) text += "UseDeclareFetch=1;";
+    const bool cursorFetch = needsCursorFetch(dsn);
+    // After a failure the driver rolls back only the failed statement (its own cursor's
+    // transaction outside the user's), as the embedded engine and MariaDB do: whatever
+    // the data source says, a failure neither leaves the session aborted nor takes the
+    // user's earlier work in a transaction with it.
+    if (cursorFetch) text += "UseDeclareFetch=1;Protocol=7.4-2;";
     SQLSMALLINT outLength = 0;
     const SQLRETURN rc = api->driverConnect(dbc, nullptr, reinterpret_cast<SQLCHAR *>(text.data()),
                                             SQL_NTS, nullptr, 0, &outLength, SQL_DRIVER_NOPROMPT);
@@ -249,6 +278,8 @@ int connect(Connection *conn, const QString &dsn, const QByteArray &uid, const Q
         return kError;
     }
     conn->backend = Backend::Odbc;
+    conn->userTransaction = false;
+    conn->schemaChangesCommit = serverCommitsSchemaChanges(conn);
     return result(rc);
 }
 
@@ -326,6 +357,7 @@ int execute(Statement *st, const QByteArray &sql) {
             file.data.data(), file.data.size(), &file.odbcLength);
         if (!ok(rc)) return kError;
     }
+    const QStringList words = statementWords(sql, 4);
     const SQLULEN maxRows = driverMayLimit(sql) ? static_cast<SQLULEN>(st->maxRows) : 0;
     api->setStmtAttr(st->odbcStmt, SQL_ATTR_MAX_ROWS, reinterpret_cast<SQLPOINTER>(maxRows),
                      SQL_IS_UINTEGER);
@@ -333,6 +365,7 @@ int execute(Statement *st, const QByteArray &sql) {
     QByteArray text = sql;
     const SQLRETURN rc = api->execDirect(st->odbcStmt, reinterpret_cast<SQLCHAR *>(text.data()),
                                          static_cast<SQLINTEGER>(text.size()));
+    followTransaction(st->conn, words, ok(rc) || rc == SQL_NO_DATA);
     if (!ok(rc) && rc != SQL_NO_DATA) return kError;
     if (rc == SQL_NO_DATA) return kNoData;
     // Read now: the next call on the statement clears them.

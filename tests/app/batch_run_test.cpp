@@ -714,3 +714,46 @@ TEST_F(BatchRun, SigtermStopsTheRunAndItsChildAndPrintsTheTally) {
     EXPECT_EQ(outcome.errorLines.filter("pavona: the run was stopped by SIGTERM").size(), 1);
     EXPECT_FALSE(groupHasLiveProcess(group));
 }
+
+TEST_F(BatchRun, ARunThatEndsInsideATransactionRollsItBackAndSaysSo) {
+    write("open.norq", "CREATE TABLE TX_BATCH (ID INTEGER);\n"
+                       " \n"
+                       "/* {h2} Committed */\n"
+                       " \n"
+                       "START TRANSACTION;\n"
+                       "INSERT INTO TX_BATCH VALUES (1);\n"
+                       "COMMIT;\n"
+                       " \n"
+                       "/* {h2} Left open */\n"
+                       " \n"
+                       "BEGIN;\n"
+                       "INSERT INTO TX_BATCH VALUES (2);\n");
+    const Outcome outcome = run({"--run", "open.norq"});
+    EXPECT_EQ(outcome.status, 0) << outcome.errorLines.join('\n');
+    const QStringList progress = progressLines(outcome);
+    ASSERT_EQ(progress.size(), 3) << outcome.errorLines.join('\n');
+    EXPECT_FALSE(progress[1].contains("FAILED")) << progress[1];
+    const QString notice = "pavona: the run ended inside a transaction: it was rolled back";
+    EXPECT_TRUE(outcome.errorLines.contains(notice)) << outcome.errorLines.join('\n');
+
+    sqlite3 *db = nullptr;
+    ASSERT_EQ(
+        sqlite3_open(
+            QFile::encodeName(scratch->path() + "/data/pavona/databases/SAMPLE.db").constData(),
+            &db),
+        SQLITE_OK);
+    sqlite3_stmt *stmt = nullptr;
+    ASSERT_EQ(sqlite3_prepare_v2(db, "SELECT group_concat(ID) FROM TX_BATCH", -1, &stmt, nullptr),
+              SQLITE_OK);
+    ASSERT_EQ(sqlite3_step(stmt), SQLITE_ROW);
+    EXPECT_STREQ(reinterpret_cast<const char *>(sqlite3_column_text(stmt, 0)), "1");
+    sqlite3_finalize(stmt);
+    sqlite3_exec(db, "DROP TABLE TX_BATCH", nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+
+    // A run whose transactions all ended has nothing to roll back.
+    write("closed.norq", "VALUES 1;\n/**/\nBEGIN;\nVALUES 2;\nROLLBACK;\n");
+    const Outcome closed = run({"--run", "closed.norq"});
+    EXPECT_EQ(closed.status, 0) << closed.errorLines.join('\n');
+    EXPECT_TRUE(closed.errorLines.filter("transaction").isEmpty()) << closed.errorLines.join('\n');
+}

@@ -103,6 +103,27 @@ protected:
 
 const QRegularExpression kElapsed(R"(\(\d+\.\d{3}s\)$)");
 
+// The first value of a query on a connection of its own: what has been committed.
+QString committedValue(const QString &database, const QString &query) {
+    CliHandle dbc = nullptr, stmt = nullptr;
+    cli::SQLAllocConnect(engine.envHandle, &dbc);
+    const QByteArray db = database.toUtf8(), sql = query.toUtf8();
+    QString value = "<failed>";
+    char buffer[64] = {0};
+    int32_t length = 0;
+    if (cli::SQLConnect(dbc, db.constData(), cli::kNullTerminated, "", cli::kNullTerminated, "",
+                        cli::kNullTerminated) >= 0 &&
+        cli::SQLAllocStmt(dbc, &stmt) == cli::kSuccess &&
+        cli::SQLExecDirect(stmt, sql.constData(), cli::kNullTerminated) >= 0 &&
+        cli::SQLBindCol(stmt, 1, cli::kCChar, buffer, sizeof buffer, &length) >= 0 &&
+        cli::SQLFetch(stmt) >= 0)
+        value = QString::fromUtf8(buffer).trimmed();
+    if (stmt) cli::SQLFreeStmt(stmt, cli::kDrop);
+    cli::SQLDisconnect(dbc);
+    cli::SQLFreeConnect(dbc);
+    return value;
+}
+
 } // namespace
 
 TEST_P(SqlTest, RowLimitsInTextAndGridMode) {
@@ -478,7 +499,119 @@ TEST_P(SqlTest, MariadbTypesAreSizedAndAlignedAsTheirCodesSay) {
     exec("DROP TABLE " + t);
 }
 
+TEST_P(SqlTest, TransactionsTheUserOpensEndOnlyWithTheUsersCommitOrRollback) {
+    const QString t = table("TX");
+    createTable(t, "ID INTEGER");
+    const QString count = "SELECT COUNT(*) FROM " + t;
+    const auto rows = [&] {
+        run(count);
+        return variable("RESULT");
+    };
+
+    exec("BEGIN");
+    EXPECT_TRUE(transactionOpen());
+    exec("INSERT INTO " + t + " VALUES (1)");
+    // Nothing reached another session: the work was not committed behind the user's back.
+    EXPECT_EQ(committedValue(database(), count), "0");
+    exec("ROLLBACK");
+    EXPECT_FALSE(transactionOpen());
+    EXPECT_EQ(rows(), "0");
+
+    // A failure inside the transaction undoes only itself: the session goes on and the
+    // user's COMMIT keeps the rest.
+    exec("START TRANSACTION");
+    exec("INSERT INTO " + t + " VALUES (2)");
+    run("SELECT * FROM NO_SUCH_TABLE_IN_TX");
+    EXPECT_TRUE(engine.errorFlag);
+    EXPECT_TRUE(transactionOpen());
+    exec("INSERT INTO " + t + " VALUES (3)");
+    EXPECT_EQ(committedValue(database(), count), "0");
+    exec("COMMIT");
+    EXPECT_FALSE(transactionOpen());
+    EXPECT_EQ(committedValue(database(), count), "2");
+
+    // Outside a transaction every statement is committed, a failure leaves the session
+    // usable, and a stray COMMIT or ROLLBACK does no harm.
+    run("SELECT * FROM NO_SUCH_TABLE_AFTER_TX");
+    EXPECT_TRUE(engine.errorFlag);
+    exec("INSERT INTO " + t + " VALUES (4)");
+    EXPECT_EQ(committedValue(database(), count), "3");
+    exec("COMMIT");
+    exec("ROLLBACK");
+
+    // What a run that ends inside a transaction does with it.
+    QString failure;
+    EXPECT_FALSE(rollbackOpenTransaction(&failure));
+    exec("BEGIN");
+    exec("DELETE FROM " + t);
+    EXPECT_TRUE(rollbackOpenTransaction(&failure));
+    EXPECT_EQ(failure, "");
+    EXPECT_FALSE(transactionOpen());
+    EXPECT_EQ(rows(), "3");
+
+    if (embedded()) {
+        // A savepoint outside a transaction opens one; releasing it commits.
+        exec("SAVEPOINT FIRST_STEP");
+        EXPECT_TRUE(transactionOpen());
+        exec("INSERT INTO " + t + " VALUES (5)");
+        EXPECT_EQ(committedValue(database(), count), "3");
+        exec("RELEASE FIRST_STEP");
+        EXPECT_FALSE(transactionOpen());
+        EXPECT_EQ(committedValue(database(), count), "4");
+    }
+    if (mariadb()) {
+        // MariaDB commits before a schema change: the transaction is over.
+        exec("BEGIN");
+        exec("INSERT INTO " + t + " VALUES (6)");
+        createTable(table("TX_SCHEMA"), "ID INTEGER");
+        EXPECT_FALSE(transactionOpen());
+        EXPECT_EQ(committedValue(database(), count), "4");
+        exec("DROP TABLE " + table("TX_SCHEMA"));
+    }
+    exec("DROP TABLE " + t);
+}
+
+// A data source may tell PostgreSQL's driver to roll back nothing after a failure, which
+// would leave the session aborted; the program asks for the failed statement alone.
+TEST_P(SqlTest, AFailureLeavesAPostgresSessionUsableWhateverTheDataSourceSays) {
+    if (embedded() || mariadb()) GTEST_SKIP() << "PostgreSQL's driver";
+    QFile ini(qEnvironmentVariable("ODBCINI"));
+    ASSERT_TRUE(ini.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(ini.readAll());
+    const qsizetype start = text.indexOf("[" + database() + "]");
+    ASSERT_GE(start, 0);
+    const qsizetype end = text.indexOf("\n[", start);
+    QString section = text.mid(start, end < 0 ? -1 : end - start).trimmed();
+    section.replace("[" + database() + "]", "[" + database() + "_NO_ROLLBACK]");
+    QTemporaryDir dir;
+    QFile changed(dir.filePath("odbc.ini"));
+    ASSERT_TRUE(changed.open(QIODevice::WriteOnly));
+    changed.write((text + "\n" + section + "\nProtocol=7.4-0\n").toUtf8());
+    changed.close();
+    const QByteArray previous = qgetenv("ODBCINI");
+    qputenv("ODBCINI", changed.fileName().toUtf8());
+    QString db = database() + "_NO_ROLLBACK", user, password;
+    const int connected = Norq_connect(db, user, password);
+    qputenv("ODBCINI", previous);
+    ASSERT_EQ(connected, 0) << engine.msgText.toStdString();
+
+    const QString t = table("NO_ROLLBACK");
+    createTable(t, "ID INTEGER");
+    run("SELECT * FROM NO_SUCH_TABLE_HERE");
+    EXPECT_TRUE(engine.errorFlag);
+    exec("SELECT COUNT(*) FROM " + t);
+    exec("BEGIN");
+    exec("INSERT INTO " + t + " VALUES (1)");
+    run("SELECT * FROM NO_SUCH_TABLE_HERE");
+    EXPECT_TRUE(engine.errorFlag);
+    exec("INSERT INTO " + t + " VALUES (2)");
+    exec("COMMIT");
+    EXPECT_EQ(committedValue(database(), "SELECT COUNT(*) FROM " + t), "2");
+    exec("DROP TABLE " + t);
+}
+
 PAVONA_BACKENDS(SqlTest);
+
 
 // ---- embedded engine only -------------------------------------------------------------
 
