@@ -75,6 +75,10 @@ struct Connection : Handle {
     bool userTransaction = false;
     // ODBC: the server commits before a schema change, as MariaDB does.
     bool schemaChangesCommit = false;
+    // ODBC: the driver fetches query rows through a cursor, and whether it does so now
+    // (a data-modifying WITH cannot run in one).
+    bool cursorFetch = false;
+    bool cursorFetchOn = false;
 };
 
 // Description of one result column.

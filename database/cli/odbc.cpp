@@ -12,6 +12,8 @@ namespace cli::odbc {
 namespace {
 
 constexpr uint32_t kUnknownLengthSize = 4000;
+// The PostgreSQL driver's own connection attribute for its UseDeclareFetch setting.
+constexpr SQLINTEGER kAttrDeclareFetch = 65539;
 
 // Driver-manager entry points, looked up by name: nothing of ours is linked against it.
 struct Api {
@@ -41,6 +43,7 @@ struct Api {
      SQLPOINTER, SQLLEN, SQLLEN *) = nullptr;
     SQLRETURN (*rowCount)(SQLHSTMT, SQLLEN *) = nullptr;
     SQLRETURN (*setStmtAttr)(SQLHSTMT, SQLINTEGER, SQLPOINTER, SQLINTEGER) = nullptr;
+    SQLRETURN (*setConnectAttr)(SQLHDBC, SQLINTEGER, SQLPOINTER, SQLINTEGER) = nullptr;
     SQLRETURN (*getInfo)(SQLHDBC, SQLUSMALLINT, SQLPOINTER, SQLSMALLINT, SQLSMALLINT *) = nullptr;
     SQLRETURN(*driverConnect)
     (SQLHDBC, SQLHWND, SQLCHAR *, SQLSMALLINT, SQLCHAR *, SQLSMALLINT, SQLSMALLINT *,
@@ -78,6 +81,7 @@ Api *loadApi() {
                           resolve(library, "SQLBindParameter", api.bindParameter) &&
                           resolve(library, "SQLRowCount", api.rowCount) &&
                           resolve(library, "SQLSetStmtAttr", api.setStmtAttr) &&
+                          resolve(library, "SQLSetConnectAttr", api.setConnectAttr) &&
                           resolve(library, "SQLGetInfo", api.getInfo) &&
                           resolve(library, "SQLDriverConnect", api.driverConnect);
     if (!complete) {
@@ -137,15 +141,16 @@ int16_t programType(SQLSMALLINT odbcType) {
     }
 }
 
-bool isQuery(const QByteArray &sql) {
-    const QByteArray word = sql.trimmed().left(6).toUpper();
-    return word.startsWith("SELECT") || word.startsWith("WITH") || word.startsWith("VALUES");
+bool isQuery(const QStringList &words) {
+    const QString first = words.value(0);
+    return first == QLatin1String("SELECT") || first == QLatin1String("VALUES") ||
+           (first == QLatin1String("WITH") && !modifiesDataInWith(words));
 }
 
 // Some drivers append the row limit to the query's text as LIMIT, which breaks a query
 // with its own LIMIT or locking clause: those get the limit from fetch alone.
-bool driverMayLimit(const QByteArray &sql) {
-    if (!isQuery(sql)) return false;
+bool driverMayLimit(const QByteArray &sql, const QStringList &words) {
+    if (!isQuery(words)) return false;
     static const QRegularExpression clause(
         QStringLiteral(R"(\b(LIMIT|FOR\s+(UPDATE|SHARE)|LOCK\s+IN|INTO|PROCEDURE)\b)"),
         QRegularExpression::CaseInsensitiveOption);
@@ -175,6 +180,26 @@ bool needsCursorFetch(const QString &dsn) {
         if (QString::fromUtf8(name).compare(dsn, Qt::CaseInsensitive) == 0)
             return driver.toLower().contains("psql") || driver.toLower().contains("postgres");
     return false;
+}
+
+// The words that tell what the statement does: only a WITH needs them all.
+QStringList wordsThatMatter(const QByteArray &sql) {
+    QStringList words = statementWords(sql, 4);
+    if (words.value(0) == QLatin1String("WITH")) words = statementWords(sql);
+    return words;
+}
+
+// A server runs a data-modifying WITH only outside a cursor: the driver reads its rows
+// whole, as it does those of INSERT ... RETURNING. Every other query keeps the cursor
+// that bounds the memory a large result takes.
+void chooseCursorFetch(Connection *conn, const QStringList &words) {
+    if (!conn->cursorFetch) return;
+    const bool wanted = !modifiesDataInWith(words);
+    if (wanted == conn->cursorFetchOn) return;
+    Api *api = loadApi();
+    if (ok(api->setConnectAttr(conn->odbcDbc, kAttrDeclareFetch,
+                               reinterpret_cast<SQLPOINTER>(static_cast<intptr_t>(wanted)), 0)))
+        conn->cursorFetchOn = wanted;
 }
 
 // Follows the transactions the user's statements open and end, so that the session
@@ -279,6 +304,7 @@ int connect(Connection *conn, const QString &dsn, const QByteArray &uid, const Q
     }
     conn->backend = Backend::Odbc;
     conn->userTransaction = false;
+    conn->cursorFetch = conn->cursorFetchOn = cursorFetch;
     conn->schemaChangesCommit = serverCommitsSchemaChanges(conn);
     return result(rc);
 }
@@ -357,8 +383,9 @@ int execute(Statement *st, const QByteArray &sql) {
             file.data.data(), file.data.size(), &file.odbcLength);
         if (!ok(rc)) return kError;
     }
-    const QStringList words = statementWords(sql, 4);
-    const SQLULEN maxRows = driverMayLimit(sql) ? static_cast<SQLULEN>(st->maxRows) : 0;
+    const QStringList words = wordsThatMatter(sql);
+    chooseCursorFetch(st->conn, words);
+    const SQLULEN maxRows = driverMayLimit(sql, words) ? static_cast<SQLULEN>(st->maxRows) : 0;
     api->setStmtAttr(st->odbcStmt, SQL_ATTR_MAX_ROWS, reinterpret_cast<SQLPOINTER>(maxRows),
                      SQL_IS_UINTEGER);
     st->delivered = 0;

@@ -161,4 +161,13 @@ bool commitsImplicitly(const QStringList &words) {
     return words.value(1) != QLatin1String("TEMPORARY");
 }
 
+bool modifiesDataInWith(const QStringList &words) {
+    if (words.value(0) != QLatin1String("WITH")) return false;
+    static const QSet<QString> changes = {QStringLiteral("INSERT"), QStringLiteral("UPDATE"),
+                                          QStringLiteral("DELETE"), QStringLiteral("MERGE")};
+    for (const QString &word : words)
+        if (changes.contains(word)) return true;
+    return false;
+}
+
 } // namespace cli

@@ -1,7 +1,7 @@
 #pragma once
 // What kind of statement a server is about to run, told from its words: the layer needs
-// to know whether a statement opens or ends a transaction, whatever literals, quoted
-// names and comments it holds.
+// to know whether a statement opens or ends a transaction or modifies data inside WITH,
+// whatever literals, quoted names and comments it holds.
 
 #include <QByteArray>
 #include <QStringList>
@@ -22,5 +22,8 @@ TransactionEffect transactionEffect(const QStringList &words);
 // Whether a statement makes the server commit what came before it, as a schema change
 // does on MariaDB; a temporary table's creation or removal does not.
 bool commitsImplicitly(const QStringList &words);
+
+// Whether a WITH statement inserts, updates, deletes or merges rows.
+bool modifiesDataInWith(const QStringList &words);
 
 } // namespace cli

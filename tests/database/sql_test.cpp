@@ -571,6 +571,39 @@ TEST_P(SqlTest, TransactionsTheUserOpensEndOnlyWithTheUsersCommitOrRollback) {
     exec("DROP TABLE " + t);
 }
 
+TEST_P(SqlTest, StatementsThatChangeRowsReturnThemAndQueriesStillUseACursor) {
+    if (embedded() || mariadb()) GTEST_SKIP() << "PostgreSQL's driver fetches through a cursor";
+    const QString t = table("RETURNING");
+    createTable(t, "ID INTEGER");
+    run("INSERT INTO " + t + " VALUES (7), (8) RETURNING ID");
+    EXPECT_TRUE(engine.msgText.startsWith("2 record(s) selected.")) << engine.msgText.toStdString();
+    exec("WITH N(V) AS (VALUES (9)) INSERT INTO " + t + " SELECT V FROM N");
+    exec("SET log_statement = 'all'");
+    run("WITH NEW_ROWS AS (INSERT INTO " + t +
+        " VALUES (1), (2) RETURNING ID) SELECT ID FROM NEW_ROWS ORDER BY ID");
+    EXPECT_TRUE(engine.msgText.startsWith("2 record(s) selected.")) << engine.msgText.toStdString();
+    EXPECT_EQ(variable("RESULT"), "1");
+    run("WITH GONE AS (SELECT 7 AS V) DELETE FROM " + t +
+        " WHERE ID IN (SELECT V FROM GONE) RETURNING ID");
+    EXPECT_EQ(variable("RESULT"), "7");
+    // A plain query after them is fetched through a cursor again.
+    const QString marker = "SELECT ID AS AFTER_THE_CHANGES FROM " + t;
+    run(marker);
+    EXPECT_TRUE(engine.msgText.startsWith("4 record(s) selected.")) << engine.msgText.toStdString();
+    QFile log(qEnvironmentVariable("PAVONA_TEST_PG_LOG"));
+    if (log.open(QIODevice::ReadOnly)) {
+        const QString text = QString::fromUtf8(log.readAll());
+        const qsizetype at = text.lastIndexOf(marker);
+        ASSERT_GE(at, 0);
+        const qsizetype lineStart = text.lastIndexOf('\n', at) + 1;
+        const QString line = text.mid(lineStart, at - lineStart);
+        EXPECT_TRUE(line.contains("cursor", Qt::CaseInsensitive)) << line.toStdString();
+    }
+    run("SELECT COUNT(*) FROM " + t);
+    EXPECT_EQ(variable("RESULT"), "4");
+    exec("DROP TABLE " + t);
+}
+
 // A data source may tell PostgreSQL's driver to roll back nothing after a failure, which
 // would leave the session aborted; the program asks for the failed statement alone.
 TEST_P(SqlTest, AFailureLeavesAPostgresSessionUsableWhateverTheDataSourceSays) {
