@@ -53,7 +53,7 @@ struct Options {
     QCommandLineOption version{QStringLiteral("version")};
 
     QList<QCommandLineOption> all() const {
-        return {run,    database,    user,    password, define,      exportTo,
+        return {run,    database,    user,    password, define,  exportTo,
                 format, allowErrors, timeout, help,     version, createSample};
     }
 };
@@ -207,7 +207,8 @@ QString commandLineHelp() {
         "                       Markdown, .ipynb a notebook\n"
         "  --allow-errors       exit with status 0 even when statements failed\n"
         "  --timeout SECONDS    no statement may run longer: one that does is cancelled\n"
-        "                       (a child process with everything it started) and fails\n"
+        "                       (a child process with everything it started) and fails;\n"
+        "                       one that has not ended 5 seconds later ends the run\n"
         "\n"
         "  -h, --help           shows this text\n"
         "  --version            shows the version\n"
@@ -218,5 +219,7 @@ QString commandLineHelp() {
         "Exit status of --run: 0 when every statement succeeded (\"No records found.\"\n"
         "counts as success), 1 when any failed (0 with --allow-errors), 2 for a usage\n"
         "error, a script that cannot be read, a failed connection or an export that\n"
-        "cannot be written, 130 or 143 when SIGINT or SIGTERM stopped the run.\n");
+        "cannot be written, 130 or 143 when SIGINT or SIGTERM stopped the run (a second\n"
+        "one, or a statement that has not ended 5 seconds after the first, ends it at\n"
+        "once). A run that ends inside a transaction rolls it back and says so.\n");
 }

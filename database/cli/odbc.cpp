@@ -182,10 +182,12 @@ bool needsCursorFetch(const QString &dsn) {
     return false;
 }
 
-// The words that tell what the statement does: only a WITH needs them all.
+// The words that tell what the statement does: only a WITH or a COPY needs them all.
 QStringList wordsThatMatter(const QByteArray &sql) {
     QStringList words = statementWords(sql, 4);
-    if (words.value(0) == QLatin1String("WITH")) words = statementWords(sql);
+    const QString first = words.value(0);
+    if (first == QLatin1String("WITH") || first == QLatin1String("COPY"))
+        words = statementWords(sql);
     return words;
 }
 
@@ -384,6 +386,11 @@ int execute(Statement *st, const QByteArray &sql) {
         if (!ok(rc)) return kError;
     }
     const QStringList words = wordsThatMatter(sql);
+    if (const QString refusal = clientStreamRefusal(words); !refusal.isEmpty()) {
+        // The driver would wait for the stream for ever, deaf to a cancel.
+        st->diag.set("0A000", -20005, vendorMessage(QStringLiteral("CLI"), refusal));
+        return kError;
+    }
     chooseCursorFetch(st->conn, words);
     const SQLULEN maxRows = driverMayLimit(sql, words) ? static_cast<SQLULEN>(st->maxRows) : 0;
     api->setStmtAttr(st->odbcStmt, SQL_ATTR_MAX_ROWS, reinterpret_cast<SQLPOINTER>(maxRows),

@@ -170,4 +170,19 @@ bool modifiesDataInWith(const QStringList &words) {
     return false;
 }
 
+QString clientStreamRefusal(const QStringList &words) {
+    if (words.value(0) != QLatin1String("COPY")) return {};
+    for (qsizetype i = 1; i + 1 < words.size(); ++i) {
+        if (words[i] == QLatin1String("FROM") && words[i + 1] == QLatin1String("STDIN"))
+            return QStringLiteral(
+                "COPY ... FROM STDIN needs data from a client stream, which a script run does "
+                "not give; use COPY ... FROM 'server file' or load the rows with INSERT.");
+        if (words[i] == QLatin1String("TO") && words[i + 1] == QLatin1String("STDOUT"))
+            return QStringLiteral(
+                "COPY ... TO STDOUT sends the rows to a client stream, which a script run does "
+                "not read; use COPY ... TO 'server file' or SELECT the rows.");
+    }
+    return {};
+}
+
 } // namespace cli

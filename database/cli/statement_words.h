@@ -1,7 +1,7 @@
 #pragma once
 // What kind of statement a server is about to run, told from its words: the layer needs
-// to know whether a statement opens or ends a transaction or modifies data inside WITH,
-// whatever literals, quoted names and comments it holds.
+// to know whether a statement opens or ends a transaction, modifies data inside WITH or
+// asks for a client data stream, whatever literals, quoted names and comments it holds.
 
 #include <QByteArray>
 #include <QStringList>
@@ -25,5 +25,8 @@ bool commitsImplicitly(const QStringList &words);
 
 // Whether a WITH statement inserts, updates, deletes or merges rows.
 bool modifiesDataInWith(const QStringList &words);
+
+// For COPY ... FROM STDIN and COPY ... TO STDOUT, why a script cannot run it; otherwise "".
+QString clientStreamRefusal(const QStringList &words);
 
 } // namespace cli
