@@ -2,6 +2,7 @@
 #include "database/cli/cli.h"
 #include "database/execution.h"
 #include "database/lob.h"
+#include "database/number_fit.h"
 #include "database/session.h"
 #include "engine/engine_state.h"
 #include "engine/install_layout.h"
@@ -122,6 +123,14 @@ QString committedValue(const QString &database, const QString &query) {
     cli::SQLDisconnect(dbc);
     cli::SQLFreeConnect(dbc);
     return value;
+}
+
+// The widths of a text result's columns, from its line of dashes.
+QStringList columnWidths(const QString &resultText) {
+    QStringList widths;
+    for (const QString &dashes : resultText.split('\r').value(1).split(' '))
+        widths << QString::number(dashes.size());
+    return widths;
 }
 
 } // namespace
@@ -571,6 +580,27 @@ TEST_P(SqlTest, TransactionsTheUserOpensEndOnlyWithTheUsersCommitOrRollback) {
     exec("DROP TABLE " + t);
 }
 
+// A server's double may come with more digits than its column holds.
+TEST_P(SqlTest, NumbersWiderThanTheirColumnAreRoundedNeverCut) {
+    if (embedded()) GTEST_SKIP() << "the embedded engine's doubles fit their column";
+    const QString t = table("WIDE_NUMBERS");
+    createTable(t, "D " + doubleType());
+    exec("INSERT INTO " + t + " VALUES (-1.2345678901234567e300), (0.30000000000000004)");
+    run("SELECT D FROM " + t + " ORDER BY D");
+    ASSERT_FALSE(engine.errorFlag) << engine.msgText.toStdString();
+    const QStringList lines = resultLines();
+    ASSERT_GE(lines.size(), 4);
+    EXPECT_EQ(lines[1], QString(22, '-'));
+    const QString huge = lines[2].trimmed();
+    EXPECT_EQ(lines[2].size(), 22);
+    bool isNumber = false;
+    EXPECT_NEAR(huge.toDouble(&isNumber) / -1.2345678901234567e300, 1.0, 1e-14)
+        << huge.toStdString();
+    EXPECT_TRUE(isNumber) << huge.toStdString();
+    EXPECT_NEAR(lines[3].trimmed().toDouble(), 0.3, 1e-15) << lines[3].toStdString();
+    exec("DROP TABLE " + t);
+}
+
 TEST_P(SqlTest, StatementsThatChangeRowsReturnThemAndQueriesStillUseACursor) {
     if (embedded() || mariadb()) GTEST_SKIP() << "PostgreSQL's driver fetches through a cursor";
     const QString t = table("RETURNING");
@@ -645,6 +675,22 @@ TEST_P(SqlTest, AFailureLeavesAPostgresSessionUsableWhateverTheDataSourceSays) {
 
 PAVONA_BACKENDS(SqlTest);
 
+TEST(NumberInWidth, RoundsToTheWidthKeepingTheMostDigits) {
+    EXPECT_EQ(numberInWidth("1234567.890625", 13), "1234567.89063");
+    EXPECT_EQ(numberInWidth("-123456.890625", 13), "-123456.89063");
+    EXPECT_EQ(numberInWidth("0.333333333333333", 13), "0.33333333333");
+    EXPECT_EQ(numberInWidth("12.5", 13), "12.5");
+    // Rounding up adds a digit in front; the decimals make room for it.
+    EXPECT_EQ(numberInWidth("99999.996", 8), "100000.0");
+    EXPECT_EQ(numberInWidth("-0.0004", 6), "-4e-04");
+    // A whole part too wide, or a value far from 1, takes an exponent.
+    EXPECT_EQ(numberInWidth("12345678901234567", 13), "1.2345679e+16");
+    EXPECT_EQ(numberInWidth("0.000000123456789", 11), "1.23457e-07");
+    EXPECT_EQ(numberInWidth("-1.2345678901234567e+300", 22), "-1.23456789012346e+300");
+    EXPECT_EQ(numberInWidth("123456789", 5), "1e+08");
+    EXPECT_EQ(numberInWidth("123456789", 3), "###");
+    EXPECT_EQ(numberInWidth("2024-01-02", 5), "");
+}
 
 // ---- embedded engine only -------------------------------------------------------------
 
@@ -764,6 +810,40 @@ TEST_F(EmbeddedSession, ExpressionColumnsShowTheirWholeValues) {
     EXPECT_EQ(lines[2], "                   0                    0");
     EXPECT_EQ(lines[3], "        100000000000                    1");
     EXPECT_EQ(lines[4], "        200000000000         -12345678901");
+}
+
+TEST_F(EmbeddedSession, ComputedWholeNumbersAreIntegersUnlessAShownValueNeedsMore) {
+    QString db = "TESTDB", user, password;
+    ASSERT_EQ(Norq_connect(db, user, password), 0);
+    runSilentQuery("CREATE TABLE R (X REAL)");
+    runSilentQuery("INSERT INTO R VALUES (1234567.890625), (-123456.890625), (1.0/3)");
+    EngineFixture::resetStatement();
+    engine.gridMode = false;
+    QString sql = "SELECT X FROM R ORDER BY ROWID";
+    Norq_sql(sql, true, nullptr, true);
+    QStringList lines = engine.resultText.split('\r');
+    ASSERT_GE(lines.size(), 5) << engine.resultText.toStdString();
+    EXPECT_EQ(lines.mid(2, 3), QStringList({"1234567.89063", "-123456.89063", "0.33333333333"}));
+
+    EngineFixture::resetStatement();
+    sql = "SELECT 1 + 1, COUNT(*), 3, 4, 5, 6 FROM R";
+    Norq_sql(sql, true, nullptr, true);
+    EXPECT_EQ(columnWidths(engine.resultText), QStringList(6, "11"));
+    EXPECT_FALSE(engine.resultText.contains("...")) << engine.resultText.toStdString();
+
+    // Only the rows shown count: a wide value past them leaves the column an INTEGER,
+    // one among them makes it a BIGINT.
+    EngineFixture::resetStatement();
+    sql = "WITH RECURSIVE N(I) AS (VALUES (1) UNION ALL SELECT I + 1 FROM N WHERE I < 20) "
+          "SELECT CASE WHEN I = 15 THEN 5000000000 ELSE I END AS V FROM N";
+    Norq_sql(sql, true, nullptr, true);
+    EXPECT_EQ(columnWidths(engine.resultText), QStringList({"11"}));
+    engine.maxDisplay = 20;
+    EngineFixture::resetStatement();
+    Norq_sql(sql, true, nullptr, true);
+    EXPECT_EQ(columnWidths(engine.resultText), QStringList({"20"}));
+    EXPECT_TRUE(engine.resultText.contains("\r          5000000000"))
+        << engine.resultText.toStdString();
 }
 
 TEST(BytesToText, StopsAtNulAndTurnsLineFeedsIntoCrLf) {
