@@ -214,7 +214,8 @@ QString commandLineHelp() {
         "  --no-substitution    runs the text as written: \"&name\" is not a variable (as\n"
         "                       OPTION SUBSTITUTION OFF does in a script)\n"
         "  --timeout SECONDS    no statement may run longer: one that does is cancelled\n"
-        "                       (a child process with everything it started) and fails\n"
+        "                       (a child process with everything it started) and fails;\n"
+        "                       one that has not ended 5 seconds later ends the run\n"
         "\n"
         "  -h, --help           shows this text\n"
         "  --version            shows the version\n"
@@ -225,5 +226,7 @@ QString commandLineHelp() {
         "Exit status of --run: 0 when every statement succeeded (\"No records found.\"\n"
         "counts as success), 1 when any failed (0 with --allow-errors), 2 for a usage\n"
         "error, a script that cannot be read, a failed connection or an export that\n"
-        "cannot be written, 130 or 143 when SIGINT or SIGTERM stopped the run.\n");
+        "cannot be written, 130 or 143 when SIGINT or SIGTERM stopped the run (a second\n"
+        "one, or a statement that has not ended 5 seconds after the first, ends it at\n"
+        "once). A run that ends inside a transaction rolls it back and says so.\n");
 }

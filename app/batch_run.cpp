@@ -234,6 +234,13 @@ int runBatch(const BatchOptions &options) {
         window->runAllRows(record);
     }
 
+    // As an interactive client does when it exits, the run gives up what it left uncommitted.
+    if (QString failure; rollbackOpenTransaction(&failure))
+        say(failure.isEmpty()
+                ? QStringLiteral("pavona: the run ended inside a transaction: it was rolled back")
+                : QStringLiteral("pavona: the run ended inside a transaction; rolling it back "
+                                 "failed: ") +
+                      oneLine(failure));
     int status =
         tally.failures() > 0 && !options.allowErrors ? BatchExit::statementFailed : BatchExit::ok;
     say(QStringLiteral("pavona: %1 statement(s), %2 failed (%3s)")

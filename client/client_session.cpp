@@ -31,7 +31,9 @@ ClientStatement::ClientStatement(ClientSession &session, void *handle)
 ClientStatement::~ClientStatement() {
     if (!handle_) return;
     cli::SQLFreeStmt(handle_, cli::kDrop);
-    if (session_.connection_) cli::SQLEndTran(cli::kHandleDbc, session_.connection_, cli::kCommit);
+    // A transaction the user opened ends with the user's own COMMIT or ROLLBACK.
+    if (session_.connection_ && !cli::transactionOpen(session_.connection_))
+        cli::SQLEndTran(cli::kHandleDbc, session_.connection_, cli::kCommit);
 }
 
 void ClientStatement::describeAndBind() {
@@ -119,7 +121,9 @@ bool ClientSession::connect(const QString &database, const QString &user, const 
 
 void ClientSession::disconnect() {
     if (!connection_) return;
-    cli::SQLEndTran(cli::kHandleDbc, connection_, cli::kCommit);
+    // A transaction the user left open is rolled back with the connection, not committed.
+    if (!cli::transactionOpen(connection_))
+        cli::SQLEndTran(cli::kHandleDbc, connection_, cli::kCommit);
     cli::SQLDisconnect(connection_);
     cli::SQLFreeConnect(connection_);
     connection_ = nullptr;

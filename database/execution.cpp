@@ -1,6 +1,7 @@
 #include "database/execution.h"
 
 #include "database/cli/cli.h"
+#include "database/number_fit.h"
 #include "database/session.h"
 #include "engine/engine_state.h"
 #include "engine/messages.h"
@@ -82,9 +83,12 @@ QString fitLeft(const QString &value, int width) {
     return value.leftJustified(width, QLatin1Char(' '), true);
 }
 
+// A number too wide for its column is rounded to fit, never cut into another number;
+// other text keeps its beginning.
 QString fitRight(const QString &value, int width) {
-    return value.size() > width ? value.right(width)
-                                : value.rightJustified(width, QLatin1Char(' '));
+    if (value.size() <= width) return value.rightJustified(width, QLatin1Char(' '));
+    const QString number = numberInWidth(value, width);
+    return number.isEmpty() ? value.left(width) : number.rightJustified(width, QLatin1Char(' '));
 }
 
 // An XML value loses its declaration.

@@ -238,8 +238,26 @@ int Norq_disconnect() {
 
 int Norq_close() {
     dropStatement();
-    engine.lastRc = cli::SQLEndTran(cli::kHandleDbc, engine.connHandle, cli::kCommit);
+    // A transaction the user opened ends with the user's own COMMIT or ROLLBACK.
+    if (!cli::transactionOpen(engine.connHandle))
+        engine.lastRc = cli::SQLEndTran(cli::kHandleDbc, engine.connHandle, cli::kCommit);
     return 0;
+}
+
+bool transactionOpen() {
+    return engine.connected && cli::transactionOpen(engine.connHandle);
+}
+
+bool rollbackOpenTransaction(QString *failure) {
+    failure->clear();
+    if (!transactionOpen()) return false;
+    engine.lastRc = cli::SQLEndTran(cli::kHandleDbc, engine.connHandle, cli::kRollback);
+    if (engine.lastRc == cli::kError) {
+        int32_t native = 0;
+        *failure = cliMessage(nullptr, native).trimmed();
+        if (failure->isEmpty()) *failure = QStringLiteral("the database gave no reason");
+    }
+    return true;
 }
 
 void reportCliError() {

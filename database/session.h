@@ -8,8 +8,14 @@ int Norq_start();
 // Connects; userid is replaced by the server's current user on success. 0 or -1.
 int Norq_connect(QString &database, QString &userid, QString &password);
 int Norq_disconnect();
-// Drops the statement and commits the connection's work.
+// Drops the statement and commits the connection's work, unless the user opened a
+// transaction that is still open.
 int Norq_close();
+// Whether the session is inside a transaction the user opened and has not ended.
+bool transactionOpen();
+// Ends a transaction the user left open by rolling it back, as a run that ends there
+// must; true when there was one. failure gets why the rollback failed ("" when it worked).
+bool rollbackOpenTransaction(QString *failure);
 // After a failed execute or fetch: current message and code from the diagnostic,
 // errorFlag set, statement dropped and work committed.
 void reportCliError();

@@ -11,6 +11,7 @@
 #include <csignal>
 #include <mutex>
 #include <thread>
+#include <unistd.h>
 
 namespace run_control {
 namespace {
@@ -19,8 +20,24 @@ using Clock = std::chrono::steady_clock;
 
 constexpr auto kTermGrace = std::chrono::milliseconds(1000);
 constexpr auto kWatchSlice = std::chrono::milliseconds(50);
+// How long a stopped statement may take to end before a window-less run gives up on it.
+constexpr auto kStuckGrace = std::chrono::seconds(5);
 
 volatile std::sig_atomic_t pendingSignal = 0;
+
+// Read by the thread that ends a window-less run whose stopped statement hangs; atomics
+// only, so that a cancel blocked inside a driver cannot hold it up.
+struct StuckStatement {
+    std::atomic<bool> watched{false};
+    std::atomic<Clock::rep> deadline{0}; // 0: no stopped statement is running
+    std::atomic<int> signal{0};
+    std::atomic<int> limitSeconds{0};
+};
+
+StuckStatement &stuck() {
+    static StuckStatement *shared = new StuckStatement; // outlives main(), like its thread
+    return *shared;
+}
 
 // Everything a stop reaches, shared with the watching thread.
 struct State {
@@ -48,8 +65,49 @@ std::atomic<int> runScopes{0};
 void cancelCurrent(State &s, const QString &reason) {
     if (s.statementDepth == 0) return;
     if (s.cancelReason.isEmpty()) s.cancelReason = reason;
+    StuckStatement &hung = stuck();
+    hung.signal = s.signal;
+    hung.limitSeconds = s.limitSeconds;
+    Clock::rep expected = 0;
+    hung.deadline.compare_exchange_strong(expected,
+                                          (Clock::now() + kStuckGrace).time_since_epoch().count());
     cli::cancelExecution();
     if (s.childGroup > 0) terminateGroup(s.childGroup);
+}
+
+void say(const QString &line) {
+    const QByteArray text = (QStringLiteral("pavona: ") + line + u'\n').toLocal8Bit();
+    [[maybe_unused]] const ssize_t written = ::write(STDERR_FILENO, text.constData(), text.size());
+}
+
+// A driver call that neither ends nor heeds a cancel (a server that no longer answers, a
+// protocol the driver loops in) would hold the run for ever: past the grace, the program
+// ends as the stop meant it to.
+[[noreturn]] void endStuckRun(const StuckStatement &hung) {
+    const int signal = hung.signal;
+    const int grace = static_cast<int>(std::chrono::seconds(kStuckGrace).count());
+    if (signal != 0) {
+        say(QStringLiteral("the run was stopped by %1; its statement did not end within %2 "
+                           "seconds of being cancelled, so the program ends without it")
+                .arg(signal == SIGINT ? QStringLiteral("SIGINT") : QStringLiteral("SIGTERM"))
+                .arg(grace));
+        ::_exit(128 + signal);
+    }
+    say(QStringLiteral("a statement ran longer than the limit of %1 second(s) and did not end "
+                       "within %2 seconds of being cancelled: the database does not answer, so "
+                       "the run ends here")
+            .arg(hung.limitSeconds.load())
+            .arg(grace));
+    ::_exit(1);
+}
+
+void watchForStuckStatements() {
+    StuckStatement &hung = stuck();
+    for (;;) {
+        std::this_thread::sleep_for(kWatchSlice);
+        const Clock::rep deadline = hung.deadline;
+        if (deadline != 0 && Clock::now().time_since_epoch().count() >= deadline) endStuckRun(hung);
+    }
 }
 
 QString limitMessage(int seconds) {
@@ -130,6 +188,7 @@ StatementWatch::~StatementWatch() {
     const std::lock_guard guard(s.lock);
     --s.statementDepth;
     if (!outermost_) return;
+    stuck().deadline = 0;
     s.childGroup = 0;
     cli::allowExecution();
 }
@@ -200,6 +259,7 @@ void stopOnSignals() {
         const std::lock_guard guard(s.lock);
         startWatching(s);
     }
+    if (!stuck().watched.exchange(true)) std::thread(watchForStuckStatements).detach();
     struct sigaction action = {};
     action.sa_handler = onStopSignal;
     sigemptyset(&action.sa_mask);

@@ -45,8 +45,11 @@ void clearStop();
 // it; another run cannot start meanwhile.
 void letWindowsStopStatements();
 
-// SIGINT and SIGTERM request a stop; the first signal caught, 0 when none.
+// For window-less runs: SIGINT and SIGTERM request a stop, a second one ends the program at
+// once, and a statement that has not ended a few seconds after it was stopped (by a signal
+// or the time limit) ends the program, with the status the stop calls for.
 void stopOnSignals();
+// The first signal caught, 0 when none.
 int caughtSignal();
 
 // A run (statement, Run all, a child) is now in progress; what a Stop would end.

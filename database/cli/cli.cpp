@@ -170,6 +170,7 @@ int SQLDisconnect(CliHandle dbc) {
     if (c->backend == Backend::Embedded) embedded::disconnect(c);
     if (c->backend == Backend::Odbc) odbc::disconnect(c);
     c->backend = Backend::None;
+    c->userTransaction = false;
     return kSuccess;
 }
 
@@ -319,8 +320,17 @@ int SQLEndTran(int16_t handleType, CliHandle handle, int16_t completion) {
     c->diag.clear();
     const bool commit = completion == kCommit;
     if (c->backend == Backend::Embedded) return embedded::endTransaction(c, commit);
-    if (c->backend == Backend::Odbc) return odbc::endTransaction(c, commit);
-    return kSuccess;
+    if (c->backend != Backend::Odbc) return kSuccess;
+    const int rc = odbc::endTransaction(c, commit);
+    if (rc != kError) c->userTransaction = false;
+    return rc;
+}
+
+bool transactionOpen(CliHandle dbc) {
+    const Connection *c = as<Connection>(dbc, HandleKind::Connection);
+    if (!c) return false;
+    if (c->backend == Backend::Embedded) return embedded::transactionOpen(c);
+    return c->backend == Backend::Odbc && c->userTransaction;
 }
 
 int SQLError(CliHandle env, CliHandle dbc, CliHandle stmt, char *state, int32_t *native, char *msg,

@@ -86,6 +86,10 @@ int SQLBindCol(CliHandle stmt, int16_t col, int16_t cType, void *buf, int32_t bu
 int SQLFetch(CliHandle stmt);
 int SQLFreeStmt(CliHandle stmt, int16_t option);
 int SQLEndTran(int16_t handleType, CliHandle handle, int16_t completion);
+// Whether the connection is inside a transaction the user's own statements opened (BEGIN,
+// START TRANSACTION, a SAVEPOINT outside one on the embedded engine) and have not ended:
+// only the user's COMMIT or ROLLBACK, or an explicit SQLEndTran, ends it.
+bool transactionOpen(CliHandle dbc);
 // Diagnostic of the innermost non-null handle (stmt, then dbc, then env); 100 when
 // there is none. state receives 5 characters and a NUL.
 int SQLError(CliHandle env, CliHandle dbc, CliHandle stmt, char *state, int32_t *native, char *msg,

@@ -80,8 +80,13 @@ constexpr uint32_t kUnknownTextSize = 4000;
 // What the rows stepped in advance hold in one untyped column.
 struct SeenValues {
     bool integer = false, real = false, text = false, blob = false;
-    uint32_t longest = 0; // bytes of the longest value as the caller receives it
+    bool beyond32Bits = false; // an integer outside INTEGER's range
+    uint32_t longest = 0;      // bytes of the longest value as the caller receives it
 };
+
+bool fitsInteger(sqlite3_int64 value) {
+    return value >= INT32_MIN && value <= INT32_MAX;
+}
 
 // An untyped column (an expression, or a type outside the known set) is described from
 // every row it returns; `complete` is false when rows remain beyond the look-ahead.
@@ -100,6 +105,11 @@ ColumnInfo typeFromValues(const SeenValues &seen, bool complete) {
     } else if (seen.real) {
         info.type = kTypeDouble;
         info.size = 15;
+    } else if (seen.integer && complete && !seen.beyond32Bits) {
+        // Every row the caller will get was seen: a count or a sum of small numbers is
+        // as narrow as an INTEGER column.
+        info.type = kTypeInteger;
+        info.size = 10;
     } else if (seen.integer) {
         info.type = kTypeBigint;
         info.size = 19;
@@ -140,6 +150,7 @@ std::vector<SeenValues> lookAhead(Statement *st, const std::vector<bool> &untype
             switch (sqlite3_column_type(st->stmt, col)) {
             case SQLITE_INTEGER:
                 seen[c].integer = true;
+                if (!fitsInteger(sqlite3_column_int64(st->stmt, col))) seen[c].beyond32Bits = true;
                 break;
             case SQLITE_FLOAT:
                 seen[c].real = true;
@@ -160,7 +171,9 @@ std::vector<SeenValues> lookAhead(Statement *st, const std::vector<bool> &untype
             break;
         }
     }
-    complete = !st->rowPending || st->rows.size() >= limit;
+    // Rows past the caller's limit are never delivered; rows past the look-ahead are.
+    complete =
+        !st->rowPending || (st->maxRows > 0 && st->rows.size() >= static_cast<size_t>(st->maxRows));
     return seen;
 }
 
@@ -428,7 +441,7 @@ int execute(Statement *st, const QString &sql) {
         return kError;
     }
     static const QRegularExpression endOfWork(
-        QStringLiteral(R"(^\s*(COMMIT|ROLLBACK)(\s+WORK)?\s*$)"),
+        QStringLiteral(R"(^\s*(COMMIT|END|ROLLBACK)(\s+(WORK|TRANSACTION))?\s*$)"),
         QRegularExpression::CaseInsensitiveOption);
     if (endOfWork.match(t.sql).hasMatch() && sqlite3_get_autocommit(conn->db)) return kSuccess;
 
@@ -509,6 +522,10 @@ int fetch(Statement *st) {
         st->diag.clear();
     }
     return kSuccess;
+}
+
+bool transactionOpen(const Connection *conn) {
+    return conn->db && !sqlite3_get_autocommit(conn->db);
 }
 
 int endTransaction(Connection *conn, bool commit) {

@@ -12,6 +12,8 @@ int execute(Statement *st, const QString &sql);
 int fetch(Statement *st);
 void closeCursor(Statement *st);
 int endTransaction(Connection *conn, bool commit);
+// Whether BEGIN or a SAVEPOINT outside a transaction opened one that is still open.
+bool transactionOpen(const Connection *conn);
 
 // Diagnostic of a failed SQLite call, shaped like the vendor CLI's.
 void setSqliteError(Handle *handle, sqlite3 *db);

@@ -155,6 +155,11 @@ Translation translateForEmbedded(const QString &sql, const Registers &registers)
         if (match.hasMatch()) text = QStringLiteral("DELETE FROM ") + match.captured(1);
     }
     if (t.firstWord == QLatin1String("CREATE")) text = withTypeConstraints(text);
+    static const QRegularExpression startTransaction(
+        QStringLiteral(R"(^\s*START\s+TRANSACTION\s*$)"),
+        QRegularExpression::CaseInsensitiveOption);
+    if (t.firstWord == QLatin1String("START") && startTransaction.match(text).hasMatch())
+        text = QStringLiteral("BEGIN TRANSACTION");
     t.sql = text;
     return t;
 }

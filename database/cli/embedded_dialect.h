@@ -1,7 +1,7 @@
 #pragma once
 // The few statement forms the program and its scripts send that SQLite spells
 // differently: VALUES without parentheses, the CURRENT registers, FETCH FIRST n ROWS
-// ONLY and TRUNCATE TABLE.
+// ONLY, TRUNCATE TABLE and START TRANSACTION.
 
 #include <QString>
 

@@ -71,6 +71,14 @@ struct Connection : Handle {
     void *odbcEnv = nullptr;
     void *odbcDbc = nullptr;
     OutputBuffer output;
+    // ODBC: a transaction the user's own statements opened and have not ended yet.
+    bool userTransaction = false;
+    // ODBC: the server commits before a schema change, as MariaDB does.
+    bool schemaChangesCommit = false;
+    // ODBC: the driver fetches query rows through a cursor, and whether it does so now
+    // (a data-modifying WITH cannot run in one).
+    bool cursorFetch = false;
+    bool cursorFetchOn = false;
 };
 
 // Description of one result column.

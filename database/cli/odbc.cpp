@@ -1,6 +1,7 @@
 #include "database/cli/odbc.h"
 
 #include "database/cli/cli.h"
+#include "database/cli/statement_words.h"
 
 #include <QRegularExpression>
 #include <dlfcn.h>
@@ -11,6 +12,8 @@ namespace cli::odbc {
 namespace {
 
 constexpr uint32_t kUnknownLengthSize = 4000;
+// The PostgreSQL driver's own connection attribute for its UseDeclareFetch setting.
+constexpr SQLINTEGER kAttrDeclareFetch = 65539;
 
 // Driver-manager entry points, looked up by name: nothing of ours is linked against it.
 struct Api {
@@ -40,6 +43,7 @@ struct Api {
      SQLPOINTER, SQLLEN, SQLLEN *) = nullptr;
     SQLRETURN (*rowCount)(SQLHSTMT, SQLLEN *) = nullptr;
     SQLRETURN (*setStmtAttr)(SQLHSTMT, SQLINTEGER, SQLPOINTER, SQLINTEGER) = nullptr;
+    SQLRETURN (*setConnectAttr)(SQLHDBC, SQLINTEGER, SQLPOINTER, SQLINTEGER) = nullptr;
     SQLRETURN (*getInfo)(SQLHDBC, SQLUSMALLINT, SQLPOINTER, SQLSMALLINT, SQLSMALLINT *) = nullptr;
     SQLRETURN(*driverConnect)
     (SQLHDBC, SQLHWND, SQLCHAR *, SQLSMALLINT, SQLCHAR *, SQLSMALLINT, SQLSMALLINT *,
@@ -77,6 +81,7 @@ Api *loadApi() {
                           resolve(library, "SQLBindParameter", api.bindParameter) &&
                           resolve(library, "SQLRowCount", api.rowCount) &&
                           resolve(library, "SQLSetStmtAttr", api.setStmtAttr) &&
+                          resolve(library, "SQLSetConnectAttr", api.setConnectAttr) &&
                           resolve(library, "SQLGetInfo", api.getInfo) &&
                           resolve(library, "SQLDriverConnect", api.driverConnect);
     if (!complete) {
@@ -136,15 +141,16 @@ int16_t programType(SQLSMALLINT odbcType) {
     }
 }
 
-bool isQuery(const QByteArray &sql) {
-    const QByteArray word = sql.trimmed().left(6).toUpper();
-    return word.startsWith("SELECT") || word.startsWith("WITH") || word.startsWith("VALUES");
+bool isQuery(const QStringList &words) {
+    const QString first = words.value(0);
+    return first == QLatin1String("SELECT") || first == QLatin1String("VALUES") ||
+           (first == QLatin1String("WITH") && !modifiesDataInWith(words));
 }
 
 // Some drivers append the row limit to the query's text as LIMIT, which breaks a query
 // with its own LIMIT or locking clause: those get the limit from fetch alone.
-bool driverMayLimit(const QByteArray &sql) {
-    if (!isQuery(sql)) return false;
+bool driverMayLimit(const QByteArray &sql, const QStringList &words) {
+    if (!isQuery(words)) return false;
     static const QRegularExpression clause(
         QStringLiteral(R"(\b(LIMIT|FOR\s+(UPDATE|SHARE)|LOCK\s+IN|INTO|PROCEDURE)\b)"),
         QRegularExpression::CaseInsensitiveOption);
@@ -174,6 +180,51 @@ bool needsCursorFetch(const QString &dsn) {
         if (QString::fromUtf8(name).compare(dsn, Qt::CaseInsensitive) == 0)
             return driver.toLower().contains("psql") || driver.toLower().contains("postgres");
     return false;
+}
+
+// The words that tell what the statement does: only a WITH or a COPY needs them all.
+QStringList wordsThatMatter(const QByteArray &sql) {
+    QStringList words = statementWords(sql, 4);
+    const QString first = words.value(0);
+    if (first == QLatin1String("WITH") || first == QLatin1String("COPY"))
+        words = statementWords(sql);
+    return words;
+}
+
+// A server runs a data-modifying WITH only outside a cursor: the driver reads its rows
+// whole, as it does those of INSERT ... RETURNING. Every other query keeps the cursor
+// that bounds the memory a large result takes.
+void chooseCursorFetch(Connection *conn, const QStringList &words) {
+    if (!conn->cursorFetch) return;
+    const bool wanted = !modifiesDataInWith(words);
+    if (wanted == conn->cursorFetchOn) return;
+    Api *api = loadApi();
+    if (ok(api->setConnectAttr(conn->odbcDbc, kAttrDeclareFetch,
+                               reinterpret_cast<SQLPOINTER>(static_cast<intptr_t>(wanted)), 0)))
+        conn->cursorFetchOn = wanted;
+}
+
+// Follows the transactions the user's statements open and end, so that the session
+// knows when its commit after each statement would end one behind the user's back.
+void followTransaction(Connection *conn, const QStringList &words, bool succeeded) {
+    switch (transactionEffect(words)) {
+    case TransactionEffect::Opens:
+        if (succeeded) conn->userTransaction = true;
+        break;
+    case TransactionEffect::Ends: // a COMMIT that fails ends the transaction too
+        conn->userTransaction = false;
+        break;
+    case TransactionEffect::None:
+        if (conn->schemaChangesCommit && commitsImplicitly(words)) conn->userTransaction = false;
+        break;
+    }
+}
+
+bool serverCommitsSchemaChanges(const Connection *conn) {
+    QByteArray product;
+    if (!info(conn, SQL_DBMS_NAME, product)) return false;
+    product = product.toLower();
+    return product.contains("mariadb") || product.contains("mysql");
 }
 
 // A driver's message in the layer's bracketed form: its own leading "[...]" parts give
@@ -237,7 +288,12 @@ int connect(Connection *conn, const QString &dsn, const QByteArray &uid, const Q
     }
     QByteArray text = "DSN=" + dsn.toUtf8() + ";";
     if (!uid.isEmpty()) text += "UID=" + attributeValue(uid) + ";PWD=" + attributeValue(pwd) + ";";
-    if (needsCursorFetch(dsn)) text += "UseDeclareFetch=1;";
+    const bool cursorFetch = needsCursorFetch(dsn);
+    // After a failure the driver rolls back only the failed statement (its own cursor's
+    // transaction outside the user's), as the embedded engine and MariaDB do: whatever
+    // the data source says, a failure neither leaves the session aborted nor takes the
+    // user's earlier work in a transaction with it.
+    if (cursorFetch) text += "UseDeclareFetch=1;Protocol=7.4-2;";
     SQLSMALLINT outLength = 0;
     const SQLRETURN rc = api->driverConnect(dbc, nullptr, reinterpret_cast<SQLCHAR *>(text.data()),
                                             SQL_NTS, nullptr, 0, &outLength, SQL_DRIVER_NOPROMPT);
@@ -249,6 +305,9 @@ int connect(Connection *conn, const QString &dsn, const QByteArray &uid, const Q
         return kError;
     }
     conn->backend = Backend::Odbc;
+    conn->userTransaction = false;
+    conn->cursorFetch = conn->cursorFetchOn = cursorFetch;
+    conn->schemaChangesCommit = serverCommitsSchemaChanges(conn);
     return result(rc);
 }
 
@@ -326,13 +385,21 @@ int execute(Statement *st, const QByteArray &sql) {
             file.data.data(), file.data.size(), &file.odbcLength);
         if (!ok(rc)) return kError;
     }
-    const SQLULEN maxRows = driverMayLimit(sql) ? static_cast<SQLULEN>(st->maxRows) : 0;
+    const QStringList words = wordsThatMatter(sql);
+    if (const QString refusal = clientStreamRefusal(words); !refusal.isEmpty()) {
+        // The driver would wait for the stream for ever, deaf to a cancel.
+        st->diag.set("0A000", -20005, vendorMessage(QStringLiteral("CLI"), refusal));
+        return kError;
+    }
+    chooseCursorFetch(st->conn, words);
+    const SQLULEN maxRows = driverMayLimit(sql, words) ? static_cast<SQLULEN>(st->maxRows) : 0;
     api->setStmtAttr(st->odbcStmt, SQL_ATTR_MAX_ROWS, reinterpret_cast<SQLPOINTER>(maxRows),
                      SQL_IS_UINTEGER);
     st->delivered = 0;
     QByteArray text = sql;
     const SQLRETURN rc = api->execDirect(st->odbcStmt, reinterpret_cast<SQLCHAR *>(text.data()),
                                          static_cast<SQLINTEGER>(text.size()));
+    followTransaction(st->conn, words, ok(rc) || rc == SQL_NO_DATA);
     if (!ok(rc) && rc != SQL_NO_DATA) return kError;
     if (rc == SQL_NO_DATA) return kNoData;
     // Read now: the next call on the statement clears them.

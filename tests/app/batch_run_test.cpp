@@ -5,6 +5,7 @@
 #include "tests/process_groups.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
 #include <QJsonArray>
@@ -15,9 +16,14 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QThread>
+#include <arpa/inet.h>
+#include <csignal>
 #include <gtest/gtest.h>
 #include <memory>
+#include <netinet/in.h>
 #include <sqlite3.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 namespace {
 
@@ -767,4 +773,235 @@ TEST_F(BatchRun, SigtermStopsTheRunAndItsChildAndPrintsTheTally) {
     EXPECT_EQ(outcome.errorLines.filter("pavona: 1 statement(s), 1 failed (").size(), 1);
     EXPECT_EQ(outcome.errorLines.filter("pavona: the run was stopped by SIGTERM").size(), 1);
     EXPECT_FALSE(groupHasLiveProcess(group));
+}
+
+TEST_F(BatchRun, ARunThatEndsInsideATransactionRollsItBackAndSaysSo) {
+    write("open.norq", "CREATE TABLE TX_BATCH (ID INTEGER);\n"
+                       " \n"
+                       "/* {h2} Committed */\n"
+                       " \n"
+                       "START TRANSACTION;\n"
+                       "INSERT INTO TX_BATCH VALUES (1);\n"
+                       "COMMIT;\n"
+                       " \n"
+                       "/* {h2} Left open */\n"
+                       " \n"
+                       "BEGIN;\n"
+                       "INSERT INTO TX_BATCH VALUES (2);\n");
+    const Outcome outcome = run({"--run", "open.norq"});
+    EXPECT_EQ(outcome.status, 0) << outcome.errorLines.join('\n');
+    const QStringList progress = progressLines(outcome);
+    ASSERT_EQ(progress.size(), 3) << outcome.errorLines.join('\n');
+    EXPECT_FALSE(progress[1].contains("FAILED")) << progress[1];
+    const QString notice = "pavona: the run ended inside a transaction: it was rolled back";
+    EXPECT_TRUE(outcome.errorLines.contains(notice)) << outcome.errorLines.join('\n');
+
+    sqlite3 *db = nullptr;
+    ASSERT_EQ(
+        sqlite3_open(
+            QFile::encodeName(scratch->path() + "/data/pavona/databases/SAMPLE.db").constData(),
+            &db),
+        SQLITE_OK);
+    sqlite3_stmt *stmt = nullptr;
+    ASSERT_EQ(sqlite3_prepare_v2(db, "SELECT group_concat(ID) FROM TX_BATCH", -1, &stmt, nullptr),
+              SQLITE_OK);
+    ASSERT_EQ(sqlite3_step(stmt), SQLITE_ROW);
+    EXPECT_STREQ(reinterpret_cast<const char *>(sqlite3_column_text(stmt, 0)), "1");
+    sqlite3_finalize(stmt);
+    sqlite3_exec(db, "DROP TABLE TX_BATCH", nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+
+    // A run whose transactions all ended has nothing to roll back.
+    write("closed.norq", "VALUES 1;\n/**/\nBEGIN;\nVALUES 2;\nROLLBACK;\n");
+    const Outcome closed = run({"--run", "closed.norq"});
+    EXPECT_EQ(closed.status, 0) << closed.errorLines.join('\n');
+    EXPECT_TRUE(closed.errorLines.filter("transaction").isEmpty()) << closed.errorLines.join('\n');
+}
+
+TEST_F(BatchRun, OnPostgresCopyWithAClientStreamFailsAtOnceAndAnOpenTransactionIsRolledBack) {
+    const QString dsn = qEnvironmentVariable("PAVONA_TEST_PG_DSN");
+    if (dsn.isEmpty()) GTEST_SKIP() << "PAVONA_TEST_PG_DSN names no PostgreSQL data source";
+    write("copy.norq", "DROP TABLE IF EXISTS copy_t;\n"
+                       "CREATE TABLE copy_t (id INTEGER);\n"
+                       " \n"
+                       "/* {h2} Streams */\n"
+                       " \n"
+                       "COPY copy_t FROM STDIN;\n"
+                       " \n"
+                       "/* {h2} Out */\n"
+                       " \n"
+                       "COPY (SELECT 1) TO STDOUT WITH (FORMAT csv);\n"
+                       " \n"
+                       "/* {h2} Open */\n"
+                       " \n"
+                       "BEGIN;\n"
+                       "INSERT INTO copy_t VALUES (1);\n");
+    QElapsedTimer clock;
+    clock.start();
+    const Outcome outcome = run({"--run", "copy.norq", "--database", dsn, "--user", "postgres"});
+    EXPECT_LT(clock.elapsed(), 20000);
+    EXPECT_EQ(outcome.status, 1) << outcome.errorLines.join('\n');
+    const QStringList progress = progressLines(outcome);
+    ASSERT_EQ(progress.size(), 4) << outcome.errorLines.join('\n');
+    EXPECT_TRUE(progress[1].contains("FAILED: COPY ... FROM STDIN needs data from a client stream, "
+                                     "which a script run does not give"))
+        << progress[1];
+    EXPECT_TRUE(progress[2].contains("FAILED: COPY ... TO STDOUT sends the rows to a client "
+                                     "stream"))
+        << progress[2];
+    EXPECT_FALSE(progress[3].contains("FAILED")) << progress[3];
+    EXPECT_TRUE(outcome.errorLines.contains(
+        "pavona: the run ended inside a transaction: it was rolled back"))
+        << outcome.errorLines.join('\n');
+
+    write("count.norq", "SELECT COUNT(*) AS left_behind FROM copy_t;\n");
+    const Outcome count = run(
+        {"--run", "count.norq", "--database", dsn, "--user", "postgres", "--export", "count.txt"});
+    EXPECT_EQ(count.status, 0) << count.errorLines.join('\n');
+    EXPECT_TRUE(read("count.txt").contains(QRegularExpression("\n +0\r?\n"))) << read("count.txt");
+}
+
+namespace {
+
+// A server that takes connections and never answers: a driver waits on it for ever.
+class SilentServer {
+public:
+    SilentServer() {
+        socket_ = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address = {};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        if (::bind(socket_, reinterpret_cast<sockaddr *>(&address), length) == 0 &&
+            ::listen(socket_, 8) == 0 &&
+            ::getsockname(socket_, reinterpret_cast<sockaddr *>(&address), &length) == 0)
+            port_ = ntohs(address.sin_port);
+    }
+    ~SilentServer() { ::close(socket_); }
+    SilentServer(const SilentServer &) = delete;
+    SilentServer &operator=(const SilentServer &) = delete;
+    int port() const { return port_; }
+
+private:
+    int socket_ = -1;
+    int port_ = 0;
+};
+
+QString postgresDriver() {
+    const QString driver = qEnvironmentVariable("PAVONA_PG_ODBC_DRIVER",
+                                                "/usr/lib/x86_64-linux-gnu/odbc/psqlodbcw.so");
+    return QFile::exists(driver) ? driver : QString();
+}
+
+} // namespace
+
+class SilentDatabase : public BatchRun {
+protected:
+    void SetUp() override {
+        BatchRun::SetUp();
+        driver = postgresDriver();
+        if (driver.isEmpty()) GTEST_SKIP() << "PostgreSQL's ODBC driver is not installed";
+        ASSERT_GT(server.port(), 0);
+        write("odbc.ini", QStringLiteral("[SILENT]\nDriver=%1\nServername=127.0.0.1\nPort=%2\n"
+                                         "Database=nothing\nUsername=nobody\n")
+                              .arg(driver)
+                              .arg(server.port())
+                              .toUtf8());
+        write("odbcinst.ini", "");
+        write("silent.norq", "VALUES 1;\n/**/\nCONNECT TO SILENT;\n/**/\nVALUES 2;\n");
+    }
+
+    // Runs the program under a shell, which reports its exit status as a user sees it.
+    void startUnderShell(QProcess &process, const QStringList &arguments) const {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("XDG_DATA_HOME", scratch->path() + "/data");
+        environment.insert("XDG_CONFIG_HOME", scratch->path() + "/config");
+        environment.insert("ODBCINI", work + "/odbc.ini");
+        environment.insert("ODBCSYSINI", work);
+        environment.remove("QT_QPA_PLATFORM");
+        process.setProcessEnvironment(environment);
+        process.setWorkingDirectory(work);
+        process.start("/bin/sh", QStringList{"-c",
+                                             "\"$0\" \"$@\" & echo $! > pavona.pid; wait $!; "
+                                             "echo status=$? >&2",
+                                             program} +
+                                     arguments);
+        process.closeWriteChannel();
+    }
+    qint64 programId() {
+        for (int i = 0; i < 100; ++i) {
+            if (const qint64 pid = read("pavona.pid").trimmed().toLongLong(); pid > 0) {
+                started << pid;
+                return pid;
+            }
+            QThread::msleep(20);
+        }
+        return 0;
+    }
+    // A program that hangs all the same must not outlive its test.
+    void TearDown() override {
+        for (const qint64 pid : started) {
+            QFile command(QStringLiteral("/proc/%1/cmdline").arg(pid));
+            if (command.open(QIODevice::ReadOnly) && command.readAll().contains("silent.norq"))
+                ::kill(static_cast<pid_t>(pid), SIGKILL);
+        }
+        BatchRun::TearDown();
+    }
+
+    QList<qint64> started;
+
+    SilentServer server;
+    QString driver;
+};
+
+TEST_F(SilentDatabase, ATimeoutEndsTheRunWhenTheStatementDoesNotHeedItsCancel) {
+    QProcess process;
+    QElapsedTimer clock;
+    clock.start();
+    startUnderShell(process, {"--run", "silent.norq", "--timeout", "1"});
+    ASSERT_GT(programId(), 0);
+    const Outcome outcome = finish(process);
+    EXPECT_LT(clock.elapsed(), 15000);
+    EXPECT_TRUE(outcome.errorLines.contains("status=1")) << outcome.errorLines.join('\n');
+    EXPECT_FALSE(outcome.errorLines
+                     .filter("pavona: a statement ran longer than the limit of 1 "
+                             "second(s) and did not end within 5 seconds")
+                     .isEmpty())
+        << outcome.errorLines.join('\n');
+    EXPECT_EQ(progressLines(outcome).size(), 1) << outcome.errorLines.join('\n');
+}
+
+TEST_F(SilentDatabase, SigtermEndsTheRunWhenTheStatementDoesNotHeedItsCancel) {
+    // One signal: the run ends once the grace for the stopped statement is over.
+    QProcess once;
+    startUnderShell(once, {"--run", "silent.norq"});
+    qint64 pid = programId();
+    ASSERT_GT(pid, 0);
+    QThread::msleep(1500); // inside CONNECT by now
+    QElapsedTimer clock;
+    clock.start();
+    ::kill(static_cast<pid_t>(pid), SIGTERM);
+    Outcome outcome = finish(once);
+    EXPECT_LT(clock.elapsed(), 12000);
+    EXPECT_TRUE(outcome.errorLines.contains("status=143")) << outcome.errorLines.join('\n');
+    EXPECT_FALSE(outcome.errorLines
+                     .filter("the run was stopped by SIGTERM; its statement did not "
+                             "end within 5 seconds")
+                     .isEmpty())
+        << outcome.errorLines.join('\n');
+
+    // A second signal ends it at once.
+    QFile::remove(work + "/pavona.pid");
+    QProcess twice;
+    startUnderShell(twice, {"--run", "silent.norq"});
+    pid = programId();
+    ASSERT_GT(pid, 0);
+    QThread::msleep(1500);
+    clock.restart();
+    ::kill(static_cast<pid_t>(pid), SIGTERM);
+    QThread::msleep(300);
+    ::kill(static_cast<pid_t>(pid), SIGTERM);
+    outcome = finish(twice);
+    EXPECT_LT(clock.elapsed(), 3000);
+    EXPECT_TRUE(outcome.errorLines.contains("status=143")) << outcome.errorLines.join('\n');
 }

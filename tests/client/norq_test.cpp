@@ -1,5 +1,6 @@
 #include "tool_runner.h"
 
+#include <QRegularExpression>
 #include <QStandardPaths>
 
 namespace {
@@ -134,4 +135,22 @@ TEST_F(NorqTest, AnUnreadableInputFileIsReported) {
     EXPECT_EQ(toFile.exitCode, 8);
     EXPECT_EQ(readFile(QStringLiteral("out.txt")).count(QStringLiteral("missing.sql")), 1);
     EXPECT_EQ(toFile.err, QString());
+}
+
+TEST_F(NorqTest, ATransactionTheUserOpensIsNeverCommittedForTheUser) {
+    writeFile(QStringLiteral("open.sql"), "CONNECT TO sample;\n"
+                                          "BEGIN;\n"
+                                          "INSERT INTO staff VALUES (98, 'Undone', 1);\n"
+                                          "ROLLBACK;\n"
+                                          "BEGIN;\n"
+                                          "INSERT INTO staff VALUES (99, 'Left open', 1);\n");
+    const ToolResult open =
+        runTool(QStringLiteral("norq"), {QStringLiteral("-tf"), QStringLiteral("open.sql")});
+    EXPECT_EQ(open.exitCode, 0) << str(open.out + open.err);
+    writeFile(QStringLiteral("count.sql"),
+              "CONNECT TO sample;\nSELECT COUNT(*) AS kept FROM staff WHERE id > 90;\n");
+    const ToolResult count =
+        runTool(QStringLiteral("norq"), {QStringLiteral("-tf"), QStringLiteral("count.sql")});
+    EXPECT_TRUE(count.out.contains(QRegularExpression(QStringLiteral("kept\n-+\n +0\n"))))
+        << str(count.out);
 }

@@ -2,6 +2,7 @@
 #include "database/cli/cli.h"
 #include "database/execution.h"
 #include "database/lob.h"
+#include "database/number_fit.h"
 #include "database/session.h"
 #include "engine/engine_state.h"
 #include "engine/install_layout.h"
@@ -102,6 +103,35 @@ protected:
 };
 
 const QRegularExpression kElapsed(R"(\(\d+\.\d{3}s\)$)");
+
+// The first value of a query on a connection of its own: what has been committed.
+QString committedValue(const QString &database, const QString &query) {
+    CliHandle dbc = nullptr, stmt = nullptr;
+    cli::SQLAllocConnect(engine.envHandle, &dbc);
+    const QByteArray db = database.toUtf8(), sql = query.toUtf8();
+    QString value = "<failed>";
+    char buffer[64] = {0};
+    int32_t length = 0;
+    if (cli::SQLConnect(dbc, db.constData(), cli::kNullTerminated, "", cli::kNullTerminated, "",
+                        cli::kNullTerminated) >= 0 &&
+        cli::SQLAllocStmt(dbc, &stmt) == cli::kSuccess &&
+        cli::SQLExecDirect(stmt, sql.constData(), cli::kNullTerminated) >= 0 &&
+        cli::SQLBindCol(stmt, 1, cli::kCChar, buffer, sizeof buffer, &length) >= 0 &&
+        cli::SQLFetch(stmt) >= 0)
+        value = QString::fromUtf8(buffer).trimmed();
+    if (stmt) cli::SQLFreeStmt(stmt, cli::kDrop);
+    cli::SQLDisconnect(dbc);
+    cli::SQLFreeConnect(dbc);
+    return value;
+}
+
+// The widths of a text result's columns, from its line of dashes.
+QStringList columnWidths(const QString &resultText) {
+    QStringList widths;
+    for (const QString &dashes : resultText.split('\r').value(1).split(' '))
+        widths << QString::number(dashes.size());
+    return widths;
+}
 
 } // namespace
 
@@ -478,7 +508,189 @@ TEST_P(SqlTest, MariadbTypesAreSizedAndAlignedAsTheirCodesSay) {
     exec("DROP TABLE " + t);
 }
 
+TEST_P(SqlTest, TransactionsTheUserOpensEndOnlyWithTheUsersCommitOrRollback) {
+    const QString t = table("TX");
+    createTable(t, "ID INTEGER");
+    const QString count = "SELECT COUNT(*) FROM " + t;
+    const auto rows = [&] {
+        run(count);
+        return variable("RESULT");
+    };
+
+    exec("BEGIN");
+    EXPECT_TRUE(transactionOpen());
+    exec("INSERT INTO " + t + " VALUES (1)");
+    // Nothing reached another session: the work was not committed behind the user's back.
+    EXPECT_EQ(committedValue(database(), count), "0");
+    exec("ROLLBACK");
+    EXPECT_FALSE(transactionOpen());
+    EXPECT_EQ(rows(), "0");
+
+    // A failure inside the transaction undoes only itself: the session goes on and the
+    // user's COMMIT keeps the rest.
+    exec("START TRANSACTION");
+    exec("INSERT INTO " + t + " VALUES (2)");
+    run("SELECT * FROM NO_SUCH_TABLE_IN_TX");
+    EXPECT_TRUE(engine.errorFlag);
+    EXPECT_TRUE(transactionOpen());
+    exec("INSERT INTO " + t + " VALUES (3)");
+    EXPECT_EQ(committedValue(database(), count), "0");
+    exec("COMMIT");
+    EXPECT_FALSE(transactionOpen());
+    EXPECT_EQ(committedValue(database(), count), "2");
+
+    // Outside a transaction every statement is committed, a failure leaves the session
+    // usable, and a stray COMMIT or ROLLBACK does no harm.
+    run("SELECT * FROM NO_SUCH_TABLE_AFTER_TX");
+    EXPECT_TRUE(engine.errorFlag);
+    exec("INSERT INTO " + t + " VALUES (4)");
+    EXPECT_EQ(committedValue(database(), count), "3");
+    exec("COMMIT");
+    exec("ROLLBACK");
+
+    // What a run that ends inside a transaction does with it.
+    QString failure;
+    EXPECT_FALSE(rollbackOpenTransaction(&failure));
+    exec("BEGIN");
+    exec("DELETE FROM " + t);
+    EXPECT_TRUE(rollbackOpenTransaction(&failure));
+    EXPECT_EQ(failure, "");
+    EXPECT_FALSE(transactionOpen());
+    EXPECT_EQ(rows(), "3");
+
+    if (embedded()) {
+        // A savepoint outside a transaction opens one; releasing it commits.
+        exec("SAVEPOINT FIRST_STEP");
+        EXPECT_TRUE(transactionOpen());
+        exec("INSERT INTO " + t + " VALUES (5)");
+        EXPECT_EQ(committedValue(database(), count), "3");
+        exec("RELEASE FIRST_STEP");
+        EXPECT_FALSE(transactionOpen());
+        EXPECT_EQ(committedValue(database(), count), "4");
+    }
+    if (mariadb()) {
+        // MariaDB commits before a schema change: the transaction is over.
+        exec("BEGIN");
+        exec("INSERT INTO " + t + " VALUES (6)");
+        createTable(table("TX_SCHEMA"), "ID INTEGER");
+        EXPECT_FALSE(transactionOpen());
+        EXPECT_EQ(committedValue(database(), count), "4");
+        exec("DROP TABLE " + table("TX_SCHEMA"));
+    }
+    exec("DROP TABLE " + t);
+}
+
+// A server's double may come with more digits than its column holds.
+TEST_P(SqlTest, NumbersWiderThanTheirColumnAreRoundedNeverCut) {
+    if (embedded()) GTEST_SKIP() << "the embedded engine's doubles fit their column";
+    const QString t = table("WIDE_NUMBERS");
+    createTable(t, "D " + doubleType());
+    exec("INSERT INTO " + t + " VALUES (-1.2345678901234567e300), (0.30000000000000004)");
+    run("SELECT D FROM " + t + " ORDER BY D");
+    ASSERT_FALSE(engine.errorFlag) << engine.msgText.toStdString();
+    const QStringList lines = resultLines();
+    ASSERT_GE(lines.size(), 4);
+    EXPECT_EQ(lines[1], QString(22, '-'));
+    const QString huge = lines[2].trimmed();
+    EXPECT_EQ(lines[2].size(), 22);
+    bool isNumber = false;
+    EXPECT_NEAR(huge.toDouble(&isNumber) / -1.2345678901234567e300, 1.0, 1e-14)
+        << huge.toStdString();
+    EXPECT_TRUE(isNumber) << huge.toStdString();
+    EXPECT_NEAR(lines[3].trimmed().toDouble(), 0.3, 1e-15) << lines[3].toStdString();
+    exec("DROP TABLE " + t);
+}
+
+TEST_P(SqlTest, StatementsThatChangeRowsReturnThemAndQueriesStillUseACursor) {
+    if (embedded() || mariadb()) GTEST_SKIP() << "PostgreSQL's driver fetches through a cursor";
+    const QString t = table("RETURNING");
+    createTable(t, "ID INTEGER");
+    run("INSERT INTO " + t + " VALUES (7), (8) RETURNING ID");
+    EXPECT_TRUE(engine.msgText.startsWith("2 record(s) selected.")) << engine.msgText.toStdString();
+    exec("WITH N(V) AS (VALUES (9)) INSERT INTO " + t + " SELECT V FROM N");
+    exec("SET log_statement = 'all'");
+    run("WITH NEW_ROWS AS (INSERT INTO " + t +
+        " VALUES (1), (2) RETURNING ID) SELECT ID FROM NEW_ROWS ORDER BY ID");
+    EXPECT_TRUE(engine.msgText.startsWith("2 record(s) selected.")) << engine.msgText.toStdString();
+    EXPECT_EQ(variable("RESULT"), "1");
+    run("WITH GONE AS (SELECT 7 AS V) DELETE FROM " + t +
+        " WHERE ID IN (SELECT V FROM GONE) RETURNING ID");
+    EXPECT_EQ(variable("RESULT"), "7");
+    // A plain query after them is fetched through a cursor again.
+    const QString marker = "SELECT ID AS AFTER_THE_CHANGES FROM " + t;
+    run(marker);
+    EXPECT_TRUE(engine.msgText.startsWith("4 record(s) selected.")) << engine.msgText.toStdString();
+    QFile log(qEnvironmentVariable("PAVONA_TEST_PG_LOG"));
+    if (log.open(QIODevice::ReadOnly)) {
+        const QString text = QString::fromUtf8(log.readAll());
+        const qsizetype at = text.lastIndexOf(marker);
+        ASSERT_GE(at, 0);
+        const qsizetype lineStart = text.lastIndexOf('\n', at) + 1;
+        const QString line = text.mid(lineStart, at - lineStart);
+        EXPECT_TRUE(line.contains("cursor", Qt::CaseInsensitive)) << line.toStdString();
+    }
+    run("SELECT COUNT(*) FROM " + t);
+    EXPECT_EQ(variable("RESULT"), "4");
+    exec("DROP TABLE " + t);
+}
+
+// A data source may tell PostgreSQL's driver to roll back nothing after a failure, which
+// would leave the session aborted; the program asks for the failed statement alone.
+TEST_P(SqlTest, AFailureLeavesAPostgresSessionUsableWhateverTheDataSourceSays) {
+    if (embedded() || mariadb()) GTEST_SKIP() << "PostgreSQL's driver";
+    QFile ini(qEnvironmentVariable("ODBCINI"));
+    ASSERT_TRUE(ini.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(ini.readAll());
+    const qsizetype start = text.indexOf("[" + database() + "]");
+    ASSERT_GE(start, 0);
+    const qsizetype end = text.indexOf("\n[", start);
+    QString section = text.mid(start, end < 0 ? -1 : end - start).trimmed();
+    section.replace("[" + database() + "]", "[" + database() + "_NO_ROLLBACK]");
+    QTemporaryDir dir;
+    QFile changed(dir.filePath("odbc.ini"));
+    ASSERT_TRUE(changed.open(QIODevice::WriteOnly));
+    changed.write((text + "\n" + section + "\nProtocol=7.4-0\n").toUtf8());
+    changed.close();
+    const QByteArray previous = qgetenv("ODBCINI");
+    qputenv("ODBCINI", changed.fileName().toUtf8());
+    QString db = database() + "_NO_ROLLBACK", user, password;
+    const int connected = Norq_connect(db, user, password);
+    qputenv("ODBCINI", previous);
+    ASSERT_EQ(connected, 0) << engine.msgText.toStdString();
+
+    const QString t = table("NO_ROLLBACK");
+    createTable(t, "ID INTEGER");
+    run("SELECT * FROM NO_SUCH_TABLE_HERE");
+    EXPECT_TRUE(engine.errorFlag);
+    exec("SELECT COUNT(*) FROM " + t);
+    exec("BEGIN");
+    exec("INSERT INTO " + t + " VALUES (1)");
+    run("SELECT * FROM NO_SUCH_TABLE_HERE");
+    EXPECT_TRUE(engine.errorFlag);
+    exec("INSERT INTO " + t + " VALUES (2)");
+    exec("COMMIT");
+    EXPECT_EQ(committedValue(database(), "SELECT COUNT(*) FROM " + t), "2");
+    exec("DROP TABLE " + t);
+}
+
 PAVONA_BACKENDS(SqlTest);
+
+TEST(NumberInWidth, RoundsToTheWidthKeepingTheMostDigits) {
+    EXPECT_EQ(numberInWidth("1234567.890625", 13), "1234567.89063");
+    EXPECT_EQ(numberInWidth("-123456.890625", 13), "-123456.89063");
+    EXPECT_EQ(numberInWidth("0.333333333333333", 13), "0.33333333333");
+    EXPECT_EQ(numberInWidth("12.5", 13), "12.5");
+    // Rounding up adds a digit in front; the decimals make room for it.
+    EXPECT_EQ(numberInWidth("99999.996", 8), "100000.0");
+    EXPECT_EQ(numberInWidth("-0.0004", 6), "-4e-04");
+    // A whole part too wide, or a value far from 1, takes an exponent.
+    EXPECT_EQ(numberInWidth("12345678901234567", 13), "1.2345679e+16");
+    EXPECT_EQ(numberInWidth("0.000000123456789", 11), "1.23457e-07");
+    EXPECT_EQ(numberInWidth("-1.2345678901234567e+300", 22), "-1.23456789012346e+300");
+    EXPECT_EQ(numberInWidth("123456789", 5), "1e+08");
+    EXPECT_EQ(numberInWidth("123456789", 3), "###");
+    EXPECT_EQ(numberInWidth("2024-01-02", 5), "");
+}
 
 // ---- embedded engine only -------------------------------------------------------------
 
@@ -598,6 +810,40 @@ TEST_F(EmbeddedSession, ExpressionColumnsShowTheirWholeValues) {
     EXPECT_EQ(lines[2], "                   0                    0");
     EXPECT_EQ(lines[3], "        100000000000                    1");
     EXPECT_EQ(lines[4], "        200000000000         -12345678901");
+}
+
+TEST_F(EmbeddedSession, ComputedWholeNumbersAreIntegersUnlessAShownValueNeedsMore) {
+    QString db = "TESTDB", user, password;
+    ASSERT_EQ(Norq_connect(db, user, password), 0);
+    runSilentQuery("CREATE TABLE R (X REAL)");
+    runSilentQuery("INSERT INTO R VALUES (1234567.890625), (-123456.890625), (1.0/3)");
+    EngineFixture::resetStatement();
+    engine.gridMode = false;
+    QString sql = "SELECT X FROM R ORDER BY ROWID";
+    Norq_sql(sql, true, nullptr, true);
+    QStringList lines = engine.resultText.split('\r');
+    ASSERT_GE(lines.size(), 5) << engine.resultText.toStdString();
+    EXPECT_EQ(lines.mid(2, 3), QStringList({"1234567.89063", "-123456.89063", "0.33333333333"}));
+
+    EngineFixture::resetStatement();
+    sql = "SELECT 1 + 1, COUNT(*), 3, 4, 5, 6 FROM R";
+    Norq_sql(sql, true, nullptr, true);
+    EXPECT_EQ(columnWidths(engine.resultText), QStringList(6, "11"));
+    EXPECT_FALSE(engine.resultText.contains("...")) << engine.resultText.toStdString();
+
+    // Only the rows shown count: a wide value past them leaves the column an INTEGER,
+    // one among them makes it a BIGINT.
+    EngineFixture::resetStatement();
+    sql = "WITH RECURSIVE N(I) AS (VALUES (1) UNION ALL SELECT I + 1 FROM N WHERE I < 20) "
+          "SELECT CASE WHEN I = 15 THEN 5000000000 ELSE I END AS V FROM N";
+    Norq_sql(sql, true, nullptr, true);
+    EXPECT_EQ(columnWidths(engine.resultText), QStringList({"11"}));
+    engine.maxDisplay = 20;
+    EngineFixture::resetStatement();
+    Norq_sql(sql, true, nullptr, true);
+    EXPECT_EQ(columnWidths(engine.resultText), QStringList({"20"}));
+    EXPECT_TRUE(engine.resultText.contains("\r          5000000000"))
+        << engine.resultText.toStdString();
 }
 
 TEST(BytesToText, StopsAtNulAndTurnsLineFeedsIntoCrLf) {
