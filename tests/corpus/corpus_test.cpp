@@ -630,10 +630,13 @@ TEST_P(PostgresCorpus, LeavesWhatPsqlLeaves) {
         ASSERT_TRUE(problem.isEmpty()) << qPrintable(problem);
     }
 
-    const Finished shell = server.psql(
-        shellDb,
-        {QStringLiteral("-v"), QStringLiteral("ON_ERROR_STOP=0"), QStringLiteral("-f"), path},
-        work.path());
+    const Finished shell =
+        server.psql(shellDb,
+                    // Pavona's PostgreSQL sessions undo only a failed statement, also inside a
+                    // transaction: psql's ON_ERROR_ROLLBACK does the same.
+                    {QStringLiteral("-v"), QStringLiteral("ON_ERROR_STOP=0"), QStringLiteral("-v"),
+                     QStringLiteral("ON_ERROR_ROLLBACK=on"), QStringLiteral("-f"), path},
+                    work.path());
     const Dump shellDump = server.dump(shellDb, work.path());
 
     const QString odbcIni = work.filePath(QStringLiteral("odbc.ini"));

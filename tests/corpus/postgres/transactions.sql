@@ -16,21 +16,21 @@ BEGIN;
 INSERT INTO ledger VALUES (5, 'lost with the failure');
 -- meant to fail (1): duplicate key
 INSERT INTO ledger VALUES (1, 'duplicate');
--- meant to fail (2): the transaction is aborted
+-- A failure undoes only itself (psql's ON_ERROR_ROLLBACK): this row goes with the ROLLBACK.
 INSERT INTO ledger VALUES (6, 'refused');
 ROLLBACK;
 BEGIN;
 INSERT INTO ledger VALUES (7, 'before the savepoint');
 SAVEPOINT s1;
--- meant to fail (3): NOT NULL
+-- meant to fail (2): NOT NULL
 INSERT INTO ledger VALUES (8, NULL);
 ROLLBACK TO SAVEPOINT s1;
 INSERT INTO ledger VALUES (9, 'after the savepoint');
 RELEASE SAVEPOINT s1;
 COMMIT;
 BEGIN;
-INSERT INTO ledger VALUES (10, 'gone at commit');
--- meant to fail (4): division by zero
+INSERT INTO ledger VALUES (10, 'kept at commit');
+-- meant to fail (3): division by zero
 SELECT 1 / 0;
 COMMIT;
 -- Only warnings: no transaction is open.
@@ -38,14 +38,14 @@ COMMIT;
 ROLLBACK;
 INSERT INTO ledger VALUES (11, 'one'); INSERT INTO ledger VALUES (12, 'two'); -- both kept
 START TRANSACTION READ ONLY;
--- meant to fail (5): a read-only transaction
+-- meant to fail (4): a read-only transaction
 INSERT INTO ledger VALUES (13, 'read only');
 ROLLBACK;
 BEGIN;
 CREATE TABLE scratch(x int);
 INSERT INTO scratch VALUES (1);
 ROLLBACK;
--- meant to fail (6): the table went with the rollback
+-- meant to fail (5): the table went with the rollback
 SELECT * FROM scratch;
 BEGIN; INSERT INTO ledger VALUES (14, 'one line'); COMMIT;
 BEGIN;

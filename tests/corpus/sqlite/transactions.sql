@@ -34,17 +34,13 @@ COMMIT;
 BEGIN DEFERRED;
 DELETE FROM account WHERE owner = 'dan';
 END TRANSACTION;
--- meant to fail (3): no transaction is open
-COMMIT;
--- meant to fail (4): no transaction is open
-ROLLBACK;
 BEGIN IMMEDIATE TRANSACTION;
 DELETE FROM account;
 ROLLBACK TRANSACTION;
 BEGIN EXCLUSIVE;
 UPDATE account SET owner = upper(owner) WHERE id IN (1, 2);
 COMMIT TRANSACTION;
--- meant to fail (5): BEGIN inside a transaction, the first one stays open
+-- meant to fail (3): BEGIN inside a transaction, the first one stays open
 BEGIN;
 BEGIN;
 INSERT INTO account VALUES(8, 'hal', 3);
