@@ -194,6 +194,8 @@ public:
     // under its statement; progress is called after each statement. No dialogs: a batch
     // run calls it too. Returns the number of statements run.
     int runAllRows(const std::function<void(const StatementRun &)> &progress = {});
+    // The caption says whether a transaction the user opened is still open.
+    void showTransactionState();
 
     // Editing commands (mainwindow/edit_commands.cpp).
     void editCut_Click();

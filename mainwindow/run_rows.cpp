@@ -167,6 +167,14 @@ void NorqSQL::runStatementRow() {
         CLP->setRow(currentRow);
         placeCellEditor();
     }
+    showTransactionState();
+}
+
+void NorqSQL::showTransactionState() {
+    // Pavona commits nothing behind the user's back: an open transaction stays in sight.
+    setWindowTitle(transactionOpen()
+                       ? QStringLiteral("Pavona - transaction open: COMMIT or ROLLBACK ends it")
+                       : QStringLiteral("Pavona"));
 }
 
 int NorqSQL::placeOutput(int position) {
@@ -362,6 +370,7 @@ int NorqSQL::runAllRows(const std::function<void(const StatementRun &)> &progres
             break;
     }
     CLP->setTopRow(0);
+    showTransactionState();
     return statements;
 }
 

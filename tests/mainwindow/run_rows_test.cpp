@@ -7,6 +7,7 @@
 #include "engine/dispatcher.h"
 #include "engine/engine_state.h"
 #include "engine/platform_units.h"
+#include "engine/variables.h"
 #include "engine/widgets/plot.h"
 #include "tests/mainwindow/fixture.h"
 #include "windows/norq_sql_results.h"
@@ -85,6 +86,21 @@ TEST_F(RunRows, ResultRowOverlayShowsAndHides) {
     ASSERT_TRUE(window->DataValues->isVisible());
     press(window->CLP, 0, NorqSQL::textCol);
     EXPECT_FALSE(window->DataValues->isVisible());
+}
+
+TEST_F(RunRows, AnOpenTransactionStaysOpenAndInSight) {
+    openScript(writeFile("work.sql", "CREATE TABLE TX_SIGHT (A INTEGER);\nBEGIN;\n"
+                                     "INSERT INTO TX_SIGHT VALUES (1);\n"),
+               ViewMode::script);
+    window->runAllRows();
+    EXPECT_TRUE(window->windowTitle().contains("transaction open"))
+        << window->windowTitle().toStdString();
+    openScript(writeFile("end.sql", "ROLLBACK;\nSELECT COUNT(*) FROM TX_SIGHT;\n"),
+               ViewMode::script);
+    window->runAllRows();
+    EXPECT_EQ(window->windowTitle(), "Pavona");
+    EXPECT_EQ(engine.vars[var_find("RESULT")].value, "0"); // the row went with the ROLLBACK
+    runScript("DROP TABLE TX_SIGHT", nullptr, nullptr);
 }
 
 TEST_F(RunRows, RunAllPlacesEveryOutputAndEndsAtTheTop) {
