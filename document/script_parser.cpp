@@ -42,6 +42,15 @@ bool isPlainSql(const ScriptLines &lines) {
     return !commentLines || lines.fileName().endsWith(QStringLiteral(".sql"), Qt::CaseInsensitive);
 }
 
+// Blank lines after a statement's text are not part of it: a saved script writes one
+// after every statement, also after one whose literal or comment was left open.
+QString withoutTrailingBlankLines(const QString &text) {
+    QStringList lines = text.split(u'\r');
+    while (!lines.isEmpty() && lines.last().trimmed().isEmpty())
+        lines.removeLast();
+    return lines.join(u'\r');
+}
+
 // The statements of an SQL block, each with the lines it was written on; blank lines
 // between them go, a comment goes with the statement after it, unless it follows one on
 // its line or ends the block.
@@ -50,6 +59,13 @@ QStringList statementTexts(const QString &block) {
     QStringList pieces;
     QString current;
     for (const QString &line : block.split(u'\r')) {
+        // "/**/" keeps statements apart in a saved script: it ends an unfinished one.
+        if (line.trimmed() == u"/**/" && !assembler.inLiteralOrComment()) {
+            if (!current.trimmed().isEmpty()) pieces << withoutTrailingBlankLines(current);
+            current.clear();
+            assembler = StatementAssembler();
+            continue;
+        }
         assembler.addLine(line);
         qsizetype from = 0;
         for (const qsizetype end : assembler.lineEnds()) {
@@ -69,6 +85,7 @@ QStringList statementTexts(const QString &block) {
         current = current.isEmpty() ? rest : current + u'\r' + rest;
     }
     const bool statementOpen = !assembler.idle();
+    current = withoutTrailingBlankLines(current);
     assembler.finish();
     if (current.trimmed().isEmpty()) return pieces;
     if (statementOpen || pieces.isEmpty())
@@ -156,7 +173,7 @@ private:
         text_ += u'\r' + raw;
     }
 
-    void emitSql() { sink_(RowKind::sql, text_); }
+    void emitSql() { sink_(RowKind::sql, withoutTrailingBlankLines(text_)); }
 
     void idleLine(int code, const QString &line, const QString &raw, const QString &comment) {
         switch (code) {
