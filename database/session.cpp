@@ -248,6 +248,12 @@ bool transactionOpen() {
     return engine.connected && cli::transactionOpen(engine.connHandle);
 }
 
+QString captionWithTransaction(const QString &caption) {
+    return transactionOpen()
+               ? caption + QStringLiteral(" - transaction open: COMMIT or ROLLBACK ends it")
+               : caption;
+}
+
 bool rollbackOpenTransaction(QString *failure) {
     failure->clear();
     if (!transactionOpen()) return false;

@@ -13,6 +13,9 @@ int Norq_disconnect();
 int Norq_close();
 // Whether the session is inside a transaction the user opened and has not ended.
 bool transactionOpen();
+// A window's caption, with a note while a transaction the user opened is open: nothing
+// commits it behind the user's back, so it must stay in sight.
+QString captionWithTransaction(const QString &caption);
 // Ends a transaction the user left open by rolling it back, as a run that ends there
 // must; true when there was one. failure gets why the rollback failed ("" when it worked).
 bool rollbackOpenTransaction(QString *failure);

@@ -171,10 +171,7 @@ void NorqSQL::runStatementRow() {
 }
 
 void NorqSQL::showTransactionState() {
-    // Pavona commits nothing behind the user's back: an open transaction stays in sight.
-    setWindowTitle(transactionOpen()
-                       ? QStringLiteral("Pavona - transaction open: COMMIT or ROLLBACK ends it")
-                       : QStringLiteral("Pavona"));
+    setWindowTitle(captionWithTransaction(QStringLiteral("Pavona")));
 }
 
 int NorqSQL::placeOutput(int position) {

@@ -174,6 +174,7 @@ void NorqSQLWindow::runQuery() {
     }
     if (!self) return; // closed while the run let events through
     showResult();
+    setWindowTitle(captionWithTransaction(QStringLiteral("SQL Window")));
     const QString message = engine.msgText.trimmed();
     if (!message.isEmpty()) NorqMSG->setText(message);
 }

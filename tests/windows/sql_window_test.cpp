@@ -80,6 +80,17 @@ TEST_F(SqlWindowTest, RunFillsTheGridAndShowsTheMessage) {
     EXPECT_FALSE(window->ExtendedMsg->isVisible());
 }
 
+TEST_F(SqlWindowTest, AnOpenTransactionShowsInTheCaption) {
+    connectToStaff();
+    run("BEGIN;\r\nINSERT INTO PEOPLE VALUES (4, 'Di', 'x');");
+    EXPECT_TRUE(window->windowTitle().contains("transaction open"))
+        << window->windowTitle().toStdString();
+    run("ROLLBACK");
+    EXPECT_EQ(window->windowTitle(), "SQL Window");
+    run("SELECT COUNT(*) FROM PEOPLE");
+    EXPECT_EQ(column(1), QStringList({"3"}));
+}
+
 TEST_F(SqlWindowTest, TextOutputCoversTheGridUntilEscape) {
     run("TEST a 'b c'");
     ASSERT_TRUE(window->ExtendedMsg->isVisible());
