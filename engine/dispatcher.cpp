@@ -1,6 +1,7 @@
 #include "engine/dispatcher.h"
 
 #include "database/cli/cli.h"
+#include "database/session.h"
 #include "engine/dispatch_table.h"
 #include "engine/engine_state.h"
 #include "engine/messages.h"
@@ -79,6 +80,10 @@ struct RunFailure {
 void reportCancel(const run_control::StatementWatch &watch) {
     const QString reason = watch.cancelReason();
     if (reason.isEmpty()) return;
+    // A cancel that reaches the server late can leave the session's own transaction
+    // failed, and every later statement with it; outside the user's transaction nothing
+    // of the stopped work is wanted.
+    if (engine.connected && !transactionOpen()) runSilentQuery(QStringLiteral("ROLLBACK"));
     setMessage(true, -1, 0, reason, QStringLiteral("runStatement"));
     engine.errorFlag = true;
     if (run_control::stopRequested()) engine.stopRun = true;
