@@ -1,113 +1,19 @@
 #include "database/cli/statement_words.h"
 
+#include "engine/sql_scanner.h"
+
 #include <QSet>
 
 namespace cli {
 namespace {
 
-bool wordStart(char c) {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_' ||
-           static_cast<unsigned char>(c) >= 0x80;
+bool wordStart(QChar c) {
+    return c.isLetter() || c == u'_';
 }
 
-bool wordPart(char c) {
-    return wordStart(c) || (c >= '0' && c <= '9') || c == '$';
+bool wordPart(QChar c) {
+    return c.isLetterOrNumber() || c == u'_' || c == u'$';
 }
-
-// Reads the statement's text, stepping over what holds no keyword.
-class WordReader {
-public:
-    explicit WordReader(const QByteArray &sql) : text_(sql) {}
-
-    // The next word, or "" at the end.
-    QString next() {
-        while (at_ < text_.size()) {
-            const char c = text_[at_];
-            if (wordStart(c)) {
-                const qsizetype start = at_;
-                while (at_ < text_.size() && wordPart(text_[at_]))
-                    ++at_;
-                // E'...', X'...' and the like: a prefix of the literal that follows.
-                if (at_ < text_.size() && text_[at_] == '\'') {
-                    const bool escapes = at_ - start == 1 && (c == 'E' || c == 'e');
-                    skipQuoted('\'', escapes);
-                    continue;
-                }
-                return QString::fromUtf8(text_.mid(start, at_ - start)).toUpper();
-            }
-            if (c == '\'' || c == '"' || c == '`')
-                skipQuoted(c, false);
-            else if (c == '-' && peek(1) == '-')
-                skipLine();
-            else if (c == '/' && peek(1) == '*')
-                skipComment();
-            else if (c == '$')
-                skipDollar();
-            else
-                ++at_;
-        }
-        return {};
-    }
-
-private:
-    char peek(qsizetype ahead) const {
-        return at_ + ahead < text_.size() ? text_[at_ + ahead] : '\0';
-    }
-
-    // From the opening quote to past the closing one; a doubled quote stays inside.
-    void skipQuoted(char quote, bool backslashEscapes) {
-        ++at_;
-        while (at_ < text_.size()) {
-            const char c = text_[at_++];
-            if (backslashEscapes && c == '\\') {
-                ++at_;
-            } else if (c == quote) {
-                if (peek(0) != quote) return;
-                ++at_;
-            }
-        }
-    }
-
-    void skipLine() {
-        while (at_ < text_.size() && text_[at_] != '\n')
-            ++at_;
-    }
-
-    // Comments nest, as they do on PostgreSQL.
-    void skipComment() {
-        int depth = 0;
-        while (at_ < text_.size()) {
-            if (text_[at_] == '/' && peek(1) == '*') {
-                ++depth;
-                at_ += 2;
-            } else if (text_[at_] == '*' && peek(1) == '/') {
-                at_ += 2;
-                if (--depth == 0) return;
-            } else {
-                ++at_;
-            }
-        }
-    }
-
-    // $tag$ ... $tag$ quotes a body; $1 is a parameter.
-    void skipDollar() {
-        qsizetype end = at_ + 1;
-        while (end < text_.size() && wordPart(text_[end]) && text_[end] != '$')
-            ++end;
-        const bool tagged = end < text_.size() && text_[end] == '$' &&
-                            (end == at_ + 1 || wordStart(text_[at_ + 1]));
-        if (!tagged) {
-            ++at_;
-            return;
-        }
-        const QByteArray tag = text_.mid(at_, end - at_ + 1);
-        const qsizetype close = text_.indexOf(tag, end + 1);
-        at_ = close < 0 ? text_.size() : close + tag.size();
-    }
-
-    const QByteArray &text_;
-    qsizetype at_ = 0;
-};
 
 bool endsWithNewChain(const QStringList &words) {
     const qsizetype chain = words.indexOf(QStringLiteral("CHAIN"));
@@ -117,12 +23,25 @@ bool endsWithNewChain(const QStringList &words) {
 } // namespace
 
 QStringList statementWords(const QByteArray &sql, int limit) {
+    const QString text = QString::fromUtf8(sql);
     QStringList words;
-    WordReader reader(sql);
-    while (limit < 0 || words.size() < limit) {
-        QString word = reader.next();
-        if (word.isEmpty()) break;
-        words << std::move(word);
+    qsizetype at = 0;
+    while (at < text.size() && (limit < 0 || words.size() < limit)) {
+        const qsizetype literalEnd = SqlScanner::skipLiteral(text, at);
+        if (literalEnd > at) {
+            at = literalEnd;
+            continue;
+        }
+        if (!wordStart(text[at])) {
+            ++at;
+            continue;
+        }
+        qsizetype end = at;
+        while (end < text.size() && wordPart(text[end]))
+            ++end;
+        // X'...', N'...' and the like: a prefix of the literal that follows.
+        if (end >= text.size() || text[end] != u'\'') words << text.mid(at, end - at).toUpper();
+        at = end;
     }
     return words;
 }

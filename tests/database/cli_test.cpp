@@ -1,6 +1,7 @@
 #include "backends.h"
 #include "database/catalog.h"
 #include "database/cli/cli.h"
+#include "database/cli/statement_words.h"
 
 #include <QDir>
 #include <QFile>
@@ -582,4 +583,14 @@ TEST_F(EmbeddedCli, DeclaredTypesAreEnforcedWithAServersStates) {
     sqlite3_close(db);
     EXPECT_EQ(s.exec("INSERT INTO OLD VALUES ('abc', 'abcdef')"), kSuccess)
         << s.error().message.toStdString();
+}
+
+TEST(StatementWords, LiteralsNamesAndCommentsHoldNoWords) {
+    using cli::statementWords;
+    EXPECT_EQ(statementWords("BEGIN /* COMMIT /* nested */ END */ -- ROLLBACK\n;"),
+              QStringList({"BEGIN"}));
+    EXPECT_EQ(statementWords(R"(SELECT 'COMMIT', E'it\'s END', "ROLLBACK", x'41', $b$ END $b$)"),
+              QStringList({"SELECT"}));
+    EXPECT_EQ(statementWords("with t as (insert into a values ($1)) select 1", 4),
+              QStringList({"WITH", "T", "AS", "INSERT"}));
 }
