@@ -2,6 +2,7 @@
 
 #include "database/cli/cli.h"
 #include "database/number_fit.h"
+#include "database/result_set.h"
 #include "database/session.h"
 #include "engine/engine_state.h"
 #include "engine/messages.h"
@@ -115,7 +116,9 @@ public:
 private:
     bool describeAndBind(int columns);
     void fetchRows();
+    ResultValue fetchedValue(int column) const;
     QString cellValue(int column, int row) const;
+    QString textLine(const std::vector<ResultValue> &values) const;
     QString elapsedMessage() const { return formatElapsed(elapsed_); }
 
     ResultGrid *grid_;
@@ -124,6 +127,7 @@ private:
     QElapsedTimer timer_;
     double elapsed_ = 0;
     std::vector<int16_t> sqlTypes_;
+    std::shared_ptr<ResultSet> result_ = std::make_shared<ResultSet>();
     QStringList headers_, separators_;
     bool cutLines_ = false;
     int boundEnd_ = 1; // first byte after the bound columns
@@ -146,6 +150,8 @@ void SqlRun::run(const QString &statement, bool showResults) {
         limit_ = engine.maxDisplay;
     }
     engine.resultText.clear();
+    engine.lastResult.reset();
+    engine.resultTableLength = 0;
 
     QString text = statement.trimmed();
     if (text.endsWith(QLatin1Char(';'))) text.chop(1);
@@ -215,8 +221,9 @@ bool SqlRun::describeAndBind(int columns) {
         cli::SQLDescribeCol(engine.stmtHandle, static_cast<int16_t>(c), nameBuffer, 128,
                             &nameLength, &type, &size, &decimals, &nullable);
         const QString name = QString::fromUtf8(nameBuffer, std::clamp<int>(nameLength, 0, 127));
-        if (type == cli::kTypeXml || size > kMaxColumnSize) size = kMaxColumnSize;
         ColumnDescriptor &column = engine.columnTable[c];
+        result_->columns.push_back({name, type, static_cast<int>(size), decimals});
+        if (type == cli::kTypeXml || size > kMaxColumnSize) size = kMaxColumnSize;
         column.bindLength = static_cast<int>(size) + 16;
         column.sqlType = type;
 
@@ -278,6 +285,15 @@ bool SqlRun::describeAndBind(int columns) {
     return true;
 }
 
+// A column's value of the fetched row as the database gave it.
+ResultValue SqlRun::fetchedValue(int c) const {
+    if (lengthIndicators_[c] == cli::kNullData) return std::nullopt;
+    const ColumnDescriptor &column = engine.columnTable[c];
+    const char *first = &engine.fetchBuffer[column.offset];
+    const int available = std::min(column.bindLength, kFetchBufferSize - column.offset + 1);
+    return QString::fromUtf8(first, static_cast<qsizetype>(strnlen(first, available)));
+}
+
 // A column's value of the fetched row as shown: XML without its declaration, "-" for
 // nothing. The first value of the first row becomes RESULT.
 QString SqlRun::cellValue(int c, int row) const {
@@ -287,6 +303,22 @@ QString SqlRun::cellValue(int c, int row) const {
     if (sqlTypes_[c] == cli::kTypeXml) value = withoutDeclaration(value);
     if (value.isEmpty()) value = QStringLiteral("-");
     return value;
+}
+
+// One row of the fixed-width text, each value fitted to its column.
+QString SqlRun::textLine(const std::vector<ResultValue> &values) const {
+    QStringList cells;
+    for (int c = 1; c <= static_cast<int>(values.size()); ++c) {
+        const ColumnDescriptor &column = engine.columnTable[c];
+        QString value = values[c - 1].value_or(QString());
+        if (value.contains(u'\n')) value.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
+        if (sqlTypes_[c] == cli::kTypeXml) value = withoutDeclaration(value);
+        if (value.isEmpty()) value = QStringLiteral("-");
+        cells << (column.alignment == kRight ? fitRight(value, column.width)
+                                             : fitLeft(value, column.width));
+    }
+    const QString line = cells.join(QLatin1Char(' '));
+    return cutLines_ ? line.left(engine.sqlLineWidth) + QStringLiteral("...") : line;
 }
 
 void SqlRun::fetchRows() {
@@ -330,17 +362,16 @@ void SqlRun::fetchRows() {
             }
             grid_->addItem(record, rows);
         } else {
-            QStringList cells;
-            for (int c = 1; c <= columns; ++c) {
-                const ColumnDescriptor &column = engine.columnTable[c];
-                const QString value = cellValue(c, rows);
-                cells << (column.alignment == kRight ? fitRight(value, column.width)
-                                                     : fitLeft(value, column.width));
+            std::vector<ResultValue> values;
+            values.reserve(columns);
+            for (int c = 1; c <= columns; ++c)
+                values.push_back(fetchedValue(c));
+            if (rows == 1) {
+                QString first = values[0].value_or(QString());
+                first.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
+                var_add(QStringLiteral("RESULT"), first.trimmed());
             }
-            const QString line = cells.join(QLatin1Char(' '));
-            engine.resultText +=
-                QLatin1Char('\r') +
-                (cutLines_ ? line.left(engine.sqlLineWidth) + QStringLiteral("...") : line);
+            result_->rows.push_back(std::move(values));
         }
         clearFetchBuffer();
         rc = cli::SQLFetch(engine.stmtHandle);
@@ -348,6 +379,13 @@ void SqlRun::fetchRows() {
 
     const bool fetchFailed =
         rc != cli::kSuccess && rc != cli::kSuccessWithInfo && rc != cli::kNoData;
+    if (!gridMode_) {
+        for (const std::vector<ResultValue> &values : result_->rows)
+            engine.resultText += QLatin1Char('\r') + textLine(values);
+        result_->more = limitHit;
+        engine.resultTableLength = static_cast<int>(engine.resultText.size());
+        engine.lastResult = result_;
+    }
     if (limitHit && gridMode_)
         engine.resultText += QStringLiteral("\rMaximum rows (1000) exceeded.");
     if (gridMode_) grid_->setRows(rows + 1);

@@ -40,6 +40,7 @@ struct GridRow {
     std::vector<QString> cells; // may be shorter than the column count
     std::unique_ptr<std::map<int, CellStyle>> styles;
     int heightTwips = -1; // -1: default height
+    QVariant data;        // the caller's, travelling with the row
 
     GridRow() = default;
     GridRow(GridRow &&) = default;
@@ -607,6 +608,7 @@ void Grid::clear() {
         GridRow &row = model_->rows[r];
         row.cells.clear();
         row.styles.reset();
+        row.data.clear();
         if (row.heightTwips >= 0) lastSized = r;
     }
     model_->pristineFrom = lastSized + 1;
@@ -962,6 +964,21 @@ void Grid::setCellFontUnderline(bool on) {
 QPixmap Grid::cellPicture() const {
     const CellStyle *s = model_->style(row_, col_);
     return s ? s->picture : QPixmap();
+}
+
+QPixmap Grid::pictureAt(int row, int col) const {
+    const CellStyle *s = model_->style(row, col);
+    return s ? s->picture : QPixmap();
+}
+
+QVariant Grid::rowData(int row) const {
+    return row >= 0 && row < rows() ? model_->rows[row].data : QVariant();
+}
+
+void Grid::setRowData(int row, const QVariant &data) {
+    if (row < 0 || row >= rows()) return;
+    model_->touch(row);
+    model_->rows[row].data = data;
 }
 
 void Grid::setCellPicture(const QPixmap &picture) {

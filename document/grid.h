@@ -41,6 +41,7 @@
 #include <QPixmap>
 #include <QPointer>
 #include <QTableView>
+#include <QVariant>
 
 class GridModel;
 class QLabel;
@@ -140,6 +141,13 @@ public:
     void setCellFontUnderline(bool on);
     QPixmap cellPicture() const;
     void setCellPicture(const QPixmap &picture);
+    // A cell's picture without moving the current cell.
+    QPixmap pictureAt(int row, int col) const;
+
+    // A value of the caller's that moves with its row (inserted, removed or sorted
+    // around it); clear() empties it too.
+    QVariant rowData(int row) const;
+    void setRowData(int row, const QVariant &data);
 
     // Sorts the rows row()..rowSel() by the columns col()..colSel(): 1 ascending,
     // 2 descending (numbers compare as numbers).

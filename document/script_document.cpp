@@ -1,5 +1,6 @@
 #include "document/script_document.h"
 
+#include "document/document_model.h"
 #include "document/grid.h"
 #include "document/measure_box.h"
 #include "document/row_style.h"
@@ -99,45 +100,14 @@ int ScriptDocument::addRow(int &kind, const QString &datain, const QString &data
 // tab-separated record would split.
 QStringList ScriptDocument::buildCells(int &kind, const QString &text, const QString &dataSQL,
                                        QString &pictureFile) const {
+    const DocumentRow row = rowFromText(
+        kind, text, dataSQL, [this](const QString &joined) { return proseAtWrapWidth(joined); },
+        &pictureFile);
     QStringList cells(columnCount);
-    if (kind == RowKind::comment) {
-        QStringList lines = text.split(u'\r');
-        const ScriptText::CommentTag tag = ScriptText::parseCommentTag(lines.first());
-        const QChar code = tag.code;
-        if (code >= u'0' && code <= u'4') {
-            kind = RowKind::heading;
-            cells[textCol] = tag.content;
-            cells[tagCol] = QString(code);
-            cells[rawCol] = tag.anchor;
-        } else if (code == u'I') {
-            kind = RowKind::image;
-            pictureFile = tag.content;
-        } else if (code == u'S') {
-            kind = RowKind::example;
-            lines.first() = tag.content;
-            const QString joined = ScriptText::joinCommentLines(lines, true);
-            cells[textCol] = ScriptText::removeCarets(joined);
-            cells[rawCol] = joined;
-        } else {
-            const QString joined = ScriptText::joinCommentLines(lines, false);
-            cells[textCol] = commentDisplayText(joined);
-            cells[rawCol] = joined;
-        }
-    } else if (kind == RowKind::message) {
-        cells[textCol] = text;
-        cells[tagCol] = dataSQL;
-    } else if (kind == RowKind::chart) {
-        // Only the kind.
-    } else if (kind == RowKind::image) {
-        pictureFile = dataSQL;
-    } else if (kind == RowKind::example) {
-        cells[textCol] = ScriptText::removeCarets(text);
-        cells[rawCol] = text;
-    } else {
-        cells[textCol] = ScriptText::getRawSQL(text);
-        cells[tagCol] = dataSQL;
-        cells[sqlCol] = text;
-    }
+    cells[textCol] = row.text;
+    cells[tagCol] = row.tag;
+    cells[rawCol] = row.raw;
+    cells[sqlCol] = row.sql;
     cells[kindCol] = QString::number(kind);
     return cells;
 }

@@ -1,6 +1,7 @@
 #include "document/script_pane.h"
 
 #include "database/cli/cli.h"
+#include "document/document_model.h"
 #include "document/grid.h"
 #include "engine/busy_pointer.h"
 #include "engine/dispatcher.h"
@@ -134,35 +135,30 @@ bool ScriptPane::run(const QString &statement) {
     return mine == runsStarted;
 }
 
+void ScriptPane::markRan(int row, int number) {
+    RowOutcome outcome;
+    outcome.ran = textAsRan(grid_->textMatrix(row, textCol));
+    outcome.number = number;
+    grid_->setRowData(row, QVariant::fromValue(outcome));
+}
+
 ScriptPane::Output ScriptPane::placeOutput(int position) {
-    int kind = RowKind::message;
-    switch (engine.resultKind) {
-    case kResultMessage:
-        if (engine.msgText.trimmed().isEmpty()) return {};
-        return {document_.addRow(kind, crLfAsCr(engine.msgText), QString(), position), 0};
-    case kResultRows:
-        kind = RowKind::result;
-        return {document_.addRow(kind, engine.resultText, engine.currentStatement, position), 1};
-    case kResultText:
-        return {document_.addRow(kind, crLfAsCr(engine.outputText), QString(), position), 1};
-    case kResultServerOutput:
-        return {document_.addRow(kind, engine.serverOutput, QString(), position), 1};
-    case kResultPicture: {
-        kind = RowKind::chart;
-        const int row = document_.addRow(kind, QString(), QString(), position);
-        const QImage picture = engine.ui ? engine.ui->clipboardImage() : QImage();
+    const RunOutput output = lastRunOutput();
+    if (!output.shown) return {};
+    int kind = output.kind;
+    const int row = document_.addRow(kind, output.text, output.statement, position);
+    grid_->setRowData(row, QVariant::fromValue(output.outcome));
+    if (kind == RowKind::chart) {
         grid_->setRow(row);
         grid_->setCol(textCol);
         grid_->setCellAlignment(4);
-        grid_->setCellPicture(QPixmap::fromImage(picture));
-        if (!picture.isNull())
-            grid_->setRowHeight(row, std::max(grid_->rowHeight(row),
-                                              pixelsToTwips(picture.height()) + kChartMargin));
-        return {row, 0};
+        grid_->setCellPicture(QPixmap::fromImage(output.picture));
+        if (!output.picture.isNull())
+            grid_->setRowHeight(row,
+                                std::max(grid_->rowHeight(row),
+                                         pixelsToTwips(output.picture.height()) + kChartMargin));
     }
-    default:
-        return {};
-    }
+    return {row, output.step};
 }
 
 // ---- the result overlay -------------------------------------------------------------

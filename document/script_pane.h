@@ -77,6 +77,8 @@ public:
         int row = -1;
         int step = 0;
     };
+    // Records on a statement row the text as it ran and its number in a Run all (0 alone).
+    void markRan(int row, int number);
     // Puts the last run's output at position, rewriting an output row already there.
     Output placeOutput(int position);
 

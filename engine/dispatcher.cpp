@@ -28,6 +28,7 @@ struct RunLevel {
 void resetRunState() {
     engine.busy = false;
     engine.resultKind = kResultMessage;
+    engine.lastResult.reset();
     engine.silentRowCount = 0;
     engine.columnWidthLimit = 0;
 }
@@ -135,6 +136,7 @@ void keepFailures(const QList<RunFailure> &failures, int total) {
 void runStatement(const QString &statement, const CommandContext &context) {
     const run_control::StatementWatch watch;
     engine.currentStatement = var_sub(statement, true);
+    if (depth == 1) engine.ranStatements.append({statement, engine.currentStatement});
     const QString refusal = takeVariableRefusal();
     const int historyRow = engine.traceOn ? appendHistoryRow(engine.currentStatement) : 0;
     if (!refusal.isEmpty()) {
@@ -191,7 +193,10 @@ void runStatements(const QStringList &statements, ResultGrid *grid, QObject *cha
     engine.msgCode = 0;
 
     const CommandContext context{grid, chart};
-    if (depth == 1) engine.runStatements = engine.runFailures = 0;
+    if (depth == 1) {
+        engine.runStatements = engine.runFailures = 0;
+        engine.ranStatements.clear();
+    }
     QList<RunFailure> failures;
     const int total = static_cast<int>(statements.size());
     int number = 0;

@@ -7,9 +7,11 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <utility>
 #include <vector>
 
 class WindowInterface;
+struct ResultSet;
 
 constexpr int kVariableSlots = 1024;
 constexpr int kMessageCount = 200;
@@ -123,6 +125,12 @@ struct EngineState {
     // SQL execution and result presentation.
     int columnWidthLimit = 0;
     QString resultText;
+    // The last query's result as data, and how much of resultText is its table (what
+    // follows is its message and whatever the run added).
+    std::shared_ptr<const ResultSet> lastResult;
+    int resultTableLength = 0;
+    // Each statement of the user's last run text, as written and as it ran.
+    QList<std::pair<QString, QString>> ranStatements;
     double elapsedSeconds = 0.0;
     std::array<char, kFetchBufferSize + 1> fetchBuffer{}; // addressed from 1
     std::array<ColumnDescriptor, kMaxResultColumns + 1> columnTable{};

@@ -3,6 +3,7 @@
 // rendered script (grid, renderer, layout, links, output rows, result overlay) is its
 // ScriptPane; the window's own methods are split by concern over the mainwindow/ files.
 
+#include "document/document_run.h"
 #include "document/row_model.h"
 #include "document/script_pane.h"
 
@@ -182,14 +183,10 @@ public:
     void placeCellEditor();
     void runStatementRow();
     // What runAllRows reports after each statement; the outcome itself is in engine.
-    struct StatementRun {
-        int number = 0; // 1-based among the statement rows
-        int total = 0;  // statement rows of the script
-        QString summary;
-        double seconds = 0;
-        int statements = 0; // statements the row held
-        int failures = 0;   // and how many of them failed
-    };
+    using StatementRun = ::StatementRun;
+    // Places the last run's output under its statement and leaves currentRow as a marker
+    // press expects; returns the rows a caller walking the statements steps over.
+    int placeOutput(int position);
     // Runs every statement row from the top as a marker press does, placing each output
     // under its statement; progress is called after each statement. No dialogs: a batch
     // run calls it too. Returns the number of statements run.
@@ -241,9 +238,6 @@ private:
     void connectEvents();
     QAction *addEntry(QMenu *menu, const QString &name, const QString &caption,
                       std::function<void()> handler);
-    // Places the last run's output under its statement and leaves currentRow as a marker
-    // press expects; returns the rows a caller walking the statements steps over.
-    int placeOutput(int position);
     void showResultRow();
     void followLink();
     void cycleHeadingLevel();

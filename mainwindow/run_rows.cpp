@@ -5,6 +5,7 @@
 #include "database/cli/cli.h"
 #include "database/session.h"
 #include "database/widgets/xml_tree.h"
+#include "document/document_run.h"
 #include "document/editor_text.h"
 #include "document/grid.h"
 #include "document/row_style.h"
@@ -37,11 +38,6 @@ constexpr int kMinResultsWidth = 6000; // twips
 constexpr int kMinResultsHeight = 3000;
 constexpr int kXmlViewWidth = 5000;
 constexpr int kPaintIntervalMs = 80;
-
-// Statement rows. Run all has always taken kind 2 as well, though no row is given it now.
-bool runsInRunAll(int kind) {
-    return kind == RowKind::sql || kind == 2;
-}
 
 // How a run shows itself. The view moves only when the running row has left it, and
 // the window paints at most every kPaintIntervalMs while events still come after each
@@ -162,6 +158,7 @@ void NorqSQL::runStatementRow() {
         if (!pane_.run(statement)) return;
     }
     currentRow = row;
+    pane_.markRan(row, 0);
     placeOutput(currentRow + 1);
     if (editRow == currentRow) {
         CLP->setRow(currentRow);
@@ -326,45 +323,49 @@ void NorqSQL::placeCellEditor() {
 
 // ---- whole script -------------------------------------------------------------------
 
-int NorqSQL::runAllRows(const std::function<void(const StatementRun &)> &progress) {
-    const run_control::RunScope running;
-    StatementRun report;
-    for (int i = 0; i < CLP->rows(); ++i) {
-        const int kind = CLP->textMatrix(i, kindCol).toInt();
-        if (kind == RowKind::endMarker) break;
-        if (runsInRunAll(kind)) ++report.total;
+namespace {
+
+// The window's rows for Run all: the view follows the running row and paints now and
+// then; leaving the document views or closing the window ends the run.
+class WindowRows : public RunnableRows {
+public:
+    WindowRows(NorqSQL &window, ScriptPane &pane, Grid *grid)
+        : window_(window), pane_(pane), grid_(grid), view_(&window, grid) {}
+
+    int count() const override { return grid_->rows(); }
+    int kind(int row) const override { return grid_->textMatrix(row, ScriptRow::kindCol).toInt(); }
+    QString statement(int row) const override { return grid_->textMatrix(row, ScriptRow::sqlCol); }
+    bool run(const QString &statement) override { return pane_.run(statement); }
+    int placeOutput(int row, int number) override {
+        window_.currentRow = row;
+        pane_.markRan(row, number);
+        return window_.placeOutput(row + 1);
     }
+    void beforeRow(int row) override {
+        view_.follow(row);
+        if (runsInRunAll(kind(row))) window_.currentRow = row;
+    }
+    void afterRow() override { view_.rowDone(); }
+    bool stopped() const override {
+        return !isDocumentView(engine.viewMode) || windowClosing(&window_) ||
+               RunnableRows::stopped();
+    }
+
+private:
+    NorqSQL &window_;
+    ScriptPane &pane_;
+    Grid *grid_;
+    RunView view_;
+};
+
+} // namespace
+
+int NorqSQL::runAllRows(const std::function<void(const StatementRun &)> &progress) {
     int statements = 0;
-    QElapsedTimer timer;
-    RunView view(this, CLP);
-    BusyPointer busy; // once for the run: setting the pointer for every row costs a round trip
-    for (int i = 0; i < CLP->rows(); ++i) {
-        const int kind = CLP->textMatrix(i, kindCol).toInt();
-        if (kind == RowKind::endMarker) break;
-        view.follow(i);
-        if (runsInRunAll(kind)) {
-            // The full statement, hidden sections included: they are run, not shown.
-            const QString statement = removeComments(CLP->textMatrix(i, sqlCol));
-            currentRow = i;
-            engine.gridMode = false;
-            timer.start();
-            // Rows moved under an interrupted run: stop rather than guess.
-            if (!pane_.run(statement)) break;
-            report.seconds = static_cast<double>(timer.nsecsElapsed()) / 1e9;
-            i += placeOutput(i + 1);
-            report.number = ++statements;
-            // The row's first statement, without the comments before it.
-            report.summary = summarize(assembleStatements(statement).value(0, statement));
-            report.statements = engine.runStatements;
-            report.failures = engine.runFailures;
-            if (progress) progress(report);
-        }
-        view.rowDone();
-        engine.ui->processEvents();
-        // Another command run meanwhile may have left the document views, the window is
-        // closing, or the run was stopped.
-        if (!isDocumentView(engine.viewMode) || windowClosing(this) || run_control::stopRequested())
-            break;
+    {
+        WindowRows rows(*this, pane_, CLP);
+        BusyPointer busy; // once for the run: setting the pointer for every row costs a round trip
+        statements = ::runAllRows(rows, progress);
     }
     CLP->setTopRow(0);
     showTransactionState();
@@ -385,10 +386,12 @@ void NorqSQL::mnuReset_Click() {
     int row = 0;
     while (row < CLP->rows()) {
         const int kind = CLP->textMatrix(row, kindCol).toInt();
-        if (kind == RowKind::message || kind == RowKind::result || kind == RowKind::chart)
+        if (kind == RowKind::message || kind == RowKind::result || kind == RowKind::chart) {
             CLP->removeItem(row);
-        else
+        } else {
+            CLP->setRowData(row, {}); // how it ran last time is no longer what it shows
             ++row;
+        }
     }
     CLP->setTopRow(0);
 }

@@ -1,0 +1,160 @@
+#include "document/document_model.h"
+
+#include "document/grid.h"
+#include "document/script_parser.h"
+#include "document/script_text.h"
+#include "engine/engine_state.h"
+#include "engine/text_files.h"
+#include "engine/text_layout.h"
+#include "engine/variables.h"
+#include "engine/window_interface.h"
+
+#include <QImageReader>
+
+using namespace ScriptRow;
+
+DocumentRow rowFromText(int &kind, const QString &text, const QString &dataSQL,
+                        const std::function<QString(const QString &)> &prose,
+                        QString *pictureFile) {
+    DocumentRow row;
+    if (kind == RowKind::comment) {
+        QStringList lines = text.split(u'\r');
+        const ScriptText::CommentTag tag = ScriptText::parseCommentTag(lines.first());
+        const QChar code = tag.code;
+        if (code >= u'0' && code <= u'4') {
+            kind = RowKind::heading;
+            row.text = tag.content;
+            row.tag = QString(code);
+            row.raw = tag.anchor;
+        } else if (code == u'I') {
+            kind = RowKind::image;
+            *pictureFile = tag.content;
+        } else if (code == u'S') {
+            kind = RowKind::example;
+            lines.first() = tag.content;
+            const QString joined = ScriptText::joinCommentLines(lines, true);
+            row.text = ScriptText::removeCarets(joined);
+            row.raw = joined;
+        } else {
+            const QString joined = ScriptText::joinCommentLines(lines, false);
+            row.text = prose(ScriptText::removeCarets(joined));
+            row.raw = joined;
+        }
+    } else if (kind == RowKind::message) {
+        row.text = text;
+        row.tag = dataSQL;
+    } else if (kind == RowKind::chart) {
+        // Only the kind.
+    } else if (kind == RowKind::image) {
+        *pictureFile = dataSQL;
+    } else if (kind == RowKind::example) {
+        row.text = ScriptText::removeCarets(text);
+        row.raw = text;
+    } else {
+        row.text = ScriptText::getRawSQL(text);
+        row.tag = dataSQL;
+        row.sql = text;
+    }
+    row.kind = kind;
+    return row;
+}
+
+namespace {
+
+// An image row as the window shows it: the picture, or its file name and why it is not
+// shown.
+void loadPicture(DocumentRow &row, const QString &fileName) {
+    row.tag = fileName;
+    const QString file = var_sub(fileName, false);
+    const QString unreadable = unreadablePicture(file);
+    if (!file.isEmpty() && unreadable.isEmpty()) row.picture = QImageReader(file).read();
+    if (!row.picture.isNull()) return;
+    row.text = unreadable.isEmpty() ? fileName : fileName + QStringLiteral(": ") + unreadable;
+}
+
+} // namespace
+
+DocumentModel documentFromLines(const ScriptLines &lines) {
+    DocumentModel document;
+    const auto prose = [](const QString &text) { return formatProse(text); };
+    const auto add = [&](int kind, const QString &text) {
+        QString pictureFile;
+        DocumentRow row = rowFromText(kind, ScriptText::trimCarriageReturns(text), QString(), prose,
+                                      &pictureFile);
+        if (kind == RowKind::image) loadPicture(row, pictureFile);
+        document.push_back(std::move(row));
+    };
+    parseScript(lines, true, add);
+    DocumentRow end;
+    end.kind = RowKind::endMarker;
+    document.push_back(std::move(end));
+    return document;
+}
+
+RunOutput lastRunOutput() {
+    RunOutput output;
+    output.shown = true;
+    output.outcome.code = engine.msgCode;
+    switch (engine.resultKind) {
+    case kResultMessage:
+        if (engine.msgText.trimmed().isEmpty()) return {};
+        output.text = crLfAsCr(engine.msgText);
+        break;
+    case kResultRows:
+        output.kind = RowKind::result;
+        output.text = engine.resultText;
+        output.statement = engine.currentStatement;
+        output.outcome.result = engine.lastResult;
+        if (engine.lastResult)
+            output.outcome.trailer = engine.resultText.mid(engine.resultTableLength);
+        output.step = 1;
+        break;
+    case kResultText:
+        output.text = crLfAsCr(engine.outputText);
+        output.step = 1;
+        break;
+    case kResultServerOutput:
+        output.text = engine.serverOutput;
+        output.step = 1;
+        break;
+    case kResultPicture:
+        output.kind = RowKind::chart;
+        output.picture = engine.ui ? engine.ui->clipboardImage() : QImage();
+        break;
+    default:
+        return {};
+    }
+    return output;
+}
+
+QString textAsRan(const QString &shown) {
+    QString ran;
+    qsizetype from = 0;
+    for (const auto &[written, substituted] : engine.ranStatements) {
+        const qsizetype at = shown.indexOf(written, from);
+        // A statement the shown text does not hold word for word (a hidden section):
+        // the values it ran with are those of now, which the run just left.
+        if (at < 0) return var_sub(shown, false);
+        ran += shown.mid(from, at - from) + substituted;
+        from = at + written.size();
+    }
+    return ran + shown.mid(from);
+}
+
+DocumentModel documentFromGrid(const Grid *grid) {
+    DocumentModel document;
+    document.reserve(grid->rows());
+    for (int r = 0; r < grid->rows(); ++r) {
+        DocumentRow row;
+        row.kind = grid->textMatrix(r, kindCol).trimmed().toInt();
+        row.text = grid->textMatrix(r, textCol);
+        row.tag = grid->textMatrix(r, tagCol);
+        row.raw = grid->textMatrix(r, rawCol);
+        row.sql = grid->textMatrix(r, sqlCol);
+        row.outcome = grid->rowData(r).value<RowOutcome>();
+        if (row.kind == RowKind::chart || row.kind == RowKind::image)
+            row.picture = grid->pictureAt(r, textCol).toImage();
+        document.push_back(std::move(row));
+    }
+    return document;
+}
