@@ -3,6 +3,7 @@
 #include "app/batch_stream.h"
 #include "app/batch_window_interface.h"
 #include "database/session.h"
+#include "document/document_run.h"
 #include "document/grid.h"
 #include "document/row_model.h"
 #include "document/script_lines.h"
@@ -19,9 +20,9 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <algorithm>
-#include <memory>
 #include <csignal>
 #include <cstdio>
+#include <memory>
 #include <unistd.h>
 
 namespace {
@@ -128,24 +129,38 @@ bool connectDatabase(const BatchOptions &options) {
     return Norq_connect(engine.databaseName, engine.userId, engine.userPassword) == 0;
 }
 
-void openScript(NorqSQL &window, const QString &path) {
-    window.Form_Load();
-    window.resize(1200, 820); // the program's first size: rows wrap as they do there
-    window.show();            // on the offscreen platform: laid out, never seen
-    // Nobody looks at it: painting each placed output would be most of the run's time.
-    window.setUpdatesEnabled(false);
-    window.currentFile = path;
-    window.fileToMemory(path);
-    window.setViewMode(ViewMode::script);
-    window.memoryToScript();
-    // Laid out, the rows keep their wrapped heights; a hidden grid then takes the run's
-    // rows without a view following each insertion.
-    window.CLP->hide();
+// The script as the Script View renders it, without a window: the rows a run fills and
+// the exports read.
+DocumentModel openScript(const QString &path) {
+    engine.viewMode = ViewMode::script;
+    ScriptLines lines;
+    lines.readFile(path);
+    return documentFromLines(lines);
+}
+
+// Interim, until the exports read the document model.
+bool exportDocument(const DocumentModel &document, int type, const QString &path, QString *error) {
+    Grid grid;
+    grid.setCols(ScriptRow::columnCount);
+    grid.setRows(static_cast<int>(document.size()));
+    for (int r = 0; r < static_cast<int>(document.size()); ++r) {
+        const DocumentRow &row = document[r];
+        grid.setTextMatrix(r, ScriptRow::kindCol, QString::number(row.kind));
+        grid.setTextMatrix(r, ScriptRow::textCol, row.text);
+        grid.setTextMatrix(r, ScriptRow::tagCol, row.tag);
+        grid.setTextMatrix(r, ScriptRow::rawCol, row.raw);
+        grid.setTextMatrix(r, ScriptRow::sqlCol, row.sql);
+        grid.setRowData(r, QVariant::fromValue(row.outcome));
+        grid.setRow(r);
+        grid.setCol(ScriptRow::textCol);
+        if (!row.picture.isNull()) grid.setCellPicture(QPixmap::fromImage(row.picture));
+    }
+    return exportGrid(&grid, type, path, error);
 }
 
 class RunTally {
 public:
-    void record(const NorqSQL::StatementRun &run) {
+    void record(const StatementRun &run) {
         const bool failed = engine.msgCode != 0;
         // A row holds one statement or several; a failure before any ran is one too.
         statements_ += std::max(run.statements, 1);
@@ -174,7 +189,7 @@ private:
 
 } // namespace
 
-QString progressLine(const NorqSQL::StatementRun &run, const QString &message, bool failed) {
+QString progressLine(const StatementRun &run, const QString &message, bool failed) {
     QString line = QStringLiteral("[%1/%2] %3 ... ")
                        .arg(run.number)
                        .arg(run.total)
@@ -184,6 +199,25 @@ QString progressLine(const NorqSQL::StatementRun &run, const QString &message, b
     line += text.isEmpty() ? QStringLiteral("Command completed.") : text;
     if (!endsWithTime(text)) line += QStringLiteral(" (%1s)").arg(run.seconds, 0, 'f', 3);
     return line;
+}
+
+bool scriptMayDraw(const QString &path) {
+    static const QRegularExpression drawing(QStringLiteral("\\b(PLOT|RUN|START)\\b|^\\s*[&@]"),
+                                            QRegularExpression::CaseInsensitiveOption |
+                                                QRegularExpression::MultilineOption);
+    QFile file(path);
+    // A special file is refused before anything runs; reading it here would consume it.
+    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly)) return false;
+    // Read in pieces that overlap by a line's worth, so a word is never cut in two.
+    constexpr qint64 kPiece = 1 << 20;
+    QString tail;
+    while (!file.atEnd()) {
+        const QString piece = tail + QString::fromUtf8(file.read(kPiece));
+        if (drawing.match(piece).hasMatch()) return true;
+        tail = piece.right(64);
+        if (file.error() != QFile::NoError) return false;
+    }
+    return false;
 }
 
 int runBatch(const BatchOptions &options) {
@@ -220,18 +254,15 @@ int runBatch(const BatchOptions &options) {
     QElapsedTimer clock;
     clock.start();
     RunTally tally;
-    const auto record = [&tally](const NorqSQL::StatementRun &run) { tally.record(run); };
-    std::unique_ptr<NorqSQL> window;
+    const auto record = [&tally](const StatementRun &run) { tally.record(run); };
+    DocumentModel document;
     if (longScript) {
         QString error;
         if (!runScriptStatements(options.script, record, &error))
             return fail(QStringLiteral("cannot read script '%1': %2").arg(options.script, error));
     } else {
-        window = std::make_unique<NorqSQL>();
-        openScript(*window, options.script);
-        window->ResetCellEdit();
-        window->mnuReset_Click();
-        window->runAllRows(record);
+        document = openScript(options.script);
+        runDocument(document, record);
     }
 
     // As an interactive client does when it exits, the run gives up what it left uncommitted.
@@ -254,7 +285,7 @@ int runBatch(const BatchOptions &options) {
     }
     if (!options.exportPath.isEmpty()) {
         QString error;
-        if (exportGrid(window->CLP, options.exportType, options.exportPath, &error))
+        if (exportDocument(document, options.exportType, options.exportPath, &error))
             say(QStringLiteral("pavona: exported to ") + options.exportPath);
         else
             status =

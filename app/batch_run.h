@@ -4,7 +4,7 @@
 // does. The caller has created the application object (on the offscreen platform).
 
 #include "app/batch_options.h"
-#include "mainwindow/norqsql.h"
+#include "document/document_run.h"
 
 #include <QString>
 
@@ -13,4 +13,8 @@ int runBatch(const BatchOptions &options);
 
 // "[3/17] SUMMARY ... MESSAGE (0.004s)", on one line; a failed statement's message is
 // marked "FAILED:". The time is left out when the message already ends with one.
-QString progressLine(const NorqSQL::StatementRun &run, const QString &message, bool failed);
+QString progressLine(const StatementRun &run, const QString &message, bool failed);
+
+// Whether a script may draw a chart: it names PLOT, or runs other scripts or builds a
+// statement from a variable, either of which may. A script that cannot be read may not.
+bool scriptMayDraw(const QString &path);

@@ -61,9 +61,9 @@ bool forEachStatement(const QString &path, const std::function<bool(const QStrin
 } // namespace
 
 bool runScriptStatements(const QString &path,
-                         const std::function<void(const NorqSQL::StatementRun &)> &progress,
+                         const std::function<void(const StatementRun &)> &progress,
                          QString *error) {
-    NorqSQL::StatementRun report;
+    StatementRun report;
     if (!forEachStatement(
             path,
             [&report](const QString &) {

@@ -31,8 +31,15 @@ int runWithoutWindows(int argc, char *argv[], const BatchOptions &options) {
     // The run shows nothing, wherever it is started: with or without a display.
     qputenv("QT_QPA_PLATFORM", "offscreen");
     qInstallMessageHandler(quietMessages);
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Pavona"));
+    // Only a chart needs the drawing layer; without it a run starts and ends in a
+    // fraction of the time (no platform, no font configuration).
+    if (scriptMayDraw(options.script) || !options.exportPath.isEmpty()) {
+        QApplication app(argc, argv);
+        QApplication::setApplicationName(QStringLiteral("Pavona"));
+        return runBatch(options);
+    }
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("Pavona"));
     return runBatch(options);
 }
 

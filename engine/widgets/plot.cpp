@@ -2,6 +2,7 @@
 
 #include "engine/dispatch_table.h"
 #include "engine/engine_state.h"
+#include "engine/messages.h"
 #include "engine/widgets/plot_data.h"
 #include "engine/window_interface.h"
 
@@ -122,7 +123,15 @@ void showInView(QObject *target, QChart *chart) {
 void cmd_plot(QObject *chart) {
     const PlotData plot = readPlotArguments();
     if (plot.count == 0) return;
-    if (!qobject_cast<QApplication *>(QCoreApplication::instance())) return; // no widgets
+    // A window-less run starts its drawing layer only for a script that names PLOT.
+    if (!qobject_cast<QApplication *>(QCoreApplication::instance())) {
+        setMessage(true, -1, 0,
+                   QStringLiteral("PLOT cannot draw in this run: the script does not name PLOT, "
+                                  "so the run started without pictures."),
+                   QStringLiteral("cmd_plot"));
+        engine.errorFlag = true;
+        return;
+    }
 
     QChart *built = buildChart(plot);
     const QImage picture = renderChart(built);

@@ -5,6 +5,8 @@
 #include "engine/engine_state.h"
 #include "printing.h"
 
+#include <QFile>
+#include <QTemporaryDir>
 #include <cstdio>
 #include <gtest/gtest.h>
 
@@ -83,7 +85,7 @@ TEST(BatchWindowInterface, MessageBoxesBecomeOneLineOnStandardError) {
 }
 
 TEST(ProgressLine, NumberSummaryMessageAndTimeOnOneLine) {
-    NorqSQL::StatementRun run;
+    StatementRun run;
     run.number = 3;
     run.total = 17;
     run.summary = "SELECT *\r  FROM EMPLOYEE";
@@ -108,3 +110,21 @@ TEST(ProgressLine, NumberSummaryMessageAndTimeOnOneLine) {
 }
 
 } // namespace
+
+TEST(BatchDrawing, OnlyAScriptThatMayDrawStartsTheDrawingLayer) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const auto mayDraw = [&](const QByteArray &text) {
+        QFile file(dir.filePath("s.norq"));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(text);
+        file.close();
+        return scriptMayDraw(file.fileName());
+    };
+    EXPECT_TRUE(mayDraw("SELECT 1;\nplot title 'x' x1 1;\n"));
+    EXPECT_TRUE(mayDraw("RUN other.norq;\n"));
+    EXPECT_TRUE(mayDraw("  &COMMAND title 'x';\n"));
+    EXPECT_TRUE(mayDraw(QByteArray(3 << 20, ' ') + "PLOT x1 1;")); // beyond the first piece
+    EXPECT_FALSE(mayDraw("SELECT start_date, plotted FROM t WHERE a = '&B';\n"));
+    EXPECT_FALSE(scriptMayDraw(dir.filePath("missing.norq")));
+}

@@ -1,0 +1,112 @@
+// The document model: a query's result kept as data, the text each statement ran with,
+// and the same outcomes from the window's Run all and from a run without a window.
+
+#include "database/result_set.h"
+#include "document/document_model.h"
+#include "document/document_run.h"
+#include "document/script_lines.h"
+#include "engine/dispatcher.h"
+#include "engine/engine_state.h"
+#include "tests/mainwindow/fixture.h"
+
+namespace {
+
+using DocumentModelTest = MainWindowTest;
+
+const char *const kVariableScript = "DEFINE X 1;\n"
+                                    "SELECT '&X' AS X, CAST(NULL AS VARCHAR(5)) AS N,\n"
+                                    "  '' AS E, 'Billing platform rewrite for the northern "
+                                    "region' AS TITLE, 'two' || CHAR(10) || CHAR(10) || "
+                                    "'lines' AS L;\n"
+                                    "DEFINE X 2;\n"
+                                    "SELECT NO_SUCH_COLUMN FROM NO_SUCH_TABLE;\n";
+
+const DocumentRow *firstOfKind(const DocumentModel &document, int kind) {
+    for (const DocumentRow &row : document)
+        if (row.kind == kind) return &row;
+    return nullptr;
+}
+
+// What both runs must agree on, checked on either.
+void expectOutcomes(const DocumentModel &document) {
+    std::vector<const DocumentRow *> statements;
+    for (const DocumentRow &row : document)
+        if (row.kind == RowKind::sql) statements.push_back(&row);
+    ASSERT_EQ(statements.size(), 4u);
+    // The SELECT shows the value X had when it ran, not the one the run ended with.
+    EXPECT_TRUE(statements[1]->outcome.ran.startsWith("SELECT '1' AS X"))
+        << statements[1]->outcome.ran.toStdString();
+    EXPECT_TRUE(statements[1]->text.contains("'&X'"));
+    EXPECT_EQ(statements[3]->outcome.number, 4);
+
+    const DocumentRow *result = firstOfKind(document, RowKind::result);
+    ASSERT_TRUE(result && result->outcome.result);
+    const ResultSet &set = *result->outcome.result;
+    ASSERT_EQ(set.columns.size(), 5u);
+    EXPECT_EQ(set.columns[3].name, "TITLE");
+    ASSERT_EQ(set.rows.size(), 1u);
+    const auto &values = set.rows[0];
+    EXPECT_EQ(values[0], QString("1"));
+    EXPECT_FALSE(values[1].has_value()); // NULL
+    EXPECT_EQ(values[2], QString(""));   // an empty text is not NULL
+    EXPECT_EQ(values[3], QString("Billing platform rewrite for the northern region"));
+    EXPECT_EQ(values[4], QString("two\n\nlines"));
+    EXPECT_FALSE(set.more);
+    // The fixed-width text still cuts the title at its column; the data keeps it whole.
+    EXPECT_FALSE(result->text.contains("northern"));
+    EXPECT_TRUE(result->outcome.trailer.contains("1 record(s) selected."))
+        << result->outcome.trailer.toStdString();
+
+    const DocumentRow *failure = nullptr;
+    for (const DocumentRow &row : document)
+        if (row.kind == RowKind::message && row.outcome.failed()) failure = &row;
+    ASSERT_TRUE(failure);
+    EXPECT_TRUE(failure->text.contains("NO_SUCH")) << failure->text.toStdString();
+}
+
+} // namespace
+
+TEST_F(DocumentModelTest, RunAllInTheWindowAndWithoutOneLeaveTheSameOutcomes) {
+    const QString path = writeFile("vars.sql", kVariableScript);
+    openScript(path, ViewMode::script);
+    window->runAllRows();
+    const DocumentModel shown = documentFromGrid(window->CLP);
+    expectOutcomes(shown);
+
+    ScriptLines lines;
+    ASSERT_TRUE(lines.readFile(path));
+    DocumentModel alone = documentFromLines(lines);
+    EXPECT_EQ(runDocument(alone, {}), 4);
+    expectOutcomes(alone);
+    ASSERT_EQ(alone.size(), shown.size());
+    for (size_t r = 0; r < alone.size(); ++r) {
+        EXPECT_EQ(alone[r].kind, shown[r].kind) << r;
+        EXPECT_EQ(alone[r].outcome.ran, shown[r].outcome.ran) << r;
+    }
+
+    // Reset Examples forgets how the statements ran along with their outputs.
+    window->mnuReset_Click();
+    for (const DocumentRow &row : documentFromGrid(window->CLP))
+        EXPECT_TRUE(row.outcome.ran.isEmpty());
+}
+
+TEST_F(DocumentModelTest, AResultCutByTheDisplayLimitSaysSoAndAStatementRunsItsOwnValues) {
+    engine.maxDisplay = 3;
+    runScript("WITH RECURSIVE N(I) AS (SELECT 1 UNION ALL SELECT I + 1 FROM N WHERE I < 5) "
+              "SELECT I FROM N",
+              nullptr, nullptr);
+    ASSERT_TRUE(engine.lastResult);
+    EXPECT_EQ(engine.lastResult->rows.size(), 3u);
+    EXPECT_TRUE(engine.lastResult->more);
+    EXPECT_TRUE(engine.lastResult->isNumeric(0));
+    engine.maxDisplay = 10;
+
+    // A statement after a query leaves no result of its own behind.
+    runScript("DEFINE Y 3", nullptr, nullptr);
+    EXPECT_FALSE(engine.lastResult);
+
+    // Two statements in one row: each keeps the values of its own moment.
+    runScript("DEFINE Y 4;\nSELECT '&Y' FROM SYSIBM.SYSDUMMY1", nullptr, nullptr);
+    EXPECT_EQ(textAsRan("DEFINE Y 4;\nSELECT '&Y' FROM SYSIBM.SYSDUMMY1"),
+              "DEFINE Y 4;\nSELECT '4' FROM SYSIBM.SYSDUMMY1");
+}
