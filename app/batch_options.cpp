@@ -1,5 +1,6 @@
 #include "app/batch_options.h"
 
+#include "engine/engine_state.h"
 #include "mainwindow/export.h"
 #include "mainwindow/shared_exports.h"
 
@@ -50,12 +51,16 @@ struct Options {
     QCommandLineOption noSubstitution{QStringLiteral("no-substitution")};
     QCommandLineOption createSample{QStringLiteral("create-sample")};
     QCommandLineOption timeout{QStringLiteral("timeout"), QString(), QStringLiteral("SECONDS")};
+    QCommandLineOption maxDisplay{QStringLiteral("max-display"), QString(), QStringLiteral("N")};
+    QCommandLineOption maxRows{QStringLiteral("max-rows"), QString(), QStringLiteral("N")};
+    QCommandLineOption noTimings{QStringLiteral("no-timings")};
     QCommandLineOption help{{QStringLiteral("h"), QStringLiteral("help")}};
     QCommandLineOption version{QStringLiteral("version")};
 
     QList<QCommandLineOption> all() const {
-        return {run,         database,       user,    password, define,  exportTo,    format,
-                allowErrors, noSubstitution, timeout, help,     version, createSample};
+        return {run,       database,    user,           password,    define,     exportTo,
+                format,    allowErrors, noSubstitution, timeout,     maxDisplay, maxRows,
+                noTimings, help,        version,        createSample};
     }
 };
 
@@ -81,6 +86,22 @@ QString readExport(const QCommandLineParser &parser, const Options &options, Bat
                    "--format html, html-plain, text, markdown, ipynb or html-standalone.")
             .arg(batch->exportPath);
     return {};
+}
+
+// The whole number an option gives, which must lie in least..most as OPTION keeps it;
+// empty, or the usage error.
+QString readRowCount(const QCommandLineParser &parser, const QCommandLineOption &option, int least,
+                     int most, int *count) {
+    if (!parser.isSet(option)) return {};
+    const QString text = parser.value(option);
+    bool number = false;
+    *count = text.trimmed().toInt(&number);
+    if (number && *count >= least && *count <= most) return {};
+    return QStringLiteral("--%1 takes a whole number of rows from %2 to %3, not '%4'.")
+        .arg(option.names().constFirst())
+        .arg(least)
+        .arg(most)
+        .arg(text);
 }
 
 } // namespace
@@ -168,6 +189,15 @@ CommandLine parseCommandLine(const QStringList &arguments) {
                                              "not '%1'.")
                                   .arg(parser.value(options.timeout)));
     }
+    if (QString error = readRowCount(parser, options.maxDisplay, kMaxDisplayLeast, kMaxDisplayMost,
+                                     &batch.maxDisplay);
+        !error.isEmpty())
+        return usageError(error);
+    if (QString error =
+            readRowCount(parser, options.maxRows, kMaxRowsLeast, kMaxRowsMost, &batch.maxRows);
+        !error.isEmpty())
+        return usageError(error);
+    batch.noTimings = parser.isSet(options.noTimings);
     line.mode = StartMode::batch;
     return line;
 }
@@ -216,6 +246,15 @@ QString commandLineHelp() {
         "  --timeout SECONDS    no statement may run longer: one that does is cancelled\n"
         "                       (a child process with everything it started) and fails;\n"
         "                       one that has not ended 5 seconds later ends the run\n"
+        "  --max-display N      shows up to N rows of each result (5 to 1000, default 10)\n"
+        "                       as OPTION MAXDISPLAY N does; an OPTION in the script\n"
+        "                       still changes it for the statements after it\n"
+        "  --max-rows N         a result grid loads up to N rows (1 to 32000, default\n"
+        "                       1000, never fewer than --max-display) as OPTION MAXROWS N\n"
+        "                       does\n"
+        "  --no-timings         leaves elapsed times out of messages, progress lines and\n"
+        "                       the last line, so that two runs on the same data write the\n"
+        "                       same export and the same lines\n"
         "\n"
         "  -h, --help           shows this text\n"
         "  --version            shows the version\n"

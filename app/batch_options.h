@@ -5,6 +5,7 @@
 //   pavona --run SCRIPT [--database NAME] [--user U] [--password P]
 //          [--define NAME=VALUE]... [--export FILE] [--format FORMAT]
 //          [--allow-errors] [--no-substitution] [--timeout SECONDS]
+//          [--max-display N] [--max-rows N] [--no-timings]
 
 #include <QList>
 #include <QString>
@@ -23,6 +24,9 @@ struct BatchOptions {
     bool allowErrors = false;
     bool substitution = true; // false: --no-substitution
     int timeoutSeconds = 0;   // 0: statements run as long as they take
+    int maxDisplay = 0;       // OPTION MAXDISPLAY before the run; 0: the engine's own
+    int maxRows = 0;          // OPTION MAXROWS before the run; 0: the engine's own
+    bool noTimings = false;   // messages and progress lines without elapsed times
 };
 
 enum class StartMode { interactive, batch, help, version, createSample, usageError };

@@ -7,6 +7,7 @@
 #include "document/grid.h"
 #include "document/row_model.h"
 #include "document/script_lines.h"
+#include "engine/builtin_commands.h"
 #include "engine/engine_state.h"
 #include "engine/run_control.h"
 #include "engine/startup.h"
@@ -197,7 +198,8 @@ QString progressLine(const StatementRun &run, const QString &message, bool faile
     const QString text = oneLine(message);
     if (failed) line += QStringLiteral("FAILED: ");
     line += text.isEmpty() ? QStringLiteral("Command completed.") : text;
-    if (!endsWithTime(text)) line += QStringLiteral(" (%1s)").arg(run.seconds, 0, 'f', 3);
+    if (!engine.noTimings && !endsWithTime(text))
+        line += QStringLiteral(" (%1s)").arg(run.seconds, 0, 'f', 3);
     return line;
 }
 
@@ -244,6 +246,9 @@ int runBatch(const BatchOptions &options) {
     locateHelpFolder();
     defineVariables(options);
     engine.substitution = options.substitution;
+    engine.noTimings = options.noTimings;
+    if (options.maxDisplay > 0) setMaxDisplay(options.maxDisplay);
+    if (options.maxRows > 0) setMaxRows(options.maxRows);
 
     if (!connectDatabase(options))
         return fail(QStringLiteral("cannot connect to %1: %2")
@@ -274,10 +279,13 @@ int runBatch(const BatchOptions &options) {
                       oneLine(failure));
     int status =
         tally.failures() > 0 && !options.allowErrors ? BatchExit::statementFailed : BatchExit::ok;
-    say(QStringLiteral("pavona: %1 statement(s), %2 failed (%3s)")
-            .arg(tally.statements())
-            .arg(tally.failures())
-            .arg(static_cast<double>(clock.elapsed()) / 1000.0, 0, 'f', 3));
+    QString tallyLine = QStringLiteral("pavona: %1 statement(s), %2 failed")
+                            .arg(tally.statements())
+                            .arg(tally.failures());
+    if (!engine.noTimings)
+        tallyLine +=
+            QStringLiteral(" (%1s)").arg(static_cast<double>(clock.elapsed()) / 1000.0, 0, 'f', 3);
+    say(tallyLine);
     if (const int signal = run_control::caughtSignal()) {
         say(QStringLiteral("pavona: the run was stopped by %1 before its end")
                 .arg(signal == SIGINT ? QStringLiteral("SIGINT") : QStringLiteral("SIGTERM")));

@@ -12,7 +12,8 @@
 int runBatch(const BatchOptions &options);
 
 // "[3/17] SUMMARY ... MESSAGE (0.004s)", on one line; a failed statement's message is
-// marked "FAILED:". The time is left out when the message already ends with one.
+// marked "FAILED:". The time is left out when the message already ends with one, and
+// when the run leaves times out (engine.noTimings).
 QString progressLine(const StatementRun &run, const QString &message, bool failed);
 
 // Whether a script may draw a chart: it names PLOT, or runs other scripts or builds a

@@ -119,7 +119,7 @@ private:
     ResultValue fetchedValue(int column) const;
     QString cellValue(int column, int row) const;
     QString textLine(const std::vector<ResultValue> &values) const;
-    QString elapsedMessage() const { return formatElapsed(elapsed_); }
+    QString withTime(const QString &message) const { return withElapsed(message, elapsed_); }
 
     ResultGrid *grid_;
     bool gridMode_;
@@ -190,7 +190,7 @@ void SqlRun::run(const QString &statement, bool showResults) {
             engine.errorFlag = true;
             setMessage(false, 0, 12, QString(), QStringLiteral("Norq_sql"));
         } else {
-            setMessage(true, 0, 0, QStringLiteral("Command completed. (") + elapsedMessage(),
+            setMessage(true, 0, 0, withTime(QStringLiteral("Command completed.")),
                        QStringLiteral("Norq_sql"));
         }
         return;
@@ -406,9 +406,8 @@ void SqlRun::fetchRows() {
     const QString count = QString::number(rows);
     const QString message =
         !gridMode_ && limitHit
-            ? QStringLiteral("Only ") + count + QStringLiteral(" record(s) shown. (") +
-                  elapsedMessage()
-            : count + QStringLiteral(" record(s) selected. (") + elapsedMessage();
+            ? withTime(QStringLiteral("Only ") + count + QStringLiteral(" record(s) shown."))
+            : withTime(count + QStringLiteral(" record(s) selected."));
     if (fetchFailed) {
         // The rows before the failure stay shown; the failure is the statement's outcome.
         reportCliError();

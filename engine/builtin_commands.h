@@ -12,5 +12,9 @@ void cmd_run(const CommandContext &context);
 void cmd_test();
 void cmd_erase();
 void cmd_option();
+// OPTION MAXDISPLAY n and OPTION MAXROWS n: n is held to its range, and maxRows is never
+// below maxDisplay.
+void setMaxDisplay(int value);
+void setMaxRows(int value);
 void cmd_column();
 void cmd_execute();

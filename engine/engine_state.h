@@ -19,6 +19,11 @@ constexpr int kMaxArgs = 100;
 constexpr int kMaxFileLines = 10000;
 constexpr int kFetchBufferSize = 32000;
 constexpr int kMaxResultColumns = 255;
+// The ranges OPTION MAXDISPLAY and OPTION MAXROWS hold their values to.
+constexpr int kMaxDisplayLeast = 5;
+constexpr int kMaxDisplayMost = 1000;
+constexpr int kMaxRowsLeast = 1;
+constexpr int kMaxRowsMost = 32000;
 
 struct Variable {
     QString name; // upper-case; empty in a freed slot
@@ -81,6 +86,8 @@ struct EngineState {
     bool traceOn = false;
     // "&name" references are filled in (OPTION SUBSTITUTION, --no-substitution).
     bool substitution = true;
+    // Messages leave out elapsed times (--no-timings), so that two runs read the same.
+    bool noTimings = false;
     bool gridMode = false;
     bool detached = false;
     bool connected = false;

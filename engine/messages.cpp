@@ -1,5 +1,6 @@
 #include "engine/messages.h"
 
+#include "database/execution.h"
 #include "engine/engine_state.h"
 #include "engine/text_files.h"
 
@@ -51,6 +52,11 @@ void setMessage(bool textOnly, int code, int number, const QString &text,
     else
         engine.msgText.clear();
     engine.msgCode = code;
+}
+
+QString withElapsed(const QString &message, double seconds) {
+    if (engine.noTimings) return message;
+    return message + QStringLiteral(" (") + formatElapsed(seconds);
 }
 
 namespace {

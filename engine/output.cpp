@@ -8,6 +8,8 @@
 
 #include <QFile>
 #include <QStringList>
+#include <algorithm>
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -75,11 +77,28 @@ void clearFetchBuffer() {
     engine.fetchBuffer.fill(0);
 }
 
-void writeRowLines(const QString &line) {
-    for (QString piece : line.split(CRLF)) {
-        piece.remove(u'\r');
-        if (!writeToSpool(piece + CRLF)) return;
-    }
+// The value as the server sent it, line breaks included.
+QString columnValue(const BoundColumn &column) {
+    const char *first = &engine.fetchBuffer[column.offset];
+    const int available = std::min(column.length, kFetchBufferSize + 1 - column.offset);
+    return QString::fromUtf8(first, qsizetype(strnlen(first, size_t(available))));
+}
+
+// A value holding a comma, a quote or a line break is quoted, its quotes doubled, so that
+// a CSV reader gets it back whole; any other value keeps its bytes.
+QString csvField(const QString &value) {
+    const bool plain = std::none_of(value.begin(), value.end(), [](QChar ch) {
+        return ch == u',' || ch == u'"' || ch == u'\r' || ch == u'\n';
+    });
+    if (plain) return value;
+    return u'"' + QString(value).replace(u'"', QStringLiteral("\"\"")) + u'"';
+}
+
+QString csvLine(const std::vector<BoundColumn> &columns) {
+    QStringList fields;
+    for (const BoundColumn &column : columns)
+        fields << csvField(columnValue(column));
+    return fields.join(u',');
 }
 
 bool succeeded(int rc) {
@@ -109,7 +128,7 @@ void writeQueryRows(const std::vector<BoundColumn> &columns) {
         return;
     }
     while (succeeded(rc)) {
-        writeRowLines(rowLine(columns));
+        if (!writeToSpool(csvLine(columns) + CRLF)) break;
         clearFetchBuffer();
         rc = cli::SQLFetch(engine.stmtHandle);
     }

@@ -10,7 +10,8 @@ void output_open();
 void output_close();
 // PUT text: its lines, each ended by a line break.
 void output_write(const QString &text);
-// A query run while an output file is open: one comma-joined line per row.
+// A query run while an output file is open: one CSV line per row, ended by CR LF; a value
+// holding a comma, a double quote or a line break is quoted as RFC 4180 says.
 void output_query();
 // PROMPT text: a line of server output.
 void cmd_prompt();

@@ -8,6 +8,7 @@
 #include "engine/variables.h"
 
 #include <QRegularExpression>
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <optional>
@@ -29,16 +30,6 @@ std::optional<int> leadingWholeNumber(const QString &text) {
     value = std::nearbyint(value);
     if (!std::isfinite(value) || value > INT32_MAX || value < INT32_MIN) return std::nullopt;
     return int(value);
-}
-
-void setMaxDisplay(int value) {
-    engine.maxDisplay = std::max(std::min(value, 1000), 5);
-    if (engine.maxRows < engine.maxDisplay) engine.maxRows = engine.maxDisplay;
-}
-
-void setMaxRows(int value) {
-    engine.maxRows = std::max(std::min(value, 32000), 1);
-    if (engine.maxRows < engine.maxDisplay) engine.maxRows = engine.maxDisplay;
 }
 
 QString formatVariable(const QString &column) {
@@ -65,6 +56,16 @@ QString columnFormat(const QString &picture) {
 }
 
 } // namespace
+
+void setMaxDisplay(int value) {
+    engine.maxDisplay = std::clamp(value, kMaxDisplayLeast, kMaxDisplayMost);
+    if (engine.maxRows < engine.maxDisplay) engine.maxRows = engine.maxDisplay;
+}
+
+void setMaxRows(int value) {
+    engine.maxRows = std::clamp(value, kMaxRowsLeast, kMaxRowsMost);
+    if (engine.maxRows < engine.maxDisplay) engine.maxRows = engine.maxDisplay;
+}
 
 void cmd_test() {
     QString text = QStringLiteral("Test Command\r------------\rParameter Count=") +

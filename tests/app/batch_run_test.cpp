@@ -409,12 +409,57 @@ TEST_F(BatchRun, SameScriptOnEveryServer) {
     if (ran == 0) GTEST_SKIP() << "no server data source";
 }
 
+TEST_F(BatchRun, WithoutTimingsTwoRunsWriteTheSameExportsAndTheSameLines) {
+    write("stable.norq", "SELECT LAST_NAME FROM EMPLOYEE ORDER BY LAST_NAME;\n/**/\n"
+                         "SELECT * FROM NO_SUCH_TABLE;\n/**/\n"
+                         "CREATE TEMP TABLE STABLE_T (A INTEGER);\n");
+    static const QRegularExpression time(QStringLiteral("\\(\\d+\\.\\d+s\\)"));
+    EXPECT_TRUE(run({"--run", "stable.norq"}).errorLines.join('\n').contains(time));
+    for (const QString name : {"stable.htm", "stable.txt"}) {
+        const QStringList arguments = {"--run", "stable.norq", "--no-timings", "--export", name};
+        const Outcome first = run(arguments);
+        const QString exported = read(name);
+        const Outcome second = run(arguments);
+        EXPECT_EQ(read(name), exported) << name;
+        EXPECT_EQ(second.errorLines, first.errorLines);
+        const QString everything = exported + first.errorLines.join('\n');
+        EXPECT_FALSE(everything.contains(time)) << everything;
+        EXPECT_TRUE(exported.contains("Only 10 record(s) shown.")) << exported;
+        EXPECT_TRUE(first.errorLines.contains("pavona: 3 statement(s), 1 failed")) << everything;
+    }
+}
+
+TEST_F(BatchRun, MaxDisplaySetsTheRowsShownUntilTheScriptSetsItsOwn) {
+    const QByteArray query = "WITH RECURSIVE C(X) AS (VALUES (1) UNION ALL SELECT X + 1 FROM C "
+                             "WHERE X < 25) SELECT X FROM C;\n";
+    write("many.norq", query + "/**/\nOPTION MAXDISPLAY 6;\n" + query);
+    static const QRegularExpression row(QStringLiteral("^ +\\d+\\r?$"),
+                                        QRegularExpression::MultilineOption);
+    const Outcome outcome =
+        run({"--run", "many.norq", "--max-display", "20", "--export", "many.txt"});
+    EXPECT_EQ(outcome.status, 0) << outcome.errorLines.join('\n');
+    QString missing;
+    EXPECT_TRUE(inOrder(read("many.txt"), {"Only 20 record(s) shown.", "Only 6 record(s) shown."},
+                        &missing))
+        << missing;
+    EXPECT_EQ(read("many.txt").count(row), 20 + 6) << read("many.txt");
+    ASSERT_EQ(run({"--run", "many.norq", "--export", "many.txt"}).status, 0);
+    EXPECT_EQ(read("many.txt").count(row), 10 + 6) << read("many.txt");
+
+    const Outcome refused = run({"--run", "many.norq", "--max-display", "twenty"});
+    EXPECT_EQ(refused.status, 2);
+    EXPECT_EQ(refused.errorLines.value(0),
+              "pavona: --max-display takes a whole number of rows from 5 to 1000, not 'twenty'.");
+    EXPECT_TRUE(progressLines(refused).isEmpty());
+}
+
 TEST_F(BatchRun, HelpAndVersionGoToStandardOutput) {
     const Outcome help = run({"--help"});
     EXPECT_EQ(help.status, 0);
     for (const char *option :
          {"--run SCRIPT", "--database NAME", "--define NAME=VALUE", "--export FILE",
-          "--format FORMAT", "--allow-errors", "--timeout SECONDS", "-SQL"})
+          "--format FORMAT", "--allow-errors", "--timeout SECONDS", "--max-display N",
+          "--max-rows N", "--no-timings", "-SQL"})
         EXPECT_TRUE(help.output.contains(option)) << option;
     EXPECT_TRUE(help.output.contains("process list")) << help.output; // --password
     const Outcome version = run({"--version"});

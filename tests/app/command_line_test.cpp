@@ -46,6 +46,15 @@ TEST(CommandLine, RunReadsEveryOption) {
     EXPECT_EQ(batch.exportPath, "out/staff.HTML");
     EXPECT_EQ(batch.exportType, ExportType::htmlPage);
     EXPECT_TRUE(batch.allowErrors);
+    EXPECT_FALSE(batch.noTimings);
+
+    // The row limits take the whole range OPTION keeps them to.
+    const CommandLine limits =
+        parse({"--run", "a.norq", "--max-display", "5", "--max-rows=32000", "--no-timings"});
+    ASSERT_EQ(limits.mode, StartMode::batch) << limits.error.toStdString();
+    EXPECT_EQ(limits.batch.maxDisplay, 5);
+    EXPECT_EQ(limits.batch.maxRows, 32000);
+    EXPECT_TRUE(limits.batch.noTimings);
 
     const CommandLine plain = parse({"--run=a.norq"});
     ASSERT_EQ(plain.mode, StartMode::batch);
@@ -96,6 +105,14 @@ TEST(CommandLine, MistakesAreUsageErrorsThatSayWhatIsWrong) {
         errorOf({"--run", "a.norq", "--export", "a.htm", "--format", "pdf"}).contains("'pdf'"));
     EXPECT_TRUE(errorOf({"--run", "a.norq", "--database", " "}).contains("--database"));
     EXPECT_TRUE(errorOf({"-SQL", "--run", "a.norq"}).contains("SQL"));
+    for (const QStringList &bad : QList<QStringList>{{"--max-display", "4"},
+                                                     {"--max-display", "1001"},
+                                                     {"--max-display", "20.5"},
+                                                     {"--max-rows", "0"},
+                                                     {"--max-rows", "32001"}})
+        EXPECT_TRUE(errorOf(QStringList{"--run", "a.norq"} + bad)
+                        .startsWith(bad[0] + " takes a whole number of rows from"))
+            << bad.join(' ');
 }
 
 } // namespace

@@ -8,6 +8,10 @@
 
 #include <QDir>
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 
 namespace {
@@ -69,6 +73,39 @@ TEST_F(EmbeddedRun, SpoolWritesQueriesAsCommaLines) {
     EXPECT_TRUE(engine.spoolOpen);
     run("SPOOL OFF");
     EXPECT_EQ(read("out.txt"), "");
+}
+
+// The rows of a CSV file as Python's csv module reads them: a reader the writer shares
+// nothing with.
+QList<QStringList> csvRowsOf(const QString &file) {
+    QProcess reader;
+    reader.start(QStandardPaths::findExecutable(QStringLiteral("python3")),
+                 {"-c",
+                  "import csv, json, sys\n"
+                  "with open(sys.argv[1], newline='', encoding='utf-8') as f:\n"
+                  "    print(json.dumps(list(csv.reader(f))))\n",
+                  file});
+    if (!reader.waitForFinished(30000) || reader.exitCode() != 0) return {{"<reader failed>"}};
+    QList<QStringList> rows;
+    for (const QJsonValue row : QJsonDocument::fromJson(reader.readAllStandardOutput()).array())
+        rows << row.toVariant().toStringList();
+    return rows;
+}
+
+TEST_F(EmbeddedRun, SpooledValuesWithCommasQuotesAndLineBreaksReadBackWhole) {
+    if (QStandardPaths::findExecutable(QStringLiteral("python3")).isEmpty())
+        GTEST_SKIP() << "python3 is not installed";
+    run("CREATE TABLE Q (N INTEGER, V VARCHAR(40));" + CR +
+        "INSERT INTO Q VALUES (1, 'Smith, John'), (2, 'say \"hi\"'), (3, '\"'), "
+        "(4, 'two' || CHAR(10) || 'lines'), (5, 'a' || CHAR(13) || CHAR(10) || 'b,' || "
+        "CHAR(13)), (6, '  padded  '), (7, NULL);");
+    const QString out = path("q.csv");
+    run("SPOOL " + out + ";" + CR + "SELECT N, V FROM Q ORDER BY N;" + CR + "SPOOL OFF;");
+    EXPECT_EQ(engine.msgCode, 0) << engine.msgText.toStdString();
+    const QList<QStringList> expected = {
+        {"1", "Smith, John"}, {"2", "say \"hi\""}, {"3", "\""}, {"4", "two\nlines"},
+        {"5", "a\r\nb,\r"},   {"6", "  padded  "}, {"7", ""}};
+    EXPECT_EQ(csvRowsOf(out), expected) << read("q.csv").toStdString();
 }
 
 TEST_F(EmbeddedRun, SpoolRefusesRowsWiderThanTheBuffer) {
