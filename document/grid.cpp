@@ -92,6 +92,7 @@ public:
     // Rows from here on have never held anything (no text, style or height): inserting
     // among them can take the place of one instead of moving all below.
     int pristineFrom = 0;
+    std::function<QString(int row, int col)> toolTips;
 
     void touch(int r) { pristineFrom = std::max(pristineFrom, r + 1); }
     void resizeRows(int count) {
@@ -230,8 +231,11 @@ public:
         switch (role) {
         case Qt::DisplayRole:
         case Qt::EditRole:
-        case Qt::ToolTipRole:
-            return role == Qt::ToolTipRole ? QVariant() : QVariant(text(r, c));
+            return text(r, c);
+        case Qt::ToolTipRole: {
+            const QString tip = toolTips ? toolTips(r, c) : QString();
+            return tip.isEmpty() ? QVariant() : QVariant(tip);
+        }
         case Qt::TextAlignmentRole: {
             const CellStyle *s = style(r, c);
             const int code = s && s->alignment >= 0 ? s->alignment : colAlign(c);
@@ -969,6 +973,10 @@ QPixmap Grid::cellPicture() const {
 QPixmap Grid::pictureAt(int row, int col) const {
     const CellStyle *s = model_->style(row, col);
     return s ? s->picture : QPixmap();
+}
+
+void Grid::setToolTips(std::function<QString(int row, int col)> tips) {
+    model_->toolTips = std::move(tips);
 }
 
 QVariant Grid::rowData(int row) const {

@@ -42,6 +42,7 @@
 #include <QPointer>
 #include <QTableView>
 #include <QVariant>
+#include <functional>
 
 class GridModel;
 class QLabel;
@@ -147,6 +148,8 @@ public:
     // A value of the caller's that moves with its row (inserted, removed or sorted
     // around it); clear() empties it too.
     QVariant rowData(int row) const;
+    // What a cell's tool tip says, asked when it is about to show; empty for none.
+    void setToolTips(std::function<QString(int row, int col)> tips);
     void setRowData(int row, const QVariant &data);
 
     // Sorts the rows row()..rowSel() by the columns col()..colSel(): 1 ascending,

@@ -83,6 +83,13 @@ ScriptPane::ScriptPane(QWidget *window) {
     testImage_->setObjectName(QStringLiteral("TestImage"));
     testImage_->hide();
     document_.attach(grid_, &measure_, testImage_, &lines_);
+    // A statement that ran with variables filled in shows how, its own text unchanged.
+    grid_->setToolTips([grid = grid_](int row, int col) {
+        if (col != textCol) return QString();
+        QString ran = grid->rowData(row).value<RowOutcome>().ran;
+        if (ran.isEmpty() || ran == grid->textMatrix(row, textCol)) return QString();
+        return QStringLiteral("As it ran:\n") + ran.replace(u'\r', u'\n');
+    });
 }
 
 // ---- layout -------------------------------------------------------------------------

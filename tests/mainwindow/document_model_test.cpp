@@ -4,10 +4,13 @@
 #include "database/result_set.h"
 #include "document/document_model.h"
 #include "document/document_run.h"
+#include "document/grid.h"
 #include "document/script_lines.h"
 #include "engine/dispatcher.h"
 #include "engine/engine_state.h"
 #include "tests/mainwindow/fixture.h"
+
+#include <QAbstractItemModel>
 
 namespace {
 
@@ -109,4 +112,26 @@ TEST_F(DocumentModelTest, AResultCutByTheDisplayLimitSaysSoAndAStatementRunsItsO
     runScript("DEFINE Y 4;\nSELECT '&Y' FROM SYSIBM.SYSDUMMY1", nullptr, nullptr);
     EXPECT_EQ(textAsRan("DEFINE Y 4;\nSELECT '&Y' FROM SYSIBM.SYSDUMMY1"),
               "DEFINE Y 4;\nSELECT '4' FROM SYSIBM.SYSDUMMY1");
+}
+
+TEST_F(DocumentModelTest, AStatementThatRanWithValuesFilledInShowsThemInItsToolTip) {
+    openScript(writeFile("tip.sql", kVariableScript), ViewMode::script);
+    window->runAllRows();
+    const QList<int> statements = rowsOfKind(RowKind::sql);
+    ASSERT_EQ(statements.size(), 4);
+    const auto tipOf = [&](int row) {
+        const QAbstractItemModel *model = window->CLP->model();
+        for (int r = 0; r < model->rowCount(); ++r)
+            for (int c = 0; c < model->columnCount(); ++c) {
+                const QModelIndex at = model->index(r, c);
+                if (model->data(at).toString() == cell(row, ScriptRow::textCol))
+                    return model->data(at, Qt::ToolTipRole).toString();
+            }
+        return QString("<no cell>");
+    };
+    EXPECT_TRUE(tipOf(statements[1]).contains("SELECT '1' AS X"))
+        << tipOf(statements[1]).toStdString();
+    EXPECT_TRUE(tipOf(statements[0]).isEmpty()); // nothing to fill in: no tip
+    window->mnuReset_Click();
+    EXPECT_TRUE(tipOf(rowsOfKind(RowKind::sql)[1]).isEmpty());
 }
