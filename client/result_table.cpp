@@ -1,5 +1,7 @@
 #include "client/result_table.h"
 
+#include "database/result_set.h"
+
 #include "client/client_session.h"
 #include "client/tool_output.h"
 #include "database/cli/cli.h"
@@ -14,23 +16,6 @@ namespace {
 constexpr int kRowsForWidths = 1000;
 constexpr int kMaxWidth = 256;
 const QString kNullMark = QStringLiteral("-");
-
-bool isNumeric(int type) {
-    switch (type) {
-    case cli::kTypeNumeric:
-    case cli::kTypeDecimal:
-    case cli::kTypeInteger:
-    case cli::kTypeSmallint:
-    case cli::kTypeFloat:
-    case cli::kTypeReal:
-    case cli::kTypeDouble:
-    case cli::kTypeBigint:
-    case cli::kTypeDecfloat:
-        return true;
-    default:
-        return false;
-    }
-}
 
 QStringList readRow(const ClientStatement &statement) {
     QStringList row;
@@ -71,7 +56,7 @@ bool printResultTable(ClientStatement &statement, ToolOutput &out) {
             width = std::max(width, static_cast<int>(row[col].size()));
         width = std::clamp(width, 1, kMaxWidth);
         widths.push_back(width);
-        rightAligned.push_back(isNumeric(columns[col].type));
+        rightAligned.push_back(isNumericType(columns[col].type));
         names << columns[col].name;
         dashes << QString(width, u'-');
     }
