@@ -276,3 +276,30 @@ TEST_F(EmbeddedRun, APromptBeforeANestedRunKeepsItsLine) {
 }
 
 } // namespace
+
+TEST_F(EmbeddedRun, AStatementMarkedToFailCountsAsASuccessOnlyWhenItFailsAsSaid) {
+    run("-- expect: error" + CR + "SELECT * FROM NO_SUCH_TABLE;");
+    EXPECT_EQ(engine.msgCode, 0);
+    EXPECT_EQ(engine.runFailures, 0);
+    EXPECT_TRUE(engine.msgText.startsWith("Failed as expected: ")) << engine.msgText.toStdString();
+    EXPECT_TRUE(engine.msgText.contains("NO_SUCH_TABLE"));
+
+    run("SELECT * FROM NO_SUCH_TABLE;" + CR + "  --  EXPECT: error 42704");
+    EXPECT_EQ(engine.msgCode, 0) << engine.msgText.toStdString();
+
+    run("-- expect: error 23505" + CR + "SELECT * FROM NO_SUCH_TABLE;");
+    EXPECT_NE(engine.msgCode, 0);
+    EXPECT_EQ(engine.runFailures, 1);
+    EXPECT_TRUE(engine.msgText.startsWith("Expected failure 23505, got: "))
+        << engine.msgText.toStdString();
+
+    run("-- expect: error" + CR + "VALUES 1;");
+    EXPECT_NE(engine.msgCode, 0);
+    EXPECT_EQ(engine.runFailures, 1);
+    EXPECT_TRUE(engine.resultText.contains("Expected a failure, but the statement succeeded."))
+        << engine.resultText.toStdString();
+
+    // A remark that only mentions the mark is no mark.
+    run("-- we expect: errors are rare" + CR + "VALUES 2;");
+    EXPECT_EQ(engine.msgCode, 0);
+}

@@ -1,0 +1,18 @@
+#pragma once
+// Statements meant to fail: a "-- expect: error" line (or "-- expect: error CODE", CODE
+// a SQLSTATE or the database's own error number) in a statement's text marks it. Such a
+// statement that fails as said counts as a success; one that succeeds, or fails with
+// another code, counts as a failure. The line is a comment to every database.
+
+#include <QString>
+
+struct ExpectedFailure {
+    bool marked = false;
+    QString code; // empty: any failure will do
+};
+
+// The mark in a run text, if any.
+ExpectedFailure expectedFailure(const QString &text);
+
+// Turns the outcome the run left in the engine state into the one the mark asks for.
+void settleExpectedFailure(const ExpectedFailure &expected);
