@@ -5,6 +5,7 @@
 #include "mainwindow/shared_exports.h"
 
 #include <QCommandLineParser>
+#include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 
@@ -45,6 +46,7 @@ struct Options {
     QCommandLineOption user{QStringLiteral("user"), QString(), QStringLiteral("USER")};
     QCommandLineOption password{QStringLiteral("password"), QString(), QStringLiteral("PASSWORD")};
     QCommandLineOption define{QStringLiteral("define"), QString(), QStringLiteral("NAME=VALUE")};
+    QCommandLineOption defineFile{QStringLiteral("define-file"), QString(), QStringLiteral("FILE")};
     QCommandLineOption exportTo{QStringLiteral("export"), QString(), QStringLiteral("FILE")};
     QCommandLineOption format{QStringLiteral("format"), QString(), QStringLiteral("FORMAT")};
     QCommandLineOption allowErrors{QStringLiteral("allow-errors")};
@@ -58,9 +60,9 @@ struct Options {
     QCommandLineOption version{QStringLiteral("version")};
 
     QList<QCommandLineOption> all() const {
-        return {run,       database,    user,           password,    define,     exportTo,
-                format,    allowErrors, noSubstitution, timeout,     maxDisplay, maxRows,
-                noTimings, help,        version,        createSample};
+        return {run,      database,  user,        password,       define,      defineFile,
+                exportTo, format,    allowErrors, noSubstitution, timeout,     maxDisplay,
+                maxRows,  noTimings, help,        version,        createSample};
     }
 };
 
@@ -85,6 +87,35 @@ QString readExport(const QCommandLineParser &parser, const Options &options, Bat
                    "Cannot tell the export format of '%1' from its extension: add "
                    "--format html, html-plain, text, markdown, ipynb or html-standalone.")
             .arg(batch->exportPath);
+    return {};
+}
+
+// NAME=VALUE lines of a file into defines, in order; "#" starts a comment line. Empty, or
+// the usage error naming the file and line.
+QString readDefineFile(const QString &path, QList<std::pair<QString, QString>> *defines) {
+    QFile file(path);
+    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly | QIODevice::Text))
+        return QStringLiteral("--define-file cannot read '%1'%2.")
+            .arg(path, QFileInfo(path).isDir()   ? QStringLiteral(": it is a folder")
+                       : QFileInfo::exists(path) ? QString()
+                                                 : QStringLiteral(": no such file"));
+    int number = 0;
+    while (!file.atEnd()) {
+        ++number;
+        const QString line = QString::fromUtf8(file.readLine()).remove(u'\n');
+        const QString trimmed = line.trimmed();
+        if (trimmed.isEmpty() || trimmed.startsWith(u'#')) continue;
+        std::pair<QString, QString> definition;
+        if (!splitDefinition(line, &definition))
+            return QStringLiteral("%1:%2: a definition is NAME=VALUE (NAME of letters, digits "
+                                  "and _), not '%3'.")
+                .arg(path)
+                .arg(number)
+                .arg(trimmed);
+        // Blanks around a file's value are invisible, so they are not part of it.
+        definition.second = definition.second.trimmed();
+        defines->append(definition);
+    }
     return {};
 }
 
@@ -168,6 +199,10 @@ CommandLine parseCommandLine(const QStringList &arguments) {
     batch.user = parser.value(options.user).trimmed();
     batch.passwordGiven = parser.isSet(options.password);
     batch.password = parser.value(options.password);
+    // A file's values are the defaults; --define on the command line has the last word.
+    for (const QString &path : parser.values(options.defineFile))
+        if (QString error = readDefineFile(path, &batch.defines); !error.isEmpty())
+            return usageError(error);
     for (const QString &text : parser.values(options.define)) {
         std::pair<QString, QString> definition;
         if (!splitDefinition(text, &definition))
@@ -227,6 +262,8 @@ QString commandLineHelp() {
         "  --password PASSWORD  password; PAVONA_PASSWORD in the environment is used when\n"
         "                       this option is not given, and is safer: other users can\n"
         "                       read a command line in the process list\n"
+        "  --define-file FILE   defines the variables of FILE's NAME=VALUE lines (# starts\n"
+        "                       a comment; later lines win; --define wins over them)\n"
         "  --define NAME=VALUE  defines the variable NAME before the run (repeatable); a\n"
         "                       variable without a value is asked for when standard input\n"
         "                       is a terminal, otherwise its statement fails; inside a\n"

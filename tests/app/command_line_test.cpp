@@ -2,6 +2,9 @@
 #include "mainwindow/export.h"
 #include "printing.h"
 
+#include <QFile>
+#include <QHash>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
@@ -116,3 +119,35 @@ TEST(CommandLine, MistakesAreUsageErrorsThatSayWhatIsWrong) {
 }
 
 } // namespace
+
+TEST(CommandLine, DefineFilesGiveDefaultsThatDefineOverrides) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const auto write = [&](const QString &name, const QByteArray &text) {
+        QFile file(dir.filePath(name));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(text);
+        return file.fileName();
+    };
+    const QString test = write("test.env", "# test server\r\nhost=test.local\r\n\r\n"
+                                           "DEPT = D11\nLIMIT=5=five\nhost=later.local\n");
+    const QString prod = write("prod.env", "DEPT=E21\n");
+    const CommandLine line = parseCommandLine(
+        {"--run", "s.norq", "--define", "LIMIT=9", "--define-file", test, "--define-file", prod});
+    ASSERT_EQ(line.mode, StartMode::batch) << line.error.toStdString();
+    QHash<QString, QString> last;
+    for (const auto &[name, value] : line.batch.defines)
+        last.insert(name, value);
+    EXPECT_EQ(last.value("HOST"), "later.local");
+    EXPECT_EQ(last.value("DEPT"), "E21");
+    EXPECT_EQ(last.value("LIMIT"), "9"); // --define has the last word, wherever it stands
+
+    const QString bad = write("bad.env", "OK=1\nnot a definition\n");
+    const CommandLine refused = parseCommandLine({"--run", "s.norq", "--define-file", bad});
+    EXPECT_EQ(refused.mode, StartMode::usageError);
+    EXPECT_TRUE(refused.error.contains("bad.env:2:")) << refused.error.toStdString();
+    const CommandLine missing =
+        parseCommandLine({"--run", "s.norq", "--define-file", dir.filePath("none.env")});
+    EXPECT_EQ(missing.mode, StartMode::usageError);
+    EXPECT_TRUE(missing.error.contains("no such file")) << missing.error.toStdString();
+}
