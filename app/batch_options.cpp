@@ -56,13 +56,14 @@ struct Options {
     QCommandLineOption maxDisplay{QStringLiteral("max-display"), QString(), QStringLiteral("N")};
     QCommandLineOption maxRows{QStringLiteral("max-rows"), QString(), QStringLiteral("N")};
     QCommandLineOption noTimings{QStringLiteral("no-timings")};
+    QCommandLineOption stopOnError{QStringLiteral("stop-on-error")};
     QCommandLineOption help{{QStringLiteral("h"), QStringLiteral("help")}};
     QCommandLineOption version{QStringLiteral("version")};
 
     QList<QCommandLineOption> all() const {
-        return {run,      database,  user,        password,       define,      defineFile,
-                exportTo, format,    allowErrors, noSubstitution, timeout,     maxDisplay,
-                maxRows,  noTimings, help,        version,        createSample};
+        return {run,      database,  user,        password,       define,  defineFile,
+                exportTo, format,    allowErrors, noSubstitution, timeout, maxDisplay,
+                maxRows,  noTimings, stopOnError, help,           version, createSample};
     }
 };
 
@@ -233,6 +234,7 @@ CommandLine parseCommandLine(const QStringList &arguments) {
         !error.isEmpty())
         return usageError(error);
     batch.noTimings = parser.isSet(options.noTimings);
+    batch.stopOnError = parser.isSet(options.stopOnError);
     line.mode = StartMode::batch;
     return line;
 }
@@ -278,6 +280,9 @@ QString commandLineHelp() {
         "                       extension: .htm or .html a page, .txt text, .md\n"
         "                       Markdown, .ipynb a notebook\n"
         "  --allow-errors       exit with status 0 even when statements failed\n"
+        "  --stop-on-error      stop at the first statement that fails (one marked\n"
+        "                       '-- expect: error' and failing is no failure); the rows\n"
+        "                       after it are not run, and the run exits with status 1\n"
         "  --no-substitution    runs the text as written: \"&name\" is not a variable (as\n"
         "                       OPTION SUBSTITUTION OFF does in a script)\n"
         "  --timeout SECONDS    no statement may run longer: one that does is cancelled\n"

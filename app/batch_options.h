@@ -26,6 +26,7 @@ struct BatchOptions {
     int timeoutSeconds = 0;   // 0: statements run as long as they take
     int maxDisplay = 0;       // OPTION MAXDISPLAY before the run; 0: the engine's own
     int maxRows = 0;          // OPTION MAXROWS before the run; 0: the engine's own
+    bool stopOnError = false; // --stop-on-error: the first unexpected failure ends the run
     bool noTimings = false;   // messages and progress lines without elapsed times
 };
 

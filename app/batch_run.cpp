@@ -247,6 +247,7 @@ int runBatch(const BatchOptions &options) {
     defineVariables(options);
     engine.substitution = options.substitution;
     engine.noTimings = options.noTimings;
+    engine.stopOnError = options.stopOnError;
     if (options.maxDisplay > 0) setMaxDisplay(options.maxDisplay);
     if (options.maxRows > 0) setMaxRows(options.maxRows);
 
@@ -261,13 +262,14 @@ int runBatch(const BatchOptions &options) {
     RunTally tally;
     const auto record = [&tally](const StatementRun &run) { tally.record(run); };
     DocumentModel document;
+    RunAllOutcome ended;
     if (longScript) {
         QString error;
-        if (!runScriptStatements(options.script, record, &error))
+        if (!runScriptStatements(options.script, record, &error, &ended))
             return fail(QStringLiteral("cannot read script '%1': %2").arg(options.script, error));
     } else {
         document = openScript(options.script);
-        runDocument(document, record);
+        runDocument(document, record, &ended);
     }
 
     // As an interactive client does when it exits, the run gives up what it left uncommitted.
@@ -277,11 +279,16 @@ int runBatch(const BatchOptions &options) {
                 : QStringLiteral("pavona: the run ended inside a transaction; rolling it back "
                                  "failed: ") +
                       oneLine(failure));
-    int status =
-        tally.failures() > 0 && !options.allowErrors ? BatchExit::statementFailed : BatchExit::ok;
+    // A run stopped at a failure did not do its work, whatever --allow-errors says.
+    const bool stoppedAtFailure = options.stopOnError && tally.failures() > 0;
+    int status = tally.failures() > 0 && (!options.allowErrors || stoppedAtFailure)
+                     ? BatchExit::statementFailed
+                     : BatchExit::ok;
     QString tallyLine = QStringLiteral("pavona: %1 statement(s), %2 failed")
                             .arg(tally.statements())
                             .arg(tally.failures());
+    if (ended.rowsNotRun > 0)
+        tallyLine += QStringLiteral(", %1 not run after the failure").arg(ended.rowsNotRun);
     if (!engine.noTimings)
         tallyLine +=
             QStringLiteral(" (%1s)").arg(static_cast<double>(clock.elapsed()) / 1000.0, 0, 'f', 3);

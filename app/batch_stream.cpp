@@ -61,8 +61,8 @@ bool forEachStatement(const QString &path, const std::function<bool(const QStrin
 } // namespace
 
 bool runScriptStatements(const QString &path,
-                         const std::function<void(const StatementRun &)> &progress,
-                         QString *error) {
+                         const std::function<void(const StatementRun &)> &progress, QString *error,
+                         RunAllOutcome *outcome) {
     StatementRun report;
     if (!forEachStatement(
             path,
@@ -86,6 +86,10 @@ bool runScriptStatements(const QString &path,
             report.statements = engine.runStatements;
             report.failures = engine.runFailures;
             if (progress) progress(report);
+            if (engine.stopOnError && engine.msgCode != 0) {
+                if (outcome) outcome->rowsNotRun = report.total - report.number;
+                return false;
+            }
             return !run_control::stopRequested();
         },
         error);

@@ -10,4 +10,5 @@
 // Counts the statements of the script at path, then runs them in order; progress is
 // called after each. False, with the reason in error, when the file cannot be read.
 bool runScriptStatements(const QString &path,
-                         const std::function<void(const StatementRun &)> &progress, QString *error);
+                         const std::function<void(const StatementRun &)> &progress, QString *error,
+                         RunAllOutcome *outcome = nullptr);

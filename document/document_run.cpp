@@ -17,7 +17,7 @@ bool runsInRunAll(int kind) {
     return kind == RowKind::sql || kind == 2;
 }
 
-int runAllRows(RunnableRows &rows, const RunProgress &progress) {
+int runAllRows(RunnableRows &rows, const RunProgress &progress, RunAllOutcome *outcome) {
     const run_control::RunScope running;
     StatementRun report;
     for (int i = 0; i < rows.count(); ++i) {
@@ -46,10 +46,20 @@ int runAllRows(RunnableRows &rows, const RunProgress &progress) {
             report.statements = engine.runStatements;
             report.failures = engine.runFailures;
             if (progress) progress(report);
+            if (engine.stopOnError && engine.msgCode != 0) {
+                rows.afterRow();
+                break;
+            }
         }
         rows.afterRow();
         engine.ui->processEvents();
         if (rows.stopped()) break;
+    }
+    if (outcome) {
+        outcome->rowsRun = statements;
+        outcome->rowsNotRun = engine.stopOnError && engine.msgCode != 0 && statements > 0
+                                  ? report.total - statements
+                                  : 0;
     }
     return statements;
 }
@@ -107,7 +117,7 @@ private:
 
 } // namespace
 
-int runDocument(DocumentModel &document, const RunProgress &progress) {
+int runDocument(DocumentModel &document, const RunProgress &progress, RunAllOutcome *outcome) {
     DocumentRows rows(document);
-    return runAllRows(rows, progress);
+    return runAllRows(rows, progress, outcome);
 }

@@ -16,6 +16,12 @@ struct StatementRun {
     int statements = 0; // statements the row held
     int failures = 0;   // and how many of them failed
 };
+
+// How a Run all ended.
+struct RunAllOutcome {
+    int rowsRun = 0;
+    int rowsNotRun = 0; // statement rows left when a failure stopped the run
+};
 using RunProgress = std::function<void(const StatementRun &)>;
 
 // What a Run all walks.
@@ -40,11 +46,12 @@ public:
 
 // Rows Run all runs. Kind 2 has always run as well, though no row is given it now.
 bool runsInRunAll(int kind);
-// Returns the number of statement rows run.
-int runAllRows(RunnableRows &rows, const RunProgress &progress);
+// Returns the number of statement rows run; outcome, when given, says how it ended.
+int runAllRows(RunnableRows &rows, const RunProgress &progress, RunAllOutcome *outcome = nullptr);
 
 // Runs a document model's statements with no window: outputs go into the model.
-int runDocument(DocumentModel &document, const RunProgress &progress);
+int runDocument(DocumentModel &document, const RunProgress &progress,
+                RunAllOutcome *outcome = nullptr);
 // Places the last run's output into the model under the statement at row; returns the
 // row written (-1 for none) and sets step as the grid's placement does.
 int placeOutputInDocument(DocumentModel &document, int position, int *step);

@@ -86,6 +86,9 @@ struct EngineState {
     bool traceOn = false;
     // "&name" references are filled in (OPTION SUBSTITUTION, --no-substitution).
     bool substitution = true;
+    // Run all stops at the first statement that fails unexpectedly (Options > Stop Run on
+    // Error, --stop-on-error).
+    bool stopOnError = false;
     // Messages leave out elapsed times (--no-timings), so that two runs read the same.
     bool noTimings = false;
     bool gridMode = false;

@@ -1,11 +1,12 @@
 // The menu bar, the three pop-up menus and the toolbar of the interactive panel.
 
+#include "engine/engine_state.h"
 #include "mainwindow/norqsql.h"
 #include "mainwindow/toolbar_icons.h"
 
+#include "engine/run_control.h"
 #include "mainwindow/export.h"
 #include "mainwindow/shared_exports.h"
-#include "engine/run_control.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -133,6 +134,11 @@ void NorqSQL::buildMenus() {
     addEntry(options, QStringLiteral("mnutrace"), QStringLiteral("Trace Statements"), [this] {
         mnutrace_Click();
     })->setCheckable(true);
+    QAction *stopOnError = addEntry(options, QStringLiteral("mnuStopOnError"),
+                                    QStringLiteral("Stop Run on Error"), [] {});
+    stopOnError->setCheckable(true);
+    stopOnError->setChecked(engine.stopOnError);
+    connect(stopOnError, &QAction::toggled, this, [](bool on) { engine.stopOnError = on; });
 
     QMenu *help = topMenu(QStringLiteral("mnuHelp"), QStringLiteral("Help"));
     auto helpEntry = [this](QMenu *menu, const QString &name, const QString &caption) {

@@ -1050,3 +1050,34 @@ TEST_F(SilentDatabase, SigtermEndsTheRunWhenTheStatementDoesNotHeedItsCancel) {
     EXPECT_LT(clock.elapsed(), 3000);
     EXPECT_TRUE(outcome.errorLines.contains("status=143")) << outcome.errorLines.join('\n');
 }
+
+TEST_F(BatchRun, StopOnErrorEndsAtTheFirstUnexpectedFailureAndSaysWhatWasNotRun) {
+    write("stops.sql", "-- expect: error 42704\n"
+                       "SELECT * FROM NO_SUCH_TABLE;\n"
+                       "SELECT COUNT(*) FROM EMPLOYEE;\n"
+                       "SELECT * FROM ALSO_MISSING;\n"
+                       "SELECT 1 FROM EMPLOYEE;\n"
+                       "SELECT 2 FROM EMPLOYEE;\n");
+    const Outcome stopped =
+        run({"--run", "stops.sql", "--stop-on-error", "--allow-errors", "--export", "s.txt"});
+    EXPECT_EQ(stopped.status, 1) << stopped.errorLines.join('\n').toStdString();
+    const QStringList progress = progressLines(stopped);
+    ASSERT_EQ(progress.size(), 3) << stopped.errorLines.join('\n').toStdString();
+    EXPECT_TRUE(progress[0].contains("Failed as expected")) << progress[0];
+    EXPECT_FALSE(progress[0].contains("FAILED")) << progress[0];
+    EXPECT_EQ(
+        stopped.errorLines.filter("3 statement(s), 1 failed, 2 not run after the failure").size(),
+        1)
+        << stopped.errorLines.join('\n').toStdString();
+    QFile page(work + "/s.txt");
+    ASSERT_TRUE(page.open(QIODevice::ReadOnly));
+    const QByteArray text = page.readAll();
+    // The rows not run stay, with nothing under them: only the count has a result.
+    EXPECT_TRUE(text.contains("SELECT 2 FROM EMPLOYEE;"));
+    EXPECT_EQ(text.count("record(s) selected."), 1) << text.toStdString();
+
+    // Without the switch the run goes on, as it always has.
+    const Outcome whole = run({"--run", "stops.sql"});
+    EXPECT_EQ(whole.status, 1);
+    EXPECT_EQ(progressLines(whole).size(), 5);
+}
