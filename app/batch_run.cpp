@@ -12,7 +12,7 @@
 #include "engine/text_files.h"
 #include "engine/variables.h"
 #include "engine/widgets/plot.h"
-#include "mainwindow/export.h"
+#include "export/export.h"
 #include "mainwindow/start_library.h"
 
 #include <QElapsedTimer>

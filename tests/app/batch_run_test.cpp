@@ -173,13 +173,14 @@ TEST_F(BatchRun, RunsEveryRowReportsEachAndExportsThePageWithOutputsUnderTheirSt
     QString missing;
     EXPECT_TRUE(inOrder(read("spooled.txt"), {"A01", "B02", "E05"}, &missing)) << missing;
 
+    // The statement as it ran, the variable's value in its place; the picture relative.
     const QString page = read("report.htm");
     EXPECT_TRUE(inOrder(page,
                         {"<html>",
                          "<style",
                          "<h1>Batch test</h1>",
                          "<pre>",
-                         "SELECT LAST_NAME FROM EMPLOYEE WHERE DEPT_ID = '&amp;dept'",
+                         "SELECT LAST_NAME FROM EMPLOYEE WHERE DEPT_ID = 'A01'",
                          "<pre class='output'>",
                          "Abend",
                          "Zorn",
@@ -193,7 +194,7 @@ TEST_F(BatchRun, RunsEveryRowReportsEachAndExportsThePageWithOutputsUnderTheirSt
                          "No records found.",
                          "<h2>Chart</h2>",
                          "PLOT TITLE",
-                         "<img src=\"file:report-1.bmp\">",
+                         "<img src=\"report-1.bmp\">",
                          "<h2>Spool</h2>",
                          "SPOOL OFF;",
                          "</html>"},
@@ -506,8 +507,8 @@ TEST_F(SharedExports, MarkdownHasFencesUnderHeadingsAndPicturesAsPngFilesBesideI
          "\nAfter the list.\n", "\n[To the last heading](#LAST)\n", "\n## A result\n",
          // the statement as it ran: the variable substituted
          "\n```sql\nSELECT LAST_NAME FROM EMPLOYEE WHERE DEPT_ID = 'A01'\n",
-         "\n```\n\n```\nLAST_NAME", "Zorn", "7 record(s) selected.", "\n```\n", "\n### A message\n",
-         "```sql\nPROMPT Half way there;\n```\n\n```\n", "Half way there",
+         "\n```\n\n| LAST_NAME |\n| --- |\n", "\n| Zorn |\n\n7 record(s) selected.",
+         "\n### A message\n", "```sql\nPROMPT Half way there;\n```\n\n```\n", "Half way there",
          "```sql\nSELECT * FROM NO_SUCH_TABLE;\n```\n\n```\n", "no such table: NO_SUCH_TABLE",
          "<a id=\"LAST\"></a>\n\n#### A chart", "```sql\nPLOT TITLE",
          "\n![Chart 1](report-1.png)\n", "\n![Picture 2](report-2.png)\n"},
@@ -576,10 +577,8 @@ TEST_F(SharedExports, NotebookIsValidNbformatWithOutputsInTheirCodeCells) {
         table += line.toString();
     EXPECT_TRUE(table.contains("<th>LAST_NAME</th>")) << table.toStdString();
     EXPECT_TRUE(table.contains("<td>Zorn</td>")) << table.toStdString();
-    EXPECT_EQ(failing["outputs"][0]["output_type"].toString(), "stream");
-    QString failure;
-    for (const QJsonValue &line : failing["outputs"][0]["text"].toArray())
-        failure += line.toString();
+    EXPECT_EQ(failing["outputs"][0]["output_type"].toString(), "error");
+    const QString failure = failing["outputs"][0]["evalue"].toString();
     EXPECT_TRUE(failure.contains("no such table: NO_SUCH_TABLE")) << failure.toStdString();
     EXPECT_TRUE(isPng(
         QByteArray::fromBase64(plot["outputs"][0]["data"]["image/png"].toString().toLatin1())));
@@ -596,8 +595,8 @@ TEST_F(SharedExports, OneFileHtmlHoldsItsPicturesAndLinksWithinItself) {
         {"<!DOCTYPE html>", "<meta charset=\"utf-8\">", "pre.output {",
          "<h1 id=\"TOP\">Shared report: caf\u00e9</h1>", "<li>second &lt;point&gt; &amp; more</li>",
          "<a href=\"#LAST\">To the last heading</a>", "<h2>A result</h2>", "DEPT_ID = 'A01'",
-         "<pre class='output'>", "Zorn", "no such table: NO_SUCH_TABLE", "<h4 id=\"LAST\">",
-         "<img src=\"data:image/png;base64,", "alt=\"Chart 1\"",
+         "<div class=\"result\">", "<td>Zorn</td>", "no such table: NO_SUCH_TABLE",
+         "<h4 id=\"LAST\">", "<img src=\"data:image/png;base64,", "alt=\"Chart 1\"",
          "<img src=\"data:image/png;base64,", "alt=\"Picture 2\"", "</html>"},
         &missing))
         << "missing or out of place: " << missing.toStdString() << "\n"
