@@ -1,8 +1,8 @@
 #include "app/batch_options.h"
 
 #include "engine/engine_state.h"
-#include "mainwindow/export.h"
-#include "mainwindow/shared_exports.h"
+#include "export/export.h"
+#include "export/shared_exports.h"
 
 #include <QCommandLineParser>
 #include <QFile>
@@ -49,6 +49,7 @@ struct Options {
     QCommandLineOption defineFile{QStringLiteral("define-file"), QString(), QStringLiteral("FILE")};
     QCommandLineOption exportTo{QStringLiteral("export"), QString(), QStringLiteral("FILE")};
     QCommandLineOption format{QStringLiteral("format"), QString(), QStringLiteral("FORMAT")};
+    QCommandLineOption csv{QStringLiteral("csv"), QString(), QStringLiteral("DIR")};
     QCommandLineOption allowErrors{QStringLiteral("allow-errors")};
     QCommandLineOption noSubstitution{QStringLiteral("no-substitution")};
     QCommandLineOption createSample{QStringLiteral("create-sample")};
@@ -61,9 +62,10 @@ struct Options {
     QCommandLineOption version{QStringLiteral("version")};
 
     QList<QCommandLineOption> all() const {
-        return {run,      database,  user,        password,       define,  defineFile,
-                exportTo, format,    allowErrors, noSubstitution, timeout, maxDisplay,
-                maxRows,  noTimings, stopOnError, help,           version, createSample};
+        return {run,         database, user,      password,    define,         defineFile,
+                exportTo,    format,   csv,       allowErrors, noSubstitution, timeout,
+                maxDisplay,  maxRows,  noTimings, stopOnError, help,           version,
+                createSample};
     }
 };
 
@@ -78,7 +80,7 @@ QString readExport(const QCommandLineParser &parser, const Options &options, Bat
         batch->exportType = exportTypeFromFormat(parser.value(options.format));
         if (batch->exportType == 0)
             return QStringLiteral("Unknown export format '%1': use html, html-plain, text, "
-                                  "markdown, ipynb or html-standalone.")
+                                  "markdown, ipynb, html-standalone or json.")
                 .arg(parser.value(options.format));
         return {};
     }
@@ -86,7 +88,7 @@ QString readExport(const QCommandLineParser &parser, const Options &options, Bat
     if (batch->exportType == 0)
         return QStringLiteral(
                    "Cannot tell the export format of '%1' from its extension: add "
-                   "--format html, html-plain, text, markdown, ipynb or html-standalone.")
+                   "--format html, html-plain, text, markdown, ipynb, html-standalone or json.")
             .arg(batch->exportPath);
     return {};
 }
@@ -134,6 +136,18 @@ QString readRowCount(const QCommandLineParser &parser, const QCommandLineOption 
         .arg(least)
         .arg(most)
         .arg(text);
+}
+
+// The folder may be missing (the run creates it) but not be something else.
+QString readCsvFolder(const QCommandLineParser &parser, const Options &options,
+                      BatchOptions *batch) {
+    if (!parser.isSet(options.csv)) return {};
+    batch->csvFolder = parser.value(options.csv);
+    if (batch->csvFolder.isEmpty()) return QStringLiteral("--csv needs a folder name.");
+    const QFileInfo folder(batch->csvFolder);
+    if (folder.exists() && !folder.isDir())
+        return QStringLiteral("--csv needs a folder: '%1' is not one.").arg(batch->csvFolder);
+    return {};
 }
 
 } // namespace
@@ -215,6 +229,8 @@ CommandLine parseCommandLine(const QStringList &arguments) {
     }
     if (const QString error = readExport(parser, options, &batch); !error.isEmpty())
         return usageError(error);
+    if (const QString error = readCsvFolder(parser, options, &batch); !error.isEmpty())
+        return usageError(error);
     batch.allowErrors = parser.isSet(options.allowErrors);
     batch.substitution = !parser.isSet(options.noSubstitution);
     if (parser.isSet(options.timeout)) {
@@ -275,10 +291,15 @@ QString commandLineHelp() {
         "  --export FILE        writes the document with its outputs to FILE as File >\n"
         "                       Export does, pictures beside it\n"
         "  --format FORMAT      html (a page), html-plain (a fragment), text, markdown,\n"
-        "                       ipynb (a Jupyter notebook) or html-standalone (one page\n"
-        "                       with its pictures inside); by default from FILE's\n"
-        "                       extension: .htm or .html a page, .txt text, .md\n"
-        "                       Markdown, .ipynb a notebook\n"
+        "                       ipynb (a Jupyter notebook), html-standalone (one page\n"
+        "                       with its pictures inside) or json (the document as\n"
+        "                       data, every result with its columns and whole values);\n"
+        "                       by default from FILE's extension: .htm or .html a page,\n"
+        "                       .txt text, .md Markdown, .ipynb a notebook, .json JSON\n"
+        "  --csv DIR            writes every result of the run to DIR (created when\n"
+        "                       missing) as a CSV file of its own, named after its\n"
+        "                       statement's number in the run: statement-007.csv is the\n"
+        "                       result of [7/N]; with --export or without it\n"
         "  --allow-errors       exit with status 0 even when statements failed\n"
         "  --stop-on-error      stop at the first statement that fails (one marked\n"
         "                       '-- expect: error' and failing is no failure); the rows\n"

@@ -3,7 +3,7 @@
 // own ("-SQL", or a script file to open); with one it asks for help, the version, the
 // sample database (--create-sample), or a window-less run:
 //   pavona --run SCRIPT [--database NAME] [--user U] [--password P]
-//          [--define NAME=VALUE]... [--export FILE] [--format FORMAT]
+//          [--define NAME=VALUE]... [--export FILE] [--format FORMAT] [--csv DIR]
 //          [--allow-errors] [--no-substitution] [--timeout SECONDS]
 //          [--max-display N] [--max-rows N] [--no-timings]
 
@@ -21,6 +21,7 @@ struct BatchOptions {
     QList<std::pair<QString, QString>> defines; // in the order given, names upper-cased
     QString exportPath;                         // empty: no export
     int exportType = 0;                         // an ExportType value when exporting
+    QString csvFolder;                          // empty: no CSV files of the results
     bool allowErrors = false;
     bool substitution = true; // false: --no-substitution
     int timeoutSeconds = 0;   // 0: statements run as long as they take
@@ -51,7 +52,8 @@ inline constexpr int stoppedBySignal = 128;
 // arguments: as the program got them, without the program's own name.
 CommandLine parseCommandLine(const QStringList &arguments);
 QString commandLineHelp();
-// The export that a format name (html, html-plain, text) or a file name's extension
-// (.htm, .html, .txt) stands for; 0 when it stands for none.
+// The export that a format name (html, html-plain, text, markdown, ipynb,
+// html-standalone, json) or a file name's extension (.htm, .html, .txt, .md, .ipynb,
+// .json) stands for; 0 when it stands for none.
 int exportTypeFromFormat(const QString &format);
 int exportTypeFromExtension(const QString &path);

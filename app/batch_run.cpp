@@ -4,7 +4,6 @@
 #include "app/batch_window_interface.h"
 #include "database/session.h"
 #include "document/document_run.h"
-#include "document/grid.h"
 #include "document/row_model.h"
 #include "document/script_lines.h"
 #include "engine/builtin_commands.h"
@@ -14,7 +13,8 @@
 #include "engine/text_files.h"
 #include "engine/variables.h"
 #include "engine/widgets/plot.h"
-#include "mainwindow/export.h"
+#include "export/export.h"
+#include "export/export_csv.h"
 #include "mainwindow/start_library.h"
 
 #include <QElapsedTimer>
@@ -139,26 +139,6 @@ DocumentModel openScript(const QString &path) {
     return documentFromLines(lines);
 }
 
-// Interim, until the exports read the document model.
-bool exportDocument(const DocumentModel &document, int type, const QString &path, QString *error) {
-    Grid grid;
-    grid.setCols(ScriptRow::columnCount);
-    grid.setRows(static_cast<int>(document.size()));
-    for (int r = 0; r < static_cast<int>(document.size()); ++r) {
-        const DocumentRow &row = document[r];
-        grid.setTextMatrix(r, ScriptRow::kindCol, QString::number(row.kind));
-        grid.setTextMatrix(r, ScriptRow::textCol, row.text);
-        grid.setTextMatrix(r, ScriptRow::tagCol, row.tag);
-        grid.setTextMatrix(r, ScriptRow::rawCol, row.raw);
-        grid.setTextMatrix(r, ScriptRow::sqlCol, row.sql);
-        grid.setRowData(r, QVariant::fromValue(row.outcome));
-        grid.setRow(r);
-        grid.setCol(ScriptRow::textCol);
-        if (!row.picture.isNull()) grid.setCellPicture(QPixmap::fromImage(row.picture));
-    }
-    return exportGrid(&grid, type, path, error);
-}
-
 class RunTally {
 public:
     void record(const StatementRun &run) {
@@ -228,11 +208,13 @@ int runBatch(const BatchOptions &options) {
         return fail(problem);
     // An export is the document with its outputs, and a document holds a limited number of
     // lines: a longer script can run, but not be exported whole.
-    if (longScript && !options.exportPath.isEmpty())
+    if (longScript && (!options.exportPath.isEmpty() || !options.csvFolder.isEmpty()))
         return fail(QStringLiteral("script '%1' has more than %2 lines, more than a document "
-                                   "can hold, so it cannot be exported; run it without --export")
+                                   "can hold, so it cannot be exported; run it without %3")
                         .arg(options.script)
-                        .arg(ScriptLines::maxLines));
+                        .arg(ScriptLines::maxLines)
+                        .arg(options.exportPath.isEmpty() ? QStringLiteral("--csv")
+                                                          : QStringLiteral("--export")));
     if (const QString problem = exportProblem(options.exportPath, options.script);
         !problem.isEmpty())
         return fail(problem);
@@ -305,6 +287,17 @@ int runBatch(const BatchOptions &options) {
         else
             status =
                 fail(QStringLiteral("cannot write export '%1': %2").arg(options.exportPath, error));
+    }
+    if (!options.csvFolder.isEmpty()) {
+        QString error;
+        QStringList written;
+        if (exportCsvFiles(document, options.csvFolder, &written, &error))
+            say(QStringLiteral("pavona: %1 result(s) written to %2 as CSV")
+                    .arg(written.size())
+                    .arg(options.csvFolder));
+        else
+            status = fail(
+                QStringLiteral("cannot write CSV files to '%1': %2").arg(options.csvFolder, error));
     }
     Norq_disconnect();
     return status;

@@ -33,7 +33,7 @@ int runWithoutWindows(int argc, char *argv[], const BatchOptions &options) {
     qInstallMessageHandler(quietMessages);
     // Only a chart needs the drawing layer; without it a run starts and ends in a
     // fraction of the time (no platform, no font configuration).
-    if (scriptMayDraw(options.script) || !options.exportPath.isEmpty()) {
+    if (scriptMayDraw(options.script)) {
         QApplication app(argc, argv);
         QApplication::setApplicationName(QStringLiteral("Pavona"));
         return runBatch(options);

@@ -4,7 +4,7 @@
 #include "engine/engine_state.h"
 #include "engine/variables.h"
 #include "engine/window_interface.h"
-#include "mainwindow/export.h"
+#include "export/export.h"
 #include "mainwindow/file_dialogs.h"
 #include "mainwindow/norqsql.h"
 
@@ -138,7 +138,7 @@ void NorqSQL::exportScript(int exportType) {
                 proposedExportName(currentFile, exportType));
     if (path.isEmpty()) return;
     QString error;
-    if (!exportGrid(CLP, exportType, path, &error))
+    if (!exportDocument(documentFromGrid(CLP), exportType, path, &error))
         engine.ui->messageBox(QStringLiteral("Pavona"),
                               QStringLiteral("Error writing to output file: ") + path +
                                   QStringLiteral("\r\nERR=") + error);

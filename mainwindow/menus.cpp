@@ -5,8 +5,8 @@
 #include "mainwindow/toolbar_icons.h"
 
 #include "engine/run_control.h"
-#include "mainwindow/export.h"
-#include "mainwindow/shared_exports.h"
+#include "export/export.h"
+#include "export/shared_exports.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -67,8 +67,8 @@ void NorqSQL::buildMenus() {
              [this] { exportHTMLP_Click(); });
     addEntry(exportMenu, QStringLiteral("exportText"), QStringLiteral("Plain Text"),
              [this] { exportText_Click(); });
-    for (const int type :
-         {ExportType::markdown, ExportType::notebook, ExportType::htmlStandalone}) {
+    for (const int type : {ExportType::markdown, ExportType::notebook, ExportType::htmlStandalone,
+                           ExportType::json}) {
         const SharedExportFormat *format = sharedExportFormat(type);
         addEntry(exportMenu, QString::fromLatin1(format->menuName),
                  QString::fromLatin1(format->menuCaption), [this, type] { exportScript(type); });

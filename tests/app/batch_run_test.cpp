@@ -1,6 +1,7 @@
 // The program run as a batch job: pavona --run against a scratch SAMPLE database, checked
 // by its exit status, its progress lines and the files it writes.
 
+#include "app/batch_run.h"
 #include "printing.h"
 #include "tests/process_groups.h"
 
@@ -173,13 +174,14 @@ TEST_F(BatchRun, RunsEveryRowReportsEachAndExportsThePageWithOutputsUnderTheirSt
     QString missing;
     EXPECT_TRUE(inOrder(read("spooled.txt"), {"A01", "B02", "E05"}, &missing)) << missing;
 
+    // The statement as it ran, the variable's value in its place; the picture relative.
     const QString page = read("report.htm");
     EXPECT_TRUE(inOrder(page,
                         {"<html>",
                          "<style",
                          "<h1>Batch test</h1>",
                          "<pre>",
-                         "SELECT LAST_NAME FROM EMPLOYEE WHERE DEPT_ID = '&amp;dept'",
+                         "SELECT LAST_NAME FROM EMPLOYEE WHERE DEPT_ID = 'A01'",
                          "<pre class='output'>",
                          "Abend",
                          "Zorn",
@@ -193,7 +195,7 @@ TEST_F(BatchRun, RunsEveryRowReportsEachAndExportsThePageWithOutputsUnderTheirSt
                          "No records found.",
                          "<h2>Chart</h2>",
                          "PLOT TITLE",
-                         "<img src=\"file:report-1.bmp\">",
+                         "<img src=\"report-1.bmp\">",
                          "<h2>Spool</h2>",
                          "SPOOL OFF;",
                          "</html>"},
@@ -551,8 +553,8 @@ TEST_F(SharedExports, MarkdownHasFencesUnderHeadingsAndPicturesAsPngFilesBesideI
          "\nAfter the list.\n", "\n[To the last heading](#LAST)\n", "\n## A result\n",
          // the statement as it ran: the variable substituted
          "\n```sql\nSELECT LAST_NAME FROM EMPLOYEE WHERE DEPT_ID = 'A01'\n",
-         "\n```\n\n```\nLAST_NAME", "Zorn", "7 record(s) selected.", "\n```\n", "\n### A message\n",
-         "```sql\nPROMPT Half way there;\n```\n\n```\n", "Half way there",
+         "\n```\n\n| LAST_NAME |\n| --- |\n", "\n| Zorn |\n\n7 record(s) selected.",
+         "\n### A message\n", "```sql\nPROMPT Half way there;\n```\n\n```\n", "Half way there",
          "```sql\nSELECT * FROM NO_SUCH_TABLE;\n```\n\n```\n", "no such table: NO_SUCH_TABLE",
          "<a id=\"LAST\"></a>\n\n#### A chart", "```sql\nPLOT TITLE",
          "\n![Chart 1](report-1.png)\n", "\n![Picture 2](report-2.png)\n"},
@@ -621,10 +623,8 @@ TEST_F(SharedExports, NotebookIsValidNbformatWithOutputsInTheirCodeCells) {
         table += line.toString();
     EXPECT_TRUE(table.contains("<th>LAST_NAME</th>")) << table.toStdString();
     EXPECT_TRUE(table.contains("<td>Zorn</td>")) << table.toStdString();
-    EXPECT_EQ(failing["outputs"][0]["output_type"].toString(), "stream");
-    QString failure;
-    for (const QJsonValue &line : failing["outputs"][0]["text"].toArray())
-        failure += line.toString();
+    EXPECT_EQ(failing["outputs"][0]["output_type"].toString(), "error");
+    const QString failure = failing["outputs"][0]["evalue"].toString();
     EXPECT_TRUE(failure.contains("no such table: NO_SUCH_TABLE")) << failure.toStdString();
     EXPECT_TRUE(isPng(
         QByteArray::fromBase64(plot["outputs"][0]["data"]["image/png"].toString().toLatin1())));
@@ -641,8 +641,8 @@ TEST_F(SharedExports, OneFileHtmlHoldsItsPicturesAndLinksWithinItself) {
         {"<!DOCTYPE html>", "<meta charset=\"utf-8\">", "pre.output {",
          "<h1 id=\"TOP\">Shared report: caf\u00e9</h1>", "<li>second &lt;point&gt; &amp; more</li>",
          "<a href=\"#LAST\">To the last heading</a>", "<h2>A result</h2>", "DEPT_ID = 'A01'",
-         "<pre class='output'>", "Zorn", "no such table: NO_SUCH_TABLE", "<h4 id=\"LAST\">",
-         "<img src=\"data:image/png;base64,", "alt=\"Chart 1\"",
+         "<div class=\"result\">", "<td>Zorn</td>", "no such table: NO_SUCH_TABLE",
+         "<h4 id=\"LAST\">", "<img src=\"data:image/png;base64,", "alt=\"Chart 1\"",
          "<img src=\"data:image/png;base64,", "alt=\"Picture 2\"", "</html>"},
         &missing))
         << "missing or out of place: " << missing.toStdString() << "\n"
@@ -1080,4 +1080,32 @@ TEST_F(BatchRun, StopOnErrorEndsAtTheFirstUnexpectedFailureAndSaysWhatWasNotRun)
     const Outcome whole = run({"--run", "stops.sql"});
     EXPECT_EQ(whole.status, 1);
     EXPECT_EQ(progressLines(whole).size(), 5);
+}
+
+// A run that does not draw starts without the drawing layer, where creating any widget
+// would end the program: every format and the CSV files must come out of it whole.
+TEST_F(BatchRun, AWindowlessRunWritesEveryFormatAndItsDataWithoutAnyWidget) {
+    QImage picture(40, 20, QImage::Format_RGB32);
+    picture.fill(Qt::red);
+    ASSERT_TRUE(picture.save(work + "/pic.png"));
+    write("all.norq", "/* {h1:TOP} Everything */\n \n/* Prose to read. */\n \n"
+                      "/* {image}pic.png */\n \nDEFINE X 1;\n \n/* {h2} Query */\n \n"
+                      "SELECT '&X' AS X, 'Smith, John' AS NAME, CAST(NULL AS INTEGER) AS N;\n"
+                      "/**/\nDEFINE X 2;\n");
+    ASSERT_FALSE(scriptMayDraw(work + "/all.norq"));
+    for (const QString extension : {"htm", "txt", "md", "ipynb", "json"}) {
+        const QString target = "all." + extension;
+        const Outcome outcome = run({"--run", "all.norq", "--export", target, "--csv", "data"});
+        ASSERT_EQ(outcome.status, 0) << extension << outcome.errorLines.join('\n');
+        QFile file(work + "/" + target);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << target;
+        const QByteArray text = file.readAll();
+        EXPECT_TRUE(text.contains("Smith, John")) << target;
+        EXPECT_TRUE(text.contains("SELECT '1' AS X")) << target; // as it ran
+    }
+    EXPECT_TRUE(QFile::exists(work + "/all-1.bmp"));
+    EXPECT_TRUE(QFile::exists(work + "/all-1.png"));
+    QFile csv(work + "/data/statement-002.csv");
+    ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
+    EXPECT_EQ(csv.readAll(), "X,NAME,N\r\n1,\"Smith, John\",\r\n");
 }

@@ -1,7 +1,8 @@
 #include "app/batch_options.h"
-#include "mainwindow/export.h"
+#include "export/export.h"
 #include "printing.h"
 
+#include <QDir>
 #include <QFile>
 #include <QHash>
 #include <QTemporaryDir>
@@ -85,6 +86,8 @@ TEST(CommandLine, TheExportFormatComesFromFormatOrElseTheExtension) {
               ExportType::htmlStandalone);
     EXPECT_EQ(typeOf({"--export", "a", "--format", "markdown"}), ExportType::markdown);
     EXPECT_EQ(typeOf({"--export", "a", "--format", "ipynb"}), ExportType::notebook);
+    EXPECT_EQ(typeOf({"--export", "data.JSON"}), ExportType::json);
+    EXPECT_EQ(typeOf({"--export", "a.txt", "--format", "json"}), ExportType::json);
     EXPECT_EQ(typeOf({"--export", "a.pdf"}), -1);
     EXPECT_EQ(typeOf({"--export", "a.htm", "--format", "pdf"}), -1);
 }
@@ -116,6 +119,32 @@ TEST(CommandLine, MistakesAreUsageErrorsThatSayWhatIsWrong) {
         EXPECT_TRUE(errorOf(QStringList{"--run", "a.norq"} + bad)
                         .startsWith(bad[0] + " takes a whole number of rows from"))
             << bad.join(' ');
+}
+
+// --csv names a folder, with --export or without it; one that exists must be a folder.
+TEST(CommandLine, CsvTakesAFolderThatIsNotAFile) {
+    const CommandLine alone = parse({"--run", "a.norq", "--csv", "/tmp/no-such-folder/results"});
+    ASSERT_EQ(alone.mode, StartMode::batch) << alone.error.toStdString();
+    EXPECT_EQ(alone.batch.csvFolder, "/tmp/no-such-folder/results");
+    EXPECT_TRUE(alone.batch.exportPath.isEmpty());
+
+    const CommandLine both =
+        parse({"--run", "a.norq", "--export", "report.json", "--csv", QDir::tempPath()});
+    ASSERT_EQ(both.mode, StartMode::batch) << both.error.toStdString();
+    EXPECT_EQ(both.batch.exportType, ExportType::json);
+    EXPECT_EQ(both.batch.csvFolder, QDir::tempPath());
+    EXPECT_TRUE(parse({"--run", "a.norq"}).batch.csvFolder.isEmpty());
+
+    QTemporaryDir scratch;
+    ASSERT_TRUE(scratch.isValid());
+    const QString file = scratch.filePath("taken");
+    QFile taken(file);
+    ASSERT_TRUE(taken.open(QIODevice::WriteOnly));
+    const CommandLine onFile = parse({"--run", "a.norq", "--csv", file});
+    EXPECT_EQ(onFile.mode, StartMode::usageError);
+    EXPECT_TRUE(onFile.error.contains("'" + file + "'")) << onFile.error.toStdString();
+    EXPECT_EQ(parse({"--run", "a.norq", "--csv", ""}).mode, StartMode::usageError);
+    EXPECT_TRUE(commandLineHelp().contains("--csv DIR"));
 }
 
 } // namespace

@@ -2,7 +2,8 @@
 #include "document/grid.h"
 #include "document/row_model.h"
 #include "engine/engine_state.h"
-#include "mainwindow/export.h"
+#include "export/export.h"
+#include "export/export_csv.h"
 #include "mainwindow/norqsql.h"
 #include "test_support.h"
 
@@ -11,6 +12,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <csignal>
@@ -64,6 +69,13 @@ protected:
         return asked;
     }
 
+    static int exportTypeFromName(const QString &name) {
+        if (name.endsWith(".txt")) return ExportType::text;
+        if (name.endsWith(".md")) return ExportType::markdown;
+        if (name.endsWith(".ipynb")) return ExportType::notebook;
+        return ExportType::htmlPage;
+    }
+
     static QString readAll(const QString &path) {
         QFile file(path);
         return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
@@ -89,12 +101,13 @@ TEST_F(ExportWindowTest, SampleScriptAfterRunAllExportsItsOutputs) {
     EXPECT_TRUE(html.contains("<h2>A chart: PLOT</h2>"));
     EXPECT_TRUE(
         html.contains("<pre>\r\nEXECUTE SELECT COUNT(*) FROM EMPLOYEE WHERE SALARY &lt; 65000;"));
-    EXPECT_TRUE(html.contains("PLOT TITLE 'Salaries' X1 &amp;LOWER_PAID"));
+    // The statement as it ran: the variable's value in its place.
+    EXPECT_TRUE(html.contains(QRegularExpression("PLOT TITLE 'Salaries' X1 \\d")));
     EXPECT_TRUE(html.contains("<pre class='output'>"));
     EXPECT_FALSE(html.contains("Command completed."));
     // Each PLOT left a chart row, written as a picture beside the page.
     const QString base = outFolder + "/plans-and-charts";
-    EXPECT_TRUE(html.contains("<img src=\"file://" + base + "-1.bmp\">"));
+    EXPECT_TRUE(html.contains("<img src=\"plans-and-charts-1.bmp\">"));
     const QImage chart(base + "-1.bmp", "BMP");
     EXPECT_FALSE(chart.isNull());
     EXPECT_GT(chart.width(), 50);
@@ -177,7 +190,8 @@ TEST_F(ExportWindowTest, ExportMenuOffersTheSharedFormats) {
         const char *entry, *caption, *file;
     } formats[] = {{"exportMarkdown", "Markdown", "/plans-and-charts.md"},
                    {"exportNotebook", "Jupyter Notebook", "/plans-and-charts.ipynb"},
-                   {"exportHTMLOne", "HTML (one file)", "/plans-and-charts.html"}};
+                   {"exportHTMLOne", "HTML (one file)", "/plans-and-charts.html"},
+                   {"exportJSON", "JSON Data", "/plans-and-charts.json"}};
     for (const auto &format : formats) {
         QAction *action = window->menuEntry(format.entry);
         ASSERT_NE(action, nullptr) << format.entry;
@@ -194,4 +208,50 @@ TEST_F(ExportWindowTest, ExportMenuOffersTheSharedFormats) {
     }
     EXPECT_TRUE(readAll(outFolder + "/plans-and-charts.html").contains("data:image/png;base64,"));
     EXPECT_TRUE(QFile::exists(outFolder + "/plans-and-charts-1.png"));
+}
+
+// A variable that changes after the statement that used it: every export shows the value
+// the statement ran with, and the data files tie the result to the statement's number.
+TEST_F(ExportWindowTest, ExportsShowStatementsAsTheyRanAndDataKeepsTheirNumbers) {
+    const QString script = scratch.filePath("changing.norq");
+    QFile file(script);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("/* {h1} A variable that changes */\n \nDEFINE X 1;\n \n/* Used: */\n \n"
+               "SELECT COUNT(*) AS N, '&X' AS V FROM DEPARTMENT;\n \n/* Changed: */\n \n"
+               "DEFINE X 2;\n");
+    file.close();
+    window->setViewMode(ViewMode::script);
+    window->fileToMemory(script);
+    window->memoryToScript();
+    window->runAll_Click();
+    const DocumentModel document = documentFromGrid(window->CLP);
+
+    for (const char *name : {"changing.txt", "changing.htm", "changing.md", "changing.ipynb"}) {
+        const QString path = scratch.filePath(name);
+        ASSERT_TRUE(exportDocument(document, exportTypeFromName(name), path)) << name;
+        const QString written = readAll(path);
+        EXPECT_TRUE(written.contains("SELECT COUNT(*) AS N, '1' AS V")) << name;
+        EXPECT_FALSE(written.contains("'2' AS V")) << name;
+    }
+
+    const QString json = scratch.filePath("changing.json");
+    ASSERT_TRUE(exportDocument(document, ExportType::json, json));
+    QFile data(json);
+    ASSERT_TRUE(data.open(QIODevice::ReadOnly));
+    const QJsonArray rows = QJsonDocument::fromJson(data.readAll())["rows"].toArray();
+    QJsonObject query, result;
+    for (const QJsonValue &row : rows) {
+        if (row["text"].toString().startsWith("SELECT")) query = row.toObject();
+        if (row["kind"].toString() == "result") result = row.toObject();
+    }
+    EXPECT_EQ(query["text"].toString(), "SELECT COUNT(*) AS N, '&X' AS V FROM DEPARTMENT;");
+    EXPECT_EQ(query["ran"].toString(), "SELECT COUNT(*) AS N, '1' AS V FROM DEPARTMENT;");
+    EXPECT_EQ(query["number"].toInt(), 2);
+    EXPECT_EQ(result["rows"][0][1].toString(), "1");
+    EXPECT_TRUE(result["rows"][0][0].isDouble()) << "a count is a number";
+
+    QStringList written;
+    ASSERT_TRUE(exportCsvFiles(document, scratch.filePath("csv"), &written, nullptr));
+    EXPECT_EQ(written, QStringList({scratch.filePath("csv/statement-002.csv")}));
+    EXPECT_TRUE(readAll(written.value(0)).endsWith(",1\r\n"));
 }

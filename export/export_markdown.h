@@ -1,12 +1,13 @@
 #pragma once
 // Export as Markdown: headings "#" to "####", prose as paragraphs and bullet lists, each
-// statement in a ```sql fence with its outputs in plain fences under it, pictures and
-// charts as PNG files beside the file, linked by their relative name.
+// statement in a ```sql fence with its outputs under it: a result as a pipe table with
+// its message below, other outputs in plain fences. Pictures and charts are PNG files
+// beside the file, linked by their relative name.
 
-#include "mainwindow/export_blocks.h"
+#include "export/export_blocks.h"
 
-// One block as Markdown lines (a picture as a link to its PNG file); the notebook's
-// markdown cells are made of them too.
+// One block of readingBlocks as Markdown lines (a picture as a link to its PNG file);
+// the notebook's markdown cells are made of them too.
 QStringList markdownLines(const ExportBlock &block, const QString &pictureBase = {});
 
 // The document as Markdown; picture n is linked as "<baseName>-<n>.png" (the base
@@ -15,4 +16,4 @@ QString markdownDocument(const QList<ExportBlock> &blocks, const QString &pictur
 
 // Writes path and its picture files; false (error says why) when the file cannot be
 // written. A picture that cannot be written is left out, its link kept.
-bool exportMarkdown(Grid *grid, const QString &path, QString *error);
+bool exportMarkdown(const QList<ExportBlock> &blocks, const QString &path, QString *error);

@@ -1,28 +1,16 @@
-#include "mainwindow/export.h"
+#include "export/export_page.h"
 
-#include "document/grid.h"
-#include "document/row_model.h"
-#include "document/script_text.h"
 #include "engine/file_writer.h"
 #include "engine/variables.h"
-#include "mainwindow/shared_exports.h"
+#include "export/export.h"
 
 #include <QBuffer>
-#include <QFileInfo>
 #include <QImageWriter>
-#include <QRegularExpression>
-#include <QUrl>
 #include <array>
 
 namespace {
 
-const QString kCommandCompleted = QStringLiteral("Command completed.");
 const QString kBlankLine = QStringLiteral(" ");
-
-QStringList splitLines(const QString &text) {
-    static const QRegularExpression lineBreak(QStringLiteral("\r\n|\r|\n"));
-    return text.split(lineBreak);
-}
 
 // Text for an HTML page: markup characters become entities, and characters outside
 // ASCII become character references, so the page reads the same whatever encoding a
@@ -51,22 +39,18 @@ QString htmlText(const QString &text) {
     return out;
 }
 
-QString withoutLineFeeds(QString line) {
-    return line.remove(QLatin1Char('\n'));
-}
-
-// Writes the rows of one export; every line ends in CR LF.
-class ExportWriter {
+// Writes the blocks of one export; every line ends in CR LF.
+class PageWriter {
 public:
-    ExportWriter(Grid *grid, int type, FileWriter &file, const QString &baseName)
-        : grid_(grid), type_(type), file_(file), baseName_(baseName) {}
+    PageWriter(int type, FileWriter &file, const QString &baseName)
+        : type_(type), file_(file), baseName_(baseName) {}
 
-    void writeAll() {
+    void writeAll(const QList<ExportBlock> &blocks) {
         if (type_ == ExportType::htmlPage)
             for (const QString &line : exportPageHead())
                 put(line);
-        for (int row = 0; row < grid_->rows(); ++row)
-            writeRow(row);
+        for (const ExportBlock &block : blocks)
+            write(block);
         if (type_ == ExportType::htmlPage) {
             put(QStringLiteral("</body>"));
             put(QStringLiteral("</html>"));
@@ -78,49 +62,43 @@ public:
 
 private:
     bool html() const { return type_ != ExportType::text; }
-    QString cell(int row, int col) const { return grid_->textMatrix(row, col); }
 
     void put(const QString &line) {
         if (!file_.write((line + QLatin1String("\r\n")).toUtf8()) && error_.isEmpty())
             error_ = file_.errorString();
     }
 
-    void writeRow(int row) {
-        const int kind = cell(row, ScriptRow::kindCol).trimmed().toInt();
-        QStringList lines;
-        if (kind == RowKind::comment)
-            lines = splitLines(ScriptText::removeCarets(cell(row, ScriptRow::rawCol)));
-        else
-            lines = splitLines(cell(row, ScriptRow::textCol));
-
-        switch (kind) {
-        case RowKind::comment:
-            html() ? writeProse(lines) : writeTextLines(lines, false);
+    void write(const ExportBlock &block) {
+        switch (block.kind) {
+        case ExportBlock::Kind::prose:
+            html() ? writeProse(block.lines) : writeTextLines(block.lines);
             break;
-        case 2:
-        case RowKind::sql:
-        case RowKind::example:
-            html() ? writeCode(lines) : writeTextLines(lines, true);
+        case ExportBlock::Kind::statement:
+        case ExportBlock::Kind::example:
+            html() ? writeCode(block.lines) : writeTextLines(block.lines);
             break;
-        case RowKind::message:
-        case RowKind::result:
-            writeOutput(lines);
+        case ExportBlock::Kind::message:
+        case ExportBlock::Kind::result:
+            if (!block.completed) writeOutput(block.lines);
             break;
-        case RowKind::chart:
-        case RowKind::image:
-            writePicture(row, kind);
+        case ExportBlock::Kind::chart:
+        case ExportBlock::Kind::picture:
+            writePicture(block);
             break;
-        case RowKind::heading:
-            html() ? writeHtmlHeading(row, lines.value(0)) : writeTextHeading(row, lines.value(0));
+        case ExportBlock::Kind::heading:
+            html() ? writeHtmlHeading(block) : writeTextHeading(block);
             break;
-        default:
+        case ExportBlock::Kind::link:
+            if (html() && !block.anchor.isEmpty())
+                put(QStringLiteral("<p><a href=\"#") + htmlText(block.anchor) +
+                    QStringLiteral("\">") + htmlText(block.text) + QStringLiteral("</a>"));
             break;
         }
     }
 
-    void writeTextLines(const QStringList &lines, bool substitute) {
+    void writeTextLines(const QStringList &lines) {
         for (const QString &line : lines)
-            put(substitute ? var_sub(line, false) : line);
+            put(line);
         put(kBlankLine);
     }
 
@@ -132,18 +110,17 @@ private:
     }
 
     void writeOutput(const QStringList &lines) {
-        if (lines.value(0).contains(kCommandCompleted)) return;
         if (!html()) {
             put(kBlankLine);
             for (const QString &line : lines)
-                put(withoutLineFeeds(line));
+                put(line);
             put(kBlankLine);
             return;
         }
         put(type_ == ExportType::htmlPage ? QStringLiteral("<pre class='output'>")
                                           : QStringLiteral("<pre>"));
         for (const QString &line : lines)
-            put(htmlText(withoutLineFeeds(line)));
+            put(htmlText(line));
         put(QStringLiteral("</pre>"));
     }
 
@@ -179,123 +156,65 @@ private:
         if (inList) put(QStringLiteral("</ul>"));
     }
 
-    void writePicture(int row, int kind) {
-        ++pictureCount_;
-        const QString fileName = pictureFileName(baseName_, pictureCount_);
+    void writePicture(const ExportBlock &block) {
+        const QString fileName = pictureFileName(baseName_, block.pictureNumber);
         if (!html()) {
+            // A picture's name as the row gives it, its variables filled in as it is shown.
             const QString shown =
-                kind == RowKind::chart ? fileName : var_sub(cell(row, ScriptRow::tagCol), false);
+                block.kind == ExportBlock::Kind::chart ? fileName : var_sub(block.text, false);
             put(QStringLiteral("(image) ") + shown);
             put(kBlankLine);
             return;
         }
-        writeBitmap(row, fileName);
+        writeBitmap(block.picture, fileName);
         put(QStringLiteral("<p>"));
-        put(QStringLiteral("<img src=\"") +
-            QUrl::fromLocalFile(fileName).toString(QUrl::FullyEncoded) + QStringLiteral("\">"));
+        // Relative, so that the page shows its pictures wherever it is served from.
+        put(QStringLiteral("<img src=\"") + relativeUrl(fileName) + QStringLiteral("\">"));
         put(QStringLiteral("<p>"));
     }
 
     // A row without a picture is passed over; a picture that cannot be written fails the
     // export.
-    void writeBitmap(int row, const QString &fileName) {
-        const int keptRow = grid_->row();
-        const int keptCol = grid_->col();
-        grid_->setRow(row);
-        grid_->setCol(ScriptRow::textCol);
-        const QPixmap picture = grid_->cellPicture();
-        grid_->setRow(keptRow);
-        grid_->setCol(keptCol);
+    void writeBitmap(const QImage &picture, const QString &fileName) {
         if (picture.isNull()) return;
         QBuffer encoded;
         encoded.open(QIODevice::WriteOnly);
         QImageWriter writer(&encoded, "bmp");
-        QString failure = writer.write(picture.toImage()) ? writeWholeFile(fileName, encoded.data())
-                                                          : writer.errorString();
+        QString failure =
+            writer.write(picture) ? writeWholeFile(fileName, encoded.data()) : writer.errorString();
         if (!failure.isEmpty() && error_.isEmpty())
             error_ = fileName + QStringLiteral(": ") + failure;
     }
 
-    void writeTextHeading(int row, const QString &firstLine) {
-        const int level = cell(row, ScriptRow::tagCol).trimmed().toInt();
-        if (level < 1 || level > 4) return; // level 0 is a link line
+    void writeTextHeading(const ExportBlock &block) {
+        const int level = block.level;
         for (int lower = level + 1; lower <= 4; ++lower)
             counters_[lower] = 0;
         ++counters_[level];
         QStringList parts;
         for (int n = 1; n <= level; ++n)
             parts << QString::number(counters_[n]);
-        put(parts.join(QLatin1Char('.')) + QLatin1Char(' ') + firstLine.trimmed());
+        put(parts.join(QLatin1Char('.')) + QLatin1Char(' ') + block.text);
         put(kBlankLine);
     }
 
-    void writeHtmlHeading(int row, const QString &firstLine) {
-        const QString level = cell(row, ScriptRow::tagCol).trimmed();
-        const QString anchor = htmlText(cell(row, ScriptRow::rawCol).trimmed().toUpper());
-        const QString text = htmlText(firstLine.trimmed());
-        if (level == QLatin1String("0")) {
-            if (!anchor.isEmpty())
-                put(QStringLiteral("<p><a href=\"#") + anchor + QStringLiteral("\">") + text +
-                    QStringLiteral("</a>"));
-            return;
-        }
-        const QString tag = QStringLiteral("h") + level;
-        const QString id =
-            anchor.isEmpty() ? QString() : QStringLiteral(" id=\"") + anchor + QLatin1Char('"');
-        put(QLatin1Char('<') + tag + id + QLatin1Char('>') + text + QStringLiteral("</") + tag +
-            QLatin1Char('>'));
+    void writeHtmlHeading(const ExportBlock &block) {
+        const QString tag = QStringLiteral("h") + QString::number(block.level);
+        const QString id = block.anchor.isEmpty() ? QString()
+                                                  : QStringLiteral(" id=\"") +
+                                                        htmlText(block.anchor) + QLatin1Char('"');
+        put(QLatin1Char('<') + tag + id + QLatin1Char('>') + htmlText(block.text) +
+            QStringLiteral("</") + tag + QLatin1Char('>'));
     }
 
-    Grid *grid_;
     int type_;
     FileWriter &file_;
     QString baseName_;
     QString error_;
     std::array<int, 5> counters_{}; // heading levels 1..4
-    int pictureCount_ = 0;
 };
 
 } // namespace
-
-QString exportExtension(int exportType) {
-    if (const SharedExportFormat *format = sharedExportFormat(exportType))
-        return QString::fromLatin1(format->extension);
-    return exportType == ExportType::text ? QStringLiteral(".txt") : QStringLiteral(".htm");
-}
-
-QString exportDialogTitle(int exportType) {
-    if (const SharedExportFormat *format = sharedExportFormat(exportType))
-        return QString::fromLatin1(format->dialogTitle);
-    return exportType == ExportType::text ? QStringLiteral("Export as a text file")
-                                          : QStringLiteral("Export as HTML file");
-}
-
-QString exportDialogFilter(int exportType) {
-    if (const SharedExportFormat *format = sharedExportFormat(exportType))
-        return QString::fromLatin1(format->dialogFilter);
-    return exportType == ExportType::text ? QStringLiteral("TEXT (txt) (*.txt);;All files (*)")
-                                          : QStringLiteral("HTML (htm) (*.htm);;All files (*)");
-}
-
-QString proposedExportName(const QString &currentFile, int exportType) {
-    const qsizetype at = currentFile.indexOf(QLatin1String(".norq"));
-    if (at < 0) return QLatin1Char('*') + exportExtension(exportType);
-    return currentFile.left(at) + exportExtension(exportType);
-}
-
-// Cut at the first "." of the file name, not of the whole path: a dotted folder name
-// ("/tmp/tmp.x1/out.htm") must not send the pictures out of the export's folder.
-QString pictureBaseName(const QString &path) {
-    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
-    const qsizetype nameStart = slash + 1;
-    // A leading dot belongs to a hidden file's name.
-    const qsizetype dot = path.indexOf(QLatin1Char('.'), nameStart + 1);
-    return dot < 0 ? path : path.left(dot);
-}
-
-QString pictureFileName(const QString &baseName, int number) {
-    return baseName + QLatin1Char('-') + QString::number(number) + QStringLiteral(".bmp");
-}
 
 QStringList exportPageHead() {
     const QString fontFamily =
@@ -376,17 +295,15 @@ QStringList exportPageHead() {
     };
 }
 
-bool exportGrid(Grid *grid, int exportType, const QString &path, QString *error) {
-    if (sharedExportFormat(exportType)) {
-        return exportShared(grid, exportType, path, error);
-    }
+bool exportPage(const QList<ExportBlock> &blocks, int exportType, const QString &path,
+                QString *error) {
     FileWriter file(path);
-    ExportWriter writer(grid, exportType, file, pictureBaseName(path));
+    PageWriter writer(exportType, file, pictureBaseName(path));
     QString failure;
     if (!file.open()) {
         failure = file.errorString();
     } else {
-        writer.writeAll();
+        writer.writeAll(blocks);
         failure = writer.error();
         if (failure.isEmpty() && !file.commit()) failure = file.errorString();
     }

@@ -1,6 +1,7 @@
-#include "mainwindow/export_standalone.h"
+#include "export/export_standalone.h"
 
-#include "mainwindow/export.h"
+#include "export/export_page.h"
+#include "export/result_html.h"
 
 #include <QFileInfo>
 
@@ -38,6 +39,40 @@ void prose(QStringList &out, const QList<ProsePart> &parts) {
     }
 }
 
+// The table scrolls inside its box, so that a result of many columns leaves the page's
+// width alone; a value keeps its blanks and line breaks and wraps inside its cell.
+const QStringList kResultStyle{
+    QStringLiteral("div.result {"),
+    QStringLiteral("  overflow-x: auto;"),
+    QStringLiteral("  background-color: #FFFFCC;"),
+    QStringLiteral("  padding: 5px;"),
+    QStringLiteral("  }"),
+    QStringLiteral("div.result table {"),
+    QStringLiteral("  border-collapse: collapse;"),
+    QStringLiteral("  }"),
+    QStringLiteral("div.result th, div.result td {"),
+    QStringLiteral("  white-space: pre-wrap;"),
+    QStringLiteral("  vertical-align: top;"),
+    QStringLiteral("  text-align: left;"),
+    QStringLiteral("  padding: 2px 8px;"),
+    QStringLiteral("  border-bottom: 1px solid #DDDDAA;"),
+    QStringLiteral("  }"),
+    QStringLiteral("div.result td.number {"),
+    QStringLiteral("  text-align: right;"),
+    QStringLiteral("  }"),
+};
+
+void result(QStringList &out, const ExportBlock &block) {
+    if (!block.outcome.result || block.outcome.result->columns.empty()) {
+        preformatted(out, QStringLiteral("<pre class='output'>"), block.lines);
+        return;
+    }
+    out << QStringLiteral("<div class=\"result\">") << resultTableHtml(*block.outcome.result);
+    const QString message = block.outcome.trailer.trimmed();
+    if (!message.isEmpty()) out << QStringLiteral("<p>%1</p>").arg(htmlLines(message));
+    out << QStringLiteral("</div>");
+}
+
 void block(QStringList &out, const ExportBlock &block) {
     switch (block.kind) {
     case ExportBlock::Kind::heading: {
@@ -59,9 +94,13 @@ void block(QStringList &out, const ExportBlock &block) {
     case ExportBlock::Kind::example:
         preformatted(out, QStringLiteral("<pre>"), block.lines);
         break;
-    case ExportBlock::Kind::output:
+    case ExportBlock::Kind::message:
         preformatted(out, QStringLiteral("<pre class='output'>"), block.lines);
         break;
+    case ExportBlock::Kind::result:
+        result(out, block);
+        break;
+    case ExportBlock::Kind::chart:
     case ExportBlock::Kind::picture:
         if (block.picture.isNull()) break;
         out << QStringLiteral("<p><img src=\"data:image/png;base64,%1\" alt=\"%2\"></p>")
@@ -82,6 +121,7 @@ QString standaloneHtmlDocument(const QList<ExportBlock> &blocks, const QString &
                     QStringLiteral("<style>")};
     out << pageStyle();
     out << QStringLiteral("img {") << QStringLiteral("  max-width: 100%;") << QStringLiteral("  }");
+    out << kResultStyle;
     out << QStringLiteral("</style>") << QStringLiteral("</head>") << QStringLiteral("<body>");
     for (const ExportBlock &each : blocks)
         block(out, each);
@@ -89,8 +129,8 @@ QString standaloneHtmlDocument(const QList<ExportBlock> &blocks, const QString &
     return out.join(u'\n') + u'\n';
 }
 
-bool exportStandaloneHtml(Grid *grid, const QString &path, QString *error) {
-    const QList<ExportBlock> blocks = exportBlocks(grid);
+bool exportStandaloneHtml(const QList<ExportBlock> &all, const QString &path, QString *error) {
+    const QList<ExportBlock> blocks = readingBlocks(all);
     QString title = QFileInfo(path).completeBaseName();
     for (const ExportBlock &each : blocks)
         if (each.kind == ExportBlock::Kind::heading) {

@@ -1,11 +1,11 @@
 #pragma once
 // The exports beside the three of File > Export's first entries, made to be read outside
-// Pavona: Markdown, Jupyter notebook and one-file HTML. One entry per format ties its
-// export type to its --format name, extension and save dialog.
+// Pavona: Markdown, Jupyter notebook, one-file HTML and the document as JSON data. One
+// entry per format ties its export type to its --format name, extension and save dialog.
+
+#include "export/export_blocks.h"
 
 #include <QString>
-
-class Grid;
 
 struct SharedExportFormat {
     int type;               // an ExportType value
@@ -24,5 +24,6 @@ const SharedExportFormat *sharedExportFormat(int exportType);
 int sharedExportTypeNamed(const QString &formatName);
 int sharedExportTypeForSuffix(const QString &suffix);
 
-// Writes the grid in one of these formats; false (error says why) when it cannot.
-bool exportShared(Grid *grid, int exportType, const QString &path, QString *error = nullptr);
+// Writes the blocks in one of these formats; false (error says why) when it cannot.
+bool exportShared(const QList<ExportBlock> &blocks, int exportType, const QString &path,
+                  QString *error = nullptr);

@@ -1,9 +1,10 @@
-#include "mainwindow/shared_exports.h"
+#include "export/shared_exports.h"
 
-#include "mainwindow/export.h"
-#include "mainwindow/export_markdown.h"
-#include "mainwindow/export_notebook.h"
-#include "mainwindow/export_standalone.h"
+#include "export/export.h"
+#include "export/export_json.h"
+#include "export/export_markdown.h"
+#include "export/export_notebook.h"
+#include "export/export_standalone.h"
 
 #include <array>
 
@@ -19,6 +20,8 @@ constexpr std::array kFormats{
     SharedExportFormat{ExportType::htmlStandalone, "html-standalone", ".html", false,
                        "HTML (one file)", "exportHTMLOne", "Export as one HTML file",
                        "HTML (html) (*.html);;All files (*)"},
+    SharedExportFormat{ExportType::json, "json", ".json", true, "JSON Data", "exportJSON",
+                       "Export as JSON data", "JSON (json) (*.json);;All files (*)"},
 };
 
 } // namespace
@@ -42,13 +45,15 @@ int sharedExportTypeForSuffix(const QString &suffix) {
     return 0;
 }
 
-bool exportShared(Grid *grid, int exportType, const QString &path, QString *error) {
-    QString reason;
+bool exportShared(const QList<ExportBlock> &blocks, int exportType, const QString &path,
+                  QString *error) {
+    QString reason = QStringLiteral("not an export format");
     bool written = false;
-    if (exportType == ExportType::markdown) written = exportMarkdown(grid, path, &reason);
-    if (exportType == ExportType::notebook) written = exportNotebook(grid, path, &reason);
+    if (exportType == ExportType::markdown) written = exportMarkdown(blocks, path, &reason);
+    if (exportType == ExportType::notebook) written = exportNotebook(blocks, path, &reason);
     if (exportType == ExportType::htmlStandalone)
-        written = exportStandaloneHtml(grid, path, &reason);
+        written = exportStandaloneHtml(blocks, path, &reason);
+    if (exportType == ExportType::json) written = exportJson(blocks, path, &reason);
     if (!written && error) *error = reason;
     return written;
 }

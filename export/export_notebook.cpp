@@ -1,6 +1,7 @@
-#include "mainwindow/export_notebook.h"
+#include "export/export_notebook.h"
 
-#include "mainwindow/export_markdown.h"
+#include "export/export_markdown.h"
+#include "export/result_html.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -16,25 +17,21 @@ QJsonArray multiline(const QStringList &lines) {
     return out;
 }
 
-QString escaped(const QString &text) {
-    return text.toHtmlEscaped();
+// The table of a result, its message under it unless the message is a failure (an
+// error output of its own).
+QStringList resultHtml(const ExportBlock &block) {
+    QStringList html{QStringLiteral("<div style=\"overflow-x: auto\">")};
+    html << resultTableHtml(*block.outcome.result) << QStringLiteral("</div>");
+    const QString message = block.outcome.trailer.trimmed();
+    if (!message.isEmpty() && !block.outcome.failed())
+        html << QStringLiteral("<p>%1</p>").arg(htmlLines(message));
+    return html;
 }
 
-QStringList tableHtml(const ResultTable &table) {
-    QStringList html{QStringLiteral("<table>"), QStringLiteral("<thead><tr>")};
-    for (const QString &name : table.header)
-        html << QStringLiteral("<th>%1</th>").arg(escaped(name));
-    html << QStringLiteral("</tr></thead>") << QStringLiteral("<tbody>");
-    for (const QStringList &row : table.rows) {
-        QString line = QStringLiteral("<tr>");
-        for (const QString &value : row)
-            line += QStringLiteral("<td>%1</td>").arg(escaped(value));
-        html << line + QStringLiteral("</tr>");
-    }
-    html << QStringLiteral("</tbody>") << QStringLiteral("</table>");
-    for (const QString &line : table.trailer)
-        html << QStringLiteral("<p>%1</p>").arg(escaped(line));
-    return html;
+// A failure's message: a failed message row's text, or what ended a result's fetch.
+QStringList errorLines(const ExportBlock &block) {
+    if (block.kind == ExportBlock::Kind::result) return valueLines(block.outcome.trailer.trimmed());
+    return block.lines;
 }
 
 class NotebookWriter {
@@ -47,8 +44,16 @@ public:
             {QStringLiteral("nbformat"), 4},
             {QStringLiteral("nbformat_minor"), 5},
             {QStringLiteral("metadata"),
-             QJsonObject{{QStringLiteral("language_info"),
-                          QJsonObject{{QStringLiteral("name"), QStringLiteral("sql")}}}}},
+             QJsonObject{
+                 // Without them a notebook reader takes the cells for Python.
+                 {QStringLiteral("kernelspec"),
+                  QJsonObject{{QStringLiteral("name"), QStringLiteral("sql")},
+                              {QStringLiteral("display_name"), QStringLiteral("SQL")},
+                              {QStringLiteral("language"), QStringLiteral("sql")}}},
+                 {QStringLiteral("language_info"),
+                  QJsonObject{{QStringLiteral("name"), QStringLiteral("sql")},
+                              {QStringLiteral("file_extension"), QStringLiteral(".sql")},
+                              {QStringLiteral("mimetype"), QStringLiteral("application/sql")}}}}},
             {QStringLiteral("cells"), cells_},
         };
     }
@@ -60,15 +65,18 @@ private:
             finishCode();
             code_ = QJsonObject{{QStringLiteral("source"), multiline(block.lines)}};
             break;
-        case ExportBlock::Kind::output:
-            addOutput(block.result ? resultOutput(block) : streamOutput(block));
+        case ExportBlock::Kind::message:
+            addOutput(block.outcome.failed() ? errorOutput(block) : streamOutput(block));
+            break;
+        case ExportBlock::Kind::result:
+            addOutput(resultOutput(block));
+            if (block.outcome.failed()) addOutput(errorOutput(block));
+            break;
+        case ExportBlock::Kind::chart:
+            if (!block.picture.isNull()) addOutput(pictureOutput(block));
             break;
         case ExportBlock::Kind::picture:
-            if (block.picture.isNull()) break;
-            if (block.chart)
-                addOutput(pictureOutput(block));
-            else
-                addPictureCell(block);
+            if (!block.picture.isNull()) addPictureCell(block);
             break;
         default:
             finishCode();
@@ -124,7 +132,7 @@ private:
 
     void addPictureCell(const ExportBlock &block) {
         finishCode();
-        const QString name = QStringLiteral("picture-%1.png").arg(block.number);
+        const QString name = QStringLiteral("picture-%1.png").arg(block.pictureNumber);
         QJsonObject cell = newCell(
             QStringLiteral("markdown"),
             QJsonArray{QStringLiteral("![%1](attachment:%2)").arg(pictureCaption(block), name)});
@@ -147,13 +155,21 @@ private:
 
     static QJsonObject resultOutput(const ExportBlock &block) {
         QJsonObject data{{QStringLiteral("text/plain"), multiline(block.lines)}};
-        ResultTable table;
-        if (parseResultTable(block.lines, &table))
-            data.insert(QStringLiteral("text/html"), multiline(tableHtml(table)));
+        if (block.outcome.result && !block.outcome.result->columns.empty())
+            data.insert(QStringLiteral("text/html"), multiline(resultHtml(block)));
         return QJsonObject{{QStringLiteral("output_type"), QStringLiteral("execute_result")},
                            {QStringLiteral("execution_count"), QJsonValue()},
                            {QStringLiteral("metadata"), QJsonObject()},
                            {QStringLiteral("data"), data}};
+    }
+
+    static QJsonObject errorOutput(const ExportBlock &block) {
+        const QStringList lines = errorLines(block);
+        return QJsonObject{
+            {QStringLiteral("output_type"), QStringLiteral("error")},
+            {QStringLiteral("ename"), QStringLiteral("Error %1").arg(block.outcome.code)},
+            {QStringLiteral("evalue"), lines.join(u'\n').trimmed()},
+            {QStringLiteral("traceback"), QJsonArray::fromStringList(lines)}};
     }
 
     static QJsonObject pictureOutput(const ExportBlock &block) {
@@ -178,7 +194,7 @@ QJsonObject notebookDocument(const QList<ExportBlock> &blocks) {
     return NotebookWriter().write(blocks);
 }
 
-bool exportNotebook(Grid *grid, const QString &path, QString *error) {
-    const QJsonDocument document(notebookDocument(exportBlocks(grid)));
+bool exportNotebook(const QList<ExportBlock> &blocks, const QString &path, QString *error) {
+    const QJsonDocument document(notebookDocument(readingBlocks(blocks)));
     return saveWhole(path, document.toJson(QJsonDocument::Indented), error);
 }
