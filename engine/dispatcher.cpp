@@ -113,25 +113,8 @@ void keepFailures(const QList<RunFailure> &failures, int total) {
     for (const RunFailure &failure : failures)
         lines << failure.line;
     const QString text = lines.join(u'\r');
-    engine.msgText = text;
     engine.errorFlag = true;
-    switch (engine.resultKind) {
-    case kResultRows:
-        if (engine.resultText.isEmpty())
-            engine.resultKind = kResultMessage;
-        else
-            engine.resultText += QStringLiteral("\r\r") + text;
-        break;
-    case kResultText:
-        engine.outputText += u'\r' + text;
-        break;
-    case kResultServerOutput:
-        engine.serverOutput += u'\r' + text;
-        break;
-    default:
-        engine.resultKind = kResultMessage;
-        break;
-    }
+    setOutcomeMessage(text);
 }
 
 void runStatement(const QString &statement, const CommandContext &context) {
@@ -165,6 +148,27 @@ void runStatement(const QString &statement, const CommandContext &context) {
 }
 
 } // namespace
+
+void setOutcomeMessage(const QString &text) {
+    engine.msgText = text;
+    switch (engine.resultKind) {
+    case kResultRows:
+        if (engine.resultText.isEmpty())
+            engine.resultKind = kResultMessage;
+        else
+            engine.resultText += QStringLiteral("\r\r") + text;
+        break;
+    case kResultText:
+        engine.outputText += u'\r' + text;
+        break;
+    case kResultServerOutput:
+        engine.serverOutput += u'\r' + text;
+        break;
+    default:
+        engine.resultKind = kResultMessage;
+        break;
+    }
+}
 
 int runDepth() {
     return depth;

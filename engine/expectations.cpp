@@ -1,5 +1,6 @@
 #include "engine/expectations.h"
 
+#include "engine/dispatcher.h"
 #include "engine/engine_state.h"
 
 #include <QRegularExpression>
@@ -61,16 +62,8 @@ void settleExpectedFailure(const ExpectedFailure &expected) {
         engine.errorFlag = true;
         engine.runFailures = std::max(engine.runFailures, 1);
         const QString said = engine.msgText.trimmed();
-        const QString message =
-            QStringLiteral("Expected %1, but the statement succeeded.").arg(what) +
-            (said.isEmpty() ? QString() : u'\r' + said);
-        if (engine.resultKind == kResultRows)
-            engine.resultText += QStringLiteral("\r\r") + message;
-        else if (engine.resultKind == kResultText)
-            engine.outputText += u'\r' + message;
-        else
-            engine.resultKind = kResultMessage;
-        engine.msgText = message;
+        setOutcomeMessage(QStringLiteral("Expected %1, but the statement succeeded.").arg(what) +
+                          (said.isEmpty() ? QString() : u'\r' + said));
         return;
     }
     if (failsWith(expected.code)) {
