@@ -50,8 +50,13 @@ public:
         if (seen_) window_->setUpdatesEnabled(false);
         clock_.start();
     }
+    // Updates held back since the last paint would otherwise wait for something else to
+    // expose the window: a short run would show none of its outputs.
     ~RunView() {
-        if (seen_) window_->setUpdatesEnabled(true);
+        if (!seen_) return;
+        window_->setUpdatesEnabled(true);
+        grid_->refresh();
+        window_->update();
     }
     RunView(const RunView &) = delete;
     RunView &operator=(const RunView &) = delete;
@@ -361,6 +366,8 @@ private:
 } // namespace
 
 int NorqSQL::runAllRows(const std::function<void(const StatementRun &)> &progress) {
+    // A stop belongs to the run it ended: a new Run all starts unstopped.
+    run_control::clearStop();
     int statements = 0;
     {
         WindowRows rows(*this, pane_, CLP);

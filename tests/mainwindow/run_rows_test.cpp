@@ -7,6 +7,7 @@
 #include "engine/dispatcher.h"
 #include "engine/engine_state.h"
 #include "engine/platform_units.h"
+#include "engine/run_control.h"
 #include "engine/variables.h"
 #include "engine/widgets/plot.h"
 #include "tests/mainwindow/fixture.h"
@@ -514,4 +515,15 @@ TEST_F(RunRows, AHelpPressDuringARunLeavesTheMainWindowsRowsAlone) {
     ASSERT_EQ(help.CLP->textMatrix(query + 1, NorqSQL::kindCol).toInt(), RowKind::result);
     EXPECT_TRUE(help.CLP->textMatrix(query + 1, NorqSQL::textCol).contains("HAAS"));
     EXPECT_EQ(outputRowCount(), 0);
+}
+
+TEST_F(RunRows, RunAllAfterAStopRunsEveryStatementAgain) {
+    openScript(writeFile("again.norq", kTestScript), ViewMode::script);
+    window->runAllRows();
+    ASSERT_EQ(outputRowCount(), 4);
+    // Stop (or Escape) pressed at the end of the last run leaves its request behind.
+    run_control::requestStop(QStringLiteral("Stopped by the user."));
+    window->runAll_Click();
+    EXPECT_EQ(outputRowCount(), 4);
+    EXPECT_FALSE(run_control::stopRequested());
 }
