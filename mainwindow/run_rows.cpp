@@ -56,7 +56,7 @@ public:
         if (!seen_) return;
         window_->setUpdatesEnabled(true);
         grid_->refresh();
-        window_->update();
+        window_->repaint();
     }
     RunView(const RunView &) = delete;
     RunView &operator=(const RunView &) = delete;
