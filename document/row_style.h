@@ -24,6 +24,10 @@ inline const QColor outputBackground(255, 255, 204);
 inline const QColor exampleBackground(172, 234, 240);
 inline const QColor headingEditBackground(163, 200, 200);
 inline const QColor linkColour(0, 0, 255);
+// The output of a statement that failed: a light red that dark text reads well on, and a
+// dark red marker, apart from the yellow of a success.
+inline const QColor failureBackground(255, 221, 221);
+inline const QColor failureMarkerColour(176, 0, 0);
 
 // Marker symbols.
 inline const QString sqlMarker = QString(QChar(0x25B6));     // run triangle
@@ -31,6 +35,7 @@ inline const QString messageMarker = QString(QChar(0x2139)); // information sign
 inline const QString resultMarker = QString(QChar(0x25A6));  // table
 inline const QString exampleMarker = QString(QChar(0x270E)); // pencil
 inline const QString pictureMarker = QString(QChar(0x25A3)); // framed square
+inline const QString failureMarker = QString(QChar(0x2716)); // heavy cross
 
 // Edit View marker of a heading: a circled digit for levels 1..4, a circled ring for a
 // link (level 0).

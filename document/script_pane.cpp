@@ -3,6 +3,7 @@
 #include "database/cli/cli.h"
 #include "document/document_model.h"
 #include "document/grid.h"
+#include "document/row_style.h"
 #include "engine/busy_pointer.h"
 #include "engine/dispatcher.h"
 #include "engine/engine_state.h"
@@ -149,12 +150,25 @@ void ScriptPane::markRan(int row, int number) {
     grid_->setRowData(row, QVariant::fromValue(outcome));
 }
 
+// A failure must not pass for a success at a glance: its own marker and background.
+void ScriptPane::markFailure(int row) {
+    const Grid::QuietMoves moves(grid_);
+    grid_->setRow(row);
+    grid_->setCol(markerCol);
+    grid_->setText(RowStyle::failureMarker);
+    grid_->setCellForeColor(RowStyle::failureMarkerColour);
+    grid_->setCol(textCol);
+    grid_->setCellBackColor(RowStyle::failureBackground);
+}
+
 ScriptPane::Output ScriptPane::placeOutput(int position) {
     const RunOutput output = lastRunOutput();
     if (!output.shown) return {};
     int kind = output.kind;
     const int row = document_.addRow(kind, output.text, output.statement, position);
     grid_->setRowData(row, QVariant::fromValue(output.outcome));
+    if (output.outcome.failed() && (kind == RowKind::message || kind == RowKind::result))
+        markFailure(row);
     if (kind == RowKind::chart) {
         grid_->setRow(row);
         grid_->setCol(textCol);

@@ -87,6 +87,8 @@ public:
     bool toggleResult(int row);
 
 private:
+    void markFailure(int row);
+
     Grid *grid_ = nullptr;
     Grid *overlay_ = nullptr;
     QChartView *chart_ = nullptr;

@@ -5,6 +5,7 @@
 #include "document/document_model.h"
 #include "document/document_run.h"
 #include "document/grid.h"
+#include "document/row_style.h"
 #include "document/script_lines.h"
 #include "engine/dispatcher.h"
 #include "engine/engine_state.h"
@@ -134,4 +135,33 @@ TEST_F(DocumentModelTest, AStatementThatRanWithValuesFilledInShowsThemInItsToolT
     EXPECT_TRUE(tipOf(statements[0]).isEmpty()); // nothing to fill in: no tip
     window->mnuReset_Click();
     EXPECT_TRUE(tipOf(rowsOfKind(RowKind::sql)[1]).isEmpty());
+}
+
+TEST_F(DocumentModelTest, TheOutputOfAFailedStatementLooksLikeAFailureUntilItSucceeds) {
+    const QString path = writeFile("fails.sql", "SELECT * FROM MISSING_TABLE;\nVALUES 1;\n");
+    openScript(path, ViewMode::script);
+    window->runAllRows();
+    const auto look = [&](int row) {
+        Grid *grid = window->CLP;
+        grid->setRow(row);
+        grid->setCol(ScriptRow::textCol);
+        const QColor back = grid->cellBackColor();
+        return std::make_pair(grid->textMatrix(row, ScriptRow::markerCol), back);
+    };
+    const QList<int> statements = rowsOfKind(RowKind::sql);
+    ASSERT_EQ(statements.size(), 2);
+    const auto failed = look(statements[0] + 1);
+    const auto fine = look(statements[1] + 1);
+    EXPECT_EQ(failed.first, RowStyle::failureMarker);
+    EXPECT_EQ(failed.second, RowStyle::failureBackground);
+    EXPECT_NE(fine.first, RowStyle::failureMarker);
+    EXPECT_EQ(fine.second, RowStyle::outputBackground);
+
+    // Once the table is there, the same row's output is a success again.
+    runScript("CREATE TABLE MISSING_TABLE (A INTEGER)", nullptr, nullptr);
+    window->runAllRows();
+    const auto mended = look(rowsOfKind(RowKind::sql)[0] + 1);
+    EXPECT_NE(mended.first, RowStyle::failureMarker);
+    EXPECT_EQ(mended.second, RowStyle::outputBackground);
+    runScript("DROP TABLE MISSING_TABLE", nullptr, nullptr);
 }
