@@ -83,6 +83,9 @@ void NorqSQL::buildMenus() {
              [this] { searchScript_Click(); });
     addEntry(search, QStringLiteral("searchReset"), QStringLiteral("Reset"),
              [this] { searchReset_Click(); });
+    addEntry(search, QStringLiteral("nextFailure"), QStringLiteral("Next Failure"), [this] {
+        nextFailure_Click();
+    })->setShortcut(QKeySequence(Qt::Key_F8));
 
     QMenu *view = topMenu(QStringLiteral("mnuView"), QStringLiteral("View"));
     addEntry(view, QStringLiteral("modeScript"), QStringLiteral("Script View"),

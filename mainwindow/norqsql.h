@@ -178,6 +178,9 @@ public:
     void DataValues_Scroll();
     void runAll_Click();
     void mnuReset_Click();
+    // Search > Next Failure (F8): the next output of a failed statement, after the
+    // current row and round to the top; the status bar says when there is none.
+    void nextFailure_Click();
     void doToc_Click();
     void beginCellEdit();
     void placeCellEditor();

@@ -27,6 +27,7 @@
 #include <QElapsedTimer>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QStatusBar>
 #include <QTextCursor>
 #include <QToolBar>
 #include <QTreeWidget>
@@ -348,7 +349,19 @@ public:
     }
     void beforeRow(int row) override {
         view_.follow(row);
-        if (runsInRunAll(kind(row))) window_.currentRow = row;
+        if (!runsInRunAll(kind(row))) return;
+        window_.currentRow = row;
+        ++started_;
+        window_.statusBar()->showMessage(
+            QStringLiteral("Running statement %1 of %2 (%3 s) - Escape or Options > Stop Run "
+                           "stops it")
+                .arg(started_)
+                .arg(total_)
+                .arg(static_cast<double>(clock_.elapsed()) / 1000.0, 0, 'f', 1));
+    }
+    void setTotal(int total) {
+        total_ = total;
+        clock_.start();
     }
     void afterRow() override { view_.rowDone(); }
     bool stopped() const override {
@@ -361,7 +374,20 @@ private:
     ScriptPane &pane_;
     Grid *grid_;
     RunView view_;
+    int started_ = 0;
+    int total_ = 0;
+    QElapsedTimer clock_;
 };
+
+// "9 statements, 1 failed, 0.41 s": what the last Run all did, until the next one.
+QString runSummary(int statements, int failures, int notRun, double seconds) {
+    QString text = QStringLiteral("%1 statement%2, %3 failed")
+                       .arg(statements)
+                       .arg(statements == 1 ? QString() : QStringLiteral("s"))
+                       .arg(failures);
+    if (notRun > 0) text += QStringLiteral(", %1 not run").arg(notRun);
+    return text + QStringLiteral(", %1 s").arg(seconds, 0, 'f', 2);
+}
 
 } // namespace
 
@@ -369,11 +395,25 @@ int NorqSQL::runAllRows(const std::function<void(const StatementRun &)> &progres
     // A stop belongs to the run it ended: a new Run all starts unstopped.
     run_control::clearStop();
     int statements = 0;
+    int ran = 0;
+    int failed = 0;
+    int total = 0;
+    QElapsedTimer clock;
+    clock.start();
+    RunAllOutcome outcome;
     {
         WindowRows rows(*this, pane_, CLP);
         BusyPointer busy; // once for the run: setting the pointer for every row costs a round trip
-        statements = ::runAllRows(rows, progress);
+        const auto tally = [&](const StatementRun &run) {
+            if (total == 0) rows.setTotal(total = run.total);
+            ran += std::max(run.statements, 1);
+            failed += std::max(run.failures, engine.msgCode != 0 ? 1 : 0);
+            if (progress) progress(run);
+        };
+        statements = ::runAllRows(rows, tally, &outcome);
     }
+    statusBar()->showMessage(
+        runSummary(ran, failed, outcome.rowsNotRun, static_cast<double>(clock.elapsed()) / 1000.0));
     CLP->setTopRow(0);
     showTransactionState();
     return statements;
@@ -385,6 +425,22 @@ void NorqSQL::runAll_Click() {
     ResetCellEdit();
     mnuReset_Click();
     runAllRows();
+}
+
+void NorqSQL::nextFailure_Click() {
+    const int rows = CLP->rows();
+    for (int step = 1; step <= rows; ++step) {
+        const int row = (CLP->row() + step) % rows;
+        const int kind = CLP->textMatrix(row, kindCol).toInt();
+        if (kind != RowKind::message && kind != RowKind::result) continue;
+        if (!CLP->rowData(row).value<RowOutcome>().failed()) continue;
+        currentRow = row;
+        CLP->setRow(row);
+        CLP->setCol(textCol);
+        if (!CLP->isRowVisible(row)) CLP->setTopRow(std::max(0, row - 1));
+        return;
+    }
+    statusBar()->showMessage(QStringLiteral("No statement failed."));
 }
 
 void NorqSQL::mnuReset_Click() {

@@ -12,6 +12,7 @@
 #include "tests/mainwindow/fixture.h"
 
 #include <QAbstractItemModel>
+#include <QStatusBar>
 
 namespace {
 
@@ -156,6 +157,12 @@ TEST_F(DocumentModelTest, TheOutputOfAFailedStatementLooksLikeAFailureUntilItSuc
     EXPECT_EQ(failed.second, RowStyle::failureBackground);
     EXPECT_NE(fine.first, RowStyle::failureMarker);
     EXPECT_EQ(fine.second, RowStyle::outputBackground);
+
+    // F8 goes to the failure from anywhere, round past the end; the run's summary stays.
+    window->CLP->setRow(statements[1]);
+    window->nextFailure_Click();
+    EXPECT_EQ(window->CLP->row(), statements[0] + 1);
+    EXPECT_EQ(window->statusBar()->currentMessage().section(',', 0, 1), "2 statements, 1 failed");
 
     // Once the table is there, the same row's output is a success again.
     runScript("CREATE TABLE MISSING_TABLE (A INTEGER)", nullptr, nullptr);
