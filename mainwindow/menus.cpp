@@ -3,9 +3,9 @@
 #include "mainwindow/norqsql.h"
 #include "mainwindow/toolbar_icons.h"
 
+#include "engine/run_control.h"
 #include "mainwindow/export.h"
 #include "mainwindow/shared_exports.h"
-#include "engine/run_control.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -22,7 +22,12 @@ QAction *NorqSQL::addEntry(QMenu *menu, const QString &name, const QString &capt
                            std::function<void()> handler) {
     QAction *action = menu->addAction(caption);
     action->setObjectName(name);
-    if (handler) connect(action, &QAction::triggered, this, [handler] { handler(); });
+    // Any command may have changed the script; the caption says so.
+    if (handler)
+        connect(action, &QAction::triggered, this, [this, handler] {
+            handler();
+            refreshCaption();
+        });
     menuEntries_.insert(name, action);
     return action;
 }
@@ -55,6 +60,8 @@ void NorqSQL::buildMenus() {
              [this] { mnuExamples_Click(); });
     addEntry(file, QStringLiteral("saveFile"), QStringLiteral("Save"),
              [this] { saveFile_Click(); });
+    addEntry(file, QStringLiteral("saveFileAs"), QStringLiteral("Save As..."),
+             [this] { saveFileAs_Click(); });
     addEntry(file, QStringLiteral("editNew"), QStringLiteral("New Script"),
              [this] { editNew_Click(); });
     file->addSeparator();
