@@ -56,10 +56,8 @@ void openNamedScript(NorqSQL *window, const QString &path) {
     }
     // Before the rows are rendered: its picture rows name their files through curdir.
     var_add(QStringLiteral("curdir"), file.absolutePath() + u'/');
-    window->currentFile = file.absoluteFilePath();
     window->setViewMode(ViewMode::script);
-    window->fileToMemory(window->currentFile);
-    window->memoryToScript();
+    window->openScriptFile(file.absoluteFilePath());
 }
 
 } // namespace

@@ -4,13 +4,17 @@
 #include "engine/text_files.h"
 
 #include <QAbstractTableModel>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
 #include <QStyledItemDelegate>
 #include <algorithm>
+#include <limits>
 #include <map>
 #include <memory>
 #include <vector>
@@ -549,6 +553,42 @@ void Grid::selectCurrentInView() const {
     }
     self->selecting_ = false;
     self->setAutoScroll(autoScrolls);
+}
+
+QString Grid::selectedText() const {
+    syncView();
+    const int hr = model_->headerRows(), hc = model_->headerCols();
+    int top = row_, bottom = row_, left = col_, right = col_;
+    const QModelIndexList picked =
+        selectionModel() ? selectionModel()->selectedIndexes() : QModelIndexList();
+    if (!picked.isEmpty()) {
+        top = left = std::numeric_limits<int>::max();
+        bottom = right = -1;
+        for (const QModelIndex &index : picked) {
+            top = std::min(top, index.row() + hr);
+            bottom = std::max(bottom, index.row() + hr);
+            left = std::min(left, index.column() + hc);
+            right = std::max(right, index.column() + hc);
+        }
+    }
+    QStringList lines;
+    for (int r = top; r <= bottom; ++r) {
+        if (rowHeight(r) == 0) continue;
+        QStringList cells;
+        for (int c = left; c <= right; ++c)
+            if (colWidth(c) != 0) cells << withLineFeeds(textMatrix(r, c));
+        lines << cells.join(u'\t');
+    }
+    return lines.join(u'\n');
+}
+
+void Grid::keyPressEvent(QKeyEvent *event) {
+    if (event->matches(QKeySequence::Copy)) {
+        if (QClipboard *board = QGuiApplication::clipboard()) board->setText(selectedText());
+        event->accept();
+        return;
+    }
+    QTableView::keyPressEvent(event);
 }
 
 void Grid::currentChanged(const QModelIndex &current, const QModelIndex &previous) {

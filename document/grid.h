@@ -180,6 +180,11 @@ public:
     // Applies batched structural changes to the view now.
     void syncView() const;
 
+    // The selected cells (the current cell when none is) as other programs take text:
+    // cells apart by tabs, rows and the lines within a cell by LF. Hidden rows and
+    // columns are left out. Ctrl+C puts it on the clipboard.
+    QString selectedText() const;
+
 signals:
     // The current cell changed by the user (click or keys).
     void cellChanged(int row, int col);
@@ -196,6 +201,7 @@ protected:
     bool viewportEvent(QEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void hideEvent(QHideEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
     void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;
 
 private:

@@ -422,7 +422,7 @@ void ScriptDocument::deleteDollarVariables() {
     }
 }
 
-bool ScriptDocument::scriptToMemory() {
+std::vector<RowSource> ScriptDocument::rowSources() const {
     std::vector<RowSource> rows;
     rows.reserve(grid_->rows());
     for (int row = 0; row < grid_->rows(); ++row) {
@@ -434,5 +434,13 @@ bool ScriptDocument::scriptToMemory() {
         source.sql = grid_->textMatrix(row, sqlCol);
         rows.push_back(std::move(source));
     }
-    return regenerateScript(rows, *lines_);
+    return rows;
+}
+
+bool ScriptDocument::scriptToMemory() {
+    return regenerateScript(rowSources(), *lines_);
+}
+
+QStringList ScriptDocument::regeneratedLines() const {
+    return ::regeneratedLines(rowSources());
 }

@@ -10,11 +10,13 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <vector>
 
 class Grid;
 class MeasureBox;
 class QLabel;
 class ScriptLines;
+struct RowSource;
 
 class ScriptDocument {
 public:
@@ -49,6 +51,8 @@ public:
     // Rewrites the lines from the rows, in the canonical layout; false, with the lines
     // unchanged, when they would not fit in a script.
     bool scriptToMemory();
+    // The lines scriptToMemory would write, leaving the script's lines alone.
+    QStringList regeneratedLines() const;
 
     // Shown text of a comment: carets removed, laid out as prose at the wrap width.
     QString commentDisplayText(const QString &joined) const;
@@ -62,6 +66,7 @@ public:
     int kindOf(int row) const;
 
 private:
+    std::vector<RowSource> rowSources() const;
     QStringList buildCells(int &kind, const QString &text, const QString &dataSQL,
                            QString &pictureFile) const;
     int placeRow(int kind, const QStringList &cells, int location);

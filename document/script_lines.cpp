@@ -25,6 +25,37 @@ namespace {
 
 constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
 
+// The most frequent line end of a text; a tie, or none at all, keeps CR LF.
+ScriptLines::LineEnd dominantLineEnd(const QString &text) {
+    qsizetype crLf = 0, lf = 0, cr = 0;
+    for (qsizetype at = 0; at < text.size(); ++at) {
+        if (text.at(at) == u'\n') {
+            ++lf;
+        } else if (text.at(at) == u'\r') {
+            if (at + 1 < text.size() && text.at(at + 1) == u'\n') {
+                ++crLf;
+                ++at;
+            } else {
+                ++cr;
+            }
+        }
+    }
+    if (lf > crLf && lf >= cr) return ScriptLines::LineEnd::lf;
+    if (cr > crLf && cr > lf) return ScriptLines::LineEnd::cr;
+    return ScriptLines::LineEnd::crLf;
+}
+
+QString lineEndText(ScriptLines::LineEnd end) {
+    switch (end) {
+    case ScriptLines::LineEnd::lf:
+        return QStringLiteral("\n");
+    case ScriptLines::LineEnd::cr:
+        return QStringLiteral("\r");
+    default:
+        return QStringLiteral("\r\n");
+    }
+}
+
 QString decodeFileText(const QByteArray &bytes, bool &latin1) {
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     QString text = utf8(bytes);
@@ -35,11 +66,17 @@ QString decodeFileText(const QByteArray &bytes, bool &latin1) {
 
 } // namespace
 
-bool ScriptLines::readFile(const QString &fileName) {
+void ScriptLines::forgetFile() {
     lineCount = 0;
     truncated_ = false;
     latin1_ = false;
     byteOrderMark_ = false;
+    lineEnd_ = LineEnd::crLf;
+    fileName_.clear();
+}
+
+bool ScriptLines::readFile(const QString &fileName) {
+    forgetFile();
     fileName_ = fileName;
     if (fileName.isEmpty() || !notRegularFile(fileName).isEmpty()) return false;
     QFile file(fileName);
@@ -56,6 +93,7 @@ bool ScriptLines::readFile(const QString &fileName) {
     const QString text = decodeFileText(bytes, latin1_);
     // The decoder drops the mark; it is written back so the file keeps its first bytes.
     byteOrderMark_ = !latin1_ && bytes.startsWith(kByteOrderMark);
+    lineEnd_ = dominantLineEnd(text);
 
     // A line ends at CR, CR LF or LF; a final terminator opens no further line.
     qsizetype start = 0;
@@ -77,9 +115,10 @@ bool ScriptLines::readFile(const QString &fileName) {
 }
 
 QString ScriptLines::writeFile(const QString &fileName) const {
+    const QString end = lineEndText(lineEnd_);
     QString text;
     for (int slot = 1; slot <= lineCount; ++slot)
-        text += lines[slot] + QStringLiteral("\r\n");
+        text += lines[slot] + end;
     // A Latin-1 file goes back as Latin-1 unless an edit added what Latin-1 cannot hold.
     const bool keepLatin1 = latin1_ && std::all_of(text.cbegin(), text.cend(),
                                                    [](QChar c) { return c.unicode() < 256; });

@@ -339,7 +339,7 @@ void parseScript(const ScriptLines &lines, bool splitParagraphs, const RowSink &
     engine.blockMode = savedBlockMode;
 }
 
-bool regenerateScript(const std::vector<RowSource> &rows, ScriptLines &target) {
+QStringList regeneratedLines(const std::vector<RowSource> &rows) {
     QStringList lines;
     int previous = RowKind::endMarker;
     for (const RowSource &row : rows) {
@@ -373,6 +373,11 @@ bool regenerateScript(const std::vector<RowSource> &rows, ScriptLines &target) {
         // kept apart.
         previous = row.kind;
     }
+    return lines;
+}
+
+bool regenerateScript(const std::vector<RowSource> &rows, ScriptLines &target) {
+    const QStringList lines = regeneratedLines(rows);
     if (lines.size() > ScriptLines::maxLines) return false;
     target.clear();
     for (const QString &line : std::as_const(lines))

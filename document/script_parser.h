@@ -4,6 +4,7 @@
 // as lines in the canonical layout.
 
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <vector>
 
@@ -27,3 +28,5 @@ struct RowSource {
 // Rewrites lines from rows; output rows and the end marker write nothing. False, with the
 // lines left as they were, when the rows need more lines than a script can hold.
 bool regenerateScript(const std::vector<RowSource> &rows, ScriptLines &lines);
+// The lines regenerateScript writes, however many.
+QStringList regeneratedLines(const std::vector<RowSource> &rows);

@@ -21,6 +21,30 @@ QString editorText(const QPlainTextEdit *editor) {
     return ScriptText::trimCarriageReturns(withCarriageReturns(textFromEditor(editor->document())));
 }
 
+// The editor gives back what the row holds: the row keeps its own text (blank lines at
+// either end included), so opening and closing an editor changes nothing.
+bool unchangedRow(const Grid *grid, int row, int kind, const QString &text) {
+    const auto trimmed = [&](int col) {
+        return ScriptText::trimCarriageReturns(grid->textMatrix(row, col));
+    };
+    switch (kind) {
+    case RowKind::comment:
+    case RowKind::example:
+        return text == trimmed(rawCol);
+    case RowKind::sql:
+        return text == trimmed(sqlCol);
+    case RowKind::heading: {
+        const ScriptText::HeadingEdit heading = ScriptText::parseHeadingEdit(text);
+        return heading.text == grid->textMatrix(row, textCol) &&
+               heading.anchor == grid->textMatrix(row, rawCol);
+    }
+    case RowKind::image:
+        return text == grid->textMatrix(row, tagCol);
+    default:
+        return false;
+    }
+}
+
 } // namespace
 
 void NorqSQL::SaveCellEdit(int row) {
@@ -41,10 +65,13 @@ void NorqSQL::SaveCellEdit(int row) {
         CLP->removeItem(row);
         EditBox->hide();
         if (editRow == row) editRow = -1;
+        refreshCaption();
         return;
     }
-    commitRowText(row, kind, text);
+    const bool changed = !unchangedRow(CLP, row, kind, text);
+    if (changed) commitRowText(row, kind, text);
     EditBox->hide();
+    if (changed) refreshCaption();
 }
 
 void NorqSQL::commitRowText(int row, int kind, const QString &text) {

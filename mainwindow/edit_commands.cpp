@@ -2,6 +2,8 @@
 // row commands of the Script and Edit View pop-ups, and New Script.
 
 #include "document/grid.h"
+#include "document/script_lines.h"
+#include "document/script_text.h"
 #include "engine/engine_state.h"
 #include "engine/text_files.h"
 #include "engine/window_interface.h"
@@ -142,6 +144,10 @@ void NorqSQL::copyRowToClip() {
     const bool source = kind == RowKind::comment || kind == RowKind::example;
     rowClipText = CLP->textMatrix(currentRow, source ? rawCol : textCol);
     rowClipTag = CLP->textMatrix(currentRow, tagCol);
+    // Other programs get the row's text as written: a statement with its comments.
+    const int textColumn = kind == RowKind::sql ? sqlCol : source ? rawCol : textCol;
+    const QString text = ScriptText::trimCarriageReturns(CLP->textMatrix(currentRow, textColumn));
+    if (!text.isEmpty()) engine.ui->setClipboardText(text);
 }
 
 void NorqSQL::pasteRowClip() {
@@ -212,6 +218,7 @@ void NorqSQL::viewInsertSQL_Click() {
 // ---- New Script ---------------------------------------------------------------------
 
 void NorqSQL::editNew_Click() {
+    if (!mayDiscardScript()) return;
     setViewMode(ViewMode::edit);
     const QString templateFile = QDir::current().filePath(QStringLiteral("template.norq"));
     if (QFileInfo::exists(templateFile)) {
@@ -242,6 +249,10 @@ void NorqSQL::editNew_Click() {
         CLP->setCol(textCol);
         CLP->setTopRow(0);
         currentRow = 0;
+        // The lines follow the rows, as for a script just read; it has no file yet.
+        scriptLines.forgetFile();
+        scriptToMemory();
     }
     currentFile.clear();
+    markScriptSaved();
 }

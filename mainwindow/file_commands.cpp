@@ -95,10 +95,7 @@ void NorqSQL::rebuildAfterOpen() {
 void NorqSQL::mnuOpen_Click() {
     const QString path = askFile(this, false, QStringLiteral("Load SQL Command File"),
                                  qtFileFilter(kOpenFilter), QString());
-    if (path.isEmpty()) return;
-    currentFile = path;
-    fileToMemory(currentFile);
-    rebuildAfterOpen();
+    if (!path.isEmpty()) openScriptFile(path);
 }
 
 void NorqSQL::mnuExamples_Click() {
@@ -116,16 +113,20 @@ void NorqSQL::mnuExamples_Click() {
 }
 
 void NorqSQL::saveFile_Click() {
-    SaveCellEdit(editRow);
-    if (engine.viewMode == ViewMode::text)
-        editToMemory();
-    else if (engine.viewMode != ViewMode::edit || !scriptToMemory())
-        return;
+    saveScript();
+}
+
+void NorqSQL::saveFileAs_Click() {
+    saveScriptAs();
+}
+
+bool NorqSQL::saveScriptAs() {
     const QString path = askFile(this, true, QStringLiteral("Save SQL Command File"),
                                  qtFileFilter(kSaveFilter), currentFile);
-    if (path.isEmpty()) return;
+    if (path.isEmpty() || !writeScriptTo(path)) return false;
     currentFile = path;
-    memoryToFile(currentFile);
+    refreshCaption();
+    return true;
 }
 
 // ---- export -------------------------------------------------------------------------

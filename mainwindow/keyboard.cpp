@@ -97,6 +97,10 @@ void installKeyboardAccess(NorqSQL *window) {
         runAll->setShortcut(QKeySequence(Qt::Key_F5));
     if (QAction *search = window->menuEntry(QStringLiteral("searchScript")))
         search->setShortcut(QKeySequence::Find);
+    if (QAction *save = window->menuEntry(QStringLiteral("saveFile")))
+        save->setShortcut(QKeySequence::Save);
+    if (QAction *saveAs = window->menuEntry(QStringLiteral("saveFileAs")))
+        saveAs->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
     addShortcut(window, QKeySequence(Qt::CTRL | Qt::Key_Return), runFromKeyboard);
     addShortcut(window, QKeySequence(Qt::CTRL | Qt::Key_Enter), runFromKeyboard);
     addShortcut(window, QKeySequence(Qt::Key_F1),

@@ -7,7 +7,8 @@ class QWidget;
 
 // Gives every entry of the window's menus (menu bar and pop-ups) a mnemonic and wires
 // Ctrl+Enter (run the statement row being edited, or the current one), F5 (Run all),
-// Ctrl+F (Search Script) and F1 (help of the current view). Call once, after the menus.
+// Ctrl+F (Search Script), Ctrl+S (Save), Ctrl+Shift+S (Save As) and F1 (help of the
+// current view). Call once, after the menus.
 void installKeyboardAccess(NorqSQL *window);
 
 // Marks one letter of each entry of the menus under root (not yet marked) as its mnemonic,

@@ -23,7 +23,12 @@ QAction *NorqSQL::addEntry(QMenu *menu, const QString &name, const QString &capt
                            std::function<void()> handler) {
     QAction *action = menu->addAction(caption);
     action->setObjectName(name);
-    if (handler) connect(action, &QAction::triggered, this, [handler] { handler(); });
+    // Any command may have changed the script; the caption says so.
+    if (handler)
+        connect(action, &QAction::triggered, this, [this, handler] {
+            handler();
+            refreshCaption();
+        });
     menuEntries_.insert(name, action);
     return action;
 }
@@ -56,6 +61,8 @@ void NorqSQL::buildMenus() {
              [this] { mnuExamples_Click(); });
     addEntry(file, QStringLiteral("saveFile"), QStringLiteral("Save"),
              [this] { saveFile_Click(); });
+    addEntry(file, QStringLiteral("saveFileAs"), QStringLiteral("Save As..."),
+             [this] { saveFileAs_Click(); });
     addEntry(file, QStringLiteral("editNew"), QStringLiteral("New Script"),
              [this] { editNew_Click(); });
     file->addSeparator();

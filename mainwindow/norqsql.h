@@ -12,6 +12,7 @@
 #include <QList>
 #include <QMainWindow>
 #include <QString>
+#include <QStringList>
 #include <array>
 #include <functional>
 
@@ -60,12 +61,37 @@ public:
     // Number of entries read, -1 when the index cannot be opened.
     int readLibrary(const QString &opsfilein);
     void fileToMemory(const QString &FName);
-    void memoryToFile(const QString &fileOUT);
+    // False, with the user told why, when nothing was written.
+    bool memoryToFile(const QString &fileOUT);
     void memoryToEdit();
     void editToMemory();
     void printToMemory(const QString &inData);
-    // False when the Edit View's rows could not be written back (see scriptToMemory).
+    // Brings the lines up to date with the view's edits (rows or text the user left as
+    // they were leave the lines as read). False when the Edit View's rows could not be
+    // written back (see scriptToMemory).
     bool saveToMemory();
+
+    // ---- The script against its file (mainwindow/script_state.cpp) ----------------
+    // The script differs from its file: an edit committed to the lines, or one still in
+    // the view (Text View's editor, the rows, an open cell editor). Outputs do not count.
+    bool scriptModified();
+    // "report.norq* — SAMPLE — Pavona", with the open-transaction note.
+    QString windowCaption();
+    void refreshCaption();
+    enum class DiscardAnswer { save, discard, cancel };
+    // Before the script is replaced or dropped: asks Save / Discard / Cancel when it has
+    // changes. True when the caller may go on (saved, discarded, or nothing to lose).
+    bool mayDiscardScript();
+    // The file's script in the current view (Script View from SQL View), once
+    // mayDiscardScript agrees; false when the user kept the script.
+    bool openScriptFile(const QString &path);
+    // Writes the script in place (Save As when it has no file yet); false when nothing
+    // was written.
+    bool saveScript();
+    bool saveScriptAs();
+    // The question of mayDiscardScript, given the script's name; replaceable so that the
+    // window can be driven without a modal box.
+    std::function<DiscardAnswer(const QString &scriptName)> AskDiscard;
 
     // ---- Rows and rendering (script_rows.cpp) ---------------------------------------
     void addRow(int &DataType, const QString &datain, const QString &dataSQL, int location);
@@ -156,6 +182,7 @@ public:
     void mnuOpen_Click();
     void mnuExamples_Click();
     void saveFile_Click();
+    void saveFileAs_Click();
     void mnuExit_Click();
     void exportHTML_Click();
     void exportHTMLP_Click();
@@ -249,10 +276,20 @@ private:
     void insertRowAndEdit(int kind, const QString &tag);
     void insertSnippet(const QString &snippet, int caretOffset);
     void rebuildAfterOpen();
+    bool writeScriptTo(const QString &path);
+    // The rows and the editor as they are now are the lines' own (after a read or save).
+    void markScriptSaved();
+    void takeRowsAsRead();
+    void takeEditorAsRead();
+    bool cellEditPending() const;
     void exportScript(int exportType);
 
     QHash<QString, QAction *> menuEntries_;
     bool commandsLoaded_ = false;
+    bool scriptEdited_ = false; // edits reached the lines since they were read or saved
+    QStringList rowsAsRead_;    // the rows, regenerated, as built from the lines
+    QString editorAsRead_;      // Text View's text as filled from the lines
+    bool closeAgreed_ = false;  // the user let the script go for this close or exit
     // ==== End of main window commands =================================================
 
 private:

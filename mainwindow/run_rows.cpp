@@ -174,7 +174,7 @@ void NorqSQL::runStatementRow() {
 }
 
 void NorqSQL::showTransactionState() {
-    setWindowTitle(captionWithTransaction(QStringLiteral("Pavona")));
+    refreshCaption();
 }
 
 int NorqSQL::placeOutput(int position) {

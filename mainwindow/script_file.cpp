@@ -109,6 +109,7 @@ int NorqSQL::readLibrary(const QString &opsfilein) {
 
 void NorqSQL::fileToMemory(const QString &FName) {
     cutFile.clear();
+    scriptEdited_ = false;
     if (!scriptLines.readFile(FName)) {
         const QString special = notRegularFile(FName);
         if (!special.isEmpty())
@@ -123,17 +124,18 @@ void NorqSQL::fileToMemory(const QString &FName) {
     }
 }
 
-void NorqSQL::memoryToFile(const QString &fileOUT) {
+bool NorqSQL::memoryToFile(const QString &fileOUT) {
     if (!cutFile.isEmpty() && QFileInfo(fileOUT).absoluteFilePath() == cutFile) {
         tellUser(QStringLiteral("%1 was read only in part: saving over it would lose its other "
                                 "lines. Save it under another name.")
                      .arg(fileOUT));
-        return;
+        return false;
     }
     const QString error = scriptLines.writeFile(fileOUT);
-    if (!error.isEmpty())
-        tellUser(QStringLiteral("Error writing to output file: ") + fileOUT +
-                 QStringLiteral("\r\nERR=") + error);
+    if (error.isEmpty()) return true;
+    tellUser(QStringLiteral("Error writing to output file: ") + fileOUT +
+             QStringLiteral("\r\nERR=") + error);
+    return false;
 }
 
 void NorqSQL::memoryToEdit() {
@@ -141,6 +143,7 @@ void NorqSQL::memoryToEdit() {
     if (scriptLines.lineCount > 0) {
         FullEdit->setPlainText(textForEditor(scriptLines.joined()));
     }
+    takeEditorAsRead();
 }
 
 void NorqSQL::editToMemory() {
@@ -152,13 +155,4 @@ void NorqSQL::editToMemory() {
 
 void NorqSQL::printToMemory(const QString &inData) {
     scriptLines.append(inData);
-}
-
-bool NorqSQL::saveToMemory() {
-    SaveCellEdit(editRow);
-    if (engine.viewMode == ViewMode::text)
-        editToMemory();
-    else if (engine.viewMode == ViewMode::edit)
-        return scriptToMemory();
-    return true;
 }

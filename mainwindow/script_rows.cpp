@@ -41,10 +41,11 @@ void NorqSQL::memoryToScript() {
     if (scriptLines.lineCount == 0) {
         // Nothing to render: show the empty grid rather than leave the view blank.
         CLP->setGridVisible(true);
-        return;
+    } else {
+        pane_.document().memoryToScript();
+        currentRow = 0;
     }
-    pane_.document().memoryToScript();
-    currentRow = 0;
+    takeRowsAsRead();
 }
 
 bool NorqSQL::scriptToMemory() {

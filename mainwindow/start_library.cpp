@@ -38,9 +38,7 @@ int openStartLibrary(NorqSQL *window) {
         return std::max(count, 0);
     }
     window->setViewMode(ViewMode::script);
-    const QString first = window->TV->topLevelItem(0)->data(0, Qt::UserRole).toString();
-    window->fileToMemory(first);
-    window->memoryToScript();
+    window->openScriptFile(window->TV->topLevelItem(0)->data(0, Qt::UserRole).toString());
     return count;
 }
 

@@ -6,7 +6,8 @@ class NorqSQL;
 // Reads the library index (engine.libraryFile) of the working folder, or the sample
 // library's when the working folder has none. With no library the tree shows the one
 // node "No Libraries Loaded" in SQL View; otherwise the first script is shown in Script
-// View. Returns the number of libraries read.
+// View as the window's current file, which Save writes. Returns the number of libraries
+// read.
 int openStartLibrary(NorqSQL *window);
 
 // Points engine.helpFolder at the help files: the working folder's, else the program's.

@@ -53,8 +53,10 @@ void NorqSQL::setViewMode(int viewModeIN) {
     CLP->clear();
     setTextColumnWidth();
     measureWrapWidths();
-    if (isDocumentView(viewModeIN)) return;
-    buildInteractivePanel();
+    if (!isDocumentView(viewModeIN)) buildInteractivePanel();
+    // What the view held is gone; what it shows next comes from the lines.
+    takeRowsAsRead();
+    takeEditorAsRead();
 }
 
 void NorqSQL::buildInteractivePanel() {
@@ -196,11 +198,13 @@ void NorqSQL::switchView(bool commit, int mode, bool rebuildScript) {
         memoryToScript();
     else if (mode == ViewMode::text)
         memoryToEdit();
+    refreshCaption();
 }
 
 namespace {
+// A statement edited in Script View is kept too: leaving must not drop it unseen.
 bool leavingEditor() {
-    return engine.viewMode == ViewMode::text || engine.viewMode == ViewMode::edit;
+    return engine.viewMode != ViewMode::sql;
 }
 } // namespace
 

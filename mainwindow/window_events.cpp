@@ -32,6 +32,7 @@
 #include <QShortcut>
 #include <QSplitter>
 #include <QSplitterHandle>
+#include <QTextDocument>
 #include <QTimer>
 #include <QToolBar>
 #include <QTreeWidget>
@@ -73,12 +74,15 @@ void NorqSQL::Form_Load() {
     dragging = false;
     setMinimumSize(twipsToPixels(kMinimumWidth), twipsToPixels(kMinimumHeight));
     DragBar->raise();
+    refreshCaption();
 }
 
 void NorqSQL::connectEvents() {
+    // A press may change a row (a heading's level, a statement run from its editor).
     connect(CLP, &Grid::gridMouseDown, this,
             [this](Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y) {
                 CLP_MouseDown(button, shift, x, y);
+                refreshCaption();
             });
     connect(CLP, &Grid::gridDoubleClick, this, [this] { CLP_DblClick(); });
     connect(CLP->verticalScrollBar(), &QScrollBar::actionTriggered, this, [this] { CLP_Scroll(); });
@@ -93,6 +97,13 @@ void NorqSQL::connectEvents() {
 
     // Presses on the tree and the splitter bar, the editor's focus and the wheel reach
     // eventFilter through the application-wide filter that Form_Load installs.
+
+    connect(FullEdit->document(), &QTextDocument::contentsChanged, this, [this] {
+        if (engine.viewMode == ViewMode::text) refreshCaption();
+    });
+    connect(TextEdit->document(), &QTextDocument::modificationChanged, this, [this] {
+        if (isDocumentView(engine.viewMode)) refreshCaption();
+    });
 
     FullEdit->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(FullEdit, &QWidget::customContextMenuRequested, this, [this](const QPoint &pos) {
@@ -115,6 +126,9 @@ void NorqSQL::resizeEvent(QResizeEvent *event) {
 void NorqSQL::changeEvent(QEvent *event) {
     QMainWindow::changeEvent(event);
     if (event->type() == QEvent::WindowStateChange && isMinimized()) closeSatelliteWindows();
+    // Back from the connect dialog the caption names the database now connected.
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && commandsLoaded_)
+        refreshCaption();
 }
 
 void NorqSQL::Form_Resize() {
@@ -145,6 +159,12 @@ bool deferWhileRunning(NorqSQL *window, const std::function<void()> &retry) {
 } // namespace
 
 void NorqSQL::closeEvent(QCloseEvent *event) {
+    if (!closeAgreed_ && !mayDiscardScript()) {
+        event->ignore();
+        return;
+    }
+    // A close deferred for a run comes back here: the user answered already.
+    closeAgreed_ = true;
     if (deferWhileRunning(this, [this] { close(); })) {
         event->ignore();
         return;
@@ -167,6 +187,8 @@ void NorqSQL::Form_Unload() {
 }
 
 void NorqSQL::mnuExit_Click() {
+    if (!closeAgreed_ && !mayDiscardScript()) return;
+    closeAgreed_ = true;
     if (deferWhileRunning(this, [this] { mnuExit_Click(); })) return;
     Norq_close();
     QCoreApplication::exit(0);
@@ -306,29 +328,10 @@ void NorqSQL::TV_MouseDown(Qt::MouseButton, Qt::KeyboardModifiers, int x, int y)
 void NorqSQL::openTreeNode(QTreeWidgetItem *node) {
     if (!node) return;
     const QString path = node->data(0, Qt::UserRole).toString();
-    if (path.trimmed().isEmpty()) return;
-    switch (engine.viewMode) {
-    case ViewMode::text:
-        setViewMode(ViewMode::text);
-        fileToMemory(path);
-        memoryToEdit();
-        break;
-    case ViewMode::script:
-    case ViewMode::edit:
-        setViewMode(engine.viewMode);
-        fileToMemory(path);
-        memoryToScript();
-        break;
-    default:
-        setViewMode(ViewMode::script);
-        fileToMemory(path);
-        memoryToScript();
-        break;
-    }
+    if (path.trimmed().isEmpty() || !openScriptFile(path)) return;
     if (engine.viewMode != ViewMode::sql && node->background(0).color() == searchHitColour() &&
         !engine.lastSearch.isEmpty())
         highlightMatches(engine.lastSearch);
-    currentFile = path;
 }
 
 // ---- Text View editor ---------------------------------------------------------------

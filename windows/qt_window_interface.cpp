@@ -1,6 +1,7 @@
 #include "windows/qt_window_interface.h"
 
 #include "engine/engine_state.h"
+#include "engine/text_files.h"
 #include "windows/norq_connect.h"
 #include "windows/norq_trace.h"
 
@@ -66,8 +67,9 @@ void QtWindowInterface::clearClipboard() {
     if (QClipboard *board = clipboard()) board->clear();
 }
 
+// The program's line separator is a lone CR; other programs on Linux expect LF.
 void QtWindowInterface::setClipboardText(const QString &text) {
-    if (QClipboard *board = clipboard()) board->setText(text);
+    if (QClipboard *board = clipboard()) board->setText(withLineFeeds(text));
 }
 
 QString QtWindowInterface::clipboardText() {

@@ -3,6 +3,7 @@
 
 #include <QAbstractItemDelegate>
 #include <QApplication>
+#include <QClipboard>
 #include <QHeaderView>
 #include <QMouseEvent>
 #include <QPainter>
@@ -376,4 +377,32 @@ TEST(Grid, TextWidthGrowsWithTheText) {
     EXPECT_EQ(grid.textWidthTwips(""), 0);
     grid.setFontSize(20);
     EXPECT_DOUBLE_EQ(grid.fontSize(), 20);
+}
+
+TEST(Grid, CtrlCCopiesTheSelectedCellsWithLineFeeds) {
+    Grid grid;
+    grid.setCols(4);
+    grid.setRows(0);
+    for (const char *record : {"\tNAME", "\tone\rtwo\tx\r\ny\thidden", "\tthree\tfour", ""})
+        grid.addItem(record);
+    grid.setFixedRows(1);
+    grid.setColWidth(3, 0);
+    grid.resize(400, 200);
+    grid.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&grid));
+    QApplication::clipboard()->clear();
+
+    // The current cell alone: its line breaks become line feeds.
+    grid.setRow(1);
+    grid.setCol(1);
+    grid.setFocus();
+    QTest::keyClick(&grid, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QApplication::clipboard()->text(), "one\ntwo");
+
+    // A range: tabs between cells, line feeds between rows, hidden columns left out.
+    grid.setRowSel(2);
+    grid.setColSel(3);
+    QTest::keyClick(&grid, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QApplication::clipboard()->text(), "one\ntwo\tx\ny\nthree\tfour");
+    EXPECT_FALSE(QApplication::clipboard()->text().contains('\r'));
 }

@@ -88,3 +88,29 @@ TEST(ScriptLines, EditorTextKeepsAFinalEmptyPiece) {
     EXPECT_EQ(lines.line(4), "");
     EXPECT_EQ(lines.joined(), "a\rb\rc\r");
 }
+
+TEST(ScriptLines, WrittenBackWithTheLineEndsTheFileHad) {
+    QTemporaryDir dir;
+    const QString out = dir.filePath("out.norq");
+    struct Case {
+        QByteArray read;
+        QByteArray written; // after one more line
+    };
+    const Case cases[] = {
+        {"a\nb\n", "a\nb\nadded\n"},
+        {"a\r\nb\r\n", "a\r\nb\r\nadded\r\n"},
+        {"a\rb\r", "a\rb\radded\r"},
+        // Mixed: the most frequent end wins, and a tie keeps CR LF.
+        {"a\nb\nc\r\n", "a\nb\nc\nadded\n"},
+        {"a\r\nb\nc", "a\r\nb\r\nc\r\nadded\r\n"},
+        // No line end at all, as a new script: CR LF.
+        {"a", "a\r\nadded\r\n"},
+    };
+    for (const Case &c : cases) {
+        ScriptLines lines;
+        ASSERT_TRUE(lines.readFile(writeBytes(dir, "in.norq", c.read)));
+        lines.append("added");
+        ASSERT_TRUE(lines.writeFile(out).isEmpty());
+        EXPECT_EQ(readBytes(out), c.written) << c.read.toStdString();
+    }
+}

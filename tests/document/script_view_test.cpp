@@ -285,7 +285,7 @@ TEST_F(ScriptView, CommittingAnEmptiedRowDeletesItAndHeadingsKeepTypedAnchors) {
     EXPECT_EQ(kinds(), QStringList({"8", "3", "10"}));
 }
 
-TEST_F(ScriptView, ViewSwitchesCommitOnlyWhenLeavingAnEditor) {
+TEST_F(ScriptView, ViewSwitchesCommitTheEditsOfTheViewLeft) {
     loadText("SELECT 1;", ViewMode::edit);
     window.EditBox->show();
     window.TextEdit->setPlainText("SELECT 42;");
@@ -295,17 +295,17 @@ TEST_F(ScriptView, ViewSwitchesCommitOnlyWhenLeavingAnEditor) {
     EXPECT_EQ(window.scriptLines.line(1), "SELECT 42;");
     EXPECT_EQ(cell(0, sqlCol), "SELECT 42;");
 
-    // The Script View is read-only: switching away commits nothing.
+    // A statement edited in Script View is kept when leaving it.
     window.CLP->setTextMatrix(0, sqlCol, "SELECT 99;");
     window.modeSQL_Click();
     EXPECT_EQ(engine.viewMode, ViewMode::sql);
-    EXPECT_EQ(window.scriptLines.line(1), "SELECT 42;");
+    EXPECT_EQ(window.scriptLines.line(1), "SELECT 99;");
     EXPECT_EQ(cell(0, textCol), "Interactive SQL Window");
     EXPECT_EQ(window.CLP->rows(), 5);
 
     // Text View edits reach the store when leaving it; "View Script" opens the Edit View.
     window.modeText_Click();
-    EXPECT_EQ(window.FullEdit->toPlainText(), "SELECT 42;\n "); // canonical layout
+    EXPECT_EQ(window.FullEdit->toPlainText(), "SELECT 99;\n "); // canonical layout
     window.FullEdit->setPlainText("SELECT 7;\nSELECT 8;");
     window.editViewScript_Click();
     EXPECT_EQ(engine.viewMode, ViewMode::edit);
@@ -499,6 +499,8 @@ TEST_F(ScriptView, RowsThatNeedTooManyLinesAreRefusedAndTheViewStays) {
         text += QStringLiteral("/* note %1 */\rSELECT %1;\r").arg(i);
     loadText(text, ViewMode::edit);
     const QStringList lines = storedLines(window);
+    // Rows left as they were keep their lines; an edited row must be written back.
+    window.CLP->setTextMatrix(1, sqlCol, "SELECT -1;");
     window.modeScript_Click();
     engine.ui = before;
     EXPECT_EQ(engine.viewMode, ViewMode::edit);

@@ -32,7 +32,7 @@ namespace {
 QStringList fileLines(const QString &path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) return {};
-    return QString::fromUtf8(file.readAll()).split("\r\n");
+    return QString::fromUtf8(file.readAll()).split('\n');
 }
 
 QString readAll(const QString &path) {
@@ -48,9 +48,13 @@ struct Told : SilentWindowInterface {
 
 } // namespace
 
-TEST_F(Files, SaveFromEditViewWritesTheCanonicalLayout) {
+TEST_F(Files, SaveAsFromEditViewWritesAnEditedScriptInTheCanonicalLayout) {
     const QString source = writeFile("staff.norq", kTestScript);
     openScript(source, ViewMode::edit);
+    window->currentRow = rowsOfKind(RowKind::sql).last();
+    window->scriptInsertSQL_Click();
+    window->TextEdit->setPlainText("VALUES 1;");
+    window->Form_KeyPress(27);
     const QString target = MainWindowEnvironment::scratch() + "/saved.norq";
     QString askedTitle;
     QString proposed;
@@ -61,7 +65,7 @@ TEST_F(Files, SaveFromEditViewWritesTheCanonicalLayout) {
         proposed = initialName;
         return target;
     };
-    window->saveFile_Click();
+    window->saveFileAs_Click();
     EXPECT_EQ(askedTitle, "Save SQL Command File");
     EXPECT_EQ(proposed, source);
     EXPECT_EQ(window->currentFile, target);
@@ -74,9 +78,9 @@ TEST_F(Files, SaveFromEditViewWritesTheCanonicalLayout) {
     EXPECT_TRUE(lines.contains("SELECT LASTNAME, SALARY"));
     EXPECT_TRUE(lines.contains("  FROM EMPLOYEE;"));
     EXPECT_TRUE(lines.contains("SELECT COUNT(*) FROM EMPLOYEE;"));
-    // Every line ends with CR LF: no bare line feed is left inside a line.
-    for (const QString &line : lines)
-        EXPECT_FALSE(line.contains('\n'));
+    EXPECT_TRUE(lines.contains("VALUES 1;"));
+    // The file's own line ends, LF, throughout.
+    EXPECT_FALSE(readAll(target).contains('\r'));
 
     // The canonical layout is a fixed point: open, save, and the file is unchanged.
     openScript(target, ViewMode::edit);
@@ -84,7 +88,7 @@ TEST_F(Files, SaveFromEditViewWritesTheCanonicalLayout) {
     window->CommonDialog = [&](bool, const QString &, const QString &, const QString &) {
         return again;
     };
-    window->saveFile_Click();
+    window->saveFileAs_Click();
     EXPECT_EQ(readAll(again), readAll(target));
 }
 
@@ -98,7 +102,7 @@ TEST_F(Files, AnEditMadeInEditViewSurvivesSaveAndReopen) {
     window->CommonDialog = [&](bool, const QString &, const QString &, const QString &) {
         return target;
     };
-    window->saveFile_Click();
+    window->saveFileAs_Click();
 
     openScript(target, ViewMode::script);
     const QList<int> statements = rowsOfKind(RowKind::sql);
@@ -110,22 +114,21 @@ TEST_F(Files, AnEditMadeInEditViewSurvivesSaveAndReopen) {
     EXPECT_EQ(rowsOfKind(RowKind::heading).size(), 4);
 }
 
-TEST_F(Files, SaveOutsideTheEditorsAndCancelledDialogsDoNothing) {
+TEST_F(Files, CancelledDialogsDoNothing) {
     const QString source = writeFile("staff.norq", kTestScript);
-    openScript(source, ViewMode::script);
+    openScript(source, ViewMode::edit);
+    window->currentRow = rowsOfKind(RowKind::sql).last();
+    window->scriptCut_Click();
     int asked = 0;
     window->CommonDialog = [&](bool, const QString &, const QString &, const QString &) {
         ++asked;
         return QString();
     };
-    window->saveFile_Click();
-    EXPECT_EQ(asked, 0);
-
-    window->setViewMode(ViewMode::edit);
-    window->memoryToScript();
-    window->saveFile_Click();
+    window->saveFileAs_Click();
     EXPECT_EQ(asked, 1);
     EXPECT_EQ(window->currentFile, source);
+    EXPECT_TRUE(window->scriptModified());
+    EXPECT_EQ(readAll(source), kTestScript);
 
     window->mnuOpen_Click();
     EXPECT_EQ(asked, 2);
@@ -282,6 +285,7 @@ TEST_F(Files, MenusCarryTheirCaptionsAndMarks) {
         {"mnuOpen", "Open File"},
         {"mnuExamples", "Open Library"},
         {"saveFile", "Save"},
+        {"saveFileAs", "Save As..."},
         {"editNew", "New Script"},
         {"exportHTMLP", "HTML Plain"},
         {"searchExamples", "Search Examples"},
@@ -298,9 +302,12 @@ TEST_F(Files, MenusCarryTheirCaptionsAndMarks) {
         QAction *entry = window->menuEntry(name);
         ASSERT_NE(entry, nullptr) << name.toStdString();
         EXPECT_EQ(QString(entry->text()).remove('&'), caption) << name.toStdString();
-        EXPECT_EQ(entry->shortcut().isEmpty(), name != "runAll") << name.toStdString();
+        EXPECT_EQ(entry->shortcut().isEmpty(),
+                  name != "runAll" && name != "saveFile" && name != "saveFileAs")
+            << name.toStdString();
     }
     EXPECT_EQ(window->menuEntry("runAll")->shortcut(), QKeySequence(Qt::Key_F5));
+    EXPECT_EQ(window->menuEntry("saveFile")->shortcut(), QKeySequence::Save);
     EXPECT_EQ(window->menuEntry("searchScript")->shortcut(), QKeySequence::Find);
     EXPECT_TRUE(window->menuEntry("mnuFontSizeValue2")->isChecked());
     EXPECT_TRUE(window->menuEntry("mnuColSize2")->isChecked());
@@ -348,8 +355,8 @@ TEST_F(Files, SaveFromTextViewWritesTheEditorsLines) {
     window->CommonDialog = [&](bool, const QString &, const QString &, const QString &) {
         return target;
     };
-    window->saveFile_Click();
-    EXPECT_EQ(readAll(target), "/* {h1} Short */\r\nVALUES 1;\r\n\r\nVALUES 2;\r\n");
+    window->saveFileAs_Click();
+    EXPECT_EQ(readAll(target), "/* {h1} Short */\nVALUES 1;\n\nVALUES 2;\n");
 }
 
 TEST_F(Files, TraceToggleAndMinimisingCloseTheSatelliteWindows) {
@@ -416,19 +423,21 @@ TEST_F(Files, AScriptReadOnlyInPartIsNeverSavedOverItsFile) {
     WindowInterface *previous = engine.ui;
     engine.ui = &told;
     openScript(source, ViewMode::text);
+    window->saveFile_Click();
     window->CommonDialog = [&](bool, const QString &, const QString &, const QString &) {
         return source;
     };
-    window->saveFile_Click();
+    window->saveFileAs_Click();
     const QString elsewhere = MainWindowEnvironment::scratch() + "/first-part.sql";
     window->CommonDialog = [&](bool, const QString &, const QString &, const QString &) {
         return elsewhere;
     };
-    window->saveFile_Click();
+    window->saveFileAs_Click();
     engine.ui = previous;
     EXPECT_EQ(readAll(source).toUtf8(), text);
-    ASSERT_EQ(told.messages.size(), 2) << told.messages.join('\n').toStdString();
+    ASSERT_EQ(told.messages.size(), 3) << told.messages.join('\n').toStdString();
     EXPECT_TRUE(told.messages[0].contains("only the first 10000 were read"));
     EXPECT_TRUE(told.messages[1].contains("Save it under another name"));
+    EXPECT_EQ(told.messages[2], told.messages[1]);
     EXPECT_EQ(fileLines(elsewhere).size(), 10001); // 10000 lines, each ended
 }

@@ -89,6 +89,12 @@ void MainWindowTest::SetUp() {
     engine.lastSearch.clear();
     engine.viewMode = ViewMode::sql;
     window = std::make_unique<NorqSQL>();
+    // A question about unsaved changes that a test does not expect fails it rather than
+    // waiting for a click.
+    window->AskDiscard = [](const QString &name) {
+        ADD_FAILURE() << "unexpected question about the changes of " << name.toStdString();
+        return NorqSQL::DiscardAnswer::cancel;
+    };
     window->Form_Load();
     window->resize(1200, 800);
     window->show();

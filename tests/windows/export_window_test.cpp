@@ -159,7 +159,7 @@ TEST_F(ExportWindowTest, AFailedSaveOrExportKeepsTheOldFileAndSaysWhy) {
     window->CommonDialog = [](bool, const QString &, const QString &, const QString &) {
         return QStringLiteral("/dev/full");
     };
-    window->saveFile_Click();
+    window->saveFileAs_Click();
     ASSERT_EQ(windows.messages.size(), 2);
     EXPECT_EQ(windows.messages[1], "Error writing to output file: /dev/full\r\nERR=No space left "
                                    "on device");

@@ -2,6 +2,7 @@
 #include "windows/qt_window_interface.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QCursor>
 #include <gtest/gtest.h>
 
@@ -27,6 +28,9 @@ TEST(QtWindowInterface, ClipboardCarriesTextAndPictures) {
     engine.ui = before;
     ui->setClipboardText("select 1");
     EXPECT_EQ(ui->clipboardText(), "select 1");
+    // The program's CR line breaks reach other programs as LF.
+    ui->setClipboardText("select 1\rfrom t\r\nwhere x");
+    EXPECT_EQ(QApplication::clipboard()->text(), "select 1\nfrom t\nwhere x");
 
     QImage picture(4, 3, QImage::Format_RGB32);
     picture.fill(Qt::red);
