@@ -144,8 +144,12 @@ DocumentModel openScript(const QString &path) {
     return documentFromLines(lines);
 }
 
+// A check's report line; its tabs part the values of a result line.
 void print(const QString &line) {
-    std::fprintf(stdout, "%s\n", withControlsEscaped(line).toUtf8().constData());
+    QStringList parts = line.split(u'\t');
+    for (QString &part : parts)
+        part = withControlsEscaped(part);
+    std::fprintf(stdout, "%s\n", parts.join(u'\t').toUtf8().constData());
 }
 
 // The snapshot --check compares with, read before anything runs so that a missing or

@@ -22,23 +22,6 @@ bool sameValue(const ResultValue &a, const ResultValue &b, bool approximate, dou
     return std::fabs(x - y) <= tolerance * std::max(std::fabs(x), std::fabs(y));
 }
 
-QString escapedLine(const std::vector<ResultValue> &row) {
-    QStringList values;
-    for (const ResultValue &value : row) {
-        if (!value) {
-            values << QStringLiteral("\\N");
-            continue;
-        }
-        QString text = *value;
-        text.replace(u'\\', QLatin1String("\\\\"))
-            .replace(u'\t', QLatin1String("\\t"))
-            .replace(u'\n', QLatin1String("\\n"))
-            .replace(u'\r', QLatin1String("\\r"));
-        values << text;
-    }
-    return values.join(u'\t');
-}
-
 // "-" expected, "+" got, " " both; an unchanged line shows only next to a change.
 void addDiff(QStringList &out, const QStringList &expected, const QStringList &got,
              const std::function<bool(int, int)> &same) {
@@ -92,12 +75,12 @@ QString kindName(const Output &output) {
 }
 
 void compareResults(QStringList &out, const Output &expected, const Output &got, double tolerance) {
-    QStringList expectedLines{escapedLine({expected.columns.cbegin(), expected.columns.cend()})};
-    QStringList gotLines{escapedLine({got.columns.cbegin(), got.columns.cend()})};
+    QStringList expectedLines{resultLine({expected.columns.cbegin(), expected.columns.cend()})};
+    QStringList gotLines{resultLine({got.columns.cbegin(), got.columns.cend()})};
     for (const auto &row : expected.rows)
-        expectedLines << escapedLine(row);
+        expectedLines << resultLine(row);
     for (const auto &row : got.rows)
-        gotLines << escapedLine(row);
+        gotLines << resultLine(row);
     const auto approximate = [&](size_t column) {
         return column < got.approximate.size() && got.approximate[column];
     };
@@ -232,20 +215,13 @@ CheckReport compare(const Snapshot &expected, const Snapshot &got, double tolera
         static_cast<int>(expected.statements.size()), static_cast<int>(got.statements.size()),
         [&](int e, int g) { return expected.statements[e].written == got.statements[g].written; });
     for (const auto &[e, g] : pairs) {
-        if (e < 0) {
-            const Statement &added = got.statements[g];
-            ++report.added;
-            report.lines << QStringLiteral("statement added: %1. %2")
-                                .arg(added.number)
-                                .arg(firstLine(added.written));
-            continue;
-        }
-        if (g < 0) {
-            const Statement &removed = expected.statements[e];
-            ++report.removed;
-            report.lines << QStringLiteral("statement removed: %1. %2")
-                                .arg(removed.number)
-                                .arg(firstLine(removed.written));
+        if (e < 0 || g < 0) {
+            const Statement &alone = e < 0 ? got.statements[g] : expected.statements[e];
+            ++(e < 0 ? report.added : report.removed);
+            report.lines << QStringLiteral("statement %1: %2. %3")
+                                .arg(e < 0 ? QStringLiteral("added") : QStringLiteral("removed"))
+                                .arg(alone.number)
+                                .arg(firstLine(alone.written));
             continue;
         }
         const QStringList changes =

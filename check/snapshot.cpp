@@ -6,6 +6,8 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <algorithm>
+#include <array>
+#include <utility>
 
 namespace snapshot {
 
@@ -70,26 +72,22 @@ Output outputOf(const DocumentRow &row) {
     return output;
 }
 
+// A character of a value and the letter after the backslash that stands for it.
+constexpr std::array<std::pair<char16_t, char16_t>, 4> kEscapes{
+    {{u'\\', u'\\'}, {u'\t', u't'}, {u'\n', u'n'}, {u'\r', u'r'}}};
+
 QString escaped(const ResultValue &value) {
     if (!value) return kNull;
     QString out;
     out.reserve(value->size());
     for (const QChar c : *value) {
-        switch (c.unicode()) {
-        case u'\\':
-            out += QLatin1String("\\\\");
-            break;
-        case u'\t':
-            out += QLatin1String("\\t");
-            break;
-        case u'\n':
-            out += QLatin1String("\\n");
-            break;
-        case u'\r':
-            out += QLatin1String("\\r");
-            break;
-        default:
+        const auto *escape = std::find_if(kEscapes.begin(), kEscapes.end(),
+                                          [c](const auto &e) { return e.first == c.unicode(); });
+        if (escape == kEscapes.end()) {
             out += c;
+        } else {
+            out += u'\\';
+            out += QChar(escape->second);
         }
     }
     return out;
@@ -108,22 +106,11 @@ bool unescaped(const QString &text, ResultValue *value) {
             continue;
         }
         if (++i == text.size()) return false;
-        switch (text.at(i).unicode()) {
-        case u'\\':
-            out += u'\\';
-            break;
-        case u't':
-            out += u'\t';
-            break;
-        case u'n':
-            out += u'\n';
-            break;
-        case u'r':
-            out += u'\r';
-            break;
-        default:
-            return false;
-        }
+        const char16_t letter = text.at(i).unicode();
+        const auto *escape = std::find_if(kEscapes.begin(), kEscapes.end(),
+                                          [letter](const auto &e) { return e.second == letter; });
+        if (escape == kEscapes.end()) return false;
+        out += QChar(escape->first);
     }
     *value = out;
     return true;
@@ -302,6 +289,13 @@ bool readStatement(Reader &reader, Statement *statement) {
 
 } // namespace
 
+QString resultLine(const std::vector<ResultValue> &values) {
+    QStringList fields;
+    for (const ResultValue &value : values)
+        fields << escaped(value);
+    return fields.join(u'\t');
+}
+
 QString firstLine(const QString &statement) {
     for (const QString &line : oneKindOfBreak(statement).split(u'\n'))
         if (!line.trimmed().isEmpty()) return line.trimmed();
@@ -357,16 +351,9 @@ QByteArray toText(const Snapshot &snapshot) {
                 out << (kFailed + QString::number(output.code) +
                         (output.sqlState.isEmpty() ? QString() : u' ' + output.sqlState));
             if (output.kind == Output::Kind::result) {
-                QStringList names;
-                for (const QString &name : output.columns)
-                    names << escaped(name);
-                QStringList lines{names.join(u'\t')};
-                for (const std::vector<ResultValue> &row : output.rows) {
-                    QStringList values;
-                    for (const ResultValue &value : row)
-                        values << escaped(value);
-                    lines << values.join(u'\t');
-                }
+                QStringList lines{resultLine({output.columns.cbegin(), output.columns.cend()})};
+                for (const std::vector<ResultValue> &row : output.rows)
+                    lines << resultLine(row);
                 addFenced(out, QStringLiteral("result"), lines);
                 if (output.more) out << kMore;
             }

@@ -76,6 +76,9 @@ QByteArray toText(const Snapshot &snapshot);
 // is not one this version wrote.
 bool fromText(const QByteArray &text, Snapshot *snapshot, QString *error);
 
+// A result line as the file holds it: the values escaped, tab-separated.
+QString resultLine(const std::vector<ResultValue> &values);
+
 // The first line of a statement, trimmed, for headings and reports.
 QString firstLine(const QString &statement);
 

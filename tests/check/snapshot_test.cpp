@@ -74,13 +74,21 @@ QString reportOf(const snapshot::CheckReport &report) {
     return report.lines.join(u'\n');
 }
 
-Script employees(const QString &secondName = QStringLiteral("BAKER"),
-                 const QString &column = QStringLiteral("LAST_NAME")) {
+// The outcomes of one small script, and what may differ between two of its runs.
+struct Employees {
+    QString second = QStringLiteral("BAKER");
+    QString column = QStringLiteral("LAST_NAME");
+    QString failure = QStringLiteral("SQL0204N  \"NO_SUCH_TABLE\" is an undefined name.  "
+                                     "SQLSTATE=42704");
+    int code = -204;
+};
+
+Script employees(const Employees &run = {}) {
     Script script;
     script.statement("SELECT LAST_NAME\n  FROM EMPLOYEE;")
-        .result({column}, {{"ADAMS"}, {secondName}}, "\n  2 record(s) selected.\n")
+        .result({run.column}, {{"ADAMS"}, {run.second}}, "\n  2 record(s) selected.\n")
         .statement("SELECT * FROM NO_SUCH_TABLE;")
-        .message("SQL0204N  \"NO_SUCH_TABLE\" is an undefined name.  SQLSTATE=42704", -204)
+        .message(run.failure, run.code)
         .statement("UPDATE EMPLOYEE SET BONUS = 0;")
         .message("Command completed. (0.004s)");
     return script;
@@ -146,7 +154,8 @@ TEST(Snapshot, TimingsNeverReachTheFile) {
 TEST(Check, ChangedValuesColumnsAndRowsShowAsADiffOfTheirLines) {
     const Snapshot expected = readBack(snapshot::toText(employees().snapshot()));
 
-    snapshot::CheckReport report = snapshot::compare(expected, employees("BAKKER").snapshot());
+    snapshot::CheckReport report =
+        snapshot::compare(expected, employees({.second = "BAKKER"}).snapshot());
     EXPECT_EQ(report.changed, 1);
     EXPECT_EQ(report.added + report.removed, 0);
     EXPECT_EQ(report.lines.value(0), "statement changed: 1. SELECT LAST_NAME");
@@ -154,7 +163,7 @@ TEST(Check, ChangedValuesColumnsAndRowsShowAsADiffOfTheirLines) {
     EXPECT_TRUE(report.lines.contains("    +BAKKER"));
     EXPECT_FALSE(report.lines.contains("    +ADAMS"));
 
-    report = snapshot::compare(expected, employees("BAKER", "NAME").snapshot());
+    report = snapshot::compare(expected, employees({.column = "NAME"}).snapshot());
     EXPECT_EQ(report.changed, 1);
     EXPECT_TRUE(report.lines.contains("    -LAST_NAME"));
     EXPECT_TRUE(report.lines.contains("    +NAME"));
@@ -219,13 +228,7 @@ TEST(Check, AStatementInsertedOrRemovedIsReportedAloneAndTheOthersStillMatch) {
 
 TEST(Check, FailuresAreComparedByTheirCodeNotTheirWording) {
     const Snapshot expected = readBack(snapshot::toText(employees().snapshot()));
-    Script reworded;
-    reworded.statement("SELECT LAST_NAME\n  FROM EMPLOYEE;")
-        .result({"LAST_NAME"}, {{"ADAMS"}, {"BAKER"}}, "\n  2 record(s) selected.\n")
-        .statement("SELECT * FROM NO_SUCH_TABLE;")
-        .message("no such table: NO_SUCH_TABLE  SQLSTATE=42704", -204)
-        .statement("UPDATE EMPLOYEE SET BONUS = 0;")
-        .message("Command completed.");
+    const Script reworded = employees({.failure = "no such table: NO_SUCH_TABLE  SQLSTATE=42704"});
     EXPECT_TRUE(snapshot::compare(expected, reworded.snapshot()).matches());
 
     Script flipped;
@@ -244,14 +247,7 @@ TEST(Check, FailuresAreComparedByTheirCodeNotTheirWording) {
     EXPECT_EQ(report.lines.filter("expected success, got failure 42703").size(), 1);
 
     // A failure with the same state under another code is another failure.
-    Script recoded;
-    recoded.statement("SELECT LAST_NAME\n  FROM EMPLOYEE;")
-        .result({"LAST_NAME"}, {{"ADAMS"}, {"BAKER"}}, "\n  2 record(s) selected.\n")
-        .statement("SELECT * FROM NO_SUCH_TABLE;")
-        .message("SQL0204N  \"NO_SUCH_TABLE\" is an undefined name.  SQLSTATE=42704", -1)
-        .statement("UPDATE EMPLOYEE SET BONUS = 0;")
-        .message("Command completed.");
-    EXPECT_EQ(snapshot::compare(expected, recoded.snapshot()).changed, 1);
+    EXPECT_EQ(snapshot::compare(expected, employees({.code = -1}).snapshot()).changed, 1);
 }
 
 TEST(Snapshot, TextNotWrittenByThisVersionIsRefusedWithTheLineItFailsAt) {
