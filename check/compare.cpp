@@ -188,10 +188,10 @@ std::vector<std::pair<int, int>> align(int expected, int got,
         while (i < n || j < m) {
             if (i < n && j < m && same(head + i, head + j)) {
                 pairs.emplace_back(head + i++, head + j++);
-            } else if (j < m && (i == n || lengths[i][j + 1] >= lengths[i + 1][j])) {
-                pairs.emplace_back(-1, head + j++);
+            } else if (i < n && (j == m || lengths[i + 1][j] >= lengths[i][j + 1])) {
+                pairs.emplace_back(head + i++, -1); // what went before what came instead
             } else {
-                pairs.emplace_back(head + i++, -1);
+                pairs.emplace_back(-1, head + j++);
             }
         }
     }

@@ -128,7 +128,7 @@ TEST(Snapshot, EveryKindOfOutcomeReadsBackExactlyAndOnlyRunStatementsAreKept) {
     EXPECT_EQ(values.rows[1][1], QString("\\N"));
     EXPECT_EQ(values.rows[2][0], QString("```"));
     EXPECT_EQ(values.rows[2][1], QString());
-    EXPECT_EQ(values.message, QStringList{"3 record(s) selected."});
+    EXPECT_EQ(values.message, QStringList{"  3 record(s) selected."}); // indented as shown
     const snapshot::Output &failure = read.statements[1].outputs.at(0);
     EXPECT_EQ(failure.code, -204);
     EXPECT_EQ(failure.sqlState, "42704");
