@@ -58,14 +58,18 @@ struct Options {
     QCommandLineOption maxRows{QStringLiteral("max-rows"), QString(), QStringLiteral("N")};
     QCommandLineOption noTimings{QStringLiteral("no-timings")};
     QCommandLineOption stopOnError{QStringLiteral("stop-on-error")};
+    QCommandLineOption snapshot{QStringLiteral("snapshot")};
+    QCommandLineOption check{QStringLiteral("check")};
+    QCommandLineOption update{QStringLiteral("update")};
+    QCommandLineOption tolerance{QStringLiteral("tolerance"), QString(), QStringLiteral("X")};
     QCommandLineOption help{{QStringLiteral("h"), QStringLiteral("help")}};
     QCommandLineOption version{QStringLiteral("version")};
 
     QList<QCommandLineOption> all() const {
-        return {run,         database, user,      password,    define,         defineFile,
-                exportTo,    format,   csv,       allowErrors, noSubstitution, timeout,
-                maxDisplay,  maxRows,  noTimings, stopOnError, help,           version,
-                createSample};
+        return {run,        database,  user,      password,    define,         defineFile,
+                exportTo,   format,    csv,       allowErrors, noSubstitution, timeout,
+                maxDisplay, maxRows,   noTimings, stopOnError, snapshot,       check,
+                update,     tolerance, help,      version,     createSample};
     }
 };
 
@@ -150,6 +154,32 @@ QString readCsvFolder(const QCommandLineParser &parser, const Options &options,
     return {};
 }
 
+QString readSnapshot(const QCommandLineParser &parser, const Options &options,
+                     BatchOptions *batch) {
+    const bool write = parser.isSet(options.snapshot);
+    const bool check = parser.isSet(options.check);
+    if (write && check)
+        return QStringLiteral("--snapshot writes the snapshot and --check compares with it: "
+                              "give one of them (--check --update rewrites it).");
+    if (parser.isSet(options.update) && !check)
+        return QStringLiteral("--update rewrites the snapshot after --check: give --check too.");
+    if (parser.isSet(options.tolerance) && !check)
+        return QStringLiteral("--tolerance applies to --check: give --check too.");
+    batch->snapshot = write   ? BatchOptions::Snapshot::write
+                      : check ? BatchOptions::Snapshot::check
+                              : BatchOptions::Snapshot::none;
+    batch->update = parser.isSet(options.update);
+    if (parser.isSet(options.tolerance)) {
+        bool number = false;
+        batch->tolerance = parser.value(options.tolerance).trimmed().toDouble(&number);
+        if (!number || !(batch->tolerance >= 0 && batch->tolerance < 1))
+            return QStringLiteral("--tolerance takes a relative difference from 0 to below 1, "
+                                  "such as 1e-6, not '%1'.")
+                .arg(parser.value(options.tolerance));
+    }
+    return {};
+}
+
 } // namespace
 
 int exportTypeFromFormat(const QString &format) {
@@ -230,6 +260,8 @@ CommandLine parseCommandLine(const QStringList &arguments) {
     if (const QString error = readExport(parser, options, &batch); !error.isEmpty())
         return usageError(error);
     if (const QString error = readCsvFolder(parser, options, &batch); !error.isEmpty())
+        return usageError(error);
+    if (const QString error = readSnapshot(parser, options, &batch); !error.isEmpty())
         return usageError(error);
     batch.allowErrors = parser.isSet(options.allowErrors);
     batch.substitution = !parser.isSet(options.noSubstitution);
@@ -318,6 +350,20 @@ QString commandLineHelp() {
         "  --no-timings         leaves elapsed times out of messages, progress lines and\n"
         "                       the last line, so that two runs on the same data write the\n"
         "                       same export and the same lines\n"
+        "  --snapshot           also writes the outcome of every statement that ran to\n"
+        "                       SCRIPT.out.md beside the script (lib.norq.out.md for\n"
+        "                       lib.norq), as a Markdown text to review and keep with the\n"
+        "                       script: results as tab-separated values, messages without\n"
+        "                       times, failures by their code; the script is not changed\n"
+        "  --check              runs the script and compares every outcome with its\n"
+        "                       SCRIPT.out.md: prints each statement whose outcome\n"
+        "                       changed, with a diff (- expected, + got), each one added\n"
+        "                       or removed since, and a summary line on standard output;\n"
+        "                       exits 0 when all match, 1 when not, 2 when the snapshot is\n"
+        "                       missing or cannot be read\n"
+        "  --update             with --check: rewrites SCRIPT.out.md from this run\n"
+        "  --tolerance X        with --check: approximate numbers (float, double) match\n"
+        "                       within a relative difference X (default 1e-9)\n"
         "\n"
         "  -h, --help           shows this text\n"
         "  --version            shows the version\n"
@@ -326,9 +372,10 @@ QString commandLineHelp() {
         "files go to the working folder.\n"
         "\n"
         "Exit status of --run: 0 when every statement succeeded (\"No records found.\"\n"
-        "counts as success), 1 when any failed (0 with --allow-errors), 2 for a usage\n"
-        "error, a script that cannot be read, a failed connection or an export that\n"
-        "cannot be written, 130 or 143 when SIGINT or SIGTERM stopped the run (a second\n"
-        "one, or a statement that has not ended 5 seconds after the first, ends it at\n"
-        "once). A run that ends inside a transaction rolls it back and says so.\n");
+        "counts as success), 1 when any failed (0 with --allow-errors) or, with --check,\n"
+        "when an outcome differs from the snapshot, 2 for a usage error, a script that\n"
+        "cannot be read, a failed connection, a snapshot that cannot be read or an export\n"
+        "that cannot be written, 130 or 143 when SIGINT or SIGTERM stopped the run (a\n"
+        "second one, or a statement that has not ended 5 seconds after the first, ends it\n"
+        "at once). A run that ends inside a transaction rolls it back and says so.\n");
 }

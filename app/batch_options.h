@@ -6,6 +6,7 @@
 //          [--define NAME=VALUE]... [--export FILE] [--format FORMAT] [--csv DIR]
 //          [--allow-errors] [--no-substitution] [--timeout SECONDS]
 //          [--max-display N] [--max-rows N] [--no-timings]
+//          [--snapshot | --check [--update] [--tolerance X]]
 
 #include <QList>
 #include <QString>
@@ -29,6 +30,11 @@ struct BatchOptions {
     int maxRows = 0;          // OPTION MAXROWS before the run; 0: the engine's own
     bool stopOnError = false; // --stop-on-error: the first unexpected failure ends the run
     bool noTimings = false;   // messages and progress lines without elapsed times
+    // --snapshot writes the outcomes beside the script; --check compares them with it.
+    enum class Snapshot { none, write, check };
+    Snapshot snapshot = Snapshot::none;
+    bool update = false;     // --check --update: rewrites the snapshot
+    double tolerance = 1e-9; // relative, for approximate numbers under --check
 };
 
 enum class StartMode { interactive, batch, help, version, createSample, usageError };
@@ -44,7 +50,9 @@ struct CommandLine {
 namespace BatchExit {
 inline constexpr int ok = 0;
 inline constexpr int statementFailed = 1;
-inline constexpr int cannotStart = 2; // usage error, missing script, failed connection
+inline constexpr int checkChanged = 1; // --check: an outcome differs from the snapshot
+inline constexpr int cannotStart =
+    2; // usage error, missing script, failed connection, bad snapshot
 // A run ended by a signal exits as a shell reports a program the signal ended.
 inline constexpr int stoppedBySignal = 128;
 } // namespace BatchExit

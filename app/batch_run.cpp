@@ -2,12 +2,15 @@
 
 #include "app/batch_stream.h"
 #include "app/batch_window_interface.h"
+#include "check/compare.h"
+#include "check/snapshot.h"
 #include "database/session.h"
 #include "document/document_run.h"
 #include "document/row_model.h"
 #include "document/script_lines.h"
 #include "engine/builtin_commands.h"
 #include "engine/engine_state.h"
+#include "engine/file_writer.h"
 #include "engine/run_control.h"
 #include "engine/startup.h"
 #include "engine/text_files.h"
@@ -92,19 +95,21 @@ QString scriptProblem(const QString &path, bool *longScript) {
 }
 
 // Checked before anything runs, so that a run's work is not lost to a typing mistake.
-QString exportProblem(const QString &path, const QString &script) {
+QString exportProblem(const QString &path, const QString &script,
+                      const QString &what = QStringLiteral("export")) {
     if (path.isEmpty()) return {};
     const QFileInfo target(path);
     const QFileInfo folder(target.absolutePath());
-    if (target.isDir()) return QStringLiteral("cannot write export '%1': it is a folder").arg(path);
+    if (target.isDir())
+        return QStringLiteral("cannot write %2 '%1': it is a folder").arg(path, what);
     if (target.exists() && target.canonicalFilePath() == QFileInfo(script).canonicalFilePath())
-        return QStringLiteral("cannot write export '%1': it is the script being run").arg(path);
+        return QStringLiteral("cannot write %2 '%1': it is the script being run").arg(path, what);
     if (!folder.isDir())
-        return QStringLiteral("cannot write export '%1': folder '%2' does not exist")
-            .arg(path, folder.filePath());
+        return QStringLiteral("cannot write %3 '%1': folder '%2' does not exist")
+            .arg(path, folder.filePath(), what);
     // A file that exists is written in place where its folder is not writable.
     if (target.exists() ? !target.isWritable() : !folder.isWritable())
-        return QStringLiteral("cannot write export '%1': permission denied").arg(path);
+        return QStringLiteral("cannot write %2 '%1': permission denied").arg(path, what);
     return {};
 }
 
@@ -137,6 +142,41 @@ DocumentModel openScript(const QString &path) {
     ScriptLines lines;
     lines.readFile(path);
     return documentFromLines(lines);
+}
+
+// A check's report line; its tabs part the values of a result line.
+void print(const QString &line) {
+    QStringList parts = line.split(u'\t');
+    for (QString &part : parts)
+        part = withControlsEscaped(part);
+    std::fprintf(stdout, "%s\n", parts.join(u'\t').toUtf8().constData());
+}
+
+// The snapshot --check compares with, read before anything runs so that a missing or
+// broken one costs no run. Empty, or why it cannot be used.
+QString readSnapshot(const BatchOptions &options, snapshot::Snapshot *expected, bool *found) {
+    const QString path = snapshot::pathFor(options.script);
+    const QFileInfo info(path);
+    *found = false;
+    if (!info.exists())
+        return QStringLiteral("no snapshot '%1' to check against: write one with --run %2 "
+                              "--snapshot")
+            .arg(path, options.script);
+    QFile file(path);
+    if (!info.isFile() || !file.open(QIODevice::ReadOnly))
+        return QStringLiteral("cannot read snapshot '%1'%2")
+            .arg(path, info.isDir() ? QStringLiteral(": it is a folder") : QString());
+    QString error;
+    if (!snapshot::fromText(file.readAll(), expected, &error))
+        return QStringLiteral("snapshot '%1' cannot be read: %2; --check --update rewrites it")
+            .arg(path, error);
+    const QString scriptName = QFileInfo(options.script).fileName();
+    if (expected->script != scriptName)
+        return QStringLiteral("snapshot '%1' is of script '%2', not '%3'; --check --update "
+                              "rewrites it")
+            .arg(path, expected->script, scriptName);
+    *found = true;
+    return {};
 }
 
 class RunTally {
@@ -202,6 +242,37 @@ bool scriptMayDraw(const QString &path) {
     return false;
 }
 
+namespace {
+
+// Writes or checks the snapshot after the run; returns the run's exit status.
+int finishSnapshot(const BatchOptions &options, const DocumentModel &document,
+                   const snapshot::Snapshot &expected, bool expectedFound, int status) {
+    const QString path = snapshot::pathFor(options.script);
+    const snapshot::Snapshot got =
+        snapshot::fromDocument(document, QFileInfo(options.script).fileName());
+    if (options.snapshot == BatchOptions::Snapshot::check) {
+        status = BatchExit::ok;
+        if (expectedFound) {
+            const snapshot::CheckReport report =
+                snapshot::compare(expected, got, options.tolerance);
+            for (const QString &line : report.lines)
+                print(line);
+            print(report.summary());
+            std::fflush(stdout);
+            if (!report.matches()) status = BatchExit::checkChanged;
+        }
+        if (!options.update) return status;
+        status = BatchExit::ok;
+    }
+    if (const QString error = writeWholeFile(path, snapshot::toText(got)); !error.isEmpty())
+        return fail(QStringLiteral("cannot write snapshot '%1': %2").arg(path, error));
+    say(QStringLiteral("pavona: snapshot %1 to %2")
+            .arg(options.update ? QStringLiteral("updated") : QStringLiteral("written"), path));
+    return status;
+}
+
+} // namespace
+
 int runBatch(const BatchOptions &options) {
     bool longScript = false;
     if (const QString problem = scriptProblem(options.script, &longScript); !problem.isEmpty())
@@ -218,6 +289,25 @@ int runBatch(const BatchOptions &options) {
     if (const QString problem = exportProblem(options.exportPath, options.script);
         !problem.isEmpty())
         return fail(problem);
+    const bool snapshots = options.snapshot != BatchOptions::Snapshot::none;
+    const QString snapshotPath = snapshot::pathFor(options.script);
+    if (snapshots && longScript)
+        return fail(QStringLiteral("script '%1' has more than %2 lines, more than a document "
+                                   "can hold, so it has no snapshot")
+                        .arg(options.script)
+                        .arg(ScriptLines::maxLines));
+    const bool writesSnapshot = options.snapshot == BatchOptions::Snapshot::write || options.update;
+    if (writesSnapshot)
+        if (const QString problem =
+                exportProblem(snapshotPath, options.script, QStringLiteral("snapshot"));
+            !problem.isEmpty())
+            return fail(problem);
+    snapshot::Snapshot expected;
+    bool snapshotFound = false;
+    if (options.snapshot == BatchOptions::Snapshot::check)
+        if (const QString problem = readSnapshot(options, &expected, &snapshotFound);
+            !problem.isEmpty() && !options.update)
+            return fail(problem);
 
     engine_startup();
     if (engine.lastRc != 0 || !engine.envHandle)
@@ -228,7 +318,8 @@ int runBatch(const BatchOptions &options) {
     locateHelpFolder();
     defineVariables(options);
     engine.substitution = options.substitution;
-    engine.noTimings = options.noTimings;
+    // A snapshot holds what two runs on the same data share: no times.
+    engine.noTimings = options.noTimings || snapshots;
     engine.stopOnError = options.stopOnError;
     if (options.maxDisplay > 0) setMaxDisplay(options.maxDisplay);
     if (options.maxRows > 0) setMaxRows(options.maxRows);
@@ -299,6 +390,7 @@ int runBatch(const BatchOptions &options) {
             status = fail(
                 QStringLiteral("cannot write CSV files to '%1': %2").arg(options.csvFolder, error));
     }
+    if (snapshots) status = finishSnapshot(options, document, expected, snapshotFound, status);
     Norq_disconnect();
     return status;
 }

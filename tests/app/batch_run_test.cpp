@@ -1109,3 +1109,108 @@ TEST_F(BatchRun, AWindowlessRunWritesEveryFormatAndItsDataWithoutAnyWidget) {
     ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
     EXPECT_EQ(csv.readAll(), "X,NAME,N\r\n1,\"Smith, John\",\r\n");
 }
+
+// A statement row each; the variables let one script give other outcomes.
+const char *const kSnapshotScript = "SELECT LAST_NAME, BONUS FROM EMPLOYEE\n"
+                                    "  WHERE DEPT_ID = '&dept' ORDER BY LAST_NAME;\n"
+                                    "/**/\n"
+                                    "SELECT * FROM &table;\n"
+                                    "/**/\n"
+                                    "SELECT COUNT(*) FROM DEPARTMENT;\n";
+
+TEST_F(BatchRun, ASnapshotIsStableAndACheckReportsWhatChangedStatementByStatement) {
+    write("lib.norq", kSnapshotScript);
+    const QStringList same = {"--run",    "lib.norq", "--define",
+                              "dept=A01", "--define", "table=NO_SUCH_TABLE"};
+    const Outcome written = run(same + QStringList{"--snapshot", "--allow-errors"});
+    EXPECT_EQ(written.status, 0) << written.errorLines.join('\n');
+    EXPECT_EQ(written.errorLines.value(written.errorLines.size() - 1),
+              "pavona: snapshot written to lib.norq.out.md");
+    const QString first = read("lib.norq.out.md");
+    EXPECT_TRUE(first.startsWith("<!-- pavona snapshot 1 of lib.norq: ")) << first;
+    EXPECT_TRUE(first.contains("\n## 2. SELECT * FROM &table;\n")) << first;
+    EXPECT_FALSE(first.contains(QRegularExpression("\\d\\.\\d+s\\)"))) << first;
+    EXPECT_EQ(run(same + QStringList{"--snapshot"}).status, 1); // the failure counts as ever
+    EXPECT_EQ(read("lib.norq.out.md"), first);
+    EXPECT_EQ(read("lib.norq"), kSnapshotScript);
+
+    const Outcome unchanged = run(same + QStringList{"--check"});
+    EXPECT_EQ(unchanged.status, 0) << unchanged.output;
+    EXPECT_EQ(unchanged.output, "pavona: check: 3 statement(s), 0 changed, 0 added, 0 removed\n");
+
+    const Outcome otherDept = run({"--run", "lib.norq", "--check", "--define", "dept=B02",
+                                   "--define", "table=NO_SUCH_TABLE"});
+    EXPECT_EQ(otherDept.status, 1);
+    QStringList lines = otherDept.output.split('\n', Qt::SkipEmptyParts);
+    EXPECT_EQ(lines.value(0), "statement changed: 1. SELECT LAST_NAME, BONUS FROM EMPLOYEE")
+        << otherDept.output;
+    EXPECT_EQ(lines.value(1), "  ran as:") << otherDept.output;
+    EXPECT_GE(lines.filter(QRegularExpression("^    -")).size(), 2) << otherDept.output;
+    EXPECT_GE(lines.filter(QRegularExpression("^    \\+")).size(), 2) << otherDept.output;
+    EXPECT_EQ(lines.value(lines.size() - 1),
+              "pavona: check: 3 statement(s), 1 changed, 0 added, 0 removed");
+
+    const Outcome succeeded = run(
+        {"--run", "lib.norq", "--check", "--define", "dept=A01", "--define", "table=DEPARTMENT"});
+    EXPECT_EQ(succeeded.status, 1);
+    lines = succeeded.output.split('\n', Qt::SkipEmptyParts);
+    EXPECT_EQ(lines.value(0), "statement changed: 2. SELECT * FROM &table;") << succeeded.output;
+    const QStringList failure = lines.filter(QRegularExpression("^  expected failure "));
+    ASSERT_EQ(failure.size(), 1) << succeeded.output;
+    EXPECT_TRUE(failure[0].endsWith(", got success")) << succeeded.output;
+
+    // A statement inserted in the middle is one addition; the rest still match.
+    write("lib.norq", QByteArray(kSnapshotScript)
+                          .replace("/**/\nSELECT * FROM", "/**/\nVALUES 7;\n/**/\nSELECT * FROM"));
+    const Outcome inserted = run(same + QStringList{"--check"});
+    EXPECT_EQ(inserted.status, 1);
+    EXPECT_EQ(inserted.output, "statement added: 2. VALUES 7;\n"
+                               "pavona: check: 4 statement(s), 0 changed, 1 added, 0 removed\n");
+
+    const Outcome updated = run(same + QStringList{"--check", "--update"});
+    EXPECT_EQ(updated.status, 0);
+    EXPECT_TRUE(updated.output.startsWith("statement added: 2. VALUES 7;")) << updated.output;
+    EXPECT_TRUE(read("lib.norq.out.md").contains("\n## 2. VALUES 7;\n"));
+    EXPECT_EQ(run(same + QStringList{"--check"}).output,
+              "pavona: check: 4 statement(s), 0 changed, 0 added, 0 removed\n");
+}
+
+TEST_F(BatchRun, ACheckWithoutAUsableSnapshotExitsWithTwoAndKeepsWhatIsThere) {
+    write("a.norq", "VALUES 1;\n");
+    write("b.norq", "VALUES 1;\n");
+    const Outcome missing = run({"--run", "a.norq", "--check"});
+    EXPECT_EQ(missing.status, 2);
+    EXPECT_EQ(missing.errorLines.value(0), "pavona: no snapshot 'a.norq.out.md' to check "
+                                           "against: write one with --run a.norq --snapshot");
+    EXPECT_TRUE(progressLines(missing).isEmpty());
+    EXPECT_TRUE(missing.output.isEmpty());
+
+    ASSERT_EQ(run({"--run", "a.norq", "--snapshot"}).status, 0);
+    write("b.norq.out.md", read("a.norq.out.md").toUtf8());
+    const Outcome another = run({"--run", "b.norq", "--check"});
+    EXPECT_EQ(another.status, 2);
+    EXPECT_EQ(another.errorLines.value(0),
+              "pavona: snapshot 'b.norq.out.md' is of script 'a.norq', not 'b.norq'; --check "
+              "--update rewrites it");
+
+    const QByteArray edited = read("a.norq.out.md").section('\n', 0, 0).toUtf8() + "\n\nmy notes\n";
+    write("a.norq.out.md", edited);
+    const Outcome nonsense = run({"--run", "a.norq", "--check"});
+    EXPECT_EQ(nonsense.status, 2);
+    EXPECT_TRUE(nonsense.errorLines.value(0).startsWith(
+        "pavona: snapshot 'a.norq.out.md' cannot be read: line 3: "))
+        << nonsense.errorLines.join('\n');
+    EXPECT_EQ(read("a.norq.out.md"), edited);
+
+    for (const QStringList &usage : {QStringList{"--snapshot", "--check"}, QStringList{"--update"},
+                                     QStringList{"--snapshot", "--tolerance", "1"}}) {
+        const Outcome refused = run(QStringList{"--run", "a.norq"} + usage);
+        EXPECT_EQ(refused.status, 2) << usage.join(' ');
+        EXPECT_TRUE(refused.errorLines.value(0).startsWith("pavona: --")) << usage.join(' ');
+    }
+    EXPECT_EQ(read("a.norq.out.md"), edited);
+
+    const Outcome rewritten = run({"--run", "a.norq", "--check", "--update"});
+    EXPECT_EQ(rewritten.status, 0) << rewritten.errorLines.join('\n');
+    EXPECT_EQ(read("a.norq.out.md"), read("b.norq.out.md")); // a copy of the first
+}
