@@ -44,7 +44,7 @@ void restate(const QString &message) {
 
 ExpectedFailure expectedFailure(const QString &text) {
     static const QRegularExpression mark(
-        QStringLiteral("^[ \\t]*--[ \\t]*expect:[ \\t]*error(?:[ \\t]+(\\S+))?[ \\t]*\\r?$"),
+        QStringLiteral("(?:^|[ \\t;])--[ \\t]*expect:[ \\t]*error(?:[ \\t]+(\\S+))?[ \\t]*\\r?$"),
         QRegularExpression::CaseInsensitiveOption | QRegularExpression::MultilineOption);
     QString lines = text;
     lines.replace(u'\r', u'\n');

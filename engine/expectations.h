@@ -1,6 +1,7 @@
 #pragma once
-// Statements meant to fail: a "-- expect: error" line (or "-- expect: error CODE", CODE
-// a SQLSTATE or the database's own error number) in a statement's text marks it. Such a
+// Statements meant to fail: a "-- expect: error" comment (or "-- expect: error CODE",
+// CODE a SQLSTATE or the database's own error number) ending a line of a statement's
+// text, on a line of its own or after the statement, marks it. Such a
 // statement that fails as said counts as a success; one that succeeds, or fails with
 // another code, counts as a failure. The line is a comment to every database.
 

@@ -34,7 +34,7 @@ const QStringList menuHelpFiles = {
     "norq-help-SQL-Support.norq",  "norq-help-Commands.norq",   "norq-help-formats.norq",
     "norq-help-disclaimer.norq",   "norq-help-about.norq"};
 
-const QString meantToFail = QStringLiteral("-- meant to fail");
+const QString meantToFail = QStringLiteral("-- expect: error");
 
 QStringList scriptsIn(const QString &dir) {
     QStringList paths;

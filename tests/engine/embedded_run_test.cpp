@@ -286,6 +286,8 @@ TEST_F(EmbeddedRun, AStatementMarkedToFailCountsAsASuccessOnlyWhenItFailsAsSaid)
 
     run("SELECT * FROM NO_SUCH_TABLE;" + CR + "  --  EXPECT: error 42704");
     EXPECT_EQ(engine.msgCode, 0) << engine.msgText.toStdString();
+    run("SELECT * FROM NO_SUCH_TABLE;  -- expect: error");
+    EXPECT_EQ(engine.msgCode, 0) << engine.msgText.toStdString();
 
     run("-- expect: error 23505" + CR + "SELECT * FROM NO_SUCH_TABLE;");
     EXPECT_NE(engine.msgCode, 0);
