@@ -111,9 +111,8 @@ TEST_F(DocumentModelTest, AResultCutByTheDisplayLimitSaysSoAndAStatementRunsItsO
     EXPECT_FALSE(engine.lastResult);
 
     // Two statements in one row: each keeps the values of its own moment.
-    runScript("DEFINE Y 4;\nSELECT '&Y' FROM SYSIBM.SYSDUMMY1", nullptr, nullptr);
-    EXPECT_EQ(textAsRan("DEFINE Y 4;\nSELECT '&Y' FROM SYSIBM.SYSDUMMY1"),
-              "DEFINE Y 4;\nSELECT '4' FROM SYSIBM.SYSDUMMY1");
+    runScript("DEFINE Y 4;\nSELECT '&Y' AS Y", nullptr, nullptr);
+    EXPECT_EQ(textAsRan("DEFINE Y 4;\nSELECT '&Y' AS Y"), "DEFINE Y 4;\nSELECT '4' AS Y");
 }
 
 TEST_F(DocumentModelTest, AStatementThatRanWithValuesFilledInShowsThemInItsToolTip) {
