@@ -20,6 +20,7 @@
 #include "export/export_csv.h"
 #include "mainwindow/start_library.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -244,12 +245,24 @@ bool scriptMayDraw(const QString &path) {
 
 namespace {
 
+// Where this run found its companion files and did its work: paths a snapshot must not
+// depend on.
+std::vector<snapshot::Folder> machineFolders() {
+    std::vector<snapshot::Folder> folders;
+    if (const int slot = var_find(QStringLiteral("curdir")))
+        folders.push_back({engine.vars[slot].value, QStringLiteral("<curdir>")});
+    folders.push_back({QDir::currentPath(), QStringLiteral("<working folder>")});
+    if (!engine.workFolder.isEmpty())
+        folders.push_back({engine.workFolder, QStringLiteral("<working folder>")});
+    return folders;
+}
+
 // Writes or checks the snapshot after the run; returns the run's exit status.
 int finishSnapshot(const BatchOptions &options, const DocumentModel &document,
                    const snapshot::Snapshot &expected, bool expectedFound, int status) {
     const QString path = snapshot::pathFor(options.script);
     const snapshot::Snapshot got =
-        snapshot::fromDocument(document, QFileInfo(options.script).fileName());
+        snapshot::fromDocument(document, QFileInfo(options.script).fileName(), machineFolders());
     if (options.snapshot == BatchOptions::Snapshot::check) {
         status = BatchExit::ok;
         if (expectedFound) {

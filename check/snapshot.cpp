@@ -287,6 +287,39 @@ bool readStatement(Reader &reader, Statement *statement) {
     return true;
 }
 
+// A folder's path where it stands whole: not where it begins a longer name (/tmp/work in
+// /tmp/work2). Longer paths first, so a folder inside another keeps its own name.
+std::vector<std::pair<QRegularExpression, QString>> folderPatterns(std::vector<Folder> folders) {
+    std::vector<std::pair<QRegularExpression, QString>> patterns;
+    for (Folder &folder : folders)
+        while (folder.path.size() > 1 && folder.path.endsWith(u'/'))
+            folder.path.chop(1);
+    std::sort(folders.begin(), folders.end(),
+              [](const Folder &a, const Folder &b) { return a.path.size() > b.path.size(); });
+    for (const Folder &folder : folders)
+        if (folder.path.size() > 1)
+            patterns.emplace_back(QRegularExpression(QRegularExpression::escape(folder.path) +
+                                                     QStringLiteral("(?![\\w-]|\\.\\w)")),
+                                  folder.name);
+    return patterns;
+}
+
+void nameFolders(Statement &statement,
+                 const std::vector<std::pair<QRegularExpression, QString>> &patterns) {
+    const auto name = [&patterns](QString &text) {
+        for (const auto &[pattern, folderName] : patterns)
+            text.replace(pattern, folderName);
+    };
+    name(statement.ran);
+    for (Output &output : statement.outputs) {
+        for (QString &line : output.message)
+            name(line);
+        for (std::vector<ResultValue> &row : output.rows)
+            for (ResultValue &value : row)
+                if (value) name(*value);
+    }
+}
+
 } // namespace
 
 QString resultLine(const std::vector<ResultValue> &values) {
@@ -306,7 +339,9 @@ QString pathFor(const QString &scriptPath) {
     return scriptPath + QStringLiteral(".out.md");
 }
 
-Snapshot fromDocument(const DocumentModel &document, const QString &scriptName) {
+Snapshot fromDocument(const DocumentModel &document, const QString &scriptName,
+                      const std::vector<Folder> &folders) {
+    const auto patterns = folderPatterns(folders);
     Snapshot snapshot;
     snapshot.script = scriptName;
     for (size_t r = 0; r < document.size(); ++r) {
@@ -327,6 +362,7 @@ Snapshot fromDocument(const DocumentModel &document, const QString &scriptName) 
                 continue;
             statement.outputs.push_back(std::move(output));
         }
+        nameFolders(statement, patterns);
         snapshot.statements.push_back(std::move(statement));
     }
     return snapshot;
