@@ -30,14 +30,14 @@
 #include <memory>
 #include <unistd.h>
 
-namespace {
-
-constexpr int kSummaryLength = 72;
-
 void say(const QString &line) {
     std::fprintf(stderr, "%s\n", line.toLocal8Bit().constData());
     std::fflush(stderr);
 }
+
+namespace {
+
+constexpr int kSummaryLength = 72;
 
 int fail(const QString &message) {
     say(QStringLiteral("pavona: ") + message);
@@ -153,16 +153,23 @@ void print(const QString &line) {
     std::fprintf(stdout, "%s\n", parts.join(u'\t').toUtf8().constData());
 }
 
+QString snapshotPathOf(const BatchOptions &options) {
+    return options.snapshotFile.isEmpty() ? snapshot::pathFor(options.script)
+                                          : options.snapshotFile;
+}
+
 // The snapshot --check compares with, read before anything runs so that a missing or
 // broken one costs no run. Empty, or why it cannot be used.
 QString readSnapshot(const BatchOptions &options, snapshot::Snapshot *expected, bool *found) {
-    const QString path = snapshot::pathFor(options.script);
+    const QString path = snapshotPathOf(options);
     const QFileInfo info(path);
     *found = false;
     if (!info.exists())
         return QStringLiteral("no snapshot '%1' to check against: write one with --run %2 "
-                              "--snapshot")
-            .arg(path, options.script);
+                              "--snapshot%3")
+            .arg(path, options.script,
+                 options.snapshotFile.isEmpty() ? QString()
+                                                : QStringLiteral(" --snapshot-file ") + path);
     QFile file(path);
     if (!info.isFile() || !file.open(QIODevice::ReadOnly))
         return QStringLiteral("cannot read snapshot '%1'%2")
@@ -260,7 +267,7 @@ std::vector<snapshot::Folder> machineFolders() {
 // Writes or checks the snapshot after the run; returns the run's exit status.
 int finishSnapshot(const BatchOptions &options, const DocumentModel &document,
                    const snapshot::Snapshot &expected, bool expectedFound, int status) {
-    const QString path = snapshot::pathFor(options.script);
+    const QString path = snapshotPathOf(options);
     const snapshot::Snapshot got =
         snapshot::fromDocument(document, QFileInfo(options.script).fileName(), machineFolders());
     if (options.snapshot == BatchOptions::Snapshot::check) {
@@ -303,7 +310,7 @@ int runBatch(const BatchOptions &options) {
         !problem.isEmpty())
         return fail(problem);
     const bool snapshots = options.snapshot != BatchOptions::Snapshot::none;
-    const QString snapshotPath = snapshot::pathFor(options.script);
+    const QString snapshotPath = snapshotPathOf(options);
     if (snapshots && longScript)
         return fail(QStringLiteral("script '%1' has more than %2 lines, more than a document "
                                    "can hold, so it has no snapshot")
