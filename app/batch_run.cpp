@@ -3,6 +3,7 @@
 #include "app/batch_stream.h"
 #include "app/batch_window_interface.h"
 #include "check/compare.h"
+#include "check/script_snapshot.h"
 #include "check/snapshot.h"
 #include "database/session.h"
 #include "document/document_run.h"
@@ -252,24 +253,12 @@ bool scriptMayDraw(const QString &path) {
 
 namespace {
 
-// Where this run found its companion files and did its work: paths a snapshot must not
-// depend on.
-std::vector<snapshot::Folder> machineFolders() {
-    std::vector<snapshot::Folder> folders;
-    if (const int slot = var_find(QStringLiteral("curdir")))
-        folders.push_back({engine.vars[slot].value, QStringLiteral("<curdir>")});
-    folders.push_back({QDir::currentPath(), QStringLiteral("<working folder>")});
-    if (!engine.workFolder.isEmpty())
-        folders.push_back({engine.workFolder, QStringLiteral("<working folder>")});
-    return folders;
-}
-
 // Writes or checks the snapshot after the run; returns the run's exit status.
 int finishSnapshot(const BatchOptions &options, const DocumentModel &document,
                    const snapshot::Snapshot &expected, bool expectedFound, int status) {
     const QString path = snapshotPathOf(options);
-    const snapshot::Snapshot got =
-        snapshot::fromDocument(document, QFileInfo(options.script).fileName(), machineFolders());
+    const snapshot::Snapshot got = snapshot::fromDocument(
+        document, QFileInfo(options.script).fileName(), snapshot::machineFolders());
     if (options.snapshot == BatchOptions::Snapshot::check) {
         status = BatchExit::ok;
         if (expectedFound) {

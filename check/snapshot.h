@@ -78,6 +78,13 @@ struct Folder {
 Snapshot fromDocument(const DocumentModel &document, const QString &scriptName,
                       const std::vector<Folder> &folders = {});
 
+// The statement on row of a document, with the outputs under it, whether it ran in a
+// Run all or alone.
+Statement statementAt(const DocumentModel &document, size_t row,
+                      const std::vector<Folder> &folders = {});
+// A statement row's text as a snapshot holds it: what a check aligns statements by.
+QString writtenOf(const DocumentRow &row);
+
 // The snapshot file of a script: its path with ".out.md" added.
 QString pathFor(const QString &scriptPath);
 
