@@ -64,6 +64,8 @@ public:
     // Height of a row from its shown text; lowerLinks takes 150 twips off a link line.
     int measuredRowHeight(int row, bool lowerLinks) const;
     int kindOf(int row) const;
+    // The point size a heading row is drawn at in the view whose rules apply.
+    double headingSize(int row) const;
 
 private:
     std::vector<RowSource> rowSources() const;
