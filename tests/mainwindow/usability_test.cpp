@@ -107,6 +107,17 @@ TEST_F(Usability, FindBarMarksEveryHitCountsAndStepsThroughThem) {
     EXPECT_EQ(window->FullEdit->extraSelections().size(), 11);
     QTest::keyClick(focused(), Qt::Key_Escape);
     EXPECT_TRUE(window->FullEdit->extraSelections().isEmpty());
+
+    // SQL View: the bar searches the result.
+    window->modeSQL_Click();
+    window->TextEdit->setPlainText("SELECT DEPTNAME FROM DEPARTMENT");
+    window->TB_ButtonClick("run");
+    activate(window.get());
+    window->TextEdit->setFocus();
+    QTest::keyClick(focused(), Qt::Key_F, Qt::ControlModifier);
+    bar->entry()->setText("plan");
+    EXPECT_EQ(bar->status(), "1 of 1");
+    EXPECT_EQ(window->DataValues->text(), "PLANNING");
 }
 
 TEST_F(Usability, OutputsSurviveAViewChangeUnlessTheirStatementChanged) {
