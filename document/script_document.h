@@ -66,6 +66,8 @@ public:
     int kindOf(int row) const;
     // Marker, colours and fonts of a row of kind, as the renderer gives them.
     void styleRow(int row, int kind);
+    // The point size a heading row is drawn at in the view whose rules apply.
+    double headingSize(int row) const;
 
 private:
     std::vector<RowSource> rowSources() const;

@@ -95,6 +95,16 @@ void NorqSQL::buildMenus() {
     addEntry(search, QStringLiteral("nextFailure"), QStringLiteral("Next Failure"), [this] {
         nextFailure_Click();
     })->setShortcut(QKeySequence(Qt::Key_F8));
+    search->addSeparator();
+    addEntry(search, QStringLiteral("findInView"), QStringLiteral("Find in View"), [this] {
+        findInView_Click();
+    })->setShortcut(QKeySequence::Find);
+    addEntry(search, QStringLiteral("findNext"), QStringLiteral("Find Next"), [this] {
+        findNext_Click();
+    })->setShortcut(QKeySequence(Qt::Key_F3));
+    addEntry(search, QStringLiteral("findPrevious"), QStringLiteral("Find Previous"), [this] {
+        findPrevious_Click();
+    })->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F3));
 
     QMenu *view = topMenu(QStringLiteral("mnuView"), QStringLiteral("View"));
     addEntry(view, QStringLiteral("modeScript"), QStringLiteral("Script View"),

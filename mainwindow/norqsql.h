@@ -3,6 +3,7 @@
 // rendered script (grid, renderer, layout, links, output rows, result overlay) is its
 // ScriptPane; the window's own methods are split by concern over the mainwindow/ files.
 
+#include "document/document_model.h"
 #include "document/document_run.h"
 #include "document/row_model.h"
 #include "document/script_pane.h"
@@ -17,6 +18,7 @@
 #include <array>
 #include <functional>
 
+class FindBar;
 class Grid;
 class QAction;
 class QMenu;
@@ -263,6 +265,11 @@ public:
     bool searchLibrary(const QString &text);
     static bool fileContains(const QString &file, const QString &text);
     bool highlightMatches(const QString &text);
+    // The find bar over the view (Ctrl+F); F3 and Shift+F3 step through its hits.
+    void findInView_Click();
+    void findNext_Click();
+    void findPrevious_Click();
+    FindBar *findBar() const { return findBar_; }
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
@@ -293,6 +300,7 @@ private:
     void exportScript(int exportType);
 
     QHash<QString, QAction *> menuEntries_;
+    FindBar *findBar_ = nullptr;
     bool commandsLoaded_ = false;
     bool scriptEdited_ = false; // edits reached the lines since they were read or saved
     QStringList rowsAsRead_;    // the rows, regenerated, as built from the lines
@@ -309,9 +317,18 @@ private:
     void placeOverCell(QWidget *widget, int row, int col);
     void openPanelEditor();
     void switchView(bool commit, int mode, bool rebuildScript);
+    // A view change rebuilds the rows: the outputs of the statements are taken from the
+    // rows first and put back under the statements whose text did not change.
+    void keepOutputs();
+    void restoreOutputs();
     void commitRowText(int row, int kind, const QString &text);
     void setTextColumnWidth();
 
+    struct KeptRun {
+        RowOutcome statement;
+        DocumentModel outputs;
+    };
+    QHash<QString, QList<KeptRun>> keptOutputs_; // by the statement's full text
     bool settingTopRow_ = false;
     int wheelRemainder_ = 0; // wheel delta short of a whole notch
 };

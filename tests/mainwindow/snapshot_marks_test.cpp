@@ -100,6 +100,10 @@ TEST_F(SnapshotMarksTest, OutputsThatDifferFromTheSnapshotAreMarkedAndUpdateMerg
     window->compareSnapshot_Click();
     EXPECT_TRUE(shownSnapshot.contains("```result\n1\n9\n```")) << shownSnapshot.toStdString();
     EXPECT_TRUE(shownRun.contains("```result\n1\n1\n```")) << shownRun.toStdString();
+    // The mark survives a look at the text.
+    window->modeText_Click();
+    window->modeScript_Click();
+    EXPECT_EQ(cell(rowsOfKind(RowKind::sql)[0] + 1, ScriptRow::markerCol), RowStyle::changedMarker);
 
     // Only the first statement runs before the update: the others keep their outcomes.
     ASSERT_TRUE(window->openScriptFile(path));
