@@ -253,17 +253,23 @@ bool scriptMayDraw(const QString &path) {
 
 namespace {
 
-// Writes or checks the snapshot after the run; returns the run's exit status.
+// Writes or checks the snapshot after the run; returns the run's exit status. A run
+// stopped at a failure keeps, in a snapshot it writes, the earlier outcomes of the
+// statements it did not reach.
 int finishSnapshot(const BatchOptions &options, const DocumentModel &document,
-                   const snapshot::Snapshot &expected, bool expectedFound, int status) {
+                   const snapshot::Snapshot &expected, bool expectedFound, int status,
+                   bool stoppedEarly) {
     const QString path = snapshotPathOf(options);
-    const snapshot::Snapshot got = snapshot::fromDocument(
-        document, QFileInfo(options.script).fileName(), snapshot::machineFolders());
+    const QString scriptName = QFileInfo(options.script).fileName();
+    snapshot::Snapshot got =
+        snapshot::fromDocument(document, scriptName, snapshot::machineFolders());
+    const QStringList notRun = stoppedEarly ? snapshot::statementsNotRun(document) : QStringList();
     if (options.snapshot == BatchOptions::Snapshot::check) {
+        const int runStatus = status;
         status = BatchExit::ok;
         if (expectedFound) {
             const snapshot::CheckReport report =
-                snapshot::compare(expected, got, options.tolerance);
+                snapshot::compare(expected, got, options.tolerance, notRun);
             for (const QString &line : report.lines)
                 print(line);
             print(report.summary());
@@ -271,7 +277,15 @@ int finishSnapshot(const BatchOptions &options, const DocumentModel &document,
             if (!report.matches()) status = BatchExit::checkChanged;
         }
         if (!options.update) return status;
-        status = BatchExit::ok;
+        status = stoppedEarly ? runStatus : BatchExit::ok;
+    }
+    if (stoppedEarly) {
+        snapshot::Snapshot previous = expected;
+        bool found = expectedFound;
+        if (!found) readSnapshot(options, &previous, &found);
+        snapshot::ScriptSnapshot merging;
+        if (found) merging.hold(previous);
+        got = merging.merged(document, scriptName);
     }
     if (const QString error = writeWholeFile(path, snapshot::toText(got)); !error.isEmpty())
         return fail(QStringLiteral("cannot write snapshot '%1': %2").arg(path, error));
@@ -399,7 +413,9 @@ int runBatch(const BatchOptions &options) {
             status = fail(
                 QStringLiteral("cannot write CSV files to '%1': %2").arg(options.csvFolder, error));
     }
-    if (snapshots) status = finishSnapshot(options, document, expected, snapshotFound, status);
+    if (snapshots)
+        status = finishSnapshot(options, document, expected, snapshotFound, status,
+                                ended.rowsNotRun > 0);
     Norq_disconnect();
     return status;
 }

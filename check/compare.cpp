@@ -201,14 +201,18 @@ std::vector<std::pair<int, int>> align(int expected, int got,
 }
 
 QString CheckReport::summary() const {
-    return QStringLiteral("pavona: check: %1 statement(s), %2 changed, %3 added, %4 removed")
-        .arg(statements)
-        .arg(changed)
-        .arg(added)
-        .arg(removed);
+    QString line =
+        QStringLiteral("pavona: check: %1 statement(s), %2 changed, %3 added, %4 removed")
+            .arg(statements)
+            .arg(changed)
+            .arg(added)
+            .arg(removed);
+    if (notRun > 0) line += QStringLiteral(", %1 not run").arg(notRun);
+    return line;
 }
 
-CheckReport compare(const Snapshot &expected, const Snapshot &got, double tolerance) {
+CheckReport compare(const Snapshot &expected, const Snapshot &got, double tolerance,
+                    const QStringList &notRun) {
     CheckReport report;
     report.statements = static_cast<int>(got.statements.size());
     const auto pairs = align(
@@ -217,9 +221,12 @@ CheckReport compare(const Snapshot &expected, const Snapshot &got, double tolera
     for (const auto &[e, g] : pairs) {
         if (e < 0 || g < 0) {
             const Statement &alone = e < 0 ? got.statements[g] : expected.statements[e];
-            ++(e < 0 ? report.added : report.removed);
+            const bool unreached = e >= 0 && notRun.contains(alone.written);
+            ++(e < 0 ? report.added : unreached ? report.notRun : report.removed);
             report.lines << QStringLiteral("statement %1: %2. %3")
-                                .arg(e < 0 ? QStringLiteral("added") : QStringLiteral("removed"))
+                                .arg(e < 0       ? QStringLiteral("added")
+                                     : unreached ? QStringLiteral("not run")
+                                                 : QStringLiteral("removed"))
                                 .arg(alone.number)
                                 .arg(firstLine(alone.written));
             continue;

@@ -22,8 +22,9 @@ struct CheckReport {
     int changed = 0;
     int added = 0;
     int removed = 0;
+    int notRun = 0; // in the snapshot, and in the script, but the run stopped before them
 
-    bool matches() const { return changed == 0 && added == 0 && removed == 0; }
+    bool matches() const { return changed == 0 && added == 0 && removed == 0 && notRun == 0; }
     QString summary() const;
 };
 
@@ -32,8 +33,10 @@ struct CheckReport {
 QStringList statementChanges(const Statement &expected, const Statement &got,
                              double tolerance = kDefaultTolerance);
 
+// notRun: the statements (as written) of the script that the run did not reach; the
+// snapshot's versions of them are reported as not run, not as removed.
 CheckReport compare(const Snapshot &expected, const Snapshot &got,
-                    double tolerance = kDefaultTolerance);
+                    double tolerance = kDefaultTolerance, const QStringList &notRun = {});
 
 // A longest common subsequence alignment of two lists: pairs of indexes in order, -1 on
 // the side that has no counterpart.

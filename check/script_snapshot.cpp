@@ -21,6 +21,19 @@ std::vector<Folder> machineFolders() {
     return folders;
 }
 
+QStringList statementsNotRun(const DocumentModel &document) {
+    QStringList notRun;
+    for (const DocumentRow &row : document)
+        if (row.kind == RowKind::sql && row.outcome.ran.isEmpty()) notRun << writtenOf(row);
+    return notRun;
+}
+
+void ScriptSnapshot::hold(Snapshot snapshot) {
+    snapshot_ = std::move(snapshot);
+    loaded_ = true;
+    index();
+}
+
 bool ScriptSnapshot::load(const QString &script, QString *error) {
     clear();
     path_ = pathFor(script);

@@ -18,6 +18,9 @@ namespace snapshot {
 // folder, named as in every snapshot.
 std::vector<Folder> machineFolders();
 
+// The statements of document (as written) that did not run.
+QStringList statementsNotRun(const DocumentModel &document);
+
 class ScriptSnapshot {
 public:
     // Reads SCRIPT.out.md beside script. False when there is none (nothing to compare
@@ -32,6 +35,9 @@ public:
     // above (asked only when the snapshot holds the text more than once) counts the
     // statements above it written the same.
     const Statement *expectedFor(const QString &written, const std::function<int()> &above) const;
+
+    // Holds a snapshot read elsewhere (a batch run's), as load would.
+    void hold(Snapshot snapshot);
 
     // The snapshot to write for document: its statements in order, each with the outcome
     // it got in this window when it ran, else the snapshot's, left out when it has neither.

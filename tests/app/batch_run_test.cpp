@@ -1175,6 +1175,41 @@ TEST_F(BatchRun, ASnapshotIsStableAndACheckReportsWhatChangedStatementByStatemen
               "pavona: check: 4 statement(s), 0 changed, 0 added, 0 removed\n");
 }
 
+TEST_F(BatchRun, ACheckStoppedAtAFailureTellsWhatDidNotRunAndItsUpdateKeepsThoseOutcomes) {
+    write("stop.norq", "VALUES 1;\n/**/\nSELECT COUNT(*) FROM &t;\n/**/\nVALUES 3;\n");
+    ASSERT_EQ(run({"--run", "stop.norq", "--define", "t=EMPLOYEE", "--snapshot"}).status, 0);
+    const QStringList broken{"--run",           "stop.norq",       "--define",
+                             "t=NO_SUCH_TABLE", "--stop-on-error", "--check"};
+    const Outcome stopped = run(broken);
+    EXPECT_EQ(stopped.status, 1);
+    QString missing;
+    EXPECT_TRUE(inOrder(stopped.output,
+                        {"statement changed: 2. SELECT COUNT(*) FROM &t;",
+                         "  expected success, got failure 42704", "statement not run: 3. VALUES 3;",
+                         "0 added, 0 removed, 1 not run\n"},
+                        &missing))
+        << missing << "\n"
+        << stopped.output;
+    // Accepting the failure does not make the stopped run a success, nor lose statement 3.
+    EXPECT_EQ(run(broken + QStringList{"--update"}).status, 1);
+    const QString updated = read("stop.norq.out.md");
+    EXPECT_TRUE(inOrder(
+        updated,
+        {"## 2. SELECT COUNT(*) FROM &t;", "failed: ", "## 3. VALUES 3;", "```result\n1\n3\n```"},
+        &missing))
+        << missing << "\n"
+        << updated;
+
+    // Meant to fail with another code: a failure, and the code it got is named.
+    write("code.norq", "-- expect: error 99999\nSELECT * FROM NO_SUCH_TABLE;\n");
+    const Outcome wrongCode = run({"--run", "code.norq"});
+    EXPECT_EQ(wrongCode.status, 1);
+    const QStringList progress = progressLines(wrongCode);
+    ASSERT_EQ(progress.size(), 1) << wrongCode.errorLines.join('\n');
+    EXPECT_TRUE(progress[0].contains("FAILED: Expected failure 99999, got: no such table"))
+        << progress[0];
+}
+
 TEST_F(BatchRun, WatchRunsAgainWhenTheScriptOrAScriptItRunsIsSavedUntilCtrlC) {
     write("lib.norq", "VALUES 1;\n/**/\nRUN inner.norq;\n");
     write("inner.norq", "VALUES 'x';\n");
