@@ -81,8 +81,11 @@ void cmd_viewfile() {
         failed(QStringLiteral("Cannot view ") + name + u'\r' + special, "cmd_viewfile");
         return;
     }
-    if (!readLines(name, kMaxFileLines)) {
-        failed(QStringLiteral("File not found."), "cmd_viewfile");
+    QString error;
+    if (!readLines(name, kMaxFileLines, &error)) {
+        failed(QFileInfo::exists(name) ? QStringLiteral("Cannot view ") + name + u'\r' + error
+                                       : QStringLiteral("File not found."),
+               "cmd_viewfile");
         return;
     }
     engine.outputText = joinLines();
