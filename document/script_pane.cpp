@@ -23,6 +23,14 @@ using namespace ScriptRow;
 namespace {
 
 constexpr int kChartMargin = 120; // twips below a chart taller than its row
+constexpr int kChangedTipLines = 16;
+
+QString changedTip(const QStringList &changes) {
+    QStringList lines = changes.mid(0, kChangedTipLines);
+    if (changes.size() > kChangedTipLines) lines << QStringLiteral("  ...");
+    return QStringLiteral("Differs from the snapshot:\n") + lines.join(u'\n') +
+           QStringLiteral("\nView > Compare with Snapshot shows both.");
+}
 
 // Runs started from any script pane, counted: a run lets window events in while it waits,
 // so a press in either window can start a run of its own, whose outcome then replaces the
@@ -86,6 +94,8 @@ ScriptPane::ScriptPane(QWidget *window) {
     document_.attach(grid_, &measure_, testImage_, &lines_);
     // A statement that ran with variables filled in shows how, its own text unchanged.
     grid_->setToolTips([grid = grid_](int row, int col) {
+        const QStringList changes = grid->rowData(row).value<RowOutcome>().changes;
+        if (!changes.isEmpty()) return changedTip(changes);
         if (col != textCol) return QString();
         QString ran = grid->rowData(row).value<RowOutcome>().ran;
         if (ran.isEmpty() || ran == grid->textMatrix(row, textCol)) return QString();
@@ -159,6 +169,25 @@ void ScriptPane::markFailure(int row) {
     grid_->setCellForeColor(RowStyle::failureMarkerColour);
     grid_->setCol(textCol);
     grid_->setCellBackColor(RowStyle::failureBackground);
+}
+
+// Another colour than a failure's, which stays when the output failed too.
+void ScriptPane::markChanged(int row, const QStringList &changes) {
+    RowOutcome outcome = grid_->rowData(row).value<RowOutcome>();
+    outcome.changes = changes;
+    grid_->setRowData(row, QVariant::fromValue(outcome));
+    if (outcome.failed()) return;
+    const Grid::QuietMoves moves(grid_);
+    if (changes.isEmpty()) {
+        document_.styleRow(row, document_.kindOf(row));
+        return;
+    }
+    grid_->setRow(row);
+    grid_->setCol(markerCol);
+    grid_->setText(RowStyle::changedMarker);
+    grid_->setCellForeColor(RowStyle::changedMarkerColour);
+    grid_->setCol(textCol);
+    grid_->setCellBackColor(RowStyle::changedBackground);
 }
 
 ScriptPane::Output ScriptPane::placeOutput(int position) {

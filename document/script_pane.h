@@ -86,6 +86,10 @@ public:
     // statement into it. True when it now shows a result.
     bool toggleResult(int row);
 
+    // Marks an output row whose outcome differs from the script's snapshot, with how;
+    // no changes: its own look again.
+    void markChanged(int row, const QStringList &changes);
+
 private:
     void markFailure(int row);
 

@@ -254,5 +254,6 @@ void NorqSQL::editNew_Click() {
         scriptToMemory();
     }
     currentFile.clear();
+    snapshotMarks_.open({});
     markScriptSaved();
 }

@@ -65,6 +65,8 @@ void NorqSQL::buildMenus() {
              [this] { saveFileAs_Click(); });
     addEntry(file, QStringLiteral("editNew"), QStringLiteral("New Script"),
              [this] { editNew_Click(); });
+    addEntry(file, QStringLiteral("updateSnapshot"), QStringLiteral("Update Snapshot"),
+             [this] { updateSnapshot_Click(); });
     file->addSeparator();
     QMenu *exportMenu = addSubmenu(file, QStringLiteral("fileExport"), QStringLiteral("Export"));
     menuEntries_.insert(QStringLiteral("fileExport"), exportMenu->menuAction());
@@ -104,6 +106,8 @@ void NorqSQL::buildMenus() {
     addEntry(view, QStringLiteral("modeSQL"), QStringLiteral("SQL View"),
              [this] { modeSQL_Click(); });
     view->addSeparator();
+    addEntry(view, QStringLiteral("compareSnapshot"), QStringLiteral("Compare with Snapshot"),
+             [this] { compareSnapshot_Click(); });
     addEntry(view, QStringLiteral("openSQLWindow"), QStringLiteral("SQL Window"),
              [this] { openSQLWindow_Click(); });
 

@@ -6,6 +6,7 @@
 #include "document/document_run.h"
 #include "document/row_model.h"
 #include "document/script_pane.h"
+#include "mainwindow/snapshot_marks.h"
 
 #include <QChartView>
 #include <QHash>
@@ -32,6 +33,7 @@ class NorqSQL : public QMainWindow, public ScriptColumns {
 
     // First: the controls and stores below refer into it.
     ScriptPane pane_;
+    SnapshotMarks snapshotMarks_{pane_};
 
 public:
     explicit NorqSQL(QWidget *parent = nullptr);
@@ -208,6 +210,12 @@ public:
     // Search > Next Failure (F8): the next output of a failed statement, after the
     // current row and round to the top; the status bar says when there is none.
     void nextFailure_Click();
+    // File > Update Snapshot and View > Compare with Snapshot (snapshot_commands.cpp).
+    void updateSnapshot_Click();
+    void compareSnapshot_Click();
+    // A snapshot beside the script that cannot be used: said on the status bar.
+    void showSnapshotProblem(const QString &problem);
+    SnapshotMarks &snapshotMarks() { return snapshotMarks_; }
     void doToc_Click();
     void beginCellEdit();
     void placeCellEditor();
