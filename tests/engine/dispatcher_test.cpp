@@ -1,5 +1,6 @@
 #include "engine/dispatch_table.h"
 #include "engine/dispatcher.h"
+#include "engine/runners_process.h"
 #include "engine/text_files.h"
 #include "engine/variables.h"
 #include "fake_windows.h"
@@ -231,6 +232,10 @@ TEST_F(Dispatcher, SpecialFilesAreRefusedAndTextIsBounded) {
     EXPECT_EQ(var_find("RAN"), 0);
     run("VIEWFILE " + path("huge.sql"));
     EXPECT_EQ(engine.msgText, "Cannot view " + path("huge.sql") + "\rLarger than 64 MB");
+    // A work file is not where it used to be; the message says where.
+    run("VIEWFILE " + path("NORQCMDS.OUT"));
+    EXPECT_EQ(engine.msgText,
+              "File not found. The work files of this program are in " + workFolder() + ".");
 }
 
 TEST_F(Dispatcher, SubstitutionStopsAtTheStatementLimitAndTheRunGoesOn) {
