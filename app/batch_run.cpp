@@ -78,9 +78,9 @@ bool endsWithTime(const QString &message) {
     return time.match(message).hasMatch();
 }
 
-// Why the script cannot be run, or empty. longScript tells whether it holds more than a
-// document can: it then runs statement by statement as it is read.
-QString scriptProblem(const QString &path, bool *longScript) {
+// Why the script cannot be run, or empty. longScript says why it holds more than a
+// document can, empty when it does not: it then runs statement by statement as it is read.
+QString scriptProblem(const QString &path, QString *longScript) {
     const QFileInfo script(path);
     if (!script.exists()) return QStringLiteral("cannot read script '%1': no such file").arg(path);
     if (script.isDir()) return QStringLiteral("cannot read script '%1': it is a folder").arg(path);
@@ -92,7 +92,7 @@ QString scriptProblem(const QString &path, bool *longScript) {
         return QStringLiteral("cannot read script '%1'").arg(path) +
                (special.isEmpty() ? QString() : QStringLiteral(": ") + special);
     }
-    *longScript = lines.truncated();
+    *longScript = lines.cutReason();
     return {};
 }
 
@@ -104,6 +104,11 @@ QString exportProblem(const QString &path, const QString &script,
     const QFileInfo folder(target.absolutePath());
     if (target.isDir())
         return QStringLiteral("cannot write %2 '%1': it is a folder").arg(path, what);
+    // Opening a pipe waits for a reader, and a device never holds a run's result.
+    if (target.exists() && !target.isFile())
+        return QStringLiteral("cannot write %2 '%1': it is not a regular file (a device, a pipe "
+                              "or a socket)")
+            .arg(path, what);
     if (target.exists() && target.canonicalFilePath() == QFileInfo(script).canonicalFilePath())
         return QStringLiteral("cannot write %2 '%1': it is the script being run").arg(path, what);
     if (!folder.isDir())
@@ -297,28 +302,26 @@ int finishSnapshot(const BatchOptions &options, const DocumentModel &document,
 } // namespace
 
 int runBatch(const BatchOptions &options) {
-    bool longScript = false;
+    QString longScript;
     if (const QString problem = scriptProblem(options.script, &longScript); !problem.isEmpty())
         return fail(problem);
     // An export is the document with its outputs, and a document holds a limited number of
     // lines: a longer script can run, but not be exported whole.
-    if (longScript && (!options.exportPath.isEmpty() || !options.csvFolder.isEmpty()))
-        return fail(QStringLiteral("script '%1' has more than %2 lines, more than a document "
-                                   "can hold, so it cannot be exported; run it without %3")
-                        .arg(options.script)
-                        .arg(ScriptLines::maxLines)
-                        .arg(options.exportPath.isEmpty() ? QStringLiteral("--csv")
+    if (!longScript.isEmpty() && (!options.exportPath.isEmpty() || !options.csvFolder.isEmpty()))
+        return fail(QStringLiteral("script '%1' %2, more than a document can hold, so it "
+                                   "cannot be exported; run it without %3")
+                        .arg(options.script, longScript,
+                             options.exportPath.isEmpty() ? QStringLiteral("--csv")
                                                           : QStringLiteral("--export")));
     if (const QString problem = exportProblem(options.exportPath, options.script);
         !problem.isEmpty())
         return fail(problem);
     const bool snapshots = options.snapshot != BatchOptions::Snapshot::none;
     const QString snapshotPath = snapshotPathOf(options);
-    if (snapshots && longScript)
-        return fail(QStringLiteral("script '%1' has more than %2 lines, more than a document "
-                                   "can hold, so it has no snapshot")
-                        .arg(options.script)
-                        .arg(ScriptLines::maxLines));
+    if (snapshots && !longScript.isEmpty())
+        return fail(QStringLiteral("script '%1' %2, more than a document can hold, so it has "
+                                   "no snapshot")
+                        .arg(options.script, longScript));
     const bool writesSnapshot = options.snapshot == BatchOptions::Snapshot::write || options.update;
     if (writesSnapshot)
         if (const QString problem =
@@ -359,7 +362,7 @@ int runBatch(const BatchOptions &options) {
     const auto record = [&tally](const StatementRun &run) { tally.record(run); };
     DocumentModel document;
     RunAllOutcome ended;
-    if (longScript) {
+    if (!longScript.isEmpty()) {
         QString error;
         if (!runScriptStatements(options.script, record, &error, &ended))
             return fail(QStringLiteral("cannot read script '%1': %2").arg(options.script, error));

@@ -6,7 +6,6 @@
 #include <QFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
-#include <algorithm>
 
 ScriptLines::ScriptLines() : lines(maxLines + 1) {}
 
@@ -56,12 +55,76 @@ QString lineEndText(ScriptLines::LineEnd end) {
     }
 }
 
-QString decodeFileText(const QByteArray &bytes, bool &latin1) {
+// A byte that is not part of valid UTF-8 is held as the lone low surrogate U+DC80..U+DCFF,
+// which decoding valid UTF-8 never yields, and written back as that byte: the text around
+// it keeps its characters and the byte itself survives a save.
+constexpr char16_t kKeptByteBase = 0xDC00;
+
+bool isKeptByte(const QString &text, qsizetype at) {
+    const char16_t c = text.at(at).unicode();
+    return c >= kKeptByteBase + 0x80 && c <= kKeptByteBase + 0xFF &&
+           (at == 0 || !text.at(at - 1).isHighSurrogate());
+}
+
+// The length of the valid UTF-8 sequence at `at`, 0 when its first byte starts none.
+qsizetype utf8SequenceLength(const QByteArray &bytes, qsizetype at) {
+    const auto byte = [&](qsizetype i) { return static_cast<unsigned char>(bytes[i]); };
+    const unsigned char lead = byte(at);
+    if (lead < 0x80) return 1;
+    qsizetype length = 0;
+    unsigned char low = 0x80, high = 0xBF; // the range of the second byte
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        if (lead == 0xE0) low = 0xA0;  // overlong
+        if (lead == 0xED) high = 0x9F; // surrogates
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        if (lead == 0xF0) low = 0x90;  // overlong
+        if (lead == 0xF4) high = 0x8F; // beyond U+10FFFF
+    } else {
+        return 0;
+    }
+    if (at + length > bytes.size()) return 0;
+    if (byte(at + 1) < low || byte(at + 1) > high) return 0;
+    for (qsizetype i = 2; i < length; ++i)
+        if ((byte(at + i) & 0xC0) != 0x80) return 0;
+    return length;
+}
+
+QString decodeFileText(const QByteArray &bytes, bool &keptBytes) {
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     QString text = utf8(bytes);
-    latin1 = utf8.hasError();
-    if (latin1) text = QString::fromLatin1(bytes);
+    keptBytes = utf8.hasError();
+    if (!keptBytes) return text;
+    text.clear();
+    qsizetype validFrom = bytes.startsWith(kByteOrderMark) ? 3 : 0;
+    for (qsizetype at = validFrom; at < bytes.size();) {
+        const qsizetype length = utf8SequenceLength(bytes, at);
+        if (length > 0) {
+            at += length;
+            continue;
+        }
+        text += QString::fromUtf8(bytes.constData() + validFrom, at - validFrom);
+        text += QChar(char16_t(kKeptByteBase + static_cast<unsigned char>(bytes[at])));
+        validFrom = ++at;
+    }
+    text += QString::fromUtf8(bytes.constData() + validFrom, bytes.size() - validFrom);
     return text;
+}
+
+QByteArray encodeFileText(const QString &text) {
+    QByteArray bytes;
+    qsizetype validFrom = 0;
+    for (qsizetype at = 0; at < text.size(); ++at) {
+        if (!isKeptByte(text, at)) continue;
+        bytes += QStringView(text).mid(validFrom, at - validFrom).toUtf8();
+        bytes += static_cast<char>(text.at(at).unicode() - kKeptByteBase);
+        validFrom = at + 1;
+    }
+    bytes += QStringView(text).mid(validFrom).toUtf8();
+    return bytes;
 }
 
 } // namespace
@@ -69,7 +132,8 @@ QString decodeFileText(const QByteArray &bytes, bool &latin1) {
 void ScriptLines::forgetFile() {
     lineCount = 0;
     truncated_ = false;
-    latin1_ = false;
+    tooLarge_ = false;
+    keptBytes_ = false;
     byteOrderMark_ = false;
     lineEnd_ = LineEnd::crLf;
     fileName_.clear();
@@ -89,10 +153,11 @@ bool ScriptLines::readFile(const QString &fileName) {
         // Cut after the last whole line, so no character is split.
         bytes.truncate(bytes.lastIndexOf('\n') + 1);
         truncated_ = true;
+        tooLarge_ = true;
     }
-    const QString text = decodeFileText(bytes, latin1_);
+    const QString text = decodeFileText(bytes, keptBytes_);
     // The decoder drops the mark; it is written back so the file keeps its first bytes.
-    byteOrderMark_ = !latin1_ && bytes.startsWith(kByteOrderMark);
+    byteOrderMark_ = bytes.startsWith(kByteOrderMark);
     lineEnd_ = dominantLineEnd(text);
 
     // A line ends at CR, CR LF or LF; a final terminator opens no further line.
@@ -119,13 +184,14 @@ QString ScriptLines::writeFile(const QString &fileName) const {
     QString text;
     for (int slot = 1; slot <= lineCount; ++slot)
         text += lines[slot] + end;
-    // A Latin-1 file goes back as Latin-1 unless an edit added what Latin-1 cannot hold.
-    const bool keepLatin1 = latin1_ && std::all_of(text.cbegin(), text.cend(),
-                                                   [](QChar c) { return c.unicode() < 256; });
-    const QByteArray bytes = keepLatin1       ? text.toLatin1()
-                             : byteOrderMark_ ? kByteOrderMark + text.toUtf8()
-                                              : text.toUtf8();
-    return writeWholeFile(fileName, bytes);
+    const QByteArray bytes = keptBytes_ ? encodeFileText(text) : text.toUtf8();
+    return writeWholeFile(fileName, byteOrderMark_ ? kByteOrderMark + bytes : bytes);
+}
+
+QString ScriptLines::cutReason() const {
+    if (!truncated_) return {};
+    return tooLarge_ ? QStringLiteral("is larger than ") + byteLimitText(kMaxTextBytes)
+                     : QStringLiteral("has more than %1 lines").arg(maxLines);
 }
 
 void ScriptLines::append(const QString &text) {
@@ -146,6 +212,7 @@ void ScriptLines::setText(const QString &text) {
     const QString plain = withCarriageReturns(text);
     lineCount = 0;
     truncated_ = false;
+    tooLarge_ = false;
     for (const QString &piece : plain.split(u'\r')) {
         if (lineCount == maxLines) {
             truncated_ = true;

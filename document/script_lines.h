@@ -1,8 +1,8 @@
 #pragma once
 // The open script as text lines, slots 1..10000: the single source of truth between the
-// views. Files are UTF-8; a file that is not valid UTF-8 is read as Latin-1 and written
-// back the same way, so no byte of it is lost; a UTF-8 byte-order mark is kept too, and
-// so are the file's line ends.
+// views. Files are UTF-8; the bytes of a file that are not valid UTF-8 are kept as they
+// were through edits of the text around them, and so are a byte-order mark and the file's
+// line ends.
 
 #include <QString>
 #include <vector>
@@ -39,9 +39,13 @@ public:
     void setText(const QString &text);
 
     bool truncated() const { return truncated_; }
+    // Why the file was read only in part: "has more than 10000 lines" or "is larger than
+    // 64 MB"; empty when it was read whole.
+    QString cutReason() const;
     // The file last read, kept through edits of its text.
     const QString &fileName() const { return fileName_; }
-    bool latin1() const { return latin1_; }
+    // The file held bytes that are not valid UTF-8.
+    bool keptBytes() const { return keptBytes_; }
     bool byteOrderMark() const { return byteOrderMark_; }
     LineEnd lineEnd() const { return lineEnd_; }
 
@@ -51,7 +55,8 @@ public:
 private:
     QString fileName_;
     bool truncated_ = false;
-    bool latin1_ = false;
+    bool tooLarge_ = false; // cut by kMaxTextBytes rather than the line limit
+    bool keptBytes_ = false;
     bool byteOrderMark_ = false;
     LineEnd lineEnd_ = LineEnd::crLf;
 };

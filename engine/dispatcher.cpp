@@ -15,6 +15,7 @@
 
 #include <QColor>
 #include <QThread>
+#include <new>
 
 namespace {
 
@@ -122,7 +123,13 @@ void runStatement(const QString &statement, const CommandContext &context) {
     engine.currentStatement = var_sub(statement, true);
     if (depth == 1) engine.ranStatements.append({statement, engine.currentStatement});
     const QString refusal = takeVariableRefusal();
+    const QString overflow = takeSubstitutionOverflow();
     const int historyRow = engine.traceOn ? appendHistoryRow(engine.currentStatement) : 0;
+    if (!overflow.isEmpty()) {
+        setMessage(true, -1, 0, overflow, QStringLiteral("runStatement"));
+        if (historyRow) finishHistoryRow(historyRow);
+        return;
+    }
     if (!refusal.isEmpty()) {
         // A statement with a hole where a value belongs must not reach the database; what
         // follows in the same run most likely needs the value too.
@@ -140,7 +147,15 @@ void runStatement(const QString &statement, const CommandContext &context) {
         return;
     }
     const QString keyword = parseCommand(engine.currentStatement).toUpper();
-    dispatch(keyword, context);
+    try {
+        dispatch(keyword, context);
+    } catch (const std::bad_alloc &) {
+        // The statement is lost, not the run or the window.
+        setMessage(true, -1, 0,
+                   QStringLiteral("Out of memory: the statement needed more memory than the "
+                                  "system could give; it was stopped."),
+                   QStringLiteral("runStatement"));
+    }
     // A child's outcome is known only once it has ended.
     waitWhileBusy();
     reportCancel(watch);

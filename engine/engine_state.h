@@ -24,6 +24,8 @@ constexpr int kMaxDisplayLeast = 5;
 constexpr int kMaxDisplayMost = 1000;
 constexpr int kMaxRowsLeast = 1;
 constexpr int kMaxRowsMost = 32000;
+// Longest statement a substitution may make, in characters (32 MB of text).
+constexpr qsizetype kMaxStatementChars = 16 * 1024 * 1024;
 
 struct Variable {
     QString name; // upper-case; empty in a freed slot
@@ -86,6 +88,9 @@ struct EngineState {
     bool traceOn = false;
     // "&name" references are filled in (OPTION SUBSTITUTION, --no-substitution).
     bool substitution = true;
+    // A DEFINE that doubles a value, repeated, would otherwise take all memory; values
+    // come from statements, so this bounds them too. Lowered by tests.
+    qsizetype maxStatementChars = kMaxStatementChars;
     // Run all stops at the first statement that fails unexpectedly (Options > Stop Run on
     // Error, --stop-on-error).
     bool stopOnError = false;

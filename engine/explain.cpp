@@ -111,10 +111,10 @@ QString showPlan(const QString &statement) {
         !writeWorkFile(kReportFile, {}, &error))
         return QStringLiteral("Cannot create the work file %1: %2.")
             .arg(workFilePath(kStatementFile), error);
-    const QString failure =
-        runExplainTool({QStringLiteral("-t"), QStringLiteral("-d"), engine.databaseName,
-                        QStringLiteral("-z"), QStringLiteral(";"), QStringLiteral("-o"),
-                        kReportFile, QStringLiteral("-g"), QStringLiteral("-f"), kStatementFile});
+    const QString failure = runExplainTool(
+        {QStringLiteral("-t"), QStringLiteral("-d"), engine.databaseName, QStringLiteral("-z"),
+         QStringLiteral(";"), QStringLiteral("-o"), workFilePath(kReportFile), QStringLiteral("-g"),
+         QStringLiteral("-f"), workFilePath(kStatementFile)});
     if (!failure.isEmpty()) {
         // The tool says why in its report.
         const QString report = withCarriageReturns(readWorkFile(kReportFile).trimmed());

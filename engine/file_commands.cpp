@@ -5,12 +5,14 @@
 #include "engine/dispatcher.h"
 #include "engine/engine_state.h"
 #include "engine/messages.h"
+#include "engine/runners_process.h"
 #include "engine/text_files.h"
 #include "engine/window_interface.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QImageReader>
+#include <QRegularExpression>
 #include <fnmatch.h>
 
 namespace {
@@ -64,6 +66,15 @@ QStringList matchingFiles(const QString &folder, const QString &pattern) {
     return found;
 }
 
+// Work files left the working folder for the program's own: a name of one says where.
+QString workFileHint(const QString &name) {
+    static const QRegularExpression workFile(
+        QStringLiteral("^(NORQCMDS\\w*\\.(BAT|NORQ|OUT)|NORQSQL\\.SQL|JSON\\.(BAT|JS|OUT))$"),
+        QRegularExpression::CaseInsensitiveOption);
+    if (!workFile.match(QFileInfo(name).fileName()).hasMatch()) return {};
+    return QStringLiteral(" The work files of this program are in %1.").arg(workFolder());
+}
+
 } // namespace
 
 void cmd_viewfile() {
@@ -81,8 +92,11 @@ void cmd_viewfile() {
         failed(QStringLiteral("Cannot view ") + name + u'\r' + special, "cmd_viewfile");
         return;
     }
-    if (!readLines(name, kMaxFileLines)) {
-        failed(QStringLiteral("File not found."), "cmd_viewfile");
+    QString error;
+    if (!readLines(name, kMaxFileLines, &error)) {
+        failed(QFileInfo::exists(name) ? QStringLiteral("Cannot view ") + name + u'\r' + error
+                                       : QStringLiteral("File not found.") + workFileHint(name),
+               "cmd_viewfile");
         return;
     }
     engine.outputText = joinLines();

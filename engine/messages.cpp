@@ -84,12 +84,15 @@ QString libraryTitle(const QString &file) {
     return text.trimmed();
 }
 
-bool readLines(const QString &file, int limit) {
+bool readLines(const QString &file, int limit, QString *error) {
     engine.fileLineCount = 0;
     const int wanted = std::clamp(limit + 1, 0, kMaxFileLines);
     QStringList lines;
-    QString error;
-    if (!readTextLines(file, wanted, lines, error)) return false;
+    QString reason;
+    if (!readTextLines(file, wanted, lines, reason)) {
+        if (error) *error = reason;
+        return false;
+    }
     for (const QString &line : lines)
         engine.fileLines[++engine.fileLineCount] = line;
     return true;

@@ -14,7 +14,8 @@ void setMessage(bool textOnly, int code, int number, const QString &text, const 
 QString withElapsed(const QString &message, double seconds);
 // The heading of a script library's first line ({H1}..{H4}), or "No Title: " + file.
 QString libraryTitle(const QString &file);
-// Reads up to limit + 1 lines (never more than the 10000-line buffer) into fileLines.
-bool readLines(const QString &file, int limit);
+// Reads up to limit + 1 lines (never more than the 10000-line buffer) into fileLines;
+// false, with the reason in error when one is given, when the file cannot be read.
+bool readLines(const QString &file, int limit, QString *error = nullptr);
 // fileLines 1..fileLineCount joined with carriage returns.
 QString joinLines();

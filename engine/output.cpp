@@ -158,8 +158,10 @@ void output_open() {
     if (name.trimmed().toUpper() == u"OFF") return;
     engine.spoolFile = name;
     auto file = std::make_shared<QFile>(name);
-    if (!file->open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        setMessage(false, -1, 50, name, QStringLiteral("output_open"));
+    // Unbuffered: a failed write keeps the system's reason ("No space left on device").
+    if (!file->open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) {
+        setMessage(false, -1, 50, name + QStringLiteral(": ") + file->errorString(),
+                   QStringLiteral("output_open"));
         return;
     }
     engine.spoolUnit = file;

@@ -30,6 +30,9 @@ volatile std::sig_atomic_t pendingSignal = 0;
 struct StuckStatement {
     std::atomic<bool> watched{false};
     std::atomic<Clock::rep> deadline{0}; // 0: no stopped statement is running
+    // A signal's deadline holds whatever the run is doing (an export waiting on a pipe, a
+    // write of gigabytes) and is never lifted.
+    std::atomic<Clock::rep> signalDeadline{0};
     std::atomic<int> signal{0};
     std::atomic<int> limitSeconds{0};
 };
@@ -87,9 +90,11 @@ void say(const QString &line) {
     const int signal = hung.signal;
     const int grace = static_cast<int>(std::chrono::seconds(kStuckGrace).count());
     if (signal != 0) {
-        say(QStringLiteral("the run was stopped by %1; its statement did not end within %2 "
-                           "seconds of being cancelled, so the program ends without it")
-                .arg(signal == SIGINT ? QStringLiteral("SIGINT") : QStringLiteral("SIGTERM"))
+        const bool inStatement = hung.deadline != 0;
+        say(QStringLiteral("the run was stopped by %1; %2 did not end within %3 seconds of "
+                           "being cancelled, so the program ends without it")
+                .arg(signal == SIGINT ? QStringLiteral("SIGINT") : QStringLiteral("SIGTERM"),
+                     inStatement ? QStringLiteral("its statement") : QStringLiteral("it"))
                 .arg(grace));
         ::_exit(128 + signal);
     }
@@ -105,8 +110,11 @@ void watchForStuckStatements() {
     StuckStatement &hung = stuck();
     for (;;) {
         std::this_thread::sleep_for(kWatchSlice);
+        const Clock::rep now = Clock::now().time_since_epoch().count();
         const Clock::rep deadline = hung.deadline;
-        if (deadline != 0 && Clock::now().time_since_epoch().count() >= deadline) endStuckRun(hung);
+        const Clock::rep signalDeadline = hung.signalDeadline;
+        if ((deadline != 0 && now >= deadline) || (signalDeadline != 0 && now >= signalDeadline))
+            endStuckRun(hung);
     }
 }
 
@@ -128,6 +136,8 @@ void watch() {
         s.wake.wait_for(guard, kWatchSlice);
         if (pendingSignal != 0 && s.signal == 0) {
             s.signal = pendingSignal;
+            stuck().signal = s.signal;
+            stuck().signalDeadline = (Clock::now() + kStuckGrace).time_since_epoch().count();
             const QString reason = signalMessage(s.signal);
             s.stopped = true;
             s.stopReason = reason;

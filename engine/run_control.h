@@ -46,8 +46,9 @@ void clearStop();
 void letWindowsStopStatements();
 
 // For window-less runs: SIGINT and SIGTERM request a stop, a second one ends the program at
-// once, and a statement that has not ended a few seconds after it was stopped (by a signal
-// or the time limit) ends the program, with the status the stop calls for.
+// once, and a run still going a few seconds after a signal, or a statement that has not
+// ended a few seconds after the time limit stopped it, ends the program, with the status
+// the stop calls for.
 void stopOnSignals();
 // The first signal caught, 0 when none.
 int caughtSignal();

@@ -202,8 +202,9 @@ ClpOptions readClpOptions() {
     return clp;
 }
 
-QString quoted(const QString &text) {
-    return u'"' + text + u'"';
+// Children run in the user's working folder, so work files are named by their full path.
+QString workFileArgument(const QString &name) {
+    return shellQuoted(workFilePath(name));
 }
 
 // The lines of JSON.JS from the JSON script lines: "database(name)" lines name the
@@ -264,7 +265,7 @@ void cmd_dos() {
         reportWorkFileFailure(kBatchFile, error);
         return;
     }
-    startAndWait(started(startShellFile(kBatchFile)), false);
+    startAndWait(started(startShellFile(workFilePath(kBatchFile))), false);
 }
 
 void cmd_norqset() {
@@ -274,7 +275,7 @@ void cmd_norqset() {
         reportWorkFileFailure(kBatchFile, error);
         return;
     }
-    startAndWait(started(startShellFile(kBatchFile)), false);
+    startAndWait(started(startShellFile(workFilePath(kBatchFile))), false);
 }
 
 void cmd_norq() {
@@ -282,8 +283,8 @@ void cmd_norq() {
     engine.busy = true;
     engine.captureOutput = true;
     removeWorkFiles({kOutputFile, kBatchFile, kScriptFile});
-    const QString commandLine = QStringLiteral("norq -tvf ") + quoted(kScriptFile) +
-                                QStringLiteral(" -o- -z ") + quoted(kOutputFile);
+    const QString commandLine = QStringLiteral("norq -tvf ") + workFileArgument(kScriptFile) +
+                                QStringLiteral(" -o- -z ") + workFileArgument(kOutputFile);
     QString error;
     // The output echoes the script, passwords included: it is made private before the
     // processor writes into it.
@@ -298,7 +299,8 @@ void cmd_norq() {
         return;
     }
     pendingOutputFile = kOutputFile;
-    const QString starter = var_sub(QStringLiteral("norqcmd /i /c /w ") + kBatchFile, true);
+    const QString starter =
+        var_sub(QStringLiteral("norqcmd /i /c /w "), true) + workFileArgument(kBatchFile);
     engine.processId = static_cast<int32_t>(started(startShellCommand(starter)));
     if (engine.busy) armPollTimer(pollCommand);
 }
@@ -318,7 +320,7 @@ void cmd_clp() {
     const QString commandLine = QStringLiteral("norq -td") + shellSafeDelimiter(clp.delimiter) +
                                 QStringLiteral(" -vf ") + shellQuoted(clp.file) +
                                 QStringLiteral(" -o- ") + clp.options + QStringLiteral(" -z ") +
-                                quoted(outputFile);
+                                workFileArgument(outputFile);
     QString error;
     const QString failed = !writeWorkFile(batchFile, {commandLine}, &error) ? batchFile
                            : !writeWorkFile(outputFile, {}, &error)         ? outputFile
@@ -328,7 +330,8 @@ void cmd_clp() {
         reportWorkFileFailure(failed, error);
         return;
     }
-    const QString starter = var_sub(QStringLiteral("norqcmd /i /c /w ") + batchFile, true);
+    const QString starter =
+        var_sub(QStringLiteral("norqcmd /i /c /w "), true) + workFileArgument(batchFile);
     engine.processId = static_cast<int32_t>(started(startShellCommand(starter)));
     if (engine.busy) {
         pendingOutputFile = outputFile;
@@ -345,8 +348,9 @@ void cmd_json() {
     const QStringList commands = jsonCommands(linesOf(engine.args[1]));
     if (!writeWorkFile(kJsonScript, commands)) {
         setMessage(true, -1, 0,
-                   QStringLiteral("Cannot open JSON.JS file to execute commands. Check "
-                                  "Administrator rights."),
+                   QStringLiteral("Cannot open %1 to execute commands. Check "
+                                  "Administrator rights.")
+                       .arg(workFilePath(kJsonScript)),
                    QStringLiteral("cmd_json"));
         return;
     }
@@ -359,17 +363,19 @@ void cmd_json() {
                              .arg(insideDoubleQuotes(var_sub(QStringLiteral("&jsonpath"), false)));
     const QString toolLine = QStringLiteral("java -cp \"") + jars +
                              QStringLiteral(":$CLASSPATH\" com.velmora.quaddoc.cmd.QuaddocCmdLine "
-                                            "--file JSON.JS --url \"jdbc:norq:") +
+                                            "--file ") +
+                             workFileArgument(kJsonScript) + QStringLiteral(" --url \"jdbc:norq:") +
                              insideDoubleQuotes(var_sub(QStringLiteral("&jsondb"), false)) +
-                             QStringLiteral("\" >JSON.OUT");
+                             QStringLiteral("\" >") + workFileArgument(kJsonOutput);
     if (!writeWorkFile(kJsonBatch, {toolLine}) || !writeWorkFile(kJsonOutput, {})) {
         setMessage(true, -1, 0,
-                   QStringLiteral("Cannot open JSON.BAT file to execute commands. Check "
-                                  "Administrator rights."),
+                   QStringLiteral("Cannot open %1 to execute commands. Check "
+                                  "Administrator rights.")
+                       .arg(workFilePath(kJsonBatch)),
                    QStringLiteral("cmd_json"));
         return;
     }
-    engine.processId = static_cast<int32_t>(started(startShellFile(kJsonBatch)));
+    engine.processId = static_cast<int32_t>(started(startShellFile(workFilePath(kJsonBatch))));
     engine.busy = true;
     engine.captureOutput = true;
     armPollTimer(pollJson);

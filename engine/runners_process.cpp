@@ -5,12 +5,15 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcessEnvironment>
 #include <QRegularExpression>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <csignal>
 #include <fcntl.h>
 #include <map>
+#include <memory>
 #include <spawn.h>
 #include <sys/types.h>
 #include <sys/wait.h>
@@ -82,8 +85,23 @@ std::vector<char *> pointersTo(QList<QByteArray> &texts) {
 
 } // namespace
 
+QString workFolder() {
+    // Made on first use and removed with its files when the program ends; mkdtemp gives
+    // it mode 0700, so no other user sees the scripts (passwords included) written there.
+    static const std::unique_ptr<QTemporaryDir> folder = [] {
+        const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+        const QFileInfo base(runtime);
+        const QString parent =
+            !runtime.isEmpty() && base.isDir() && base.isWritable() ? runtime : QDir::tempPath();
+        return std::make_unique<QTemporaryDir>(parent + QStringLiteral("/pavona-XXXXXX"));
+    }();
+    // A folder that could not be made shows in every work file's failure message.
+    return folder->isValid() ? folder->path()
+                             : QDir::tempPath() + QStringLiteral("/pavona-work-folder-not-made");
+}
+
 QString workFilePath(const QString &name) {
-    return QDir::current().filePath(name);
+    return QDir(workFolder()).filePath(name);
 }
 
 bool writeWorkFile(const QString &name, const QStringList &lines, QString *error) {
@@ -107,7 +125,9 @@ QString readWorkFile(const QString &name) {
     if (!file.open(QIODevice::ReadOnly)) return {};
     QString text = QString::fromUtf8(file.read(kMaxReadBack));
     if (!file.atEnd())
-        text += QStringLiteral("\r\n(The output is longer; the rest is in %1.)\r\n").arg(name);
+        text += QStringLiteral("\r\n(The output is longer; the rest is in %1 until the program "
+                               "ends.)\r\n")
+                    .arg(workFilePath(name));
     return text;
 }
 

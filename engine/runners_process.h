@@ -6,7 +6,12 @@
 #include <QString>
 #include <QStringList>
 
-// Path of a work file in the current folder.
+// The program's own work folder, mode 0700, under $XDG_RUNTIME_DIR or the temporary
+// folder: runs started at once in one working folder never share work files. Removed,
+// with its files, when the program ends.
+QString workFolder();
+// Path of a work file in that folder; children get it whole, as they run in the user's
+// working folder.
 QString workFilePath(const QString &name);
 // Writes lines, each followed by carriage return + line feed, into a new private file
 // (mode 0600) that replaces whatever had the name, a link included, without following

@@ -100,6 +100,7 @@ QList<Reference> referencesIn(const QString &text) {
 }
 
 QString variableRefusal;
+QString substitutionOverflow;
 
 QString replacementFor(const QString &name, bool prompt) {
     if (const int slot = var_find(name)) return engine.vars[slot].value;
@@ -156,6 +157,10 @@ int var_add(const QString &name, const QString &value) {
     return slot;
 }
 
+QString takeSubstitutionOverflow() {
+    return std::exchange(substitutionOverflow, QString());
+}
+
 QString takeVariableRefusal() {
     return std::exchange(variableRefusal, QString());
 }
@@ -172,6 +177,7 @@ void var_free_all() {
 
 QString var_sub(const QString &text, bool prompt) {
     variableRefusal.clear(); // only this substitution's refusal counts
+    substitutionOverflow.clear();
     if (!engine.substitution || !text.contains(u'&')) return text;
     QList<Reference> references = referencesIn(text);
     // Data such as 'R&B' names no variable: inside a literal only a defined one counts,
@@ -187,7 +193,15 @@ QString var_sub(const QString &text, bool prompt) {
     for (const Reference &reference : references) {
         result += QStringView(text).mid(from, reference.at - from);
         from = reference.at + reference.length;
-        result += replacementFor(reference.name, prompt);
+        const QString replacement = replacementFor(reference.name, prompt);
+        if (result.size() + replacement.size() + text.size() - from > engine.maxStatementChars) {
+            substitutionOverflow =
+                QStringLiteral("With its variables filled in, the statement would be longer "
+                               "than the limit of %1 characters: it was not run.")
+                    .arg(engine.maxStatementChars);
+            return text;
+        }
+        result += replacement;
     }
     result += QStringView(text).mid(from);
     return result;

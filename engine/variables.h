@@ -14,6 +14,9 @@ int var_add(const QString &name, const QString &value);
 // Replaces every &name by its value; &&name forgets the variable first. Unknown names are
 // asked for when prompt is true, otherwise the reference stays and is remembered as it is.
 QString var_sub(const QString &text, bool prompt);
+// Why the last var_sub left its text as it was because the result would be longer than
+// engine.maxStatementChars, forgotten once read; empty when it was not.
+QString takeSubstitutionOverflow();
 // The reason the window layer gave for not asking a variable's value during the last
 // var_sub, forgotten once read; empty when every value was found or answered.
 QString takeVariableRefusal();

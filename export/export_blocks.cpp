@@ -2,6 +2,7 @@
 
 #include "document/script_text.h"
 #include "engine/file_writer.h"
+#include "engine/text_files.h"
 
 #include <QBuffer>
 #include <QFileInfo>
@@ -183,7 +184,9 @@ QString relativeUrl(const QString &fileName) {
 }
 
 bool saveWhole(const QString &path, const QByteArray &data, QString *error) {
-    const QString failure = writeWholeFile(path, data);
+    // A pipe would hold the export until something reads it.
+    QString failure = notRegularFile(path);
+    if (failure.isEmpty()) failure = writeWholeFile(path, data);
     if (error) *error = failure;
     return failure.isEmpty();
 }

@@ -1,6 +1,7 @@
 #include "export/export_page.h"
 
 #include "engine/file_writer.h"
+#include "engine/text_files.h"
 #include "engine/variables.h"
 #include "export/export.h"
 
@@ -299,10 +300,10 @@ bool exportPage(const QList<ExportBlock> &blocks, int exportType, const QString 
                 QString *error) {
     FileWriter file(path);
     PageWriter writer(exportType, file, pictureBaseName(path));
-    QString failure;
-    if (!file.open()) {
-        failure = file.errorString();
-    } else {
+    // A pipe would hold the export until something reads it.
+    QString failure = notRegularFile(path);
+    if (failure.isEmpty() && !file.open()) failure = file.errorString();
+    if (failure.isEmpty()) {
         writer.writeAll(blocks);
         failure = writer.error();
         if (failure.isEmpty() && !file.commit()) failure = file.errorString();

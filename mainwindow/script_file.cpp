@@ -117,16 +117,17 @@ void NorqSQL::fileToMemory(const QString &FName) {
             tellUser(FName + QStringLiteral(" cannot be opened: ") + special + u'.');
     }
     if (scriptLines.truncated()) {
-        cutFile = QFileInfo(FName).absoluteFilePath();
-        tellUser(QStringLiteral("%1 has more than %2 lines; only the first %2 were read. "
+        cutFile = QFileInfo(FName).canonicalFilePath();
+        tellUser(QStringLiteral("%1 %2; only the first %3 lines were read. "
                                 "It cannot be saved over itself; pavona --run runs it whole.")
-                     .arg(FName)
-                     .arg(ScriptLines::maxLines));
+                     .arg(FName, scriptLines.cutReason())
+                     .arg(scriptLines.lineCount));
     }
 }
 
 bool NorqSQL::memoryToFile(const QString &fileOUT) {
-    if (!cutFile.isEmpty() && QFileInfo(fileOUT).absoluteFilePath() == cutFile) {
+    // Canonical, so that a link to the file or another spelling of its path is no way round.
+    if (!cutFile.isEmpty() && QFileInfo(fileOUT).canonicalFilePath() == cutFile) {
         tellUser(QStringLiteral("%1 was read only in part: saving over it would lose its other "
                                 "lines. Save it under another name.")
                      .arg(fileOUT));

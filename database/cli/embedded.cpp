@@ -76,6 +76,10 @@ bool isChangeStatement(const QString &word) {
 // the caller wants.
 constexpr size_t kLookAhead = 1000;
 constexpr uint32_t kUnknownTextSize = 4000;
+constexpr int kBusyMilliseconds = 3000;
+// Of a text or binary value, what is kept for delivery: more than any caller's buffer takes,
+// and far less than a value of a quarter gigabyte, which in digits would cost four times that.
+constexpr int kMostBytesKept = 32000;
 
 // What the rows stepped in advance hold in one untyped column.
 struct SeenValues {
@@ -162,7 +166,13 @@ std::vector<SeenValues> lookAhead(Statement *st, const std::vector<bool> &untype
                 seen[c].text = true;
                 break;
             }
-            seen[c].longest = std::max(seen[c].longest, static_cast<uint32_t>(row.back()->size()));
+            const int kind = sqlite3_column_type(st->stmt, col);
+            const qint64 bytes = sqlite3_column_bytes(st->stmt, col);
+            const qint64 size = kind == SQLITE_BLOB   ? 2 * bytes
+                                : kind == SQLITE_TEXT ? bytes
+                                                      : row.back()->size();
+            seen[c].longest = std::max(seen[c].longest,
+                                       static_cast<uint32_t>(std::min<qint64>(size, UINT32_MAX)));
         }
         st->rows.push_back(std::move(row));
         if (!step(st)) {
@@ -234,11 +244,13 @@ Value columnValue(sqlite3_stmt *stmt, int col, const ColumnInfo &info) {
     case SQLITE_BLOB: {
         // Binary data bound as characters arrives as hexadecimal digits.
         const auto *data = static_cast<const char *>(sqlite3_column_blob(stmt, col));
-        return QByteArray(data, sqlite3_column_bytes(stmt, col)).toHex().toUpper();
+        const int shown = std::min(sqlite3_column_bytes(stmt, col), kMostBytesKept / 2);
+        return QByteArray::fromRawData(data, shown).toHex().toUpper();
     }
     default: {
         const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(stmt, col));
-        return QByteArray(text ? text : "", sqlite3_column_bytes(stmt, col));
+        return QByteArray(text ? text : "",
+                          std::min(sqlite3_column_bytes(stmt, col), kMostBytesKept));
     }
     }
 }
@@ -348,6 +360,12 @@ bool runSql(Handle *handle, sqlite3 *db, const QString &sql) {
     return false;
 }
 
+bool databaseFileMoved(sqlite3 *db) {
+    int moved = 0;
+    return sqlite3_file_control(db, "main", SQLITE_FCNTL_HAS_MOVED, &moved) == SQLITE_OK &&
+           moved != 0;
+}
+
 int connect(Connection *conn, const QString &file, const QString &user) {
     sqlite3 *db = nullptr;
     const int rc =
@@ -361,6 +379,8 @@ int connect(Connection *conn, const QString &file, const QString &user) {
         return kError;
     }
     sqlite3_extended_result_codes(db, 1);
+    // Another connection switching the file to WAL holds it for a moment.
+    sqlite3_busy_timeout(db, kBusyMilliseconds);
     // Opening reads nothing: a file that is not a database shows only when its schema is
     // read, and must fail here, before anything could write to it.
     if (sqlite3_exec(db, "SELECT count(*) FROM sqlite_schema", nullptr, nullptr, nullptr) !=
@@ -373,11 +393,12 @@ int connect(Connection *conn, const QString &file, const QString &user) {
         return kError;
     }
     // One sync per commit with the durability of the rollback journal's two or three, and
-    // the command-line tools read while the program writes. Set before the busy timeout:
-    // a file another program holds keeps its journal until the next connection.
+    // the command-line tools read while the program writes. Without waiting: a file another
+    // program holds keeps its journal until the next connection.
+    sqlite3_busy_timeout(db, 0);
     runSql(conn, db, QStringLiteral("PRAGMA journal_mode = WAL"));
+    sqlite3_busy_timeout(db, kBusyMilliseconds);
     runSql(conn, db, QStringLiteral("PRAGMA synchronous = FULL"));
-    sqlite3_busy_timeout(db, 3000);
     runSql(conn, db, QStringLiteral("PRAGMA foreign_keys = ON"));
     // The program keeps its server-output table in schema PAVONA, private to the session.
     runSql(conn, db, QStringLiteral("ATTACH DATABASE ':memory:' AS PAVONA"));
@@ -419,6 +440,17 @@ int execute(Statement *st, const QString &sql) {
         st->diag.set("08003", -1024,
                      vendorMessage(QStringLiteral("Embedded"),
                                    QStringLiteral("The connection has been closed.")));
+        return kError;
+    }
+    if (databaseFileMoved(conn->db)) {
+        // SQLite would go on writing to the unlinked file and report success.
+        st->diag.set(
+            "58030", -1034,
+            vendorMessage(QStringLiteral("Embedded"),
+                          QStringLiteral("The database file \"%1\" was deleted, moved "
+                                         "or replaced after the connection was made: "
+                                         "nothing more is written to it. Connect again.")
+                              .arg(QString::fromUtf8(sqlite3_db_filename(conn->db, "main")))));
         return kError;
     }
     const Translation t = translateForEmbedded(sql, {conn->user, conn->name});

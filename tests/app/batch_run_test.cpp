@@ -18,12 +18,14 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <arpa/inet.h>
+#include <array>
 #include <csignal>
 #include <gtest/gtest.h>
 #include <memory>
 #include <netinet/in.h>
 #include <sqlite3.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -329,12 +331,65 @@ TEST_F(BatchRun, WhatStopsARunBeforeItStartsExitsWithTwoAndOneLine) {
 
 TEST_F(BatchRun, AnExportThatCannotBeWrittenExitsWithTwo) {
     write("short.norq", "SELECT 1 FROM EMPLOYEE;\n");
-    const Outcome full = run({"--run", "short.norq", "--export", "/dev/full", "--format", "text"});
-    EXPECT_EQ(full.status, 2);
-    EXPECT_TRUE(full.errorLines.contains("pavona: cannot write export '/dev/full': No space left "
-                                         "on device"))
-        << full.errorLines.join('\n');
-    EXPECT_FALSE(full.errorLines.join('\n').contains("exported to"));
+    // Nothing reads the pipe: opening it to write would wait for ever.
+    const QString fifo = work + "/pipe.txt";
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    for (const QString &target : {QStringLiteral("/dev/full"), fifo}) {
+        const Outcome outcome =
+            run({"--run", "short.norq", "--export", target, "--format", "text"});
+        EXPECT_EQ(outcome.status, 2);
+        EXPECT_TRUE(outcome.errorLines.contains("pavona: cannot write export '" + target +
+                                                "': it is not a regular file (a device, a pipe "
+                                                "or a socket)"))
+            << outcome.errorLines.join('\n');
+        EXPECT_TRUE(progressLines(outcome).isEmpty());
+    }
+
+    // A script of few lines over the byte limit is refused for its size.
+    write("huge.norq", QByteArray("VALUES 1;\n").repeated(4001));
+    ASSERT_TRUE(QFile::resize(work + "/huge.norq", 200 * 1024 * 1024));
+    const Outcome huge = run({"--run", "huge.norq", "--export", "huge.txt"});
+    EXPECT_EQ(huge.status, 2);
+    EXPECT_TRUE(huge.errorLines.value(0).startsWith("pavona: script 'huge.norq' is larger than "
+                                                    "64 MB, more than a document can hold"))
+        << huge.errorLines.join('\n');
+}
+
+TEST_F(BatchRun, RunsAtOnceInOneFolderKeepTheirWorkFilesApart) {
+    // The work folders go under a runtime folder of the test's own, to be seen removed.
+    const QString runtime = scratch->path() + "/runtime";
+    ASSERT_TRUE(QDir().mkpath(runtime));
+    const QByteArray previous = qgetenv("XDG_RUNTIME_DIR");
+    qputenv("XDG_RUNTIME_DIR", runtime.toUtf8());
+    constexpr int kRuns = 4, kPlans = 6;
+    std::array<QProcess, kRuns> processes;
+    for (int r = 0; r < kRuns; ++r) {
+        QByteArray script;
+        for (int p = 0; p < kPlans; ++p)
+            script += QStringLiteral("SHOWPLAN SELECT LAST_NAME FROM EMPLOYEE AS RUN%1PLAN%2;\n")
+                          .arg(r)
+                          .arg(p)
+                          .toUtf8();
+        write(QStringLiteral("plans%1.norq").arg(r), script);
+    }
+    for (int r = 0; r < kRuns; ++r)
+        start(processes[r], {"--run", QStringLiteral("plans%1.norq").arg(r), "--export",
+                             QStringLiteral("plans%1.txt").arg(r), "--format", "text"});
+    for (int r = 0; r < kRuns; ++r) {
+        const Outcome outcome = finish(processes[r]);
+        EXPECT_EQ(outcome.status, 0) << outcome.errorLines.join('\n');
+        const QString exported = read(QStringLiteral("plans%1.txt").arg(r));
+        for (int p = 0; p < kPlans; ++p)
+            EXPECT_TRUE(exported.contains(QStringLiteral("RUN%1PLAN%2").arg(r).arg(p)))
+                << r << ' ' << p << '\n'
+                << exported.toStdString();
+        EXPECT_EQ(exported.count(QRegularExpression("RUN\\dPLAN")),
+                  exported.count(QStringLiteral("RUN%1PLAN").arg(r)));
+    }
+    qputenv("XDG_RUNTIME_DIR", previous);
+    if (previous.isEmpty()) qunsetenv("XDG_RUNTIME_DIR");
+    EXPECT_TRUE(QDir(work).entryList({"NORQ*", "JSON.*"}, QDir::Files).isEmpty());
+    EXPECT_TRUE(QDir(runtime).isEmpty());
 }
 
 TEST_F(BatchRun, RunsAgainstAnOdbcDataSource) {

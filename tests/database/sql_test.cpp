@@ -16,7 +16,9 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -793,6 +795,46 @@ TEST_F(EmbeddedSession, ServerOutputAndAdministrativeCommands) {
     Norq_sql(sql, true, &grid, true);
     EXPECT_EQ(grid.textMatrix(1, 1), "<a>1</a>");
     EXPECT_EQ(grid.textMatrix(2, 1), "<b/>");
+}
+
+TEST_F(EmbeddedSession, ADeletedDatabaseFileFailsTheNextStatement) {
+    QString db = "TESTDB", user, password;
+    ASSERT_EQ(Norq_connect(db, user, password), 0);
+    EXPECT_EQ(runSilentQuery("CREATE TABLE D (X INTEGER)"), "");
+    ASSERT_TRUE(QFile::remove(catalog.folder() + "/TESTDB.db"));
+    EngineFixture::resetStatement();
+    QString sql = "INSERT INTO D VALUES (1)";
+    Norq_sql(sql, true, nullptr, true);
+    EXPECT_TRUE(engine.errorFlag);
+    EXPECT_TRUE(engine.msgText.contains("TESTDB.db\" was deleted, moved or replaced"))
+        << engine.msgText.toStdString();
+}
+
+// A cell shows a few digits of a binary value: the value is not copied and turned into
+// digits whole, which for this one would take 128 MB more than the address space allows.
+TEST_F(EmbeddedSession, ALargeBinaryValueIsShownWithinBoundedMemory) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the sanitizer reserves more address space than any limit allows";
+#endif
+    QString db = "TESTDB", user, password;
+    ASSERT_EQ(Norq_connect(db, user, password), 0);
+    runSilentQuery("CREATE TABLE L (B BLOB)");
+    runSilentQuery("INSERT INTO L VALUES (zeroblob(32 * 1024 * 1024))");
+    const auto shownWithin = [](rlim_t extraBytes) {
+        QFile status("/proc/self/statm");
+        status.open(QIODevice::ReadOnly);
+        const rlim_t used = status.readAll().split(' ').value(0).toULongLong() *
+                            static_cast<rlim_t>(sysconf(_SC_PAGESIZE));
+        const rlimit limit{used + extraBytes, used + extraBytes};
+        setrlimit(RLIMIT_AS, &limit);
+        EngineFixture::resetStatement();
+        engine.gridMode = false;
+        QString query = "SELECT B FROM L";
+        Norq_sql(query, true, nullptr, true);
+        return engine.resultText.contains("00000000");
+    };
+    EXPECT_EXIT(std::exit(shownWithin(100 * 1024 * 1024) ? 0 : 1), ::testing::ExitedWithCode(0),
+                "");
 }
 
 TEST_F(EmbeddedSession, ExpressionColumnsShowTheirWholeValues) {

@@ -56,11 +56,20 @@ TEST(ScriptLines, BinaryBytesSurviveARoundTrip) {
     bytes += "\r\n";
     ScriptLines lines;
     ASSERT_TRUE(lines.readFile(writeBytes(dir, "bin.norq", bytes)));
-    EXPECT_TRUE(lines.latin1());
+    EXPECT_TRUE(lines.keptBytes());
     ASSERT_EQ(lines.lineCount, 1);
     const QString out = dir.filePath("out.norq");
     ASSERT_TRUE(lines.writeFile(out).isEmpty());
     EXPECT_EQ(readBytes(out), bytes);
+
+    // Valid text around a stray byte is read as UTF-8 and keeps its bytes after an edit.
+    const QByteArray mixed = "\xEF\xBB\xBF"
+                             "Caf\xC3\xA9 \xFF\xC3\r\n\xF0\x9F\x98\x80\x80\r\n";
+    ASSERT_TRUE(lines.readFile(writeBytes(dir, "mixed.norq", mixed)));
+    EXPECT_TRUE(lines.line(1).startsWith(QString::fromUtf8("Caf\xC3\xA9 ")));
+    lines.append(QString::fromUtf8("\xE2\x82\xAC"));
+    ASSERT_TRUE(lines.writeFile(out).isEmpty());
+    EXPECT_EQ(readBytes(out), mixed + "\xE2\x82\xAC\r\n");
 }
 
 TEST(ScriptLines, LimitOfTenThousandLines) {

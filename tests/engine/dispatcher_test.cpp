@@ -1,5 +1,6 @@
 #include "engine/dispatch_table.h"
 #include "engine/dispatcher.h"
+#include "engine/runners_process.h"
 #include "engine/text_files.h"
 #include "engine/variables.h"
 #include "fake_windows.h"
@@ -229,6 +230,28 @@ TEST_F(Dispatcher, SpecialFilesAreRefusedAndTextIsBounded) {
     EXPECT_EQ(engine.msgText, "File Error: " + path("huge.sql") + "\rLarger than 64 MB");
     EXPECT_EQ(engine.msgCode, -1);
     EXPECT_EQ(var_find("RAN"), 0);
+    run("VIEWFILE " + path("huge.sql"));
+    EXPECT_EQ(engine.msgText, "Cannot view " + path("huge.sql") + "\rLarger than 64 MB");
+    // A work file is not where it used to be; the message says where.
+    run("VIEWFILE " + path("NORQCMDS.OUT"));
+    EXPECT_EQ(engine.msgText,
+              "File not found. The work files of this program are in " + workFolder() + ".");
+}
+
+TEST_F(Dispatcher, SubstitutionStopsAtTheStatementLimitAndTheRunGoesOn) {
+    engine.maxStatementChars = 1000;
+    QString doublings = "DEFINE A0 0123456789;";
+    for (int i = 1; i <= 7; ++i)
+        doublings += CR + QStringLiteral("DEFINE A%1=&A%2&A%2;").arg(i).arg(i - 1);
+    run(doublings + CR + "DEFINE after 1;");
+    engine.maxStatementChars = kMaxStatementChars;
+    EXPECT_EQ(valueOf("A6").size(), 640);
+    EXPECT_EQ(valueOf("A7"), "<none>");
+    EXPECT_EQ(valueOf("after"), "1");
+    EXPECT_TRUE(engine.msgText.contains("Statement 8 of 9 failed: With its variables filled in, "
+                                        "the statement would be longer than the limit of 1000 "
+                                        "characters"))
+        << engine.msgText.toStdString();
 }
 
 TEST_F(Dispatcher, ANestedRunSharesItsVariables) {
@@ -258,9 +281,16 @@ TEST_F(Dispatcher, PutBlocksAndSpoolFailures) {
 
     const QString bad = path("no/such/folder/out.txt");
     run("SPOOL " + bad);
-    EXPECT_EQ(engine.msgText, bad);
+    EXPECT_EQ(engine.msgText, bad + ": No such file or directory");
     EXPECT_EQ(engine.msgCode, -1);
     EXPECT_FALSE(engine.spoolOpen);
+    run("SPOOL " + dir.path());
+    EXPECT_TRUE(engine.msgText.startsWith(dir.path() + ": ") &&
+                engine.msgText.contains("directory", Qt::CaseInsensitive))
+        << engine.msgText.toStdString();
+    // A full disk.
+    run("SPOOL /dev/full;" + CR + "PUT lost");
+    EXPECT_EQ(engine.msgText, "Statement 2 of 2 failed: /dev/full: No space left on device");
     run("SPOOL");
     EXPECT_EQ(engine.msgText, "No arguments supplied.");
 }

@@ -19,14 +19,14 @@ TEST_F(RunnersTest, CmdRunsEveryLineOfItsBatchFileAndCapturesNothing) {
     run(QStringLiteral("CMD echo first > cmd.txt\necho second >> cmd.txt"));
     EXPECT_TRUE(engine.busy);
     ASSERT_TRUE(waitWhileBusy());
-    EXPECT_EQ(fileBytes("NORQCMDS.BAT"), "echo first > cmd.txt\r\necho second >> cmd.txt\r\n");
+    EXPECT_EQ(workBytes("NORQCMDS.BAT"), "echo first > cmd.txt\r\necho second >> cmd.txt\r\n");
     EXPECT_EQ(fileBytes("cmd.txt"), "first\nsecond\n");
     EXPECT_EQ(text(engine.outputText), "earlier output");
     EXPECT_EQ(engine.timerId, 0);
 
     run(QStringLiteral("HOST dir;\ndir /w"));
     ASSERT_TRUE(waitWhileBusy());
-    EXPECT_EQ(fileBytes("NORQCMDS.BAT"), "dir \r\ndir /w\r\n");
+    EXPECT_EQ(workBytes("NORQCMDS.BAT"), "dir \r\ndir /w\r\n");
 
     run(QStringLiteral("! echo bang > bang.txt"));
     ASSERT_TRUE(waitWhileBusy());
@@ -49,15 +49,15 @@ TEST_F(RunnersTest, NothingHappensWithoutArguments) {
         run(QString::fromLatin1(statement));
         EXPECT_FALSE(engine.busy) << statement;
     }
-    EXPECT_FALSE(QFile::exists(QStringLiteral("NORQCMDS.BAT")));
-    EXPECT_FALSE(QFile::exists(QStringLiteral("JSON.JS")));
+    EXPECT_FALSE(QFile::exists(workFilePath(QStringLiteral("NORQCMDS.BAT"))));
+    EXPECT_FALSE(QFile::exists(workFilePath(QStringLiteral("JSON.JS"))));
 }
 
 TEST_F(RunnersTest, NorqsetWritesTheRegistryToolLine) {
     qputenv("XDG_CONFIG_HOME", (work.path() + QStringLiteral("/config")).toUtf8());
     run(QStringLiteral("NORQSET NORQCOMM=TCPIP"));
     ASSERT_TRUE(waitWhileBusy());
-    EXPECT_EQ(fileBytes("NORQCMDS.BAT"), "NORQSET NORQCOMM=TCPIP\r\n");
+    EXPECT_EQ(workBytes("NORQCMDS.BAT"), "NORQSET NORQCOMM=TCPIP\r\n");
     EXPECT_EQ(fileBytes("config/pavona/norqset.conf"), "NORQCOMM=TCPIP\n");
     qunsetenv("XDG_CONFIG_HOME");
 }
@@ -66,20 +66,20 @@ TEST_F(RunnersTest, ClpWritesItsBatchFileFromTheOptionWords) {
     run(QStringLiteral("CLP FOO FILE setup.sql DELIM # SEQ a NOWAIT"));
     EXPECT_FALSE(engine.busy); // NOWAIT: the script goes on at once
     EXPECT_EQ(engine.timerId, 0);
-    EXPECT_EQ(fileBytes("NORQCMDSA.BAT"),
-              "norq -td# -vf \"setup.sql\" -o-  -z \"NORQCMDSA.OUT\"\r\n");
+    EXPECT_EQ(workBytes("NORQCMDSA.BAT"),
+              "norq -td# -vf \"setup.sql\" -o-  -z " + inWork("NORQCMDSA.OUT") + "\r\n");
     waitForChild();
 
     // The default delimiter is quoted so the shell passes it on.
     run(QStringLiteral("CLP FILE x.sql OPTIONS -s SEQ ' b/../c ' NOWAIT"));
-    EXPECT_EQ(fileBytes("NORQCMDSBC.BAT"),
-              "norq -td';' -vf \"x.sql\" -o- -s -z \"NORQCMDSBC.OUT\"\r\n");
+    EXPECT_EQ(workBytes("NORQCMDSBC.BAT"),
+              "norq -td';' -vf \"x.sql\" -o- -s -z " + inWork("NORQCMDSBC.OUT") + "\r\n");
     waitForChild();
 
     // A value word at the end counts as empty: no script file, nothing started.
     run(QStringLiteral("CLP NOWAIT FILE"));
     EXPECT_FALSE(engine.busy);
-    EXPECT_FALSE(QFile::exists(QStringLiteral("NORQCMDS.BAT")));
+    EXPECT_FALSE(QFile::exists(workFilePath(QStringLiteral("NORQCMDS.BAT"))));
 }
 
 TEST_F(RunnersTest, AChildThatWritesNothingOrNeverStartsEndsTheWaitWithEmptyOutput) {
@@ -149,17 +149,18 @@ TEST_F(RunnersTest, JsonWithOnlyADatabaseLineDefinesItAndStartsNothing) {
     EXPECT_EQ(text(engine.msgText), "Command completed.");
     ASSERT_NE(var_find(QStringLiteral("jsondb")), 0);
     EXPECT_EQ(text(engine.vars[var_find(QStringLiteral("jsondb"))].value), "mydb");
-    EXPECT_FALSE(QFile::exists(QStringLiteral("JSON.BAT")));
-    EXPECT_EQ(fileBytes("JSON.JS"), "");
+    EXPECT_FALSE(QFile::exists(workFilePath(QStringLiteral("JSON.BAT"))));
+    EXPECT_EQ(workBytes("JSON.JS"), "");
 }
 
 TEST_F(RunnersTest, JsonJoinsCommandsUpToTheirSemicolonAndAMissingToolFails) {
     var_add(QStringLiteral("norqpath"), QStringLiteral("/opt/client"));
     run(QStringLiteral("JSON database(docs)\ndb.coll.insert(\n  {a:1});\n\ndb.coll.find()"));
-    EXPECT_EQ(fileBytes("JSON.JS"), "db.coll.insert( {a:1})\r\ndb.coll.find()\r\n");
-    const QByteArray batch = fileBytes("JSON.BAT");
+    EXPECT_EQ(workBytes("JSON.JS"), "db.coll.insert( {a:1})\r\ndb.coll.find()\r\n");
+    const QByteArray batch = workBytes("JSON.BAT");
     EXPECT_TRUE(batch.startsWith("java -cp \"/opt/client/json/lib/quaddoc.jar:")) << batch.data();
-    EXPECT_TRUE(batch.contains("--url \"jdbc:norq:docs\" >JSON.OUT\r\n")) << batch.data();
+    EXPECT_TRUE(batch.contains("--url \"jdbc:norq:docs\" >" + inWork("JSON.OUT") + "\r\n"))
+        << batch.data();
     ASSERT_TRUE(waitWhileBusy());
     // No tool's jars here (nor perhaps java): its status fails the statement.
     EXPECT_EQ(engine.msgCode, -1);
@@ -169,8 +170,8 @@ TEST_F(RunnersTest, JsonJoinsCommandsUpToTheirSemicolonAndAMissingToolFails) {
 }
 
 TEST_F(RunnersTest, JsonOutputLosesBannerPromptsAndFarewell) {
-    writeFile("JSON.OUT", "Document tool 1.0\r\nNames are case sensitive.\r\n"
-                          "nosql>{ \"title\": \"BOOK\" }\r\nOK\r\nnosql>Bye.\r\n");
+    putWorkFile("JSON.OUT", "Document tool 1.0\r\nNames are case sensitive.\r\n"
+                            "nosql>{ \"title\": \"BOOK\" }\r\nOK\r\nnosql>Bye.\r\n");
     engine.busy = true;
     engine.captureOutput = true;
     engine.processId = 0;
@@ -179,7 +180,7 @@ TEST_F(RunnersTest, JsonOutputLosesBannerPromptsAndFarewell) {
     EXPECT_EQ(engine.resultKind, kResultText);
     EXPECT_EQ(text(engine.outputText), "\r{ \"title\": \"BOOK\" }\r\r\r");
 
-    writeFile("JSON.OUT", "Banner, case sensitive.\r\nnosql>OK\r\nBye.\r\n");
+    putWorkFile("JSON.OUT", "Banner, case sensitive.\r\nnosql>OK\r\nBye.\r\n");
     engine.busy = true;
     pollJson();
     EXPECT_EQ(engine.resultKind, kResultMessage);
@@ -191,10 +192,10 @@ TEST_F(RunnersTest, JsonNamesReachTheToolAsTheyAreAndTheClassPathIsExpanded) {
     run(QStringLiteral("JSON database(d$b)\ndb.c.find()"));
     ASSERT_TRUE(waitWhileBusy());
     // The tool's line with the tool replaced by a program that prints its arguments.
-    QString line = QString::fromUtf8(fileBytes("JSON.BAT")).trimmed();
+    QString line = QString::fromUtf8(workBytes("JSON.BAT")).trimmed();
     ASSERT_TRUE(line.startsWith(QStringLiteral("java "))) << text(line);
     line.replace(0, 4, QStringLiteral("printf '%s\\n'"));
-    line.chop(QStringLiteral(" >JSON.OUT").size());
+    line.chop(QString::fromUtf8(" >" + inWork("JSON.OUT")).size());
     QProcess shell;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("CLASSPATH"), QStringLiteral("extra.jar"));
@@ -206,5 +207,7 @@ TEST_F(RunnersTest, JsonNamesReachTheToolAsTheyAreAndTheClassPathIsExpanded) {
               text(QStringLiteral("-cp\n") + json + QStringLiteral("quaddoc.jar:") + json +
                    QStringLiteral("js.jar:") + json +
                    QStringLiteral("mongo-2.8.0.jar:extra.jar\ncom.velmora.quaddoc.cmd."
-                                  "QuaddocCmdLine\n--file\nJSON.JS\n--url\njdbc:norq:d$b\n")));
+                                  "QuaddocCmdLine\n--file\n") +
+                   workFilePath(QStringLiteral("JSON.JS")) +
+                   QStringLiteral("\n--url\njdbc:norq:d$b\n")));
 }

@@ -36,6 +36,16 @@ protected:
         ASSERT_TRUE(work.isValid());
         previousFolder = QDir::currentPath();
         QDir::setCurrent(work.path());
+        // The work folder lasts as long as the test program: each test starts it empty.
+        const auto entries = QDir(workFolder())
+                                 .entryInfoList(QDir::AllEntries | QDir::System | QDir::Hidden |
+                                                QDir::NoDotAndDotDot);
+        for (const QFileInfo &entry : entries) {
+            if (entry.isDir() && !entry.isSymLink())
+                QDir(entry.filePath()).removeRecursively();
+            else
+                QFile::remove(entry.filePath());
+        }
         previousUi = engine.ui;
         engine.ui = &windows;
         engine.busy = false;
@@ -88,6 +98,22 @@ protected:
         QFile file(QDir(work.path()).filePath(name));
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write(bytes);
+    }
+
+    QByteArray workBytes(const QString &name) const {
+        QFile file(workFilePath(name));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    void putWorkFile(const QString &name, const QByteArray &bytes) const {
+        QFile file(workFilePath(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    }
+
+    // A work file as a command line names it.
+    static QByteArray inWork(const char *name) {
+        return shellQuoted(workFilePath(QString::fromLatin1(name))).toUtf8();
     }
 
     QTemporaryDir work;

@@ -51,9 +51,10 @@ TEST_F(RunnersDatabaseTest, NorqRunsItsScriptAndReadsTheOutputBack) {
     EXPECT_TRUE(engine.busy);
     EXPECT_NE(engine.timerId, 0);
     ASSERT_TRUE(waitWhileBusy());
-    EXPECT_EQ(fileBytes("NORQCMDS.NORQ"),
+    EXPECT_EQ(workBytes("NORQCMDS.NORQ"),
               "CONNECT TO SAMPLE;\r\nSELECT name FROM staff ORDER BY id;\r\n");
-    EXPECT_EQ(fileBytes("NORQCMDS.BAT"), "norq -tvf \"NORQCMDS.NORQ\" -o- -z \"NORQCMDS.OUT\"\r\n");
+    EXPECT_EQ(workBytes("NORQCMDS.BAT"), "norq -tvf " + inWork("NORQCMDS.NORQ") + " -o- -z " +
+                                             inWork("NORQCMDS.OUT") + "\r\n");
     EXPECT_EQ(engine.resultKind, kResultText);
     EXPECT_TRUE(engine.outputText.contains(
         QStringLiteral("SELECT name FROM staff ORDER BY id\r\rname\r-----\rSmith\rJones\r\r"
@@ -76,7 +77,7 @@ TEST_F(RunnersDatabaseTest, ShowplanShowsTheCostLineAndTheEmbeddedPlan) {
     EXPECT_FALSE(engine.busy);
     EXPECT_EQ(engine.msgCode, 0);
     EXPECT_EQ(text(engine.msgText), "Command completed.");
-    EXPECT_TRUE(fileBytes("NORQSQL.SQL").startsWith("SELECT name FROM staff WHERE id = 7"));
+    EXPECT_TRUE(workBytes("NORQSQL.SQL").startsWith("SELECT name FROM staff WHERE id = 7"));
     ASSERT_EQ(engine.resultKind, kResultText);
     const QStringList lines = engine.outputText.split(QStringLiteral("\r\n"));
     ASSERT_GE(lines.size(), 3) << text(engine.outputText);
@@ -106,8 +107,8 @@ TEST_F(RunnersDatabaseTest, ShowplanFailsWhenTheToolOrItsWorkFileDoes) {
     run(QStringLiteral("SHOWPLAN SELECT 1"));
     EXPECT_TRUE(engine.msgText.contains("NO SUCH")) << text(engine.msgText);
 
-    QFile::remove(QStringLiteral("NORQSQL.SQL"));
-    ASSERT_TRUE(QDir().mkdir(QStringLiteral("NORQSQL.SQL")));
+    QFile::remove(workFilePath(QStringLiteral("NORQSQL.SQL")));
+    ASSERT_TRUE(QDir().mkdir(workFilePath(QStringLiteral("NORQSQL.SQL"))));
     run(QStringLiteral("SHOWPLAN SELECT name FROM staff"));
     EXPECT_EQ(engine.msgCode, -1);
     EXPECT_TRUE(engine.msgText.startsWith("Cannot create the work file ")) << text(engine.msgText);
@@ -129,8 +130,8 @@ TEST_F(RunnersDatabaseTest, ShowplanOnPostgresqlCarriesTheServerCost) {
 }
 
 TEST_F(RunnersTest, PlanReportKeepsTheCostAndThePlanSectionOnly) {
-    writeFile("NORQCMDS.OUT", "Header\nStatement text\n  Estimated Cost = 13.516  \n\n"
-                              "Plan:\n  RETURN\n\n   |  \n  TBSCAN T\n===== end\nafter\n");
+    putWorkFile("NORQCMDS.OUT", "Header\nStatement text\n  Estimated Cost = 13.516  \n\n"
+                                "Plan:\n  RETURN\n\n   |  \n  TBSCAN T\n===== end\nafter\n");
     readPlanReport();
     EXPECT_EQ(engine.resultKind, kResultText);
     EXPECT_EQ(text(engine.outputText), "Cost = 13.516  \r\n\r\n  RETURN\r\n   |  \r\n  TBSCAN T");
@@ -138,12 +139,12 @@ TEST_F(RunnersTest, PlanReportKeepsTheCostAndThePlanSectionOnly) {
 
     engine.outputText.clear();
     engine.resultKind = kResultMessage;
-    writeFile("NORQCMDS.OUT", "Cost = 99\nno plan section\n");
+    putWorkFile("NORQCMDS.OUT", "Cost = 99\nno plan section\n");
     readPlanReport();
     EXPECT_EQ(text(variable("PLANCOST")), "99");
     EXPECT_EQ(engine.resultKind, kResultMessage);
 
-    writeFile("NORQCMDS.OUT", "Cost = 5");
+    putWorkFile("NORQCMDS.OUT", "Cost = 5");
     readPlanReport(); // the cost line is the last line: nothing at all
     EXPECT_EQ(text(variable("PLANCOST")), "99");
     EXPECT_EQ(engine.resultKind, kResultMessage);
@@ -158,8 +159,8 @@ TEST_F(RunnersDatabaseTest, WorkFilesAreFreshPrivateFilesThatNoPlantedLinkRedire
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write("theirs\n");
     }
-    QFile::remove(QStringLiteral("NORQCMDS.BAT")); // left by the set-up's run
-    ASSERT_TRUE(QFile::link(victim, QStringLiteral("NORQCMDS.BAT")));
+    QFile::remove(workFilePath(QStringLiteral("NORQCMDS.BAT"))); // left by the set-up's run
+    ASSERT_TRUE(QFile::link(victim, workFilePath(QStringLiteral("NORQCMDS.BAT"))));
     run(QStringLiteral("CMD echo ran > ran.txt"));
     ASSERT_TRUE(waitWhileBusy());
     EXPECT_EQ(fileBytes("ran.txt"), "ran\n");
@@ -173,15 +174,15 @@ TEST_F(RunnersDatabaseTest, WorkFilesAreFreshPrivateFilesThatNoPlantedLinkRedire
     // The script and the output echo the password: only the owner may read them.
     const auto owner = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
     for (const char *name : {"NORQCMDS.BAT", "NORQCMDS.NORQ", "NORQCMDS.OUT"}) {
-        const QFileInfo info(QString::fromLatin1(name));
+        const QFileInfo info(workFilePath(QString::fromLatin1(name)));
         EXPECT_FALSE(info.isSymLink()) << name;
         EXPECT_EQ(info.permissions() & ~(QFileDevice::ReadUser | QFileDevice::WriteUser), owner)
             << name;
     }
-    EXPECT_TRUE(fileBytes("NORQCMDS.NORQ").contains("s3cret"));
+    EXPECT_TRUE(workBytes("NORQCMDS.NORQ").contains("s3cret"));
 
     run(QStringLiteral("SHOWPLAN VALUES 1"));
-    EXPECT_EQ(QFileInfo(QStringLiteral("NORQSQL.SQL")).permissions() &
+    EXPECT_EQ(QFileInfo(workFilePath(QStringLiteral("NORQSQL.SQL"))).permissions() &
                   ~(QFileDevice::ReadUser | QFileDevice::WriteUser),
               owner);
 }
@@ -195,7 +196,7 @@ TEST_F(RunnersDatabaseTest, TheShellReadsEveryFileNameAsItIs) {
     run(QStringLiteral("CLP FILE \"%1\"").arg(QDir(work.path()).filePath(script)));
     ASSERT_TRUE(waitWhileBusy());
     EXPECT_TRUE(engine.outputText.contains(QStringLiteral("Smith"))) << text(engine.outputText);
-    EXPECT_TRUE(fileBytes("NORQCMDS.BAT").contains("-vf '")) << fileBytes("NORQCMDS.BAT").data();
+    EXPECT_TRUE(workBytes("NORQCMDS.BAT").contains("-vf '")) << workBytes("NORQCMDS.BAT").data();
 
     EXPECT_EQ(text(shellQuoted(QStringLiteral("my scripts/a.clp"))), "\"my scripts/a.clp\"");
     EXPECT_EQ(text(shellQuoted(QStringLiteral("it's \"$x\""))), "'it'\\''s \"$x\"'");

@@ -429,6 +429,14 @@ TEST_F(Files, AScriptReadOnlyInPartIsNeverSavedOverItsFile) {
         return source;
     };
     window->saveFileAs_Click();
+    // Nor through a link to it.
+    const QString link = MainWindowEnvironment::scratch() + "/link-to-long.sql";
+    QFile::remove(link);
+    ASSERT_TRUE(QFile::link(source, link));
+    window->CommonDialog = [&](bool, const QString &, const QString &, const QString &) {
+        return link;
+    };
+    window->saveFileAs_Click();
     const QString elsewhere = MainWindowEnvironment::scratch() + "/first-part.sql";
     window->CommonDialog = [&](bool, const QString &, const QString &, const QString &) {
         return elsewhere;
@@ -436,9 +444,10 @@ TEST_F(Files, AScriptReadOnlyInPartIsNeverSavedOverItsFile) {
     window->saveFileAs_Click();
     engine.ui = previous;
     EXPECT_EQ(readAll(source).toUtf8(), text);
-    ASSERT_EQ(told.messages.size(), 3) << told.messages.join('\n').toStdString();
-    EXPECT_TRUE(told.messages[0].contains("only the first 10000 were read"));
+    ASSERT_EQ(told.messages.size(), 4) << told.messages.join('\n').toStdString();
+    EXPECT_TRUE(told.messages[0].contains("has more than 10000 lines; only the first 10000 lines"));
     EXPECT_TRUE(told.messages[1].contains("Save it under another name"));
     EXPECT_EQ(told.messages[2], told.messages[1]);
+    EXPECT_TRUE(told.messages[3].contains("Save it under another name"));
     EXPECT_EQ(fileLines(elsewhere).size(), 10001); // 10000 lines, each ended
 }
