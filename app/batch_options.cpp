@@ -58,6 +58,7 @@ struct Options {
     QCommandLineOption maxRows{QStringLiteral("max-rows"), QString(), QStringLiteral("N")};
     QCommandLineOption noTimings{QStringLiteral("no-timings")};
     QCommandLineOption stopOnError{QStringLiteral("stop-on-error")};
+    QCommandLineOption noChildPrograms{QStringLiteral("no-child-programs")};
     QCommandLineOption snapshot{QStringLiteral("snapshot")};
     QCommandLineOption check{QStringLiteral("check")};
     QCommandLineOption update{QStringLiteral("update")};
@@ -69,7 +70,7 @@ struct Options {
         return {run,        database,  user,      password,    define,         defineFile,
                 exportTo,   format,    csv,       allowErrors, noSubstitution, timeout,
                 maxDisplay, maxRows,   noTimings, stopOnError, snapshot,       check,
-                update,     tolerance, help,      version,     createSample};
+                update,     tolerance, help,      version,     createSample,   noChildPrograms};
     }
 };
 
@@ -283,6 +284,7 @@ CommandLine parseCommandLine(const QStringList &arguments) {
         return usageError(error);
     batch.noTimings = parser.isSet(options.noTimings);
     batch.stopOnError = parser.isSet(options.stopOnError);
+    batch.noChildPrograms = parser.isSet(options.noChildPrograms);
     line.mode = StartMode::batch;
     return line;
 }
@@ -336,6 +338,9 @@ QString commandLineHelp() {
         "  --stop-on-error      stop at the first statement that fails (one marked\n"
         "                       '-- expect: error' and failing is no failure); the rows\n"
         "                       after it are not run, and the run exits with status 1\n"
+        "  --no-child-programs  fails every statement that would start another program\n"
+        "                       (HOST, CMD, !, NORQ, CLP, NORQSET, JSON), hidden or not,\n"
+        "                       without starting it: for running scripts nobody checked\n"
         "  --no-substitution    runs the text as written: \"&name\" is not a variable (as\n"
         "                       OPTION SUBSTITUTION OFF does in a script)\n"
         "  --timeout SECONDS    no statement may run longer: one that does is cancelled\n"

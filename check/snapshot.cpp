@@ -2,6 +2,7 @@
 
 #include "database/cli/cli.h"
 #include "document/row_model.h"
+#include "engine/shown_text.h"
 
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -314,7 +315,7 @@ Snapshot fromDocument(const DocumentModel &document, const QString &scriptName) 
         if (row.kind != RowKind::sql || row.outcome.number == 0) continue;
         Statement statement;
         statement.number = row.outcome.number;
-        statement.written = messageLines(row.text).join(u'\n');
+        statement.written = messageLines(withPasswordsMasked(row.text)).join(u'\n');
         statement.ran = messageLines(row.outcome.ran).join(u'\n');
         for (size_t o = r + 1; o < document.size(); ++o) {
             const int kind = document[o].kind;
