@@ -1,6 +1,7 @@
 #include "app/batch_options.h"
 
 #include "engine/engine_state.h"
+#include "engine/shown_text.h"
 #include "export/export.h"
 #include "export/shared_exports.h"
 
@@ -21,7 +22,8 @@ bool asksForOptions(const QStringList &arguments) {
 CommandLine usageError(const QString &error) {
     CommandLine line;
     line.mode = StartMode::usageError;
-    line.error = error;
+    // It quotes what was given: one line still, and nothing a terminal would act on.
+    line.error = withControlsEscaped(error);
     return line;
 }
 

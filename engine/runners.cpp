@@ -34,6 +34,7 @@ QPointer<QTimer> pollTimer;
 PollCallback pollTarget = nullptr;
 // The command processor's output file of the command being waited for.
 QString pendingOutputFile = kOutputFile;
+bool allowChildPrograms = true; // off: --no-child-programs
 
 bool hasArgument() {
     return engine.argCount >= 1 && !engine.args[1].isEmpty();
@@ -257,10 +258,6 @@ QString cleanJsonOutput(QString text) {
     return text;
 }
 
-} // namespace
-
-namespace {
-bool allowChildPrograms = true;
 } // namespace
 
 void setChildProgramsAllowed(bool allowed) {
