@@ -65,14 +65,18 @@ struct Options {
     QCommandLineOption check{QStringLiteral("check")};
     QCommandLineOption update{QStringLiteral("update")};
     QCommandLineOption tolerance{QStringLiteral("tolerance"), QString(), QStringLiteral("X")};
+    QCommandLineOption snapshotFile{QStringLiteral("snapshot-file"), QString(),
+                                    QStringLiteral("FILE")};
+    QCommandLineOption watch{QStringLiteral("watch")};
     QCommandLineOption help{{QStringLiteral("h"), QStringLiteral("help")}};
     QCommandLineOption version{QStringLiteral("version")};
 
     QList<QCommandLineOption> all() const {
-        return {run,        database,  user,      password,    define,         defineFile,
-                exportTo,   format,    csv,       allowErrors, noSubstitution, timeout,
-                maxDisplay, maxRows,   noTimings, stopOnError, snapshot,       check,
-                update,     tolerance, help,      version,     createSample,   noChildPrograms};
+        return {run,        database,       user,      password,    define,         defineFile,
+                exportTo,   format,         csv,       allowErrors, noSubstitution, timeout,
+                maxDisplay, maxRows,        noTimings, stopOnError, snapshot,       check,
+                update,     tolerance,      help,      version,     createSample,   snapshotFile,
+                watch,      noChildPrograms};
     }
 };
 
@@ -168,6 +172,14 @@ QString readSnapshot(const QCommandLineParser &parser, const Options &options,
         return QStringLiteral("--update rewrites the snapshot after --check: give --check too.");
     if (parser.isSet(options.tolerance) && !check)
         return QStringLiteral("--tolerance applies to --check: give --check too.");
+    if (parser.isSet(options.snapshotFile)) {
+        if (!write && !check)
+            return QStringLiteral("--snapshot-file names the snapshot of --snapshot or --check: "
+                                  "give one of them too.");
+        batch->snapshotFile = parser.value(options.snapshotFile);
+        if (batch->snapshotFile.isEmpty())
+            return QStringLiteral("--snapshot-file needs a file name.");
+    }
     batch->snapshot = write   ? BatchOptions::Snapshot::write
                       : check ? BatchOptions::Snapshot::check
                               : BatchOptions::Snapshot::none;
@@ -286,6 +298,9 @@ CommandLine parseCommandLine(const QStringList &arguments) {
         return usageError(error);
     batch.noTimings = parser.isSet(options.noTimings);
     batch.stopOnError = parser.isSet(options.stopOnError);
+    batch.watch = parser.isSet(options.watch);
+    batch.defineFiles = parser.values(options.defineFile);
+    batch.arguments = arguments;
     batch.noChildPrograms = parser.isSet(options.noChildPrograms);
     line.mode = StartMode::batch;
     return line;
@@ -371,6 +386,14 @@ QString commandLineHelp() {
         "  --update             with --check: rewrites SCRIPT.out.md from this run\n"
         "  --tolerance X        with --check: approximate numbers (float, double) match\n"
         "                       within a relative difference X (default 1e-9)\n"
+        "  --snapshot-file FILE with --snapshot or --check: the snapshot is FILE instead\n"
+        "                       of SCRIPT.out.md (one per database, or outside the\n"
+        "                       script's folder)\n"
+        "  --watch              runs the script, then again each time it, a script it\n"
+        "                       RUNs or a --define-file is saved, until interrupted\n"
+        "                       (Ctrl+C: exit status 130); after each run it prints the\n"
+        "                       statements whose outcome changed since the run before,\n"
+        "                       or with --check since the snapshot\n"
         "\n"
         "  -h, --help           shows this text\n"
         "  --version            shows the version\n"

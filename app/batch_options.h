@@ -6,7 +6,8 @@
 //          [--define NAME=VALUE]... [--export FILE] [--format FORMAT] [--csv DIR]
 //          [--allow-errors] [--no-substitution] [--timeout SECONDS]
 //          [--max-display N] [--max-rows N] [--no-timings] [--no-child-programs]
-//          [--snapshot | --check [--update] [--tolerance X]]
+//          [--snapshot | --check [--update] [--tolerance X]] [--snapshot-file FILE]
+//          [--watch]
 
 #include <QList>
 #include <QString>
@@ -36,6 +37,10 @@ struct BatchOptions {
     Snapshot snapshot = Snapshot::none;
     bool update = false;     // --check --update: rewrites the snapshot
     double tolerance = 1e-9; // relative, for approximate numbers under --check
+    QString snapshotFile;    // empty: SCRIPT.out.md beside the script
+    bool watch = false;      // runs again whenever the script or a file it reads is saved
+    QStringList defineFiles; // --define-file, in order (read into defines already)
+    QStringList arguments;   // the command line as given, for the runs --watch starts
 };
 
 enum class StartMode { interactive, batch, help, version, createSample, usageError };

@@ -3,6 +3,7 @@
 #include "app/batch_stream.h"
 #include "app/batch_window_interface.h"
 #include "check/compare.h"
+#include "check/script_snapshot.h"
 #include "check/snapshot.h"
 #include "database/session.h"
 #include "document/document_run.h"
@@ -22,6 +23,7 @@
 #include "export/export_csv.h"
 #include "mainwindow/start_library.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -31,14 +33,14 @@
 #include <memory>
 #include <unistd.h>
 
-namespace {
-
-constexpr int kSummaryLength = 72;
-
 void say(const QString &line) {
     std::fprintf(stderr, "%s\n", line.toLocal8Bit().constData());
     std::fflush(stderr);
 }
+
+namespace {
+
+constexpr int kSummaryLength = 72;
 
 int fail(const QString &message) {
     say(QStringLiteral("pavona: ") + message);
@@ -139,16 +141,23 @@ void print(const QString &line) {
     std::fprintf(stdout, "%s\n", parts.join(u'\t').toUtf8().constData());
 }
 
+QString snapshotPathOf(const BatchOptions &options) {
+    return options.snapshotFile.isEmpty() ? snapshot::pathFor(options.script)
+                                          : options.snapshotFile;
+}
+
 // The snapshot --check compares with, read before anything runs so that a missing or
 // broken one costs no run. Empty, or why it cannot be used.
 QString readSnapshot(const BatchOptions &options, snapshot::Snapshot *expected, bool *found) {
-    const QString path = snapshot::pathFor(options.script);
+    const QString path = snapshotPathOf(options);
     const QFileInfo info(path);
     *found = false;
     if (!info.exists())
         return QStringLiteral("no snapshot '%1' to check against: write one with --run %2 "
-                              "--snapshot")
-            .arg(path, options.script);
+                              "--snapshot%3")
+            .arg(path, options.script,
+                 options.snapshotFile.isEmpty() ? QString()
+                                                : QStringLiteral(" --snapshot-file ") + path);
     QFile file(path);
     if (!info.isFile() || !file.open(QIODevice::ReadOnly))
         return QStringLiteral("cannot read snapshot '%1'%2")
@@ -234,9 +243,9 @@ namespace {
 // Writes or checks the snapshot after the run; returns the run's exit status.
 int finishSnapshot(const BatchOptions &options, const DocumentModel &document,
                    const snapshot::Snapshot &expected, bool expectedFound, int status) {
-    const QString path = snapshot::pathFor(options.script);
-    const snapshot::Snapshot got =
-        snapshot::fromDocument(document, QFileInfo(options.script).fileName());
+    const QString path = snapshotPathOf(options);
+    const snapshot::Snapshot got = snapshot::fromDocument(
+        document, QFileInfo(options.script).fileName(), snapshot::machineFolders());
     if (options.snapshot == BatchOptions::Snapshot::check) {
         status = BatchExit::ok;
         if (expectedFound) {
@@ -277,7 +286,7 @@ int runBatch(const BatchOptions &options) {
         !problem.isEmpty())
         return fail(problem);
     const bool snapshots = options.snapshot != BatchOptions::Snapshot::none;
-    const QString snapshotPath = snapshot::pathFor(options.script);
+    const QString snapshotPath = snapshotPathOf(options);
     if (snapshots && longScript)
         return fail(QStringLiteral("script '%1' has more than %2 lines, more than a document "
                                    "can hold, so it has no snapshot")

@@ -8,6 +8,9 @@
 
 #include <QString>
 
+// One line on standard error, at once: the run's messages and progress.
+void say(const QString &line);
+
 // Returns the exit status (BatchExit); messages and progress go to standard error.
 int runBatch(const BatchOptions &options);
 

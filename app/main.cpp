@@ -2,6 +2,7 @@
 
 #include "app/batch_options.h"
 #include "app/batch_run.h"
+#include "app/batch_watch.h"
 #include "app/interactive.h"
 #include "app/sample_start.h"
 
@@ -31,6 +32,10 @@ int runWithoutWindows(int argc, char *argv[], const BatchOptions &options) {
     // The run shows nothing, wherever it is started: with or without a display.
     qputenv("QT_QPA_PLATFORM", "offscreen");
     qInstallMessageHandler(quietMessages);
+    if (options.watch) {
+        QCoreApplication app(argc, argv);
+        return watchBatch(options);
+    }
     // Only a chart needs the drawing layer; without it a run starts and ends in a
     // fraction of the time (no platform, no font configuration).
     if (scriptMayDraw(options.script)) {

@@ -46,11 +46,15 @@ void offerSampleDatabase() {
     const QString script = sampleScript();
     if (script.isEmpty()) return;
     const QString title = QStringLiteral("Pavona");
-    if (!engine.ui->askYesNo(title, QStringLiteral("The database catalog %1 holds no database "
-                                                   "yet.\r\nCreate the sample database SAMPLE?")
-                                        .arg(embeddedCatalogFolder())))
+    if (!engine.ui->offerYesNo(title, QStringLiteral("The database catalog %1 holds no database "
+                                                     "yet.\r\nCreate the sample database SAMPLE?")
+                                          .arg(embeddedCatalogFolder())))
         return;
     QString detail;
-    if (createSampleDatabase(script, &detail) == SampleOutcome::failed)
+    if (createSampleDatabase(script, &detail) == SampleOutcome::failed) {
         engine.ui->messageBox(title, QStringLiteral("Cannot create SAMPLE: ") + detail);
+        return;
+    }
+    // The connect dialog that follows proposes it.
+    if (engine.databaseName.isEmpty()) engine.databaseName = QStringLiteral("SAMPLE");
 }

@@ -136,6 +136,8 @@ QStringList outputChanges(const Output &expected, const Output &got, double tole
     return out;
 }
 
+} // namespace
+
 QStringList statementChanges(const Statement &expected, const Statement &got, double tolerance) {
     QStringList out;
     if (expected.ran != got.ran) {
@@ -156,8 +158,6 @@ QStringList statementChanges(const Statement &expected, const Statement &got, do
     }
     return out;
 }
-
-} // namespace
 
 std::vector<std::pair<int, int>> align(int expected, int got,
                                        const std::function<bool(int, int)> &same) {

@@ -27,6 +27,11 @@ struct CheckReport {
     QString summary() const;
 };
 
+// How one statement's outcome differs from the snapshot's: readable lines (a diff of
+// its rows and messages), empty when it matches.
+QStringList statementChanges(const Statement &expected, const Statement &got,
+                             double tolerance = kDefaultTolerance);
+
 CheckReport compare(const Snapshot &expected, const Snapshot &got,
                     double tolerance = kDefaultTolerance);
 

@@ -288,6 +288,59 @@ bool readStatement(Reader &reader, Statement *statement) {
     return true;
 }
 
+using FolderPatterns = std::vector<std::pair<QRegularExpression, QString>>;
+
+// A folder's path where it stands whole: not where it begins a longer name (/tmp/work in
+// /tmp/work2). Longer paths first, so a folder inside another keeps its own name.
+FolderPatterns folderPatterns(std::vector<Folder> folders) {
+    FolderPatterns patterns;
+    for (Folder &folder : folders)
+        while (folder.path.size() > 1 && folder.path.endsWith(u'/'))
+            folder.path.chop(1);
+    std::sort(folders.begin(), folders.end(),
+              [](const Folder &a, const Folder &b) { return a.path.size() > b.path.size(); });
+    for (const Folder &folder : folders)
+        if (folder.path.size() > 1)
+            patterns.emplace_back(QRegularExpression(QRegularExpression::escape(folder.path) +
+                                                     QStringLiteral("(?![\\w-]|\\.\\w)")),
+                                  folder.name);
+    return patterns;
+}
+
+void nameFolders(Statement &statement, const FolderPatterns &patterns) {
+    const auto name = [&patterns](QString &text) {
+        for (const auto &[pattern, folderName] : patterns)
+            text.replace(pattern, folderName);
+    };
+    name(statement.ran);
+    for (Output &output : statement.outputs) {
+        for (QString &line : output.message)
+            name(line);
+        for (std::vector<ResultValue> &row : output.rows)
+            for (ResultValue &value : row)
+                if (value) name(*value);
+    }
+}
+
+Statement statementAt(const DocumentModel &document, size_t r, const FolderPatterns &patterns) {
+    const DocumentRow &row = document[r];
+    Statement statement;
+    statement.number = row.outcome.number;
+    statement.written = writtenOf(row);
+    statement.ran = messageLines(row.outcome.ran).join(u'\n');
+    for (size_t o = r + 1; o < document.size(); ++o) {
+        const int kind = document[o].kind;
+        if (kind != RowKind::message && kind != RowKind::result && kind != RowKind::chart) break;
+        Output output = outputOf(document[o]);
+        // A message row with nothing in it shows nothing, and reads back as nothing.
+        if (output.kind == Output::Kind::message && output.message.isEmpty() && !output.failed())
+            continue;
+        statement.outputs.push_back(std::move(output));
+    }
+    nameFolders(statement, patterns);
+    return statement;
+}
+
 } // namespace
 
 QString resultLine(const std::vector<ResultValue> &values) {
@@ -307,29 +360,23 @@ QString pathFor(const QString &scriptPath) {
     return scriptPath + QStringLiteral(".out.md");
 }
 
-Snapshot fromDocument(const DocumentModel &document, const QString &scriptName) {
+QString writtenOf(const DocumentRow &row) {
+    return messageLines(withPasswordsMasked(row.text)).join(u'\n');
+}
+
+Statement statementAt(const DocumentModel &document, size_t row,
+                      const std::vector<Folder> &folders) {
+    return statementAt(document, row, folderPatterns(folders));
+}
+
+Snapshot fromDocument(const DocumentModel &document, const QString &scriptName,
+                      const std::vector<Folder> &folders) {
+    const auto patterns = folderPatterns(folders);
     Snapshot snapshot;
     snapshot.script = scriptName;
-    for (size_t r = 0; r < document.size(); ++r) {
-        const DocumentRow &row = document[r];
-        if (row.kind != RowKind::sql || row.outcome.number == 0) continue;
-        Statement statement;
-        statement.number = row.outcome.number;
-        statement.written = messageLines(withPasswordsMasked(row.text)).join(u'\n');
-        statement.ran = messageLines(row.outcome.ran).join(u'\n');
-        for (size_t o = r + 1; o < document.size(); ++o) {
-            const int kind = document[o].kind;
-            if (kind != RowKind::message && kind != RowKind::result && kind != RowKind::chart)
-                break;
-            Output output = outputOf(document[o]);
-            // A message row with nothing in it shows nothing, and reads back as nothing.
-            if (output.kind == Output::Kind::message && output.message.isEmpty() &&
-                !output.failed())
-                continue;
-            statement.outputs.push_back(std::move(output));
-        }
-        snapshot.statements.push_back(std::move(statement));
-    }
+    for (size_t r = 0; r < document.size(); ++r)
+        if (document[r].kind == RowKind::sql && document[r].outcome.number != 0)
+            snapshot.statements.push_back(statementAt(document, r, patterns));
     return snapshot;
 }
 

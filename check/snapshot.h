@@ -24,6 +24,9 @@
 //   > message line              the message, a line each (a result's: what followed its
 //                               table); ">" alone is an empty line
 //   (chart)                     a chart
+// The folders a run depends on (the script's companion folder &curdir, the working folder)
+// are written as <curdir> and <working folder>, so that a library checks the same from any
+// place it is cloned or run in.
 // A fence is three backticks, or one more than the longest run of backticks any of its
 // lines starts with, so no text can close it early.
 
@@ -64,8 +67,23 @@ struct Snapshot {
     std::vector<Statement> statements;
 };
 
-// The statements of a run document that ran, with their outputs.
-Snapshot fromDocument(const DocumentModel &document, const QString &scriptName);
+// A folder that depends on the machine, and the name a snapshot gives it.
+struct Folder {
+    QString path;
+    QString name;
+};
+
+// The statements of a run document that ran, with their outputs; every place a folder's
+// path stands as a whole (not as the start of a longer name) shows the folder's name.
+Snapshot fromDocument(const DocumentModel &document, const QString &scriptName,
+                      const std::vector<Folder> &folders = {});
+
+// The statement on row of a document, with the outputs under it, whether it ran in a
+// Run all or alone.
+Statement statementAt(const DocumentModel &document, size_t row,
+                      const std::vector<Folder> &folders = {});
+// A statement row's text as a snapshot holds it: what a check aligns statements by.
+QString writtenOf(const DocumentRow &row);
 
 // The snapshot file of a script: its path with ".out.md" added.
 QString pathFor(const QString &scriptPath);

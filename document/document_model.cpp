@@ -142,20 +142,23 @@ QString textAsRan(const QString &shown) {
     return withPasswordsMasked(ran + shown.mid(from));
 }
 
+DocumentRow documentRowAt(const Grid *grid, int r) {
+    DocumentRow row;
+    row.kind = grid->textMatrix(r, kindCol).trimmed().toInt();
+    row.text = grid->textMatrix(r, textCol);
+    row.tag = grid->textMatrix(r, tagCol);
+    row.raw = grid->textMatrix(r, rawCol);
+    row.sql = grid->textMatrix(r, sqlCol);
+    row.outcome = grid->rowData(r).value<RowOutcome>();
+    if (row.kind == RowKind::chart || row.kind == RowKind::image)
+        row.picture = grid->pictureAt(r, textCol).toImage();
+    return row;
+}
+
 DocumentModel documentFromGrid(const Grid *grid) {
     DocumentModel document;
     document.reserve(grid->rows());
-    for (int r = 0; r < grid->rows(); ++r) {
-        DocumentRow row;
-        row.kind = grid->textMatrix(r, kindCol).trimmed().toInt();
-        row.text = grid->textMatrix(r, textCol);
-        row.tag = grid->textMatrix(r, tagCol);
-        row.raw = grid->textMatrix(r, rawCol);
-        row.sql = grid->textMatrix(r, sqlCol);
-        row.outcome = grid->rowData(r).value<RowOutcome>();
-        if (row.kind == RowKind::chart || row.kind == RowKind::image)
-            row.picture = grid->pictureAt(r, textCol).toImage();
-        document.push_back(std::move(row));
-    }
+    for (int r = 0; r < grid->rows(); ++r)
+        document.push_back(documentRowAt(grid, r));
     return document;
 }

@@ -10,6 +10,7 @@
 #include <QImage>
 #include <QMetaType>
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -29,6 +30,9 @@ struct RowOutcome {
     int code = 0;
     std::shared_ptr<const ResultSet> result;
     QString trailer;
+    // Output row of a run in the window, when the script has a snapshot: how the
+    // statement's outcome differs from it (empty when it matches).
+    QStringList changes;
 
     bool failed() const { return code != 0; }
 };
@@ -77,3 +81,4 @@ QString textAsRan(const QString &shown);
 
 // The rows of a script grid with their outcomes and pictures.
 DocumentModel documentFromGrid(const Grid *grid);
+DocumentRow documentRowAt(const Grid *grid, int row);

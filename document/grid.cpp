@@ -1,9 +1,11 @@
 #include "document/grid.h"
 
+#include "document/marked_text.h"
 #include "engine/platform_units.h"
 #include "engine/text_files.h"
 
 #include <QAbstractTableModel>
+#include <QApplication>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QHeaderView>
@@ -97,6 +99,9 @@ public:
     // among them can take the place of one instead of moving all below.
     int pristineFrom = 0;
     std::function<QString(int row, int col)> toolTips;
+    QString findKey;                                  // occurrences marked in every cell
+    int findRow = -1, findCol = -1, findOrdinal = -1; // the current one
+    bool rowFocusBand = false;
 
     void touch(int r) { pristineFrom = std::max(pristineFrom, r + 1); }
     void resizeRows(int count) {
@@ -310,18 +315,25 @@ protected:
 
     void paint(QPainter *painter, const QStyleOptionViewItem &option,
                const QModelIndex &index) const override {
+        const auto *model = static_cast<const GridModel *>(index.model());
+        const bool band = model->rowFocusBand && inFocusedRow(index);
         // The style's focus mark tints the whole cell; a coloured cell gets a thin frame.
-        const bool frame =
-            (option.state & QStyle::State_HasFocus) && index.data(Qt::BackgroundRole).isValid();
+        const bool frame = !band && (option.state & QStyle::State_HasFocus) &&
+                           index.data(Qt::BackgroundRole).isValid();
         QStyleOptionViewItem cell(option);
-        if (frame) cell.state &= ~QStyle::State_HasFocus;
-        QStyledItemDelegate::paint(painter, cell, index);
+        if (frame || band) cell.state &= ~QStyle::State_HasFocus;
+        const QString &key = model->findKey;
+        if (!key.isEmpty() && index.data().toString().contains(key, Qt::CaseInsensitive))
+            paintMarked(painter, cell, index, *model);
+        else
+            QStyledItemDelegate::paint(painter, cell, index);
         if (frame) {
             painter->save();
             painter->setPen(QPen(option.palette.color(QPalette::Text), 1, Qt::DotLine));
             painter->drawRect(option.rect.adjusted(0, 0, -1, -1));
             painter->restore();
         }
+        if (band) paintBand(painter, option.rect, index);
         const QVariant picture = index.data(Qt::DecorationRole);
         if (!picture.isValid()) return;
         const QPixmap pixmap = picture.value<QPixmap>();
@@ -333,6 +345,44 @@ protected:
         painter->save();
         painter->setClipRect(option.rect);
         painter->drawPixmap(target, pixmap);
+        painter->restore();
+    }
+
+private:
+    const QTableView *view() const { return static_cast<const QTableView *>(parent()); }
+
+    bool inFocusedRow(const QModelIndex &index) const {
+        return view()->hasFocus() && view()->currentIndex().row() == index.row();
+    }
+
+    void paintMarked(QPainter *painter, const QStyleOptionViewItem &cell, const QModelIndex &index,
+                     const GridModel &model) const {
+        QStyleOptionViewItem item(cell);
+        initStyleOption(&item, index);
+        const QString text = item.text;
+        item.text.clear();
+        const QWidget *widget = item.widget;
+        QStyle *style = widget ? widget->style() : QApplication::style();
+        style->drawControl(QStyle::CE_ItemViewItem, &item, painter, widget);
+        item.text = text;
+        const bool current = index.row() + model.headerRows() == model.findRow &&
+                             index.column() + model.headerCols() == model.findCol;
+        FindMarks::paintText(painter, item, model.findKey, current ? model.findOrdinal : -1);
+    }
+
+    // The current row of a document grid: a band along the row, closed at its ends.
+    void paintBand(QPainter *painter, const QRect &rect, const QModelIndex &index) const {
+        const QTableView *table = view();
+        int last = index.model()->columnCount() - 1;
+        while (last > 0 && table->isColumnHidden(last))
+            --last;
+        painter->save();
+        painter->setPen(QPen(Grid::focusBandColour(), 2));
+        const QRect inner = rect.adjusted(1, 1, -1, -1);
+        painter->drawLine(inner.topLeft(), inner.topRight());
+        painter->drawLine(inner.bottomLeft(), inner.bottomRight());
+        if (index.column() == 0) painter->drawLine(inner.topLeft(), inner.bottomLeft());
+        if (index.column() == last) painter->drawLine(inner.topRight(), inner.bottomRight());
         painter->restore();
     }
 };
@@ -381,6 +431,16 @@ void Grid::showEvent(QShowEvent *event) {
     model_->live = true;
     syncView();
     QTableView::showEvent(event);
+}
+
+void Grid::focusInEvent(QFocusEvent *event) {
+    QTableView::focusInEvent(event);
+    if (model_->rowFocusBand) viewport()->update();
+}
+
+void Grid::focusOutEvent(QFocusEvent *event) {
+    QTableView::focusOutEvent(event);
+    if (model_->rowFocusBand) viewport()->update();
 }
 
 void Grid::hideEvent(QHideEvent *event) {
@@ -593,6 +653,7 @@ void Grid::keyPressEvent(QKeyEvent *event) {
 
 void Grid::currentChanged(const QModelIndex &current, const QModelIndex &previous) {
     QTableView::currentChanged(current, previous);
+    if (model_->rowFocusBand) viewport()->update(); // the band spans the row
     if (selecting_ || !current.isValid()) return;
     row_ = rowSel_ = current.row() + model_->headerRows();
     col_ = colSel_ = current.column() + model_->headerCols();
@@ -1017,6 +1078,23 @@ QPixmap Grid::pictureAt(int row, int col) const {
 
 void Grid::setToolTips(std::function<QString(int row, int col)> tips) {
     model_->toolTips = std::move(tips);
+}
+
+void Grid::setFindMarks(const QString &key, int row, int col, int ordinal) {
+    model_->findKey = key;
+    model_->findRow = row;
+    model_->findCol = col;
+    model_->findOrdinal = ordinal;
+    viewport()->update();
+}
+
+QColor Grid::focusBandColour() {
+    return {0, 110, 200};
+}
+
+void Grid::setRowFocusBand(bool on) {
+    model_->rowFocusBand = on;
+    viewport()->update();
 }
 
 QVariant Grid::rowData(int row) const {

@@ -151,6 +151,12 @@ public:
     // What a cell's tool tip says, asked when it is about to show; empty for none.
     void setToolTips(std::function<QString(int row, int col)> tips);
     void setRowData(int row, const QVariant &data);
+    // Marks every occurrence of key (any case) in the cells' texts, the ordinal-th (from
+    // 0) of cell (row, col) as the current one; an empty key marks nothing.
+    void setFindMarks(const QString &key, int row = -1, int col = -1, int ordinal = -1);
+    // The current row shows a band along it while the grid has the focus.
+    void setRowFocusBand(bool on);
+    static QColor focusBandColour();
 
     // Sorts the rows row()..rowSel() by the columns col()..colSel(): 1 ascending,
     // 2 descending (numbers compare as numbers).
@@ -201,6 +207,8 @@ protected:
     bool viewportEvent(QEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void hideEvent(QHideEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;
 

@@ -14,6 +14,7 @@
 #include <QMouseEvent>
 #include <QPointer>
 #include <QScrollBar>
+#include <QToolBar>
 #include <QVBoxLayout>
 
 using namespace ScriptRow;
@@ -40,6 +41,16 @@ NorqHelp::NorqHelp(QWidget *parent)
     // The grid is 220 twips narrower and 600 twips less high than the window.
     const int side = twipsToPixels(110), vertical = twipsToPixels(300);
     layout->setContentsMargins(side, vertical, side, vertical);
+    auto *bar = new QToolBar(this);
+    bar->setObjectName(QStringLiteral("HelpHistory"));
+    back_ = bar->addAction(QStringLiteral("\u25C0 Back"), this, [this] { goBack(); });
+    back_->setShortcut(QKeySequence(Qt::ALT | Qt::Key_Left));
+    back_->setToolTip(QStringLiteral("Back (Alt+Left)"));
+    forward_ = bar->addAction(QStringLiteral("Forward \u25B6"), this, [this] { goForward(); });
+    forward_->setShortcut(QKeySequence(Qt::ALT | Qt::Key_Right));
+    forward_->setToolTip(QStringLiteral("Forward (Alt+Right)"));
+    updateHistoryActions();
+    layout->addWidget(bar);
     layout->addWidget(CLP);
     missingFile_ = new QLabel(this);
     missingFile_->setWordWrap(true);
@@ -165,8 +176,13 @@ void NorqHelp::CLP_MouseDown(Qt::MouseButton button, int row, int col) {
     currentRow = row;
     const int kind = pane_.document().kindOf(row);
     if (col == textCol && kind == RowKind::heading) {
+        const int top = CLP->topRow();
         const int target = pane_.followLink(row);
-        if (target >= 0) currentRow = target;
+        if (target >= 0) {
+            currentRow = target;
+            if (at_ >= 0) history_[at_].topRow = top;
+            visit({path_, CLP->topRow()});
+        }
     } else if (col == markerCol && kind == RowKind::sql) {
         ResetCellEdit();
         runStatementRow(row);
@@ -182,11 +198,54 @@ void NorqHelp::openPage(const QString &target) {
     const QDir folder(folder_);
     for (const QString &entry : folder.entryList(QDir::Files)) {
         if (entry.compare(target, Qt::CaseInsensitive) != 0) continue;
-        setHelpMode();
-        fileToMemory(folder.filePath(entry));
-        memoryToScript();
+        if (at_ >= 0) history_[at_].topRow = CLP->topRow();
+        showFile(folder.filePath(entry));
         return;
     }
+}
+
+// ---- history ------------------------------------------------------------------------
+
+void NorqHelp::load(const QString &path) {
+    setHelpMode();
+    fileToMemory(path);
+    memoryToScript();
+    path_ = path;
+}
+
+void NorqHelp::showFile(const QString &path) {
+    load(path);
+    visit({path, 0});
+}
+
+void NorqHelp::visit(const Place &place) {
+    history_.resize(at_ + 1); // a new way drops the places ahead
+    history_.append(place);
+    at_ = static_cast<int>(history_.size()) - 1;
+    updateHistoryActions();
+}
+
+void NorqHelp::goTo(int index) {
+    if (index < 0 || index >= history_.size()) return;
+    if (at_ >= 0) history_[at_].topRow = CLP->topRow();
+    at_ = index;
+    const Place &place = history_[at_];
+    if (place.path != path_) load(place.path);
+    if (place.topRow < CLP->rows()) CLP->setTopRow(place.topRow);
+    updateHistoryActions();
+}
+
+void NorqHelp::goBack() {
+    goTo(at_ - 1);
+}
+
+void NorqHelp::goForward() {
+    goTo(at_ + 1);
+}
+
+void NorqHelp::updateHistoryActions() {
+    back_->setEnabled(at_ > 0);
+    forward_->setEnabled(at_ + 1 < history_.size());
 }
 
 void NorqHelp::runStatementRow(int row) {
@@ -206,9 +265,7 @@ void NorqHelp::runStatementRow(int row) {
 void showHelp(const QString &fileName) {
     NorqHelp *viewer = NorqHelp::shared();
     const QString folder = engine.helpFolder.isEmpty() ? QDir::currentPath() : engine.helpFolder;
-    viewer->setHelpMode();
-    viewer->fileToMemory(QDir(folder).filePath(fileName));
-    viewer->memoryToScript();
+    viewer->showFile(QDir(folder).filePath(fileName));
     viewer->show();
     viewer->raise();
     viewer->activateWindow();

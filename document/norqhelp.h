@@ -11,6 +11,7 @@
 #include <QWidget>
 
 class Grid;
+class QAction;
 class QLabel;
 
 class NorqHelp : public QWidget, public ScriptColumns {
@@ -57,6 +58,14 @@ public:
     // Presses in the grid: a link's text, a statement's or a result's marker.
     void CLP_MouseDown(Qt::MouseButton button, int row, int col);
 
+    // Opens a help file as a new place to go back from.
+    void showFile(const QString &path);
+    // Back and Forward (Alt+Left, Alt+Right) across the pages and links followed.
+    void goBack();
+    void goForward();
+    QAction *backAction() const { return back_; }
+    QAction *forwardAction() const { return forward_; }
+
 protected:
     void resizeEvent(QResizeEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -67,8 +76,23 @@ private:
     // The wrap width for the text column's present width.
     void measureWrapWidth();
 
+    // A place seen: a file and the row at the top.
+    struct Place {
+        QString path;
+        int topRow = 0;
+    };
+    void visit(const Place &place);
+    void goTo(int index);
+    void load(const QString &path);
+    void updateHistoryActions();
+
     QLabel *missingFile_ = nullptr;
     QString folder_;
+    QString path_;
+    QList<Place> history_;
+    int at_ = -1;
+    QAction *back_ = nullptr;
+    QAction *forward_ = nullptr;
 };
 
 // Opens a help file of the help folder in the viewer and shows it without a modal wait.

@@ -28,6 +28,9 @@ inline const QColor linkColour(0, 0, 255);
 // dark red marker, apart from the yellow of a success.
 inline const QColor failureBackground(255, 221, 221);
 inline const QColor failureMarkerColour(176, 0, 0);
+// An output that differs from the script's snapshot: amber, apart from both.
+inline const QColor changedBackground(255, 226, 168);
+inline const QColor changedMarkerColour(150, 80, 0);
 
 // Marker symbols.
 inline const QString sqlMarker = QString(QChar(0x25B6));     // run triangle
@@ -36,6 +39,7 @@ inline const QString resultMarker = QString(QChar(0x25A6));  // table
 inline const QString exampleMarker = QString(QChar(0x270E)); // pencil
 inline const QString pictureMarker = QString(QChar(0x25A3)); // framed square
 inline const QString failureMarker = QString(QChar(0x2716)); // heavy cross
+inline const QString changedMarker = QString(QChar(0x2260)); // not equal to
 
 // Edit View marker of a heading: a circled digit for levels 1..4, a circled ring for a
 // link (level 0).

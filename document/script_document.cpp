@@ -251,18 +251,17 @@ void ScriptDocument::styleHeadingText(int row, bool scriptView) {
     }
     grid_->setCellBackColor(scriptViewBackground);
     grid_->setCellAlignment(2);
+    const double levelSize = headingSize(row);
     switch (grid_->textMatrix(row, tagCol).toInt()) {
     case 1:
-        setCellFont(grid_, proseFont, size + 4, false, false, true);
+    case 4:
+        setCellFont(grid_, proseFont, levelSize, false, false, true);
         break;
     case 2:
-        setCellFont(grid_, proseFont, size + 1, true);
+        setCellFont(grid_, proseFont, levelSize, true);
         break;
     case 3:
-        setCellFont(grid_, proseFont, size + 1, false, true);
-        break;
-    case 4:
-        setCellFont(grid_, proseFont, size + 1, false, false, true);
+        setCellFont(grid_, proseFont, levelSize, false, true);
         break;
     default:
         setCellFont(grid_, proseFont, size, false, false, true);
@@ -298,10 +297,26 @@ int ScriptDocument::measuredRowHeight(int row, bool lowerLinks) const {
     const QString text = grid_->textMatrix(row, textCol);
     const double size = engine.fontSize;
     if (!isProseKind(kind)) return getHeight(kind, text, RowStyle::codeFont, size);
-    int height = getHeight(kind, text, RowStyle::proseFont, size);
+    const bool heading = kind == RowKind::heading;
+    int height = getHeight(kind, text, RowStyle::proseFont, heading ? headingSize(row) : size);
     if (lowerLinks && kind == RowKind::heading && grid_->textMatrix(row, tagCol).toInt() == 0)
         height -= kLinkLowering;
     return height;
+}
+
+double ScriptDocument::headingSize(int row) const {
+    const double size = engine.fontSize;
+    if (viewMode() != ViewMode::script) return size;
+    switch (grid_->textMatrix(row, tagCol).toInt()) {
+    case 1:
+        return size + 4;
+    case 2:
+    case 3:
+    case 4:
+        return size + 1;
+    default:
+        return size;
+    }
 }
 
 int ScriptDocument::getHeight(int kind, const QString &text, const QString &fontName,
@@ -321,9 +336,13 @@ int ScriptDocument::getHeight(int kind, const QString &text, const QString &font
     case RowKind::message:
         lines = std::clamp(box.lineCount(text, fontName, size, 30), 3, 30);
         break;
-    case RowKind::heading:
-        lines = 1;
-        break;
+    case RowKind::heading: {
+        // A heading too long for the width wraps: its first line is measured at the
+        // prose size as it always was, further lines at the heading's own size.
+        const int more = std::clamp(box.lineCount(text, fontName, size, 30), 1, 30) - 1;
+        const double first = box.lineHeightTwips(fontName, engine.fontSize);
+        return static_cast<int>(std::lround(first + more * lineHeight + extra));
+    }
     default:
         lines = std::clamp(box.lineCount(text, fontName, size, 30), 2, 30);
         break;

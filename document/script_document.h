@@ -64,13 +64,16 @@ public:
     // Height of a row from its shown text; lowerLinks takes 150 twips off a link line.
     int measuredRowHeight(int row, bool lowerLinks) const;
     int kindOf(int row) const;
+    // Marker, colours and fonts of a row of kind, as the renderer gives them.
+    void styleRow(int row, int kind);
+    // The point size a heading row is drawn at in the view whose rules apply.
+    double headingSize(int row) const;
 
 private:
     std::vector<RowSource> rowSources() const;
     QStringList buildCells(int &kind, const QString &text, const QString &dataSQL,
                            QString &pictureFile) const;
     int placeRow(int kind, const QStringList &cells, int location);
-    void styleRow(int row, int kind);
     void styleHeadingText(int row, bool scriptView);
     void deleteDollarVariables();
     void takeTitle(int row);

@@ -23,6 +23,14 @@ using namespace ScriptRow;
 namespace {
 
 constexpr int kChartMargin = 120; // twips below a chart taller than its row
+constexpr int kChangedTipLines = 16;
+
+QString changedTip(const QStringList &changes) {
+    QStringList lines = changes.mid(0, kChangedTipLines);
+    if (changes.size() > kChangedTipLines) lines << QStringLiteral("  ...");
+    return QStringLiteral("Differs from the snapshot:\n") + lines.join(u'\n') +
+           QStringLiteral("\nView > Compare with Snapshot shows both.");
+}
 
 // Runs started from any script pane, counted: a run lets window events in while it waits,
 // so a press in either window can start a run of its own, whose outcome then replaces the
@@ -84,13 +92,41 @@ ScriptPane::ScriptPane(QWidget *window) {
     testImage_->setObjectName(QStringLiteral("TestImage"));
     testImage_->hide();
     document_.attach(grid_, &measure_, testImage_, &lines_);
-    // A statement that ran with variables filled in shows how, its own text unchanged.
-    grid_->setToolTips([grid = grid_](int row, int col) {
-        if (col != textCol) return QString();
-        QString ran = grid->rowData(row).value<RowOutcome>().ran;
-        if (ran.isEmpty() || ran == grid->textMatrix(row, textCol)) return QString();
-        return QStringLiteral("As it ran:\n") + ran.replace(u'\r', u'\n');
+    grid_->setToolTips([this](int row, int col) { return toolTip(row, col); });
+    grid_->setRowFocusBand(true);
+    // What can be pressed shows so under the pointer.
+    QObject::connect(grid_, &Grid::gridMouseMove, grid_, [this] {
+        const bool pressable =
+            grid_->mouseRow() >= 0 && !pressHint(grid_->mouseRow(), grid_->mouseCol()).isEmpty();
+        grid_->viewport()->setCursor(pressable ? Qt::PointingHandCursor : Qt::ArrowCursor);
     });
+}
+
+QString ScriptPane::pressHint(int row, int col) const {
+    if (row < 0 || row >= grid_->rows()) return {};
+    const int kind = document_.kindOf(row);
+    if (col == markerCol && kind == RowKind::sql) return runHint_;
+    if (col == markerCol && kind == RowKind::result) return QStringLiteral("Show the whole result");
+    if (col != textCol || kind != RowKind::heading || !isLink(grid_, row)) return {};
+    const QString target = grid_->textMatrix(row, rawCol).trimmed().toUpper();
+    if (target.isEmpty()) return {};
+    if (target.contains(QLatin1String(".NORQ")))
+        return QStringLiteral("Go to the page ") + grid_->textMatrix(row, rawCol).trimmed();
+    for (int r = 0; r < grid_->rows(); ++r)
+        if (grid_->textMatrix(r, rawCol).toUpper() == target && !isLink(grid_, r))
+            return QStringLiteral("Go to \u201C%1\u201D").arg(grid_->textMatrix(r, textCol));
+    return {};
+}
+
+QString ScriptPane::toolTip(int row, int col) const {
+    const QStringList changes = grid_->rowData(row).value<RowOutcome>().changes;
+    if (!changes.isEmpty()) return changedTip(changes);
+    const QString hint = pressHint(row, col);
+    if (!hint.isEmpty() || col != textCol) return hint;
+    // A statement that ran with variables filled in shows how, its own text unchanged.
+    QString ran = grid_->rowData(row).value<RowOutcome>().ran;
+    if (ran.isEmpty() || ran == grid_->textMatrix(row, textCol)) return QString();
+    return QStringLiteral("As it ran:\n") + ran.replace(u'\r', u'\n');
 }
 
 // ---- layout -------------------------------------------------------------------------
@@ -161,14 +197,44 @@ void ScriptPane::markFailure(int row) {
     grid_->setCellBackColor(RowStyle::failureBackground);
 }
 
+// Another colour than a failure's, which stays when the output failed too.
+void ScriptPane::markChanged(int row, const QStringList &changes) {
+    RowOutcome outcome = grid_->rowData(row).value<RowOutcome>();
+    outcome.changes = changes;
+    grid_->setRowData(row, QVariant::fromValue(outcome));
+    if (outcome.failed()) return;
+    const Grid::QuietMoves moves(grid_);
+    if (changes.isEmpty()) {
+        document_.styleRow(row, document_.kindOf(row));
+        return;
+    }
+    grid_->setRow(row);
+    grid_->setCol(markerCol);
+    grid_->setText(RowStyle::changedMarker);
+    grid_->setCellForeColor(RowStyle::changedMarkerColour);
+    grid_->setCol(textCol);
+    grid_->setCellBackColor(RowStyle::changedBackground);
+}
+
 ScriptPane::Output ScriptPane::placeOutput(int position) {
     const RunOutput output = lastRunOutput();
     if (!output.shown) return {};
+    DocumentRow row;
+    row.kind = output.kind;
+    row.text = output.text;
+    row.tag = output.statement;
+    row.outcome = output.outcome;
+    row.picture = output.picture;
+    return {putOutput(position, row), output.step};
+}
+
+int ScriptPane::putOutput(int position, const DocumentRow &output) {
     int kind = output.kind;
-    const int row = document_.addRow(kind, output.text, output.statement, position);
+    const int row = document_.addRow(kind, output.text, output.tag, position);
     grid_->setRowData(row, QVariant::fromValue(output.outcome));
     if (output.outcome.failed() && (kind == RowKind::message || kind == RowKind::result))
         markFailure(row);
+    if (!output.outcome.changes.isEmpty()) markChanged(row, output.outcome.changes);
     if (kind == RowKind::chart) {
         grid_->setRow(row);
         grid_->setCol(textCol);
@@ -179,7 +245,7 @@ ScriptPane::Output ScriptPane::placeOutput(int position) {
                                 std::max(grid_->rowHeight(row),
                                          pixelsToTwips(output.picture.height()) + kChartMargin));
     }
-    return {row, output.step};
+    return row;
 }
 
 // ---- the result overlay -------------------------------------------------------------

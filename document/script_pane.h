@@ -16,6 +16,7 @@ class Grid;
 class QChartView;
 class QLabel;
 class QWidget;
+struct DocumentRow;
 
 // Geometry and font of one grid cell, in twips relative to the grid.
 struct CellInfo {
@@ -64,6 +65,11 @@ public:
     void setPageOpener(std::function<void(const QString &target)> opener) {
         pageOpener_ = std::move(opener);
     }
+    // The tool tip of a statement's marker, which says how to run it from the keys.
+    void setRunHint(const QString &hint) { runHint_ = hint; }
+    // What pressing the cell does, for its tool tip; empty when a press there does nothing.
+    QString pressHint(int row, int col) const;
+
     // Follows the link on row: the row of the heading it names (scrolled to the top), or
     // -1 when it names none here (another page went to the opener, or nothing matched).
     int followLink(int row);
@@ -81,13 +87,21 @@ public:
     void markRan(int row, int number);
     // Puts the last run's output at position, rewriting an output row already there.
     Output placeOutput(int position);
+    // Puts an output row (as documentFromGrid reads one) at position, styled as a run
+    // leaves it; returns the row written. A result is made from its full text.
+    int putOutput(int position, const DocumentRow &output);
 
     // The overlay over a result row: hides it when shown, otherwise runs the row's
     // statement into it. True when it now shows a result.
     bool toggleResult(int row);
 
+    // Marks an output row whose outcome differs from the script's snapshot, with how;
+    // no changes: its own look again.
+    void markChanged(int row, const QStringList &changes);
+
 private:
     void markFailure(int row);
+    QString toolTip(int row, int col) const;
 
     Grid *grid_ = nullptr;
     Grid *overlay_ = nullptr;
@@ -97,4 +111,5 @@ private:
     ScriptLines lines_;
     ScriptDocument document_;
     std::function<void(const QString &)> pageOpener_;
+    QString runHint_ = QStringLiteral("Run this statement");
 };

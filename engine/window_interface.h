@@ -31,6 +31,10 @@ public:
     }
     // Modal Yes/No question; true for Yes.
     virtual bool askYesNo(const QString &title, const QString &text) = 0;
+    // The same question where Yes is the answer proposed: Enter gives it.
+    virtual bool offerYesNo(const QString &title, const QString &text) {
+        return askYesNo(title, text);
+    }
     // Modal box with only an OK button.
     virtual void messageBox(const QString &title, const QString &text) = 0;
 

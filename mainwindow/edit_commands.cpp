@@ -219,6 +219,7 @@ void NorqSQL::viewInsertSQL_Click() {
 
 void NorqSQL::editNew_Click() {
     if (!mayDiscardScript()) return;
+    keptOutputs_.clear();
     setViewMode(ViewMode::edit);
     const QString templateFile = QDir::current().filePath(QStringLiteral("template.norq"));
     if (QFileInfo::exists(templateFile)) {
@@ -254,5 +255,6 @@ void NorqSQL::editNew_Click() {
         scriptToMemory();
     }
     currentFile.clear();
+    snapshotMarks_.open({});
     markScriptSaved();
 }

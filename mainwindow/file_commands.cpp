@@ -126,6 +126,7 @@ bool NorqSQL::saveScriptAs() {
     if (path.isEmpty() || !writeScriptTo(path)) return false;
     currentFile = path;
     refreshCaption();
+    showSnapshotProblem(snapshotMarks_.open(path));
     return true;
 }
 

@@ -7,6 +7,7 @@
 #include <QAction>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPlainTextEdit>
 #include <QSet>
 #include <QShortcut>
 
@@ -72,6 +73,20 @@ void runFromKeyboard(NorqSQL *window) {
     window->runStatementRow();
 }
 
+// F6: the panel views have two places to type or read in; the keyboard goes to the other.
+void switchPanelFocus(NorqSQL *window) {
+    QWidget *other = nullptr;
+    if (engine.viewMode == ViewMode::text)
+        other = window->FullEdit;
+    else if (engine.viewMode == ViewMode::sql)
+        other = window->DataValues;
+    if (!other) return;
+    if (window->TextEdit->hasFocus())
+        other->setFocus(Qt::ShortcutFocusReason);
+    else
+        window->TextEdit->setFocus(Qt::ShortcutFocusReason);
+}
+
 void addShortcut(NorqSQL *window, const QKeySequence &keys, void (*handler)(NorqSQL *)) {
     auto *shortcut = new QShortcut(keys, window);
     shortcut->setContext(Qt::WidgetWithChildrenShortcut);
@@ -96,13 +111,14 @@ void installKeyboardAccess(NorqSQL *window) {
     if (QAction *runAll = window->menuEntry(QStringLiteral("runAll")))
         runAll->setShortcut(QKeySequence(Qt::Key_F5));
     if (QAction *search = window->menuEntry(QStringLiteral("searchScript")))
-        search->setShortcut(QKeySequence::Find);
+        search->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F));
     if (QAction *save = window->menuEntry(QStringLiteral("saveFile")))
         save->setShortcut(QKeySequence::Save);
     if (QAction *saveAs = window->menuEntry(QStringLiteral("saveFileAs")))
         saveAs->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
     addShortcut(window, QKeySequence(Qt::CTRL | Qt::Key_Return), runFromKeyboard);
     addShortcut(window, QKeySequence(Qt::CTRL | Qt::Key_Enter), runFromKeyboard);
+    addShortcut(window, QKeySequence(Qt::Key_F6), switchPanelFocus);
     addShortcut(window, QKeySequence(Qt::Key_F1),
                 [](NorqSQL *w) { w->help_Click(viewHelpEntry()); });
 }

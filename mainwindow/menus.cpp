@@ -65,6 +65,8 @@ void NorqSQL::buildMenus() {
              [this] { saveFileAs_Click(); });
     addEntry(file, QStringLiteral("editNew"), QStringLiteral("New Script"),
              [this] { editNew_Click(); });
+    addEntry(file, QStringLiteral("updateSnapshot"), QStringLiteral("Update Snapshot"),
+             [this] { updateSnapshot_Click(); });
     file->addSeparator();
     QMenu *exportMenu = addSubmenu(file, QStringLiteral("fileExport"), QStringLiteral("Export"));
     menuEntries_.insert(QStringLiteral("fileExport"), exportMenu->menuAction());
@@ -93,6 +95,16 @@ void NorqSQL::buildMenus() {
     addEntry(search, QStringLiteral("nextFailure"), QStringLiteral("Next Failure"), [this] {
         nextFailure_Click();
     })->setShortcut(QKeySequence(Qt::Key_F8));
+    search->addSeparator();
+    addEntry(search, QStringLiteral("findInView"), QStringLiteral("Find in View"), [this] {
+        findInView_Click();
+    })->setShortcut(QKeySequence::Find);
+    addEntry(search, QStringLiteral("findNext"), QStringLiteral("Find Next"), [this] {
+        findNext_Click();
+    })->setShortcut(QKeySequence(Qt::Key_F3));
+    addEntry(search, QStringLiteral("findPrevious"), QStringLiteral("Find Previous"), [this] {
+        findPrevious_Click();
+    })->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F3));
 
     QMenu *view = topMenu(QStringLiteral("mnuView"), QStringLiteral("View"));
     addEntry(view, QStringLiteral("modeScript"), QStringLiteral("Script View"),
@@ -104,6 +116,8 @@ void NorqSQL::buildMenus() {
     addEntry(view, QStringLiteral("modeSQL"), QStringLiteral("SQL View"),
              [this] { modeSQL_Click(); });
     view->addSeparator();
+    addEntry(view, QStringLiteral("compareSnapshot"), QStringLiteral("Compare with Snapshot"),
+             [this] { compareSnapshot_Click(); });
     addEntry(view, QStringLiteral("openSQLWindow"), QStringLiteral("SQL Window"),
              [this] { openSQLWindow_Click(); });
 

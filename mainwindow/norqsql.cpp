@@ -4,6 +4,7 @@
 #include "document/sql_highlighter.h"
 #include "engine/engine_state.h"
 #include "engine/platform_units.h"
+#include "mainwindow/find_bar.h"
 #include "mainwindow/help_links.h"
 
 #include <QPlainTextEdit>
@@ -19,6 +20,7 @@ NorqSQL::NorqSQL(QWidget *parent)
     setWindowTitle(QStringLiteral("Pavona"));
     // Anchors are kept upper-cased; the help file keeps the case it has on disk.
     pane_.setPageOpener([](const QString &target) { openHelpFile(target); });
+    pane_.setRunHint(QStringLiteral("Run this statement (Ctrl+Enter)"));
     buildControls();
 }
 
@@ -61,6 +63,7 @@ void NorqSQL::buildControls() {
     FullEdit->setLineWrapMode(QPlainTextEdit::NoWrap);
     FullEdit->hide();
     setSqlHighlighting(FullEdit, true);
+    findBar_ = new FindBar(CLP, gridHost);
     TB = new QToolBar(CLP);
     TB->setObjectName(QStringLiteral("TB"));
     TB->setOrientation(Qt::Vertical);

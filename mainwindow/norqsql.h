@@ -3,9 +3,11 @@
 // rendered script (grid, renderer, layout, links, output rows, result overlay) is its
 // ScriptPane; the window's own methods are split by concern over the mainwindow/ files.
 
+#include "document/document_model.h"
 #include "document/document_run.h"
 #include "document/row_model.h"
 #include "document/script_pane.h"
+#include "mainwindow/snapshot_marks.h"
 
 #include <QChartView>
 #include <QHash>
@@ -16,6 +18,7 @@
 #include <array>
 #include <functional>
 
+class FindBar;
 class Grid;
 class QAction;
 class QMenu;
@@ -32,6 +35,7 @@ class NorqSQL : public QMainWindow, public ScriptColumns {
 
     // First: the controls and stores below refer into it.
     ScriptPane pane_;
+    SnapshotMarks snapshotMarks_{pane_};
 
 public:
     explicit NorqSQL(QWidget *parent = nullptr);
@@ -217,6 +221,12 @@ public:
     // Search > Next Failure (F8): the next output of a failed statement, after the
     // current row and round to the top; the status bar says when there is none.
     void nextFailure_Click();
+    // File > Update Snapshot and View > Compare with Snapshot (snapshot_commands.cpp).
+    void updateSnapshot_Click();
+    void compareSnapshot_Click();
+    // A snapshot beside the script that cannot be used: said on the status bar.
+    void showSnapshotProblem(const QString &problem);
+    SnapshotMarks &snapshotMarks() { return snapshotMarks_; }
     void doToc_Click();
     void beginCellEdit();
     void placeCellEditor();
@@ -264,6 +274,11 @@ public:
     bool searchLibrary(const QString &text);
     static bool fileContains(const QString &file, const QString &text);
     bool highlightMatches(const QString &text);
+    // The find bar over the view (Ctrl+F); F3 and Shift+F3 step through its hits.
+    void findInView_Click();
+    void findNext_Click();
+    void findPrevious_Click();
+    FindBar *findBar() const { return findBar_; }
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
@@ -294,6 +309,7 @@ private:
     void exportScript(int exportType);
 
     QHash<QString, QAction *> menuEntries_;
+    FindBar *findBar_ = nullptr;
     bool commandsLoaded_ = false;
     bool scriptEdited_ = false;        // edits reached the lines since they were read or saved
     QStringList rowsAsRead_;           // the rows, regenerated, as built from the lines
@@ -311,9 +327,18 @@ private:
     void placeOverCell(QWidget *widget, int row, int col);
     void openPanelEditor();
     void switchView(bool commit, int mode, bool rebuildScript);
+    // A view change rebuilds the rows: the outputs of the statements are taken from the
+    // rows first and put back under the statements whose text did not change.
+    void keepOutputs();
+    void restoreOutputs();
     void commitRowText(int row, int kind, const QString &text);
     void setTextColumnWidth();
 
+    struct KeptRun {
+        RowOutcome statement;
+        DocumentModel outputs;
+    };
+    QHash<QString, QList<KeptRun>> keptOutputs_; // by the statement's full text
     bool settingTopRow_ = false;
     int wheelRemainder_ = 0; // wheel delta short of a whole notch
 };

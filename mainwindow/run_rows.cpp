@@ -181,6 +181,7 @@ void NorqSQL::showTransactionState() {
 int NorqSQL::placeOutput(int position) {
     const ScriptPane::Output output = pane_.placeOutput(position);
     if (output.row >= 0) currentRow = output.row + output.step;
+    snapshotMarks_.markOutputs(position - 1);
     return output.step;
 }
 

@@ -110,6 +110,7 @@ int NorqSQL::readLibrary(const QString &opsfilein) {
 void NorqSQL::fileToMemory(const QString &FName) {
     cutFile.clear();
     scriptEdited_ = false;
+    keptOutputs_.clear(); // another script's outputs
     if (!scriptLines.readFile(FName)) {
         const QString special = notRegularFile(FName);
         if (!special.isEmpty())

@@ -127,6 +127,7 @@ bool NorqSQL::openScriptFile(const QString &path) {
     fileToMemory(path);
     rebuildAfterOpen();
     refreshCaption();
+    showSnapshotProblem(snapshotMarks_.open(path));
     return true;
 }
 

@@ -5,6 +5,7 @@
 #include "engine/engine_state.h"
 #include "engine/messages.h"
 #include "engine/platform_units.h"
+#include "mainwindow/find_bar.h"
 #include "mainwindow/norqfind.h"
 #include "mainwindow/norqsearch.h"
 #include "mainwindow/norqsql.h"
@@ -159,4 +160,27 @@ bool NorqSQL::highlightMatches(const QString &text) {
     CLP->setRow(firstRow);
     CLP->setTopRow(firstRow);
     return true;
+}
+
+// ---- the find bar -------------------------------------------------------------------
+
+void NorqSQL::findInView_Click() {
+    if (isDocumentView(engine.viewMode)) {
+        findBar_->searchGrid(CLP, {textCol});
+    } else if (engine.viewMode == ViewMode::sql) {
+        findBar_->searchGrid(DataValues, {});
+    } else {
+        findBar_->searchEditor(FullEdit);
+    }
+    findBar_->open();
+}
+
+void NorqSQL::findNext_Click() {
+    if (!findBar_->isVisible()) return findInView_Click();
+    findBar_->findNext();
+}
+
+void NorqSQL::findPrevious_Click() {
+    if (!findBar_->isVisible()) return findInView_Click();
+    findBar_->findPrevious();
 }

@@ -7,6 +7,7 @@
 #include "engine/engine_state.h"
 #include "engine/platform_units.h"
 #include "engine/text_layout.h"
+#include "mainwindow/find_bar.h"
 #include "mainwindow/norqsql.h"
 
 #include <QPlainTextEdit>
@@ -18,7 +19,8 @@ using namespace ScriptRow;
 
 namespace {
 
-constexpr int kPanelMargin = 605; // grid width less the text column's, interactive panel
+constexpr int kPanelMargin = 605;      // grid width less the text column's, interactive panel
+constexpr int kFlexibleMinimum = 1500; // twips: Text View's editor, SQL View's result
 const QColor kFullEditCell(204, 255, 255);
 const QString kPanelTitle = QStringLiteral("Interactive SQL Window");
 
@@ -39,6 +41,7 @@ void NorqSQL::measureWrapWidths() {
 
 void NorqSQL::setViewMode(int viewModeIN) {
     engine.viewMode = viewModeIN;
+    findBar_->dismiss();
     editRow = -1;
     EditBox->hide();
     DataValues->hide();
@@ -109,10 +112,13 @@ void NorqSQL::buildInteractivePanel() {
 void NorqSQL::layoutPanel() {
     const int gridHeight = CLP->gridHeight();
     const bool textView = engine.viewMode == ViewMode::text;
-    const int heights[] = {textView ? gridHeight - 3700 : 400, textView ? 1500 : 2500,
-                           textView ? 1600 : gridHeight - 4000, textView ? 500 : 1000, 0};
+    // The part that takes what the window leaves keeps room for a few lines: below that
+    // the grid scrolls rather than squeeze it to a sliver.
+    const int heights[] = {
+        textView ? std::max(kFlexibleMinimum, gridHeight - 3700) : 400, textView ? 1500 : 2500,
+        textView ? 1600 : std::max(kFlexibleMinimum, gridHeight - 4000), textView ? 500 : 1000, 0};
     for (int row = 0; row < 5 && row < CLP->rows(); ++row)
-        CLP->setRowHeight(row, row == 4 ? 0 : std::max(300, heights[row]));
+        CLP->setRowHeight(row, heights[row]);
     if (textView) placeFullEdit();
     placeToolbar();
 }
@@ -193,10 +199,13 @@ bool NorqSQL::setTopRow(int meRow) {
 void NorqSQL::switchView(bool commit, int mode, bool rebuildScript) {
     // Rows that cannot be written back keep the user where they were.
     if (commit && !saveToMemory()) return;
+    // Text View and SQL View show no outputs: those kept when the rows were left wait.
+    if (isDocumentView(engine.viewMode)) keepOutputs();
     setViewMode(mode);
-    if (rebuildScript)
+    if (rebuildScript) {
         memoryToScript();
-    else if (mode == ViewMode::text)
+        restoreOutputs();
+    } else if (mode == ViewMode::text)
         memoryToEdit();
     refreshCaption();
 }

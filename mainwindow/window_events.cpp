@@ -13,6 +13,7 @@
 #include "engine/run_control.h"
 #include "engine/text_files.h"
 #include "engine/window_interface.h"
+#include "mainwindow/find_bar.h"
 #include "mainwindow/keyboard.h"
 #include "mainwindow/norqfind.h"
 #include "mainwindow/norqsearch.h"
@@ -40,8 +41,10 @@
 
 namespace {
 
-constexpr int kMinimumWidth = 8000; // twips
-constexpr int kMinimumHeight = 3000;
+// Twips: the interactive panel and the tree fit whole, and the window on a 1024 x 600
+// screen with room for its frame.
+constexpr int kMinimumWidth = 11400;
+constexpr int kMinimumHeight = 6600;
 constexpr int kBarMargin = 180; // the bar stays this far inside the right edge
 constexpr int kRecallSlots = 5;
 
@@ -201,6 +204,10 @@ void NorqSQL::Form_KeyPress(int keyCode) {
     if (run_control::stopRunByUser()) return;
     if (XMLView->isVisible()) {
         XMLView->hide();
+        return;
+    }
+    if (findBar_->isVisible()) {
+        findBar_->dismiss();
         return;
     }
     if (!isDocumentView(engine.viewMode)) return;

@@ -2,6 +2,7 @@
 
 #include "database/session.h"
 #include "document/grid.h"
+#include "document/row_style.h"
 #include "document/sql_highlighter.h"
 #include "engine/busy_pointer.h"
 #include "engine/dispatcher.h"
@@ -79,6 +80,13 @@ NorqSQLWindow::NorqSQLWindow(QWidget *parent)
     DragBar->setBackgroundRole(QPalette::Mid);
     NorqMSG->setCursor(Qt::PointingHandCursor);
     NorqMSG->setToolTip(tr("Click for an explanation of the message"));
+    failureMark_ = new QLabel(RowStyle::failureMarker, NorqMSG);
+    failureMark_->setObjectName(QStringLiteral("FailureMark"));
+    failureMark_->setAlignment(Qt::AlignCenter);
+    QPalette markPalette = failureMark_->palette();
+    markPalette.setColor(QPalette::WindowText, RowStyle::failureMarkerColour);
+    failureMark_->setPalette(markPalette);
+    failureMark_->hide();
 
     for (QWidget *pane : {static_cast<QWidget *>(SingleView), static_cast<QWidget *>(XMLView),
                           static_cast<QWidget *>(ExtendedMsg), static_cast<QWidget *>(Chart),
@@ -177,6 +185,20 @@ void NorqSQLWindow::runQuery() {
     setWindowTitle(captionWithTransaction(QStringLiteral("SQL Window")));
     const QString message = engine.msgText.trimmed();
     if (!message.isEmpty()) NorqMSG->setText(message);
+    showMessageOutcome(engine.msgCode != 0 && !message.isEmpty());
+}
+
+// A failure must not pass for a success at a glance: the script's failure marker and
+// background, the text left as it is for a click to explain.
+void NorqSQLWindow::showMessageOutcome(bool failed) {
+    QPalette palette = NorqMSG->parentWidget()->palette();
+    if (failed) palette.setColor(QPalette::Window, RowStyle::failureBackground);
+    NorqMSG->setPalette(palette);
+    NorqMSG->setAutoFillBackground(failed);
+    const int mark = NorqMSG->fontMetrics().height() + 4;
+    NorqMSG->setIndent(failed ? mark : -1);
+    failureMark_->setGeometry(0, 0, mark, NorqMSG->height());
+    failureMark_->setVisible(failed);
 }
 
 void NorqSQLWindow::showResult() {

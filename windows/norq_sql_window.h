@@ -44,6 +44,8 @@ public:
     QToolBar *TB;
     QWidget *DragBar;
     QLabel *NorqMSG;
+    // Shown at the message's start while it reports a failure.
+    QLabel *failureMark() const { return failureMark_; }
     Grid *DataValues;
     Grid *SingleView;
     QTreeWidget *XMLView;
@@ -72,10 +74,12 @@ private:
     void showPicture();
     void coverGrid(QWidget *pane);
     void hideResultPanes();
+    void showMessageOutcome(bool failed);
 
     void layoutControls(int editorHeight);
     bool dragSplitter(int dy);
 
+    QLabel *failureMark_ = nullptr;
     std::array<QString, 6> history_{}; // slots 1..5
     int historyPos_ = 0;
     int fontSize_ = 8;

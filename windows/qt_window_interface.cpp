@@ -36,11 +36,22 @@ QString QtWindowInterface::inputBox(const QString &title, const QString &prompt,
     return accepted ? text : QString();
 }
 
-bool QtWindowInterface::askYesNo(const QString &title, const QString &text) {
+namespace {
+
+bool question(const QString &title, const QString &text, QMessageBox::StandardButton proposed) {
     if (!haveWidgets()) return false;
     return QMessageBox::question(QApplication::activeWindow(), boxTitle(title), text,
-                                 QMessageBox::Yes | QMessageBox::No,
-                                 QMessageBox::No) == QMessageBox::Yes;
+                                 QMessageBox::Yes | QMessageBox::No, proposed) == QMessageBox::Yes;
+}
+
+} // namespace
+
+bool QtWindowInterface::askYesNo(const QString &title, const QString &text) {
+    return question(title, text, QMessageBox::No);
+}
+
+bool QtWindowInterface::offerYesNo(const QString &title, const QString &text) {
+    return question(title, text, QMessageBox::Yes);
 }
 
 void QtWindowInterface::messageBox(const QString &title, const QString &text) {

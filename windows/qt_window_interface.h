@@ -18,6 +18,7 @@ public:
     QString inputBox(const QString &title, const QString &prompt,
                      const QString &defaultText) override;
     bool askYesNo(const QString &title, const QString &text) override;
+    bool offerYesNo(const QString &title, const QString &text) override;
     void messageBox(const QString &title, const QString &text) override;
 
     void processEvents() override;

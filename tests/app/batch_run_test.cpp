@@ -1227,6 +1227,43 @@ TEST_F(BatchRun, ASnapshotIsStableAndACheckReportsWhatChangedStatementByStatemen
               "pavona: check: 4 statement(s), 0 changed, 0 added, 0 removed\n");
 }
 
+TEST_F(BatchRun, WatchRunsAgainWhenTheScriptOrAScriptItRunsIsSavedUntilCtrlC) {
+    write("lib.norq", "VALUES 1;\n/**/\nRUN inner.norq;\n");
+    write("inner.norq", "VALUES 'x';\n");
+    QProcess process;
+    start(process, {"--run", "lib.norq", "--watch"});
+    QString errors, output;
+    // Waits for the count-th run to end and the watch to wait again.
+    const auto runsEnded = [&](int count) {
+        for (int i = 0; i < 300 && errors.count("pavona: watching 2 file(s)") < count; ++i) {
+            process.waitForReadyRead(100);
+            errors += QString::fromLocal8Bit(process.readAllStandardError());
+            output += QString::fromLocal8Bit(process.readAllStandardOutput());
+        }
+        return errors.count("pavona: watching 2 file(s)") == count;
+    };
+    ASSERT_TRUE(runsEnded(1)) << errors;
+    write("inner.norq", "VALUES 'y';\n");
+    ASSERT_TRUE(runsEnded(2)) << errors;
+    write("lib.norq", "VALUES 1;\n/**/\nRUN inner.norq;\n/**/\nVALUES 2;\n");
+    ASSERT_TRUE(runsEnded(3)) << errors;
+    ::kill(static_cast<pid_t>(process.processId()), SIGINT);
+    const Outcome ended = finish(process);
+    EXPECT_EQ(ended.status, 130);
+    output += ended.output;
+    QString missing;
+    EXPECT_TRUE(inOrder(output,
+                        {"statement changed: 2. RUN inner.norq;", "\n    -x\n    +y\n",
+                         "pavona: check: 2 statement(s), 1 changed, 0 added, 0 removed",
+                         "statement added: 3. VALUES 2;",
+                         "pavona: check: 3 statement(s), 0 changed, 1 added, 0 removed"},
+                        &missing))
+        << missing << "\n"
+        << output;
+    EXPECT_EQ(errors.count("pavona: 2 statement(s), 0 failed"), 2) << errors;
+    EXPECT_FALSE(QFileInfo::exists(work + "/lib.norq.out.md")); // its own runs compare
+}
+
 TEST_F(BatchRun, ACheckWithoutAUsableSnapshotExitsWithTwoAndKeepsWhatIsThere) {
     write("a.norq", "VALUES 1;\n");
     write("b.norq", "VALUES 1;\n");

@@ -1,4 +1,5 @@
 #include "app/batch_options.h"
+#include "app/batch_watch.h"
 #include "export/export.h"
 #include "printing.h"
 
@@ -181,4 +182,26 @@ TEST(CommandLine, DefineFilesGiveDefaultsThatDefineOverrides) {
         parseCommandLine({"--run", "s.norq", "--define-file", dir.filePath("none.env")});
     EXPECT_EQ(missing.mode, StartMode::usageError);
     EXPECT_TRUE(missing.error.contains("no such file")) << missing.error.toStdString();
+}
+
+// Each run of a watch reports against the run before it: through the user's own snapshot
+// when there is one (kept by --snapshot-file, which only looks like --snapshot), else a
+// private one.
+TEST(CommandLine, AWatchRunsWithoutWatchAndAgainstTheRunBefore) {
+    EXPECT_TRUE(parse({"--run", "a.norq", "--snapshot-file", "x.md"}).error.contains("--check"));
+    const auto argumentsOf = [](const QStringList &arguments, bool first) {
+        const CommandLine line = parse(arguments);
+        EXPECT_EQ(line.mode, StartMode::batch) << line.error.toStdString();
+        EXPECT_TRUE(line.batch.watch);
+        return watchRunArguments(line.batch, "/own.md", first).join(' ');
+    };
+    EXPECT_EQ(argumentsOf({"--run", "a.norq", "--watch"}, true),
+              "--run a.norq --snapshot-file /own.md --snapshot");
+    EXPECT_EQ(argumentsOf({"--run", "a.norq", "--watch"}, false),
+              "--run a.norq --snapshot-file /own.md --check --update");
+    const QStringList own{"--run", "a.norq", "-watch", "--snapshot", "--snapshot-file", "s.md"};
+    EXPECT_EQ(argumentsOf(own, true), "--run a.norq --snapshot --snapshot-file s.md");
+    EXPECT_EQ(argumentsOf(own, false), "--run a.norq --snapshot-file s.md --check --update");
+    EXPECT_EQ(argumentsOf({"--watch", "--run", "a.norq", "--check"}, false),
+              "--run a.norq --check");
 }

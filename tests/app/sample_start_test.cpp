@@ -2,6 +2,7 @@
 
 #include "../engine/fake_windows.h"
 #include "app/sample_start.h"
+#include "engine/engine_state.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -17,10 +18,14 @@ TEST(SampleStart, AnEmptyCatalogIsOfferedSampleAndAFullOneIsLeftAlone) {
     WindowInterface *previousUi = engine.ui;
     engine.ui = &windows;
 
+    const QString previousDatabase = engine.databaseName;
+    engine.databaseName.clear();
     offerSampleDatabase();
     ASSERT_EQ(windows.messageBoxes.size(), 1); // the question, answered yes
     EXPECT_TRUE(windows.messageBoxes[0].contains("holds no database"));
     EXPECT_TRUE(QFile::exists(data.filePath("pavona/databases/SAMPLE.db")));
+    EXPECT_EQ(engine.databaseName, "SAMPLE"); // what the connect dialog proposes
+    engine.databaseName = previousDatabase;
     offerSampleDatabase();
     EXPECT_EQ(windows.messageBoxes.size(), 1) << "asked again with a database in the catalog";
 

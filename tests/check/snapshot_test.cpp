@@ -54,8 +54,9 @@ public:
         rows_.push_back(row);
         return *this;
     }
-    Snapshot snapshot(const QString &name = QStringLiteral("lib.norq")) const {
-        return snapshot::fromDocument(rows_, name);
+    Snapshot snapshot(const QString &name = QStringLiteral("lib.norq"),
+                      const std::vector<snapshot::Folder> &folders = {}) const {
+        return snapshot::fromDocument(rows_, name, folders);
     }
 
 private:
@@ -149,6 +150,19 @@ TEST(Snapshot, TimingsNeverReachTheFile) {
     const QByteArray text = snapshot::toText(timed);
     EXPECT_FALSE(text.contains("0.004s"));
     EXPECT_TRUE(text.contains("\n> Command completed.\n"));
+}
+
+TEST(Snapshot, FoldersOfTheMachineAreNamedWhereTheyStandWhole) {
+    Script script;
+    script.statement("VIEWFILE &curdir./a.txt;", "VIEWFILE /home/u/lib/./a.txt;")
+        .message("/home/u/lib/a.txt read from /home/u.")
+        .statement("VALUES ('&me');", "VALUES ('/home/u');")
+        .result({"1"}, {{"/home/u"}, {"/home/u2/x"}, {"/home/u.old"}, {std::nullopt}}, "");
+    const QByteArray text = snapshot::toText(
+        script.snapshot("lib.norq", {{"/home/u/lib/", "<curdir>"}, {"/home/u", "<work>"}}));
+    EXPECT_TRUE(text.contains("\nVIEWFILE <curdir>/./a.txt;\n")) << text.toStdString();
+    EXPECT_TRUE(text.contains("\n> <curdir>/a.txt read from <work>.\n")) << text.toStdString();
+    EXPECT_TRUE(text.contains("\n<work>\n/home/u2/x\n/home/u.old\n\\N\n")) << text.toStdString();
 }
 
 TEST(Check, ChangedValuesColumnsAndRowsShowAsADiffOfTheirLines) {

@@ -165,7 +165,9 @@ TEST_P(ScriptRuns, EveryRowRunsWithoutQuestionsAndFailsOnlyWhereMarked) {
 }
 
 // The same scripts run as a user's batch job does: the program itself, pavona --run, on a
-// SAMPLE database of its own. Its progress lines say which statement rows failed.
+// SAMPLE database of its own. Its progress lines say which statement rows failed, and its
+// check against the script's snapshot which outputs changed (scripts/update-snapshots
+// rewrites the snapshots after an intended change).
 class BatchScriptRuns : public ::testing::TestWithParam<QString> {
 protected:
     static void SetUpTestSuite() {
@@ -182,6 +184,7 @@ protected:
         int status = -1;
         QStringList progress; // "[n/N] ..." lines in order
         QString errors;       // all of standard error
+        QString check;        // standard output: the changes since the snapshot
     };
 
     static Outcome runProgram(const QString &script, const QString &exportPath) {
@@ -191,9 +194,9 @@ protected:
         process.setProcessEnvironment(environment);
         process.setWorkingDirectory(workFolder->path());
         // Help pages find their pictures and companion files with the samples.
-        process.start(
-            QStringLiteral(PAVONA_BIN_DIR "/pavona"),
-            {"--run", script, "--define", "curdir=" + samplesDir + "/", "--export", exportPath});
+        process.start(QStringLiteral(PAVONA_BIN_DIR "/pavona"),
+                      {"--run", script, "--define", "curdir=" + samplesDir + "/", "--export",
+                       exportPath, "--check"});
         process.closeWriteChannel();
         Outcome outcome;
         if (!process.waitForFinished(240000)) {
@@ -204,6 +207,7 @@ protected:
         }
         outcome.status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -2;
         outcome.errors = QString::fromUtf8(process.readAllStandardError());
+        outcome.check = QString::fromUtf8(process.readAllStandardOutput());
         static const QRegularExpression progressLine("^\\[\\d+/\\d+\\] ");
         outcome.progress = outcome.errors.split('\n').filter(progressLine);
         return outcome;
@@ -241,8 +245,9 @@ TEST_P(BatchScriptRuns, PavonaRunFailsOnlyTheRowsMarkedToFail) {
             problems += where + " should have failed: " + line + "\n";
     }
     EXPECT_TRUE(problems.isEmpty()) << problems.toStdString();
-    // Statements meant to fail count as successes: every sample runs clean.
-    EXPECT_EQ(outcome.status, 0) << outcome.errors;
+    // Statements meant to fail count as successes: every sample runs clean, and prints
+    // what its snapshot holds.
+    EXPECT_EQ(outcome.status, 0) << outcome.check << outcome.errors;
 
     QFile page(exportPath);
     ASSERT_TRUE(page.open(QIODevice::ReadOnly)) << exportPath;

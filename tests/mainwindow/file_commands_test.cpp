@@ -308,7 +308,8 @@ TEST_F(Files, MenusCarryTheirCaptionsAndMarks) {
     }
     EXPECT_EQ(window->menuEntry("runAll")->shortcut(), QKeySequence(Qt::Key_F5));
     EXPECT_EQ(window->menuEntry("saveFile")->shortcut(), QKeySequence::Save);
-    EXPECT_EQ(window->menuEntry("searchScript")->shortcut(), QKeySequence::Find);
+    EXPECT_EQ(window->menuEntry("searchScript")->shortcut(), QKeySequence("Ctrl+Shift+F"));
+    EXPECT_EQ(window->menuEntry("findInView")->shortcut(), QKeySequence::Find);
     EXPECT_TRUE(window->menuEntry("mnuFontSizeValue2")->isChecked());
     EXPECT_TRUE(window->menuEntry("mnuColSize2")->isChecked());
     EXPECT_FALSE(window->menuEntry("mnuDetach")->isChecked());

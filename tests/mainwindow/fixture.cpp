@@ -5,6 +5,7 @@
 #include "engine/engine_state.h"
 #include "engine/startup.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QTest>
@@ -76,6 +77,16 @@ MainWindowEnvironment::MainWindowEnvironment() {
 
 MainWindowEnvironment::~MainWindowEnvironment() {
     Norq_disconnect();
+}
+
+void activate(QWidget *window) {
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+}
+
+QWidget *focused() {
+    QWidget *widget = QApplication::focusWidget();
+    return widget ? widget : QApplication::activeWindow();
 }
 
 QString MainWindowEnvironment::scratch() {

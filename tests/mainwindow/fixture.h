@@ -27,6 +27,11 @@ private:
 // A script with headings, prose and statements, one of them failing.
 extern const char *const kTestScript;
 
+// Makes the window the active one, failing the test when it does not become so.
+void activate(QWidget *window);
+// Where the keyboard's keys go now.
+QWidget *focused();
+
 class MainWindowTest : public testing::Test {
 protected:
     void SetUp() override;

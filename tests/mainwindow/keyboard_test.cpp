@@ -22,21 +22,6 @@
 
 using Keyboard = MainWindowTest;
 
-namespace {
-
-void activate(QWidget *window) {
-    window->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
-}
-
-// Where the keyboard's keys go now.
-QWidget *focused() {
-    QWidget *widget = QApplication::focusWidget();
-    return widget ? widget : QApplication::activeWindow();
-}
-
-} // namespace
-
 TEST_F(Keyboard, SearchDialogsTakeTheKeysAndEscapeHidesThem) {
     writeFile("staff.norq", kTestScript);
     writeFile("other.norq", "/* {h1} Other */\nVALUES 1;\n");
@@ -63,10 +48,11 @@ TEST_F(Keyboard, SearchDialogsTakeTheKeysAndEscapeHidesThem) {
     QTest::keyClick(focused(), Qt::Key_Escape);
     EXPECT_FALSE(examples->isVisible());
 
-    // Ctrl+F opens Search Script; Escape there hides it and leaves the main window alone.
+    // Ctrl+Shift+F opens Search Script; Escape there hides it and leaves the main window
+    // alone.
     activate(window.get());
     window->CLP->setFocus();
-    QTest::keyClick(focused(), Qt::Key_F, Qt::ControlModifier);
+    QTest::keyClick(focused(), Qt::Key_F, Qt::ControlModifier | Qt::ShiftModifier);
     NorqFind *find = NorqFind::existing();
     ASSERT_NE(find, nullptr);
     ASSERT_TRUE(QTest::qWaitFor([&] { return focused() == find->SearchString; }));

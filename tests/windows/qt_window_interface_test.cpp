@@ -4,6 +4,9 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QCursor>
+#include <QMessageBox>
+#include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 namespace {
@@ -42,6 +45,21 @@ TEST(QtWindowInterface, ClipboardCarriesTextAndPictures) {
     ui->clearClipboard();
     EXPECT_TRUE(ui->clipboardText().isEmpty());
     EXPECT_TRUE(ui->clipboardImage().isNull());
+}
+
+TEST(QtWindowInterface, EnterGivesTheAnswerTheQuestionProposes) {
+    QtWindowInterface ui;
+    // Enter on the box as it comes up; the button it chose by default answers.
+    const auto pressEnter = [] {
+        QTimer::singleShot(0, [] {
+            QWidget *box = QApplication::activeModalWidget();
+            if (box) QTest::keyClick(box, Qt::Key_Return);
+        });
+    };
+    pressEnter();
+    EXPECT_TRUE(ui.offerYesNo("Pavona", "Create the sample database SAMPLE?"));
+    pressEnter();
+    EXPECT_FALSE(ui.askYesNo("Pavona", "Go on?"));
 }
 
 TEST(QtWindowInterface, BusyPointerIsOnOrOffNeverStacked) {

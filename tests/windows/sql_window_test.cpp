@@ -1,5 +1,6 @@
 #include "database/session.h"
 #include "document/grid.h"
+#include "document/row_style.h"
 #include "engine/engine_state.h"
 #include "grid_clicks.h"
 #include "mainwindow/toolbar_icons.h"
@@ -78,6 +79,24 @@ TEST_F(SqlWindowTest, RunFillsTheGridAndShowsTheMessage) {
     window->NorqMSG->setText("Command completed.");
     window->NorqMSG_Click();
     EXPECT_FALSE(window->ExtendedMsg->isVisible());
+}
+
+TEST_F(SqlWindowTest, AFailedStatementsMessageLooksLikeAFailure) {
+    connectToStaff();
+    const auto background = [&] {
+        return window->NorqMSG->autoFillBackground()
+                   ? window->NorqMSG->palette().color(QPalette::Window)
+                   : QColor();
+    };
+    run("SELECT * FROM NO_SUCH_TABLE");
+    EXPECT_EQ(background(), RowStyle::failureBackground);
+    ASSERT_TRUE(window->failureMark()->isVisible());
+    EXPECT_EQ(window->failureMark()->text(), RowStyle::failureMarker);
+    EXPECT_EQ(window->failureMark()->palette().color(QPalette::WindowText),
+              RowStyle::failureMarkerColour);
+    run("SELECT COUNT(*) FROM PEOPLE");
+    EXPECT_FALSE(background().isValid());
+    EXPECT_FALSE(window->failureMark()->isVisible());
 }
 
 TEST_F(SqlWindowTest, AnOpenTransactionShowsInTheCaption) {
