@@ -1,6 +1,7 @@
 #include "app/batch_options.h"
 
 #include "engine/engine_state.h"
+#include "engine/shown_text.h"
 #include "export/export.h"
 #include "export/shared_exports.h"
 
@@ -21,7 +22,8 @@ bool asksForOptions(const QStringList &arguments) {
 CommandLine usageError(const QString &error) {
     CommandLine line;
     line.mode = StartMode::usageError;
-    line.error = error;
+    // It quotes what was given: one line still, and nothing a terminal would act on.
+    line.error = withControlsEscaped(error);
     return line;
 }
 
@@ -58,6 +60,7 @@ struct Options {
     QCommandLineOption maxRows{QStringLiteral("max-rows"), QString(), QStringLiteral("N")};
     QCommandLineOption noTimings{QStringLiteral("no-timings")};
     QCommandLineOption stopOnError{QStringLiteral("stop-on-error")};
+    QCommandLineOption noChildPrograms{QStringLiteral("no-child-programs")};
     QCommandLineOption snapshot{QStringLiteral("snapshot")};
     QCommandLineOption check{QStringLiteral("check")};
     QCommandLineOption update{QStringLiteral("update")};
@@ -69,11 +72,11 @@ struct Options {
     QCommandLineOption version{QStringLiteral("version")};
 
     QList<QCommandLineOption> all() const {
-        return {run,        database,  user,      password,    define,         defineFile,
-                exportTo,   format,    csv,       allowErrors, noSubstitution, timeout,
-                maxDisplay, maxRows,   noTimings, stopOnError, snapshot,       check,
-                update,     tolerance, help,      version,     createSample,   snapshotFile,
-                watch};
+        return {run,        database,       user,      password,    define,         defineFile,
+                exportTo,   format,         csv,       allowErrors, noSubstitution, timeout,
+                maxDisplay, maxRows,        noTimings, stopOnError, snapshot,       check,
+                update,     tolerance,      help,      version,     createSample,   snapshotFile,
+                watch,      noChildPrograms};
     }
 };
 
@@ -298,6 +301,7 @@ CommandLine parseCommandLine(const QStringList &arguments) {
     batch.watch = parser.isSet(options.watch);
     batch.defineFiles = parser.values(options.defineFile);
     batch.arguments = arguments;
+    batch.noChildPrograms = parser.isSet(options.noChildPrograms);
     line.mode = StartMode::batch;
     return line;
 }
@@ -351,6 +355,9 @@ QString commandLineHelp() {
         "  --stop-on-error      stop at the first statement that fails (one marked\n"
         "                       '-- expect: error' and failing is no failure); the rows\n"
         "                       after it are not run, and the run exits with status 1\n"
+        "  --no-child-programs  fails every statement that would start another program\n"
+        "                       (HOST, CMD, !, NORQ, CLP, NORQSET, JSON), hidden or not,\n"
+        "                       without starting it: for running scripts nobody checked\n"
         "  --no-substitution    runs the text as written: \"&name\" is not a variable (as\n"
         "                       OPTION SUBSTITUTION OFF does in a script)\n"
         "  --timeout SECONDS    no statement may run longer: one that does is cancelled\n"

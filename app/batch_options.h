@@ -5,7 +5,7 @@
 //   pavona --run SCRIPT [--database NAME] [--user U] [--password P]
 //          [--define NAME=VALUE]... [--export FILE] [--format FORMAT] [--csv DIR]
 //          [--allow-errors] [--no-substitution] [--timeout SECONDS]
-//          [--max-display N] [--max-rows N] [--no-timings]
+//          [--max-display N] [--max-rows N] [--no-timings] [--no-child-programs]
 //          [--snapshot | --check [--update] [--tolerance X]] [--snapshot-file FILE]
 //          [--watch]
 
@@ -25,12 +25,13 @@ struct BatchOptions {
     int exportType = 0;                         // an ExportType value when exporting
     QString csvFolder;                          // empty: no CSV files of the results
     bool allowErrors = false;
-    bool substitution = true; // false: --no-substitution
-    int timeoutSeconds = 0;   // 0: statements run as long as they take
-    int maxDisplay = 0;       // OPTION MAXDISPLAY before the run; 0: the engine's own
-    int maxRows = 0;          // OPTION MAXROWS before the run; 0: the engine's own
-    bool stopOnError = false; // --stop-on-error: the first unexpected failure ends the run
-    bool noTimings = false;   // messages and progress lines without elapsed times
+    bool substitution = true;     // false: --no-substitution
+    int timeoutSeconds = 0;       // 0: statements run as long as they take
+    int maxDisplay = 0;           // OPTION MAXDISPLAY before the run; 0: the engine's own
+    int maxRows = 0;              // OPTION MAXROWS before the run; 0: the engine's own
+    bool stopOnError = false;     // --stop-on-error: the first unexpected failure ends the run
+    bool noTimings = false;       // messages and progress lines without elapsed times
+    bool noChildPrograms = false; // a statement that would start a child program fails
     // --snapshot writes the outcomes beside the script; --check compares them with it.
     enum class Snapshot { none, write, check };
     Snapshot snapshot = Snapshot::none;

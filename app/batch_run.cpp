@@ -13,6 +13,8 @@
 #include "engine/engine_state.h"
 #include "engine/file_writer.h"
 #include "engine/run_control.h"
+#include "engine/runners.h"
+#include "engine/shown_text.h"
 #include "engine/startup.h"
 #include "engine/text_files.h"
 #include "engine/variables.h"
@@ -45,21 +47,6 @@ int fail(const QString &message) {
     return BatchExit::cannotStart;
 }
 
-// A terminal must not act on what the data holds: a control character shows as "\xNN".
-QString withControlsEscaped(const QString &text) {
-    QString shown;
-    shown.reserve(text.size());
-    for (const QChar ch : text) {
-        const char16_t c = ch.unicode();
-        if (c < 0x20 || (c >= 0x7f && c < 0xa0))
-            shown += QStringLiteral("\\x") +
-                     QString::number(c, 16).toUpper().rightJustified(2, QLatin1Char('0'));
-        else
-            shown += ch;
-    }
-    return shown;
-}
-
 // Line breaks and line marks as spaces, runs of blanks as one.
 QString oneLine(QString text) {
     if (!engine.lineMark.isEmpty()) text.replace(engine.lineMark, QStringLiteral(" "));
@@ -68,7 +55,7 @@ QString oneLine(QString text) {
 }
 
 QString shortSummary(const QString &summary) {
-    const QString line = oneLine(summary);
+    const QString line = oneLine(withPasswordsMasked(summary));
     if (line.size() <= kSummaryLength) return line;
     return line.left(kSummaryLength - 1).trimmed() + QChar(0x2026); // an ellipsis
 }
@@ -347,6 +334,7 @@ int runBatch(const BatchOptions &options) {
     // A snapshot holds what two runs on the same data share: no times.
     engine.noTimings = options.noTimings || snapshots;
     engine.stopOnError = options.stopOnError;
+    setChildProgramsAllowed(!options.noChildPrograms);
     if (options.maxDisplay > 0) setMaxDisplay(options.maxDisplay);
     if (options.maxRows > 0) setMaxRows(options.maxRows);
 

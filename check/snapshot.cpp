@@ -2,6 +2,7 @@
 
 #include "database/cli/cli.h"
 #include "document/row_model.h"
+#include "engine/shown_text.h"
 
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -360,7 +361,7 @@ QString pathFor(const QString &scriptPath) {
 }
 
 QString writtenOf(const DocumentRow &row) {
-    return messageLines(row.text).join(u'\n');
+    return messageLines(withPasswordsMasked(row.text)).join(u'\n');
 }
 
 Statement statementAt(const DocumentModel &document, size_t row,

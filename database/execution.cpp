@@ -291,6 +291,9 @@ ResultValue SqlRun::fetchedValue(int c) const {
     const ColumnDescriptor &column = engine.columnTable[c];
     const char *first = &engine.fetchBuffer[column.offset];
     const int available = std::min(column.bindLength, kFetchBufferSize - column.offset + 1);
+    // A value the buffer held whole may hold a NUL: its length says where it ends.
+    const int32_t length = lengthIndicators_[c];
+    if (length >= 0 && length < available) return QString::fromUtf8(first, length);
     return QString::fromUtf8(first, static_cast<qsizetype>(strnlen(first, available)));
 }
 

@@ -4,6 +4,7 @@
 #include "document/script_parser.h"
 #include "document/script_text.h"
 #include "engine/engine_state.h"
+#include "engine/shown_text.h"
 #include "engine/text_files.h"
 #include "engine/text_layout.h"
 #include "engine/variables.h"
@@ -134,11 +135,11 @@ QString textAsRan(const QString &shown) {
         const qsizetype at = shown.indexOf(written, from);
         // A statement the shown text does not hold word for word (a hidden section):
         // the values it ran with are those of now, which the run just left.
-        if (at < 0) return var_sub(shown, false);
+        if (at < 0) return withPasswordsMasked(var_sub(shown, false));
         ran += shown.mid(from, at - from) + substituted;
         from = at + written.size();
     }
-    return ran + shown.mid(from);
+    return withPasswordsMasked(ran + shown.mid(from));
 }
 
 DocumentRow documentRowAt(const Grid *grid, int r) {

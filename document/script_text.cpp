@@ -1,5 +1,7 @@
 #include "document/script_text.h"
 
+#include "engine/runners.h"
+
 namespace ScriptText {
 
 namespace {
@@ -100,7 +102,9 @@ QString removeCarets(const QString &text) {
     return result;
 }
 
-QString getRawSQL(const QString &inSQL) {
+namespace {
+
+QString withHiddenSectionsRemoved(const QString &inSQL) {
     QString text = inSQL;
     qsizetype b = text.indexOf(kHiddenMarker);
     if (b < 0) return text;
@@ -115,6 +119,17 @@ QString getRawSQL(const QString &inSQL) {
         b = text.indexOf(kHiddenMarker + u'\r');
     }
     return text.isEmpty() ? label : text;
+}
+
+} // namespace
+
+QString getRawSQL(const QString &inSQL) {
+    const QString shown = withHiddenSectionsRemoved(inSQL);
+    if (shown == inSQL) return shown;
+    // A row never hides that it starts another program: it then shows all it runs.
+    const QString run = removeComments(inSQL);
+    if (childProgramStatements(run).size() > childProgramStatements(shown).size()) return run;
+    return shown;
 }
 
 QString removeComments(const QString &inSQL) {

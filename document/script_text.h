@@ -9,7 +9,8 @@
 namespace ScriptText {
 
 // The statement text to show: hidden sections ("--##" ... "--##") removed; a block that
-// holds nothing else shows the section's label ("Hidden SQL" without one).
+// holds nothing else shows the section's label ("Hidden SQL" without one). A hidden
+// section that starts a child program is not hidden: the text to run is shown.
 QString getRawSQL(const QString &inSQL);
 // The statement text to run: the "--##" marker lines dropped (unchanged without any).
 QString removeComments(const QString &inSQL);

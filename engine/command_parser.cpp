@@ -95,24 +95,37 @@ bool isScriptCommand(const QString &word, const QString &rest) {
     return true;
 }
 
+namespace {
+
+// A statement's keyword ("SQL" for SQL) and the text after it, read from a tidied copy.
+std::pair<QString, QString> keywordAndRest(const QString &written) {
+    QString text = QString(written).replace(u'\t', u' ');
+    if (text.startsWith(u'!')) text = QStringLiteral("CMD ") + text.mid(1);
+    const qsizetype cut = text.indexOf(wordEnd());
+    const QString keyword = cut < 0 ? text : text.left(cut).trimmed();
+    const QString rest = cut < 0 ? QString() : text.mid(cut + 1).trimmed();
+    if (!isScriptCommand(keyword, rest)) return {QStringLiteral("SQL"), QString()};
+    return {QString(keyword).remove(u';').trimmed().toUpper(), rest};
+}
+
+} // namespace
+
+QString commandKeyword(const QString &statement) {
+    return keywordAndRest(statement.trimmed()).first;
+}
+
 QString parseCommand(const QString &statement) {
     engine.argCount = 0;
     for (QString &arg : engine.args)
         arg.clear();
 
-    // SQL goes to the database as written; only the keyword is read from a tidied copy.
+    // SQL goes to the database as written.
     const QString written = statement.trimmed();
-    QString text = QString(written).replace(u'\t', u' ');
-    if (text.startsWith(u'!')) text = QStringLiteral("CMD ") + text.mid(1);
-
-    const qsizetype cut = text.indexOf(wordEnd());
-    QString keyword = cut < 0 ? text : text.left(cut).trimmed();
-    const QString rest = cut < 0 ? QString() : text.mid(cut + 1).trimmed();
-    if (!isScriptCommand(keyword, rest)) {
+    const auto [keyword, rest] = keywordAndRest(written);
+    if (keyword == u"SQL") {
         setSingleArg(written);
-        return QStringLiteral("SQL");
+        return keyword;
     }
-    keyword = keyword.remove(u';').trimmed().toUpper();
     const QString args = withoutSpacesBeforeBreaks(rest);
 
     switch (styleOf(keyword).unicode()) {

@@ -8,6 +8,8 @@
 #include "engine/messages.h"
 #include "engine/output.h"
 #include "engine/run_control.h"
+#include "engine/runners.h"
+#include "engine/shown_text.h"
 #include "engine/statements.h"
 #include "engine/text_files.h"
 #include "engine/variables.h"
@@ -49,7 +51,8 @@ int appendHistoryRow(const QString &statement) {
     // Each row shows its own statement's outcome, so an earlier failure's code goes too.
     engine.msgCode = 0;
     const int number = ++engine.historyCount;
-    engine.ui->historyAppend(number, summarize(statement).trimmed(), QStringLiteral("Running..."));
+    engine.ui->historyAppend(number, summarize(withPasswordsMasked(statement)).trimmed(),
+                             QStringLiteral("Running..."));
     return number;
 }
 
@@ -147,6 +150,15 @@ void runStatement(const QString &statement, const CommandContext &context) {
         return;
     }
     const QString keyword = parseCommand(engine.currentStatement).toUpper();
+    if (!childProgramsAllowed() && startsChildProgram(keyword)) {
+        setMessage(true, -1, 0,
+                   QStringLiteral("%1 would start another program, which this run does not "
+                                  "allow (--no-child-programs): it was not run.")
+                       .arg(keyword),
+                   QStringLiteral("runStatement"));
+        if (historyRow) finishHistoryRow(historyRow);
+        return;
+    }
     try {
         dispatch(keyword, context);
     } catch (const std::bad_alloc &) {

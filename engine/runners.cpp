@@ -5,6 +5,8 @@
 #include "engine/messages.h"
 #include "engine/run_control.h"
 #include "engine/runners_process.h"
+#include "engine/shown_text.h"
+#include "engine/statements.h"
 #include "engine/text_files.h"
 #include "engine/variables.h"
 
@@ -32,6 +34,7 @@ QPointer<QTimer> pollTimer;
 PollCallback pollTarget = nullptr;
 // The command processor's output file of the command being waited for.
 QString pendingOutputFile = kOutputFile;
+bool allowChildPrograms = true; // off: --no-child-programs
 
 bool hasArgument() {
     return engine.argCount >= 1 && !engine.args[1].isEmpty();
@@ -258,6 +261,31 @@ QString cleanJsonOutput(QString text) {
 
 } // namespace
 
+void setChildProgramsAllowed(bool allowed) {
+    allowChildPrograms = allowed;
+}
+
+bool childProgramsAllowed() {
+    return allowChildPrograms;
+}
+
+bool startsChildProgram(const QString &keyword) {
+    static const QStringList keywords{QStringLiteral("CMD"),     QStringLiteral("HOST"),
+                                      QStringLiteral("NORQ"),    QStringLiteral("CLP"),
+                                      QStringLiteral("NORQSET"), QStringLiteral("JSON")};
+    return keywords.contains(keyword);
+}
+
+QStringList childProgramStatements(const QString &runText) {
+    QStringList found;
+    for (const QString &statement : assembleStatements(withCarriageReturns(runText))) {
+        const QString keyword = commandKeyword(statement);
+        if (startsChildProgram(keyword))
+            found << (statement.trimmed().startsWith(u'!') ? QStringLiteral("!") : keyword);
+    }
+    return found;
+}
+
 void cmd_dos() {
     if (!hasArgument()) return;
     QString error;
@@ -271,7 +299,8 @@ void cmd_dos() {
 void cmd_norqset() {
     if (!hasArgument()) return;
     QString error;
-    if (!writeWorkFile(kBatchFile, {QStringLiteral("NORQSET ") + engine.args[1]}, &error)) {
+    if (!writeWorkFile(kBatchFile, {QStringLiteral("NORQSET ") + shellWords(engine.args[1])},
+                       &error)) {
         reportWorkFileFailure(kBatchFile, error);
         return;
     }
@@ -319,8 +348,8 @@ void cmd_clp() {
     removeWorkFiles({batchFile, outputFile});
     const QString commandLine = QStringLiteral("norq -td") + shellSafeDelimiter(clp.delimiter) +
                                 QStringLiteral(" -vf ") + shellQuoted(clp.file) +
-                                QStringLiteral(" -o- ") + clp.options + QStringLiteral(" -z ") +
-                                workFileArgument(outputFile);
+                                QStringLiteral(" -o- ") + shellWords(clp.options) +
+                                QStringLiteral(" -z ") + workFileArgument(outputFile);
     QString error;
     const QString failed = !writeWorkFile(batchFile, {commandLine}, &error) ? batchFile
                            : !writeWorkFile(outputFile, {}, &error)         ? outputFile
@@ -384,7 +413,9 @@ void cmd_json() {
 void pollCommand() {
     if (!childHasEnded(pollCommand)) return;
     if (engine.captureOutput) {
-        engine.outputText = withCarriageReturns(readWorkFile(pendingOutputFile));
+        // The processor echoes its script, a CONNECT's password included.
+        engine.outputText =
+            withPasswordsMasked(withCarriageReturns(readWorkFile(pendingOutputFile)));
         engine.resultKind = kResultText;
     }
     reportChildEnd();

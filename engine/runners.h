@@ -10,6 +10,15 @@
 // Registers NORQ, CLP, JSON, NORQSET, CMD, HOST and SHOWPLAN with the dispatcher.
 void registerRunnerCommands();
 
+// Whether a command keyword (as parseCommand gives it) starts a child program.
+bool startsChildProgram(const QString &keyword);
+// Off (--no-child-programs): every statement that would start a child program fails.
+void setChildProgramsAllowed(bool allowed);
+bool childProgramsAllowed();
+// The keyword of each statement of a run text that would start a child program, in
+// order ("!" as written).
+QStringList childProgramStatements(const QString &runText);
+
 void cmd_dos();
 void cmd_norqset();
 void cmd_norq();

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QProcessEnvironment>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -118,6 +119,14 @@ QString shellQuoted(const QString &name) {
     static const QRegularExpression plain(QStringLiteral("^[^$`\"\\\\]*$"));
     if (plain.match(name).hasMatch()) return u'"' + name + u'"';
     return u'\'' + QString(name).replace(u'\'', QStringLiteral("'\\''")) + u'\'';
+}
+
+QString shellWords(const QString &arguments) {
+    static const QRegularExpression plain(QStringLiteral("^[A-Za-z0-9@%+=:,./_-]+$"));
+    QStringList words = QProcess::splitCommand(arguments);
+    for (QString &word : words)
+        if (!plain.match(word).hasMatch()) word = shellQuoted(word);
+    return words.join(u' ');
 }
 
 QString readWorkFile(const QString &name) {

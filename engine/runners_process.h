@@ -21,6 +21,10 @@ bool writeWorkFile(const QString &name, const QStringList &lines, QString *error
 // A name for a shell command line, read by the shell as it is: in double quotes when
 // nothing in it is special there, otherwise in single quotes with ' written '\''.
 QString shellQuoted(const QString &name);
+// Words for a shell command line, each reaching the program as written and never read as
+// shell code: split at blanks (double quotes keep blanks inside a word), each but the
+// plainest quoted.
+QString shellWords(const QString &arguments);
 // The whole text of a work file ("" when missing or unreadable); very large files are
 // cut, with a closing line saying so.
 QString readWorkFile(const QString &name);

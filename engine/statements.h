@@ -78,6 +78,8 @@ bool isScriptCommand(const QString &word, const QString &rest);
 QString summarize(const QString &statement);
 // The upper-case command keyword ("SQL" for SQL); fills engine.args and engine.argCount.
 QString parseCommand(const QString &statement);
+// The keyword parseCommand would give, without touching the engine.
+QString commandKeyword(const QString &statement);
 // Appends a trimmed argument (at most 100 are kept).
 void addArg(const QString &token);
 

@@ -2,6 +2,7 @@
 
 #include "document/script_text.h"
 #include "engine/file_writer.h"
+#include "engine/shown_text.h"
 #include "engine/text_files.h"
 
 #include <QBuffer>
@@ -78,8 +79,9 @@ bool readRow(const DocumentRow &row, int *pictures, ExportBlock *block) {
     case 2:
     case RowKind::sql:
         block->kind = ExportBlock::Kind::statement;
-        block->written = row.text;
-        block->lines = splitLines(row.outcome.ran.isEmpty() ? row.text : row.outcome.ran);
+        block->written = withPasswordsMasked(row.text);
+        block->outcome.ran = withPasswordsMasked(row.outcome.ran);
+        block->lines = splitLines(row.outcome.ran.isEmpty() ? block->written : block->outcome.ran);
         return true;
     case RowKind::example:
         block->kind = ExportBlock::Kind::example;

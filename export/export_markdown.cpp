@@ -1,8 +1,10 @@
 #include "export/export_markdown.h"
 
+#include "engine/shown_text.h"
 #include "export/export.h"
 
 #include <QRegularExpression>
+#include <QUrl>
 #include <algorithm>
 
 namespace {
@@ -103,7 +105,10 @@ QStringList markdownLines(const ExportBlock &block, const QString &pictureBase) 
     case ExportBlock::Kind::heading:
         return headingLines(block);
     case ExportBlock::Kind::link:
-        return {QStringLiteral("[%1](#%2)").arg(inlineText(block.text), block.anchor)};
+        // Percent-encoded, an anchor cannot end the link and leave markup behind it.
+        return {QStringLiteral("[%1](#%2)")
+                    .arg(inlineText(block.text),
+                         QString::fromLatin1(QUrl::toPercentEncoding(block.anchor)))};
     case ExportBlock::Kind::prose:
         return proseLines(block.prose);
     case ExportBlock::Kind::statement:
@@ -130,6 +135,9 @@ QString markdownDocument(const QList<ExportBlock> &blocks, const QString &pictur
         if (!out.isEmpty()) out << QString();
         out << markdownLines(block, pictureBase);
     }
+    // A terminal or pager showing the file must not act on what the data holds.
+    for (QString &line : out)
+        line = withControlsEscaped(line, true);
     return out.join(u'\n') + u'\n';
 }
 

@@ -1,6 +1,7 @@
 #include "export/export_page.h"
 
 #include "engine/file_writer.h"
+#include "engine/shown_text.h"
 #include "engine/text_files.h"
 #include "engine/variables.h"
 #include "export/export.h"
@@ -97,9 +98,12 @@ private:
         }
     }
 
+    // A terminal or pager showing the file must not act on what the data holds.
+    void putText(const QString &line) { put(withControlsEscaped(line, true)); }
+
     void writeTextLines(const QStringList &lines) {
         for (const QString &line : lines)
-            put(line);
+            putText(line);
         put(kBlankLine);
     }
 
@@ -114,7 +118,7 @@ private:
         if (!html()) {
             put(kBlankLine);
             for (const QString &line : lines)
-                put(line);
+                putText(line);
             put(kBlankLine);
             return;
         }
@@ -195,7 +199,7 @@ private:
         QStringList parts;
         for (int n = 1; n <= level; ++n)
             parts << QString::number(counters_[n]);
-        put(parts.join(QLatin1Char('.')) + QLatin1Char(' ') + block.text);
+        putText(parts.join(QLatin1Char('.')) + QLatin1Char(' ') + block.text);
         put(kBlankLine);
     }
 

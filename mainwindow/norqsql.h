@@ -97,6 +97,15 @@ public:
     // window can be driven without a modal box.
     std::function<DiscardAnswer(const QString &scriptName)> AskDiscard;
 
+    // ---- Child programs (mainwindow/child_programs.cpp) -----------------------------
+    // Before the script's statements run: a script that holds commands starting other
+    // programs (pending, a row's text not yet in the rows, included) runs only once the
+    // user agreed, asked once per file for the session. False when the user cancelled.
+    bool mayStartChildPrograms(const QString &pending = {});
+    // The question, given the script's name and the commands; true to run. Replaceable so
+    // that the window can be driven without a modal box.
+    std::function<bool(const QString &scriptName, const QStringList &commands)> AskChildPrograms;
+
     // ---- Rows and rendering (script_rows.cpp) ---------------------------------------
     void addRow(int &DataType, const QString &datain, const QString &dataSQL, int location);
     int getHeight(int DataType, const QString &inText, const QString &displayFont,
@@ -302,10 +311,11 @@ private:
     QHash<QString, QAction *> menuEntries_;
     FindBar *findBar_ = nullptr;
     bool commandsLoaded_ = false;
-    bool scriptEdited_ = false; // edits reached the lines since they were read or saved
-    QStringList rowsAsRead_;    // the rows, regenerated, as built from the lines
-    QString editorAsRead_;      // Text View's text as filled from the lines
-    bool closeAgreed_ = false;  // the user let the script go for this close or exit
+    bool scriptEdited_ = false;        // edits reached the lines since they were read or saved
+    QStringList rowsAsRead_;           // the rows, regenerated, as built from the lines
+    QString editorAsRead_;             // Text View's text as filled from the lines
+    bool closeAgreed_ = false;         // the user let the script go for this close or exit
+    QStringList childProgramsAllowed_; // files whose child programs the user let run
     // ==== End of main window commands =================================================
 
 private:

@@ -158,6 +158,7 @@ void NorqSQL::runStatementRow() {
     } else {
         statement = removeComments(CLP->textMatrix(currentRow, sqlCol));
     }
+    if (!mayStartChildPrograms(statement)) return;
     const int row = currentRow;
     {
         BusyPointer busy;
@@ -424,6 +425,7 @@ void NorqSQL::runAll_Click() {
     // Its reset would move the rows under a statement that is still running.
     if (!isDocumentView(engine.viewMode) || cli::executing()) return;
     ResetCellEdit();
+    if (!mayStartChildPrograms()) return;
     mnuReset_Click();
     runAllRows();
 }

@@ -1165,6 +1165,57 @@ TEST_F(BatchRun, AWindowlessRunWritesEveryFormatAndItsDataWithoutAnyWidget) {
     EXPECT_EQ(csv.readAll(), "X,NAME,N\r\n1,\"Smith, John\",\r\n");
 }
 
+// What a script or its data holds reaches no reader unasked: not a password, not markup
+// hidden in a link's anchor, not a terminal's escape sequences.
+TEST_F(BatchRun, ExportsShowNoPasswordNoForeignMarkupAndNoControlCharacters) {
+    write("audit.norq", "/* {h1:TOP} Audit */\n \n"
+                        "/* {h0:TOP) <IMG SRC=X ONERROR=alert(1)> (} Back to the top */\n \n"
+                        "CONNECT TO SAMPLE USER auditor USING &pw;\n \n"
+                        "NORQ\nCONNECT TO SAMPLE USER auditor USING l1teral;\nCONNECT RESET;\n/\n"
+                        "/**/\n"
+                        "SELECT 'red' || x'1b' || '[31m' || x'00' || 'after' AS V;\n");
+    for (const QString extension : {"txt", "md", "ipynb", "html"}) {
+        const QString target = "audit." + extension;
+        QStringList arguments{"--run", "audit.norq", "--define", "pw=s3cret", "--export", target};
+        if (extension == "html")
+            arguments << "--format"
+                      << "html-standalone";
+        const Outcome outcome = run(arguments);
+        ASSERT_EQ(outcome.status, 0) << extension << outcome.errorLines.join('\n');
+        const QString progress = outcome.errorLines.join('\n');
+        EXPECT_FALSE(progress.contains("l1teral")) << progress;
+        const QString text = read(target);
+        for (const char *secret : {"s3cret", "l1teral"})
+            EXPECT_FALSE(text.contains(secret)) << target << ": " << secret;
+        EXPECT_TRUE(text.contains("USING ********")) << target;
+        EXPECT_FALSE(text.contains("<IMG", Qt::CaseInsensitive)) << target;
+        if (extension == "txt" || extension == "md") {
+            EXPECT_FALSE(text.contains(u'\x1b')) << target;
+            // Markdown escapes the bracket besides.
+            const QString shown =
+                extension == "md" ? "red\\x1B\\[31m\\x00after" : "red\\x1B[31m\\x00after";
+            EXPECT_TRUE(text.contains(shown)) << text.toStdString();
+        }
+    }
+    EXPECT_TRUE(read("audit.md").contains("[Back to the top](#TOP%29%20%3CIMG%20SRC%3DX"));
+}
+
+// For scripts nobody checked: nothing starts a program, hidden or not, and each statement
+// that would fails; the rest runs.
+TEST_F(BatchRun, NoChildProgramsFailsEveryStatementThatWouldStartOne) {
+    write("ci.norq", "--## formats\nCMD touch started.txt\n--##\nSELECT COUNT(*) FROM DEPARTMENT;\n"
+                     "/**/\nJSON\ndatabase(x)\n/\n/**/\nSELECT COUNT(*) FROM EMPLOYEE;\n");
+    const Outcome outcome = run({"--run", "ci.norq", "--no-child-programs"});
+    EXPECT_EQ(outcome.status, 1);
+    const QStringList progress = progressLines(outcome);
+    ASSERT_EQ(progress.size(), 3) << outcome.errorLines.join('\n').toStdString();
+    EXPECT_TRUE(progress[0].contains("FAILED: CMD would start another program")) << progress[0];
+    EXPECT_TRUE(progress[1].contains("FAILED: JSON would start")) << progress[1];
+    EXPECT_FALSE(progress[2].contains("FAILED")) << progress[2];
+    EXPECT_FALSE(QFile::exists(work + "/started.txt"));
+    EXPECT_FALSE(QFile::exists(work + "/JSON.JS"));
+}
+
 // A statement row each; the variables let one script give other outcomes.
 const char *const kSnapshotScript = "SELECT LAST_NAME, BONUS FROM EMPLOYEE\n"
                                     "  WHERE DEPT_ID = '&dept' ORDER BY LAST_NAME;\n"

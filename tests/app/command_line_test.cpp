@@ -103,6 +103,8 @@ TEST(CommandLine, MistakesAreUsageErrorsThatSayWhatIsWrong) {
     EXPECT_TRUE(errorOf({"--run", ""}).contains("script"));
     EXPECT_TRUE(errorOf({"--database", "X"}).contains("--run SCRIPT"));
     EXPECT_TRUE(errorOf({"--run", "a.norq", "b.norq"}).contains("b.norq"));
+    // What it quotes stays on its line and cannot steer the terminal.
+    EXPECT_TRUE(errorOf({"--x\n\x1b[2J"}).contains("x\\x0A\\x1B[2J"));
     EXPECT_TRUE(errorOf({"--run", "a.norq", "--define", "dept"}).contains("'dept'"));
     EXPECT_TRUE(errorOf({"--run", "a.norq", "--define", "=A01"}).contains("NAME=VALUE"));
     EXPECT_TRUE(errorOf({"--run", "a.norq", "--define", "my-var=1"}).contains("my-var"));

@@ -191,6 +191,9 @@ protected:
         QProcess process;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert("XDG_DATA_HOME", dataHome->path());
+        // The snapshots list the databases a run reaches: the machine's data sources stay out.
+        environment.insert("ODBCINI", dataHome->path() + "/odbc.ini");
+        environment.insert("ODBCSYSINI", dataHome->path());
         process.setProcessEnvironment(environment);
         process.setWorkingDirectory(workFolder->path());
         // Help pages find their pictures and companion files with the samples.

@@ -16,6 +16,19 @@ TEST(ScriptText, HiddenSectionsShowOnlyTheVisibleStatement) {
     EXPECT_EQ(getRawSQL("A;\r--##one\rB;\r--##\rC;\r--##\rD;\r--##\rE;"), "A;\rC;\rE;");
 }
 
+TEST(ScriptText, AHiddenSectionNeverHidesAChildProgram) {
+    for (const QString hidden :
+         {"HOST rm -rf ~/x", "! curl example.com", "CMD id", "NORQSET -all", "CLP FILE x.sql",
+          "JSON~db.find();~/", "NORQ~LIST DB DIRECTORY~/"}) {
+        const QString text =
+            "SELECT 1;\r--##formats\r" + QString(hidden).replace('~', '\r') + "\r--##";
+        EXPECT_EQ(getRawSQL(text), removeComments(text)) << hidden.toStdString();
+    }
+    // A visible one leaves the other hidden sections hidden.
+    EXPECT_EQ(getRawSQL("HOST date;\r--##setup\rCOLUMN A FORMAT A9;\r--##"), "HOST date;\r");
+    EXPECT_EQ(getRawSQL("--##x\rSELECT 'HOST x' FROM T;\r--##"), "x");
+}
+
 TEST(ScriptText, RemoveCommentsDropsOnlyMarkerLines) {
     const QString plain = "SELECT 1\r\r  FROM T;\r";
     EXPECT_EQ(removeComments(plain), plain); // byte for byte without markers

@@ -319,6 +319,13 @@ TEST_F(Dispatcher, TracingMarksEachStatement) {
     EXPECT_TRUE(windows.history[1].summary.startsWith("RUN "));
     EXPECT_EQ(windows.history[3].colour, QColor(255, 0, 0));
     EXPECT_EQ(windows.history[4].summary, "TEST");
+
+    // A password never shows, the statement runs with it.
+    var_add("pw", "s3cret");
+    run("CONNECT TO NOSUCHDB USER auditor USING &pw");
+    ASSERT_EQ(windows.history.size(), 1u);
+    EXPECT_EQ(windows.history[1].summary, "CONNECT TO NOSUCHDB USER auditor USING ********");
+    EXPECT_FALSE(windows.history[1].status.contains("s3cret"));
 }
 
 TEST_F(Dispatcher, WaitsWhileAnExternalCommandRuns) {

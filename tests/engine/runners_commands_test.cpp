@@ -82,6 +82,19 @@ TEST_F(RunnersTest, ClpWritesItsBatchFileFromTheOptionWords) {
     EXPECT_FALSE(QFile::exists(workFilePath(QStringLiteral("NORQCMDS.BAT"))));
 }
 
+TEST_F(RunnersTest, NorqsetAndClpOptionsReachTheirToolsWithoutAShellReadingThem) {
+    qputenv("XDG_CONFIG_HOME", (work.path() + QStringLiteral("/config")).toUtf8());
+    run(QStringLiteral("NORQSET $(touch dollar.txt) `touch tick.txt` A=\"1 2\" | touch piped.txt"));
+    ASSERT_TRUE(waitWhileBusy());
+    writeFile("x.sql", "CONNECT TO SAMPLE;\r\n");
+    run(QStringLiteral("CLP FILE x.sql OPTIONS '$(touch options.txt) | touch piped2.txt'"));
+    ASSERT_TRUE(waitWhileBusy());
+    for (const char *planted : {"dollar.txt", "tick.txt", "piped.txt", "options.txt", "piped2.txt"})
+        EXPECT_FALSE(QFile::exists(QString::fromLatin1(planted))) << planted;
+    EXPECT_EQ(workBytes("NORQCMDS.BAT").left(30), "norq -td';' -vf \"x.sql\" -o- '$");
+    qunsetenv("XDG_CONFIG_HOME");
+}
+
 TEST_F(RunnersTest, AChildThatWritesNothingOrNeverStartsEndsTheWaitWithEmptyOutput) {
     engine.outputText = QStringLiteral("old");
     engine.captureOutput = true;

@@ -7,15 +7,12 @@
 #include "document/script_document.h"
 #include "document/script_lines.h"
 #include "engine/engine_state.h"
+#include "fuzz_input.h"
 
 #include <QApplication>
 #include <QLabel>
 #include <QTemporaryDir>
 #include <cstdlib>
-
-inline void check(bool condition) {
-    if (!condition) __builtin_trap();
-}
 
 struct DocumentHarness {
     DocumentHarness() : app(argc, argv) {

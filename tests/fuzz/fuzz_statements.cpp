@@ -3,20 +3,12 @@
 // piece of the text exactly as written, and no line's code is outside the known ones.
 #include "engine/engine_state.h"
 #include "engine/statements.h"
+#include "fuzz_input.h"
 
 #include <QString>
 
-namespace {
-
-void check(bool condition) {
-    if (!condition) __builtin_trap();
-}
-
-} // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
-    QString text =
-        QString::fromUtf8(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size));
+    QString text = inputText(data, size);
     text.replace(u'\n', u'\r');
     engine.blockMode = false;
     for (const QString &line : text.split(u'\r')) {

@@ -2,20 +2,12 @@
 // variables: text without "&" comes back as it was, and a reference to an unknown name
 // stays in the text.
 #include "engine/variables.h"
+#include "fuzz_input.h"
 
 #include <QString>
 
-namespace {
-
-void check(bool condition) {
-    if (!condition) __builtin_trap();
-}
-
-} // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
-    const QString text =
-        QString::fromUtf8(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size));
+    const QString text = inputText(data, size);
     var_free_all();
     var_add(QStringLiteral("A"), QStringLiteral("1"));
     var_add(QStringLiteral("NAME"), QStringLiteral("&A&&A"));

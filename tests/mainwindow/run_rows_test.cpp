@@ -528,3 +528,41 @@ TEST_F(RunRows, RunAllAfterAStopRunsEveryStatementAgain) {
     EXPECT_EQ(outputRowCount(), 4);
     EXPECT_FALSE(run_control::stopRequested());
 }
+
+TEST_F(RunRows, AScriptThatStartsProgramsShowsThemAndRunsOnlyOnceTheUserAgrees) {
+    const QString script = "/* {h1} Report */\n"
+                           "--## formats\n"
+                           "CMD touch started.txt\n"
+                           "--##\n"
+                           "SELECT COUNT(*) FROM EMPLOYEE;\n"
+                           "/* then */\n"
+                           "NORQSET -all\n";
+    QStringList asked;
+    bool answer = false;
+    window->AskChildPrograms = [&](const QString &name, const QStringList &commands) {
+        asked << name + ": " + commands.join(", ");
+        return answer;
+    };
+    openScript(writeFile("trap.norq", script), ViewMode::script);
+    const int row = rowsOfKind(RowKind::sql)[0];
+    // The row shows what it would start, not only the query.
+    EXPECT_TRUE(cell(row, NorqSQL::textCol).contains("CMD touch started.txt"));
+
+    press(window->CLP, row, NorqSQL::markerCol);
+    EXPECT_EQ(asked, QStringList{"trap.norq: CMD, NORQSET"});
+    EXPECT_FALSE(QFile::exists("started.txt"));
+    EXPECT_EQ(outputRowCount(), 0);
+    window->runAll_Click();
+    EXPECT_EQ(asked.size(), 2); // a cancel is asked again
+    EXPECT_EQ(outputRowCount(), 0);
+
+    answer = true;
+    press(window->CLP, row, NorqSQL::markerCol);
+    EXPECT_EQ(asked.size(), 3);
+    EXPECT_EQ(outputRowCount(), 1);
+    ASSERT_TRUE(QFile::remove("started.txt"));
+    // Once agreed, the file runs unasked for the session.
+    window->runAll_Click();
+    EXPECT_EQ(asked.size(), 3);
+    EXPECT_TRUE(QFile::exists("started.txt"));
+}

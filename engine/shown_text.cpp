@@ -1,0 +1,29 @@
+#include "engine/shown_text.h"
+
+#include <QRegularExpression>
+
+QString withPasswordsMasked(const QString &text) {
+    // A quoted password may hold blanks; a bare one ends at a blank, a line mark or ";".
+    static const QRegularExpression password(
+        QStringLiteral("(\\bCONNECT\\s+TO\\s+\\S+\\s+USER\\s+\\S+\\s+USING\\s+)"
+                       "('[^'\\r\\n~]*'?|\"[^\"\\r\\n~]*\"?|[^\\s~;]+)"),
+        QRegularExpression::CaseInsensitiveOption);
+    if (!text.contains(QLatin1String("USING"), Qt::CaseInsensitive)) return text;
+    QString masked = text;
+    return masked.replace(password, QStringLiteral("\\1********"));
+}
+
+QString withControlsEscaped(const QString &text, bool keepTabs) {
+    QString shown;
+    shown.reserve(text.size());
+    for (const QChar ch : text) {
+        const char16_t c = ch.unicode();
+        const bool control = (c < 0x20 && !(keepTabs && c == u'\t')) || (c >= 0x7f && c < 0xa0);
+        if (control)
+            shown += QStringLiteral("\\x") +
+                     QString::number(c, 16).toUpper().rightJustified(2, QLatin1Char('0'));
+        else
+            shown += ch;
+    }
+    return shown;
+}
