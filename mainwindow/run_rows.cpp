@@ -66,6 +66,12 @@ public:
         if (seen_ && grid_->rowHeight(row) > 0 && !grid_->isRowVisible(row)) grid_->setTopRow(row);
     }
 
+    // The running row carries the grid's current-row band, so a long statement shows
+    // which one it is.
+    void markRunning(int row) const {
+        if (seen_) grid_->setRow(row);
+    }
+
     void rowDone() {
         if (!seen_ || clock_.elapsed() < kPaintIntervalMs) return;
         grid_->refresh();
@@ -353,6 +359,7 @@ public:
         view_.follow(row);
         if (!runsInRunAll(kind(row))) return;
         window_.currentRow = row;
+        view_.markRunning(row);
         ++started_;
         window_.statusBar()->showMessage(
             QStringLiteral("Running statement %1 of %2 (%3 s) - Escape or Options > Stop Run "

@@ -143,6 +143,17 @@ TEST_F(RunRows, RunAllPlacesEveryOutputAndEndsAtTheTop) {
     window->setUpdatesEnabled(true);
 }
 
+TEST_F(RunRows, TheRunningRowIsTheCurrentRowWhileItRuns) {
+    openScript(writeFile("slow.sql", "SELECT 1 AS ONE;\nHOST sleep 0.6;\nSELECT 2 AS TWO;\n"),
+               ViewMode::script);
+    const QList<int> statements = rowsOfKind(RowKind::sql);
+    ASSERT_EQ(statements.size(), 3);
+    int marked = -1;
+    QTimer::singleShot(300, window.get(), [&] { marked = window->CLP->row(); });
+    window->runAllRows();
+    EXPECT_EQ(marked, rowsOfKind(RowKind::sql)[1]);
+}
+
 TEST_F(RunRows, RunAllRunsHiddenSectionsAndNothingInOtherViews) {
     const QString script = "/* {h1} Hidden */\n"
                            "\n"
