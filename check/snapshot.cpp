@@ -351,9 +351,15 @@ QString resultLine(const std::vector<ResultValue> &values) {
 }
 
 QString firstLine(const QString &statement) {
-    for (const QString &line : oneKindOfBreak(statement).split(u'\n'))
-        if (!line.trimmed().isEmpty()) return line.trimmed();
-    return {};
+    // A dump's statement often opens with comment lines; the code names it better.
+    QString comment;
+    for (const QString &line : oneKindOfBreak(statement).split(u'\n')) {
+        const QString text = line.trimmed();
+        if (text.isEmpty()) continue;
+        if (!text.startsWith(QLatin1String("--"))) return text;
+        if (comment.isEmpty()) comment = text;
+    }
+    return comment;
 }
 
 QString pathFor(const QString &scriptPath) {

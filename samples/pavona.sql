@@ -10,9 +10,11 @@ files.norq
 {
 nested-report.norq
 }
+own-sql.norq
 plans-and-charts.norq
 xml-and-pictures.norq
 exports.norq
+checking.norq
 routines.norq
 tools.norq
 {

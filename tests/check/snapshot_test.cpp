@@ -176,6 +176,9 @@ TEST(Check, ChangedValuesColumnsAndRowsShowAsADiffOfTheirLines) {
     EXPECT_TRUE(report.lines.contains("    -BAKER"));
     EXPECT_TRUE(report.lines.contains("    +BAKKER"));
     EXPECT_FALSE(report.lines.contains("    +ADAMS"));
+    // A dump's statement that opens with comments is named by its code.
+    EXPECT_EQ(snapshot::firstLine("-- prices\n\n  SELECT 1;\n"), "SELECT 1;");
+    EXPECT_EQ(snapshot::firstLine("-- only a note\n-- and another"), "-- only a note");
 
     report = snapshot::compare(expected, employees({.column = "NAME"}).snapshot());
     EXPECT_EQ(report.changed, 1);

@@ -210,6 +210,9 @@ TEST(Scripts, CompanionFilesNamedByTheScriptsExist) {
                     static const QRegularExpression redirect(">>?\\s*([^\\s;]+\\.[^\\s;]+)");
                     for (auto it = redirect.globalMatch(line); it.hasNext();)
                         written.insert(it.next().captured(1)); // a shell command's output file
+                    static const QRegularExpression snapshot("--snapshot-file\\s+([^\\s;]+)");
+                    if (const auto found = snapshot.match(runnable); found.hasMatch())
+                        written.insert(found.captured(1)); // a check run's snapshot
                     if (word == "SPOOL")
                         written.insert(rest);
                     else if (word == "RUN" || word == "START" || word == "VIEWFILE")
