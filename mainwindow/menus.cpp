@@ -2,7 +2,7 @@
 
 #include "engine/engine_state.h"
 #include "mainwindow/norqsql.h"
-#include "mainwindow/toolbar_icons.h"
+#include "windows/toolbar_icons.h"
 
 #include "engine/run_control.h"
 #include "export/export.h"

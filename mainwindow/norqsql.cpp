@@ -1,11 +1,11 @@
 #include "mainwindow/norqsql.h"
 
 #include "document/grid.h"
+#include "document/help_links.h"
 #include "document/sql_highlighter.h"
 #include "engine/engine_state.h"
 #include "engine/platform_units.h"
 #include "mainwindow/find_bar.h"
-#include "mainwindow/help_links.h"
 
 #include <QPlainTextEdit>
 #include <QSplitter>

@@ -2,6 +2,7 @@
 
 #include "database/session.h"
 #include "document/grid.h"
+#include "document/help_links.h"
 #include "document/row_style.h"
 #include "document/sql_highlighter.h"
 #include "engine/busy_pointer.h"
@@ -11,8 +12,7 @@
 #include "engine/run_control.h"
 #include "engine/text_files.h"
 #include "engine/window_interface.h"
-#include "mainwindow/help_links.h"
-#include "mainwindow/toolbar_icons.h"
+#include "windows/toolbar_icons.h"
 
 #include <QAction>
 #include <QApplication>

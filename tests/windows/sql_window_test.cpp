@@ -3,9 +3,9 @@
 #include "document/row_style.h"
 #include "engine/engine_state.h"
 #include "grid_clicks.h"
-#include "mainwindow/toolbar_icons.h"
 #include "test_support.h"
 #include "windows/norq_sql_window.h"
+#include "windows/toolbar_icons.h"
 
 #include <QAction>
 #include <QApplication>

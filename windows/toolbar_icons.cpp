@@ -1,4 +1,4 @@
-#include "mainwindow/toolbar_icons.h"
+#include "windows/toolbar_icons.h"
 
 #include <QHash>
 

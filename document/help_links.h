@@ -1,5 +1,5 @@
 #pragma once
-// Help files opened from the Help menu and from links in a script.
+// Help files opened from the Help menu, from links in a script and from the SQL window.
 
 #include <QString>
 
