@@ -14,7 +14,7 @@ bool RunnableRows::stopped() const {
 }
 
 bool runsInRunAll(int kind) {
-    return kind == RowKind::sql || kind == 2;
+    return kind == RowKind::sql || kind == RowKind::plainStatement;
 }
 
 int runAllRows(RunnableRows &rows, const RunProgress &progress, RunAllOutcome *outcome) {

@@ -28,6 +28,8 @@ struct ScriptColumns {
 namespace RowKind {
 
 inline constexpr int comment = 1;
+// Never produced here, but a row of this kind still runs in Run all as a statement does.
+inline constexpr int plainStatement = 2;
 inline constexpr int sql = 3;
 inline constexpr int message = 4;
 inline constexpr int result = 5;
