@@ -368,6 +368,7 @@ QString commandLineHelp() {
         "without a window, each output placed under its statement, and prints a line per\n"
         "statement on standard error:\n"
         "  [3/17] SELECT * FROM EMPLOYEE ... 42 record(s) selected. (0.004s)\n"
+        "\n"
         "--run - reads the script from standard input; its &curdir is then the working\n"
         "folder.\n"
         "\n"
