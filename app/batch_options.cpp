@@ -14,7 +14,8 @@ namespace {
 
 bool asksForOptions(const QStringList &arguments) {
     for (const QString &argument : arguments)
-        if (argument.startsWith(QLatin1String("--")) || argument == QLatin1String("-h"))
+        if (argument.startsWith(QLatin1String("--")) || argument == QLatin1String("-h") ||
+            argument == QLatin1String("-q"))
             return true;
     return false;
 }
@@ -68,17 +69,45 @@ struct Options {
     QCommandLineOption snapshotFile{QStringLiteral("snapshot-file"), QString(),
                                     QStringLiteral("FILE")};
     QCommandLineOption watch{QStringLiteral("watch")};
+    QCommandLineOption quiet{{QStringLiteral("q"), QStringLiteral("quiet")}};
     QCommandLineOption help{{QStringLiteral("h"), QStringLiteral("help")}};
     QCommandLineOption version{QStringLiteral("version")};
 
     QList<QCommandLineOption> all() const {
-        return {run,        database,       user,      password,    define,         defineFile,
-                exportTo,   format,         csv,       allowErrors, noSubstitution, timeout,
-                maxDisplay, maxRows,        noTimings, stopOnError, snapshot,       check,
-                update,     tolerance,      help,      version,     createSample,   snapshotFile,
-                watch,      noChildPrograms};
+        return {run,        database,        user,      password,    define,         defineFile,
+                exportTo,   format,          csv,       allowErrors, noSubstitution, timeout,
+                maxDisplay, maxRows,         noTimings, stopOnError, snapshot,       check,
+                update,     tolerance,       help,      version,     createSample,   snapshotFile,
+                watch,      noChildPrograms, quiet};
     }
 };
+
+// A word with one dash is a mistyped option (-run for --run), which would otherwise open
+// the window on a script named "run"; only -SQL, -h and -q are the program's own. The
+// value of an option that takes one may start with a dash (--run -). Empty, or the error.
+QString singleDashMistake(const QStringList &arguments, const Options &options) {
+    QStringList takingValues;
+    for (const QCommandLineOption &option : options.all())
+        if (!option.valueName().isEmpty()) takingValues << option.names();
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString &argument = arguments[i];
+        if (argument.startsWith(QLatin1String("--"))) {
+            if (!argument.contains(u'=') && takingValues.contains(argument.mid(2))) ++i;
+            continue;
+        }
+        if (argument.size() < 2 || !argument.startsWith(u'-')) continue;
+        if (argument.compare(QLatin1String("-SQL"), Qt::CaseInsensitive) == 0 ||
+            argument == QLatin1String("-h") || argument == QLatin1String("-q"))
+            continue;
+        const QString name = argument.mid(1);
+        for (const QCommandLineOption &option : options.all())
+            if (option.names().contains(name))
+                return QStringLiteral("Unknown option '%1': did you mean --%2?")
+                    .arg(argument, name);
+        return QStringLiteral("Unknown option '%1'.").arg(argument);
+    }
+    return {};
+}
 
 QString readExport(const QCommandLineParser &parser, const Options &options, BatchOptions *batch) {
     if (!parser.isSet(options.exportTo)) {
@@ -87,12 +116,18 @@ QString readExport(const QCommandLineParser &parser, const Options &options, Bat
     }
     batch->exportPath = parser.value(options.exportTo);
     if (batch->exportPath.isEmpty()) return QStringLiteral("--export needs a file name.");
+    const bool toStdout = batch->exportPath == QLatin1String("-");
+    if (toStdout) batch->exportPath = QStringLiteral("/dev/stdout");
     if (parser.isSet(options.format)) {
         batch->exportType = exportTypeFromFormat(parser.value(options.format));
         if (batch->exportType == 0)
             return QStringLiteral("Unknown export format '%1': use html, html-plain, text, "
                                   "markdown, ipynb, html-standalone or json.")
                 .arg(parser.value(options.format));
+        return {};
+    }
+    if (toStdout) {
+        batch->exportType = ExportType::text;
         return {};
     }
     batch->exportType = exportTypeFromExtension(batch->exportPath);
@@ -215,6 +250,9 @@ int exportTypeFromExtension(const QString &path) {
 
 CommandLine parseCommandLine(const QStringList &arguments) {
     CommandLine line;
+    const Options options;
+    if (const QString mistake = singleDashMistake(arguments, options); !mistake.isEmpty())
+        return usageError(mistake);
     if (!asksForOptions(arguments)) {
         // "-SQL" keeps its meaning; any other word names a script to open (the desktop
         // entry passes the files it was given).
@@ -226,7 +264,6 @@ CommandLine parseCommandLine(const QStringList &arguments) {
         return line;
     }
 
-    const Options options;
     QCommandLineParser parser;
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     parser.addOptions(options.all());
@@ -254,6 +291,7 @@ CommandLine parseCommandLine(const QStringList &arguments) {
     BatchOptions &batch = line.batch;
     batch.script = parser.value(options.run);
     if (batch.script.isEmpty()) return usageError(QStringLiteral("--run needs a script file."));
+    batch.scriptFromStdin = batch.script == QLatin1String("-");
     if (parser.isSet(options.database)) batch.database = parser.value(options.database).trimmed();
     if (batch.database.isEmpty()) return usageError(QStringLiteral("--database needs a name."));
     batch.user = parser.value(options.user).trimmed();
@@ -302,6 +340,11 @@ CommandLine parseCommandLine(const QStringList &arguments) {
     batch.defineFiles = parser.values(options.defineFile);
     batch.arguments = arguments;
     batch.noChildPrograms = parser.isSet(options.noChildPrograms);
+    batch.quiet = parser.isSet(options.quiet);
+    // Standard input is read once, and beside it there is no folder for a snapshot.
+    if (batch.scriptFromStdin && (batch.watch || batch.snapshot != BatchOptions::Snapshot::none))
+        return usageError(QStringLiteral("--run - reads the script from standard input, once: "
+                                         "--watch, --snapshot and --check need a script file."));
     line.mode = StartMode::batch;
     return line;
 }
@@ -309,13 +352,14 @@ CommandLine parseCommandLine(const QStringList &arguments) {
 QString commandLineHelp() {
     return QStringLiteral(
         "Usage: pavona [-SQL | FILE]\n"
-        "       pavona --run SCRIPT [OPTION]...\n"
+        "       pavona --run SCRIPT|- [OPTION]...\n"
         "       pavona --create-sample\n"
         "\n"
         "Without options Pavona opens its main window on the library index pavona.sql of\n"
         "the working folder, or on the sample library when there is none; a script FILE\n"
         "opens in the main window after the connect dialog. -SQL opens only the\n"
-        "interactive SQL window.\n"
+        "interactive SQL window. Without a display (no DISPLAY or WAYLAND_DISPLAY) it\n"
+        "says so and exits with status 2.\n"
         "\n"
         "--create-sample creates the sample database SAMPLE in the embedded catalog from\n"
         "the installed sample script, unless it exists, and says where.\n"
@@ -324,6 +368,9 @@ QString commandLineHelp() {
         "without a window, each output placed under its statement, and prints a line per\n"
         "statement on standard error:\n"
         "  [3/17] SELECT * FROM EMPLOYEE ... 42 record(s) selected. (0.004s)\n"
+        "\n"
+        "--run - reads the script from standard input; its &curdir is then the working\n"
+        "folder.\n"
         "\n"
         "Options of --run:\n"
         "  --database NAME      database to connect to (default SAMPLE)\n"
@@ -340,7 +387,15 @@ QString commandLineHelp() {
         "                       its variable is defined or the literal holds nothing else\n"
         "                       ('&dept')\n"
         "  --export FILE        writes the document with its outputs to FILE as File >\n"
-        "                       Export does, pictures beside it\n"
+        "                       Export does, pictures beside it; a FILE that is not a\n"
+        "                       regular file (a pipe, a terminal, /dev/stdout) is\n"
+        "                       written as it is, a regular one replaced only once the\n"
+        "                       export is whole\n"
+        "  --export -           writes the export to standard output (text unless\n"
+        "                       --format says otherwise); an export whose pictures go\n"
+        "                       to files beside it (html, html-plain or markdown with\n"
+        "                       a chart or picture) cannot, and ends the run with\n"
+        "                       status 2: use html-standalone or a file\n"
         "  --format FORMAT      html (a page), html-plain (a fragment), text, markdown,\n"
         "                       ipynb (a Jupyter notebook), html-standalone (one page\n"
         "                       with its pictures inside) or json (the document as\n"
@@ -395,11 +450,17 @@ QString commandLineHelp() {
         "                       statements whose outcome changed since the run before,\n"
         "                       or with --check since the snapshot\n"
         "\n"
+        "  -q, --quiet          prints no line for a statement that succeeded, nor the\n"
+        "                       last line or the export's when nothing failed; failing\n"
+        "                       statements, the last line after a failure and every\n"
+        "                       error still go to standard error\n"
+        "\n"
         "  -h, --help           shows this text\n"
         "  --version            shows the version\n"
         "\n"
         "The script's own folder is &curdir, where it finds its companion files; work\n"
-        "files go to the working folder.\n"
+        "files go to the working folder. Options start with two dashes: a word with one\n"
+        "(-run) is a usage error, -SQL, -h and -q excepted.\n"
         "\n"
         "Exit status of --run: 0 when every statement succeeded (\"No records found.\"\n"
         "counts as success), 1 when any failed (0 with --allow-errors) or, with --check,\n"

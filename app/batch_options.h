@@ -2,10 +2,10 @@
 // The program's command line. Without a "--" option it is the interactive program's
 // own ("-SQL", or a script file to open); with one it asks for help, the version, the
 // sample database (--create-sample), or a window-less run:
-//   pavona --run SCRIPT [--database NAME] [--user U] [--password P]
+//   pavona --run SCRIPT|- [--database NAME] [--user U] [--password P]
 //          [--define NAME=VALUE]... [--export FILE] [--format FORMAT] [--csv DIR]
 //          [--allow-errors] [--no-substitution] [--timeout SECONDS]
-//          [--max-display N] [--max-rows N] [--no-timings] [--no-child-programs]
+//          [--max-display N] [--max-rows N] [--no-timings] [--no-child-programs] [-q]
 //          [--snapshot | --check [--update] [--tolerance X]] [--snapshot-file FILE]
 //          [--watch]
 
@@ -16,12 +16,13 @@
 
 struct BatchOptions {
     QString script;
+    bool scriptFromStdin = false; // --run -: read into a temporary file named by script
     QString database = QStringLiteral("SAMPLE");
     QString user;
     QString password;
     bool passwordGiven = false;
     QList<std::pair<QString, QString>> defines; // in the order given, names upper-cased
-    QString exportPath;                         // empty: no export
+    QString exportPath;                         // empty: no export; --export -: /dev/stdout
     int exportType = 0;                         // an ExportType value when exporting
     QString csvFolder;                          // empty: no CSV files of the results
     bool allowErrors = false;
@@ -32,6 +33,7 @@ struct BatchOptions {
     bool stopOnError = false;     // --stop-on-error: the first unexpected failure ends the run
     bool noTimings = false;       // messages and progress lines without elapsed times
     bool noChildPrograms = false; // a statement that would start a child program fails
+    bool quiet = false;           // -q: only failures and what went wrong on standard error
     // --snapshot writes the outcomes beside the script; --check compares them with it.
     enum class Snapshot { none, write, check };
     Snapshot snapshot = Snapshot::none;

@@ -83,15 +83,25 @@ QString scriptProblem(const QString &path, QString *longScript) {
     return {};
 }
 
-// Checked before anything runs, so that a run's work is not lost to a typing mistake.
+// Standard output, a pipe or a terminal: written as it is, and with nothing beside it.
+bool isStream(const QString &path) {
+    const QFileInfo target(path);
+    return openDescriptorNamed(path) >= 0 || (target.exists() && !target.isFile());
+}
+
+// Checked before anything runs, so that a run's work is not lost to a typing mistake. An
+// export the user names may be a stream; a snapshot, read back later, may not.
 QString exportProblem(const QString &path, const QString &script,
-                      const QString &what = QStringLiteral("export")) {
+                      const QString &what = QStringLiteral("export"), bool streamAllowed = true) {
     if (path.isEmpty()) return {};
     const QFileInfo target(path);
     const QFileInfo folder(target.absolutePath());
     if (target.isDir())
         return QStringLiteral("cannot write %2 '%1': it is a folder").arg(path, what);
-    // Opening a pipe waits for a reader, and a device never holds a run's result.
+    if (streamAllowed && isStream(path))
+        return target.isWritable() || openDescriptorNamed(path) >= 0
+                   ? QString()
+                   : QStringLiteral("cannot write %2 '%1': permission denied").arg(path, what);
     if (target.exists() && !target.isFile())
         return QStringLiteral("cannot write %2 '%1': it is not a regular file (a device, a pipe "
                               "or a socket)")
@@ -114,9 +124,13 @@ QHash<QString, QString> definesByName(const BatchOptions &options) {
     return defines;
 }
 
-// The script's folder is where it finds its companion files; --define can say otherwise.
+// The script's folder is where it finds its companion files (the working folder for one
+// from standard input); --define can say otherwise.
 void defineVariables(const BatchOptions &options) {
-    var_add(QStringLiteral("curdir"), QFileInfo(options.script).absolutePath() + u'/');
+    var_add(
+        QStringLiteral("curdir"),
+        (options.scriptFromStdin ? QDir::currentPath() : QFileInfo(options.script).absolutePath()) +
+            u'/');
     for (const auto &[name, value] : options.defines)
         var_add(name, value);
 }
@@ -182,20 +196,36 @@ QString readSnapshot(const BatchOptions &options, snapshot::Snapshot *expected, 
 
 class RunTally {
 public:
+    explicit RunTally(bool quiet) : quiet_(quiet) {}
     void record(const StatementRun &run) {
         const bool failed = engine.msgCode != 0;
         // A row holds one statement or several; a failure before any ran is one too.
         statements_ += std::max(run.statements, 1);
-        failures_ += std::max(run.failures, failed ? 1 : 0);
-        say(progressLine(run, engine.msgText, failed));
+        const int failures = std::max(run.failures, failed ? 1 : 0);
+        failures_ += failures;
+        if (!quiet_ || failures > 0) say(progressLine(run, engine.msgText, failed));
     }
     int statements() const { return statements_; }
     int failures() const { return failures_; }
 
 private:
+    bool quiet_;
     int statements_ = 0;
     int failures_ = 0;
 };
+
+// A stream has no folder for the picture files of an HTML page or of Markdown; empty, or
+// why the export cannot be written.
+QString picturesProblem(const BatchOptions &options, const DocumentModel &document) {
+    if (options.exportPath.isEmpty() || !isStream(options.exportPath)) return {};
+    const int pictures = separatePictureCount(document, options.exportType);
+    if (pictures == 0) return {};
+    return QStringLiteral("cannot write export '%1': this format keeps its %2 picture(s) in "
+                          "files beside the export, and a stream has no such place; use "
+                          "--format html-standalone or export to a file")
+        .arg(options.exportPath)
+        .arg(pictures);
+}
 
 // Restores the window layer in place when the run began, however it ends.
 class WindowLayer {
@@ -281,8 +311,9 @@ int finishSnapshot(const BatchOptions &options, const DocumentModel &document,
     }
     if (const QString error = writeWholeFile(path, snapshot::toText(got)); !error.isEmpty())
         return fail(QStringLiteral("cannot write snapshot '%1': %2").arg(path, error));
-    say(QStringLiteral("pavona: snapshot %1 to %2")
-            .arg(options.update ? QStringLiteral("updated") : QStringLiteral("written"), path));
+    if (!options.quiet)
+        say(QStringLiteral("pavona: snapshot %1 to %2")
+                .arg(options.update ? QStringLiteral("updated") : QStringLiteral("written"), path));
     return status;
 }
 
@@ -312,7 +343,7 @@ int runBatch(const BatchOptions &options) {
     const bool writesSnapshot = options.snapshot == BatchOptions::Snapshot::write || options.update;
     if (writesSnapshot)
         if (const QString problem =
-                exportProblem(snapshotPath, options.script, QStringLiteral("snapshot"));
+                exportProblem(snapshotPath, options.script, QStringLiteral("snapshot"), false);
             !problem.isEmpty())
             return fail(problem);
     snapshot::Snapshot expected;
@@ -326,7 +357,9 @@ int runBatch(const BatchOptions &options) {
     if (engine.lastRc != 0 || !engine.envHandle)
         return fail(QStringLiteral("the database client environment cannot be set up"));
     registerPlotCommand();
-    BatchWindowInterface batchWindows(definesByName(options), isatty(STDIN_FILENO) != 0);
+    // A script read from standard input leaves none to answer questions from.
+    BatchWindowInterface batchWindows(definesByName(options),
+                                      !options.scriptFromStdin && isatty(STDIN_FILENO) != 0);
     WindowLayer layer(&batchWindows);
     locateHelpFolder();
     defineVariables(options);
@@ -346,7 +379,7 @@ int runBatch(const BatchOptions &options) {
     run_control::stopOnSignals();
     QElapsedTimer clock;
     clock.start();
-    RunTally tally;
+    RunTally tally(options.quiet);
     const auto record = [&tally](const StatementRun &run) { tally.record(run); };
     DocumentModel document;
     RunAllOutcome ended;
@@ -356,6 +389,9 @@ int runBatch(const BatchOptions &options) {
             return fail(QStringLiteral("cannot read script '%1': %2").arg(options.script, error));
     } else {
         document = openScript(options.script);
+        // The pictures a script shows are known before it runs; its charts only after.
+        if (const QString problem = picturesProblem(options, document); !problem.isEmpty())
+            return fail(problem);
         runDocument(document, record, &ended);
     }
 
@@ -379,7 +415,7 @@ int runBatch(const BatchOptions &options) {
     if (!engine.noTimings)
         tallyLine +=
             QStringLiteral(" (%1s)").arg(static_cast<double>(clock.elapsed()) / 1000.0, 0, 'f', 3);
-    say(tallyLine);
+    if (!options.quiet || tally.failures() > 0) say(tallyLine);
     if (const int signal = run_control::caughtSignal()) {
         say(QStringLiteral("pavona: the run was stopped by %1 before its end")
                 .arg(signal == SIGINT ? QStringLiteral("SIGINT") : QStringLiteral("SIGTERM")));
@@ -387,20 +423,23 @@ int runBatch(const BatchOptions &options) {
     }
     if (!options.exportPath.isEmpty()) {
         QString error;
-        if (exportDocument(document, options.exportType, options.exportPath, &error))
-            say(QStringLiteral("pavona: exported to ") + options.exportPath);
-        else
+        if (const QString problem = picturesProblem(options, document); !problem.isEmpty())
+            status = fail(problem);
+        else if (exportDocument(document, options.exportType, options.exportPath, &error)) {
+            if (!options.quiet) say(QStringLiteral("pavona: exported to ") + options.exportPath);
+        } else
             status =
                 fail(QStringLiteral("cannot write export '%1': %2").arg(options.exportPath, error));
     }
     if (!options.csvFolder.isEmpty()) {
         QString error;
         QStringList written;
-        if (exportCsvFiles(document, options.csvFolder, &written, &error))
-            say(QStringLiteral("pavona: %1 result(s) written to %2 as CSV")
-                    .arg(written.size())
-                    .arg(options.csvFolder));
-        else
+        if (exportCsvFiles(document, options.csvFolder, &written, &error)) {
+            if (!options.quiet)
+                say(QStringLiteral("pavona: %1 result(s) written to %2 as CSV")
+                        .arg(written.size())
+                        .arg(options.csvFolder));
+        } else
             status = fail(
                 QStringLiteral("cannot write CSV files to '%1': %2").arg(options.csvFolder, error));
     }

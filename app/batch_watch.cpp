@@ -126,7 +126,6 @@ int runOnce(const QStringList &arguments) {
 
 void removeArguments(QStringList *arguments, const QString &name) {
     arguments->removeAll(QStringLiteral("--") + name);
-    arguments->removeAll(QStringLiteral("-") + name);
 }
 
 } // namespace

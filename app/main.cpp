@@ -2,6 +2,7 @@
 
 #include "app/batch_options.h"
 #include "app/batch_run.h"
+#include "app/batch_stdin.h"
 #include "app/batch_watch.h"
 #include "app/interactive.h"
 #include "app/sample_start.h"
@@ -28,10 +29,20 @@ void quietMessages(QtMsgType type, const QMessageLogContext &, const QString &me
         std::fprintf(stderr, "pavona: %s\n", message.toLocal8Bit().constData());
 }
 
-int runWithoutWindows(int argc, char *argv[], const BatchOptions &options) {
+int runWithoutWindows(int argc, char *argv[], BatchOptions options) {
     // The run shows nothing, wherever it is started: with or without a display.
     qputenv("QT_QPA_PLATFORM", "offscreen");
     qInstallMessageHandler(quietMessages);
+    ScriptFromStdin input;
+    if (options.scriptFromStdin) {
+        if (QString error; !input.read(&error)) {
+            print(stderr, QStringLiteral("pavona: cannot read the script from standard input: "
+                                         "%1\n")
+                              .arg(error));
+            return BatchExit::cannotStart;
+        }
+        options.script = input.path();
+    }
     if (options.watch) {
         QCoreApplication app(argc, argv);
         return watchBatch(options);
@@ -48,6 +59,16 @@ int runWithoutWindows(int argc, char *argv[], const BatchOptions &options) {
     return runBatch(options);
 }
 
+// Qt ends the program when its platform has no display to open, with no word of what to
+// do; a platform the user chose (offscreen, vnc, ...) is left to Qt.
+bool displayMissing() {
+    const QString platform = qEnvironmentVariable("QT_QPA_PLATFORM");
+    const bool needsDisplay = platform.isEmpty() || platform.startsWith(QLatin1String("xcb")) ||
+                              platform.startsWith(QLatin1String("wayland"));
+    return needsDisplay && qEnvironmentVariableIsEmpty("DISPLAY") &&
+           qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+}
+
 } // namespace
 
 int main(int argc, char *argv[]) {
@@ -57,7 +78,10 @@ int main(int argc, char *argv[]) {
         print(stdout, commandLineHelp());
         return BatchExit::ok;
     case StartMode::version:
-        print(stdout, QStringLiteral("pavona " PAVONA_VERSION "\n"));
+        print(stdout, QStringLiteral("pavona " PAVONA_VERSION "\n"
+                                     "Copyright (c) 2026 The Pavona developers\n"
+                                     "MIT License: free to use, change and share, without "
+                                     "warranty.\n"));
         return BatchExit::ok;
     case StartMode::usageError:
         print(stderr, QStringLiteral("pavona: %1\nTry 'pavona --help'.\n").arg(line.error));
@@ -70,6 +94,11 @@ int main(int argc, char *argv[]) {
     }
     case StartMode::interactive:
         break;
+    }
+    if (displayMissing()) {
+        print(stderr,
+              QStringLiteral("pavona: no display: use --run to run a script without a window\n"));
+        return BatchExit::cannotStart;
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Pavona"));

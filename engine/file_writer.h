@@ -14,7 +14,8 @@ public:
     enum class Mode {
         // A temporary file beside the target, renamed over it on commit, so a failure
         // leaves the old file whole. Written in place only where the folder is not
-        // writable, or when the target is a device or pipe rather than a file.
+        // writable, or when the target is a device or pipe rather than a file; a name of
+        // an open descriptor (/dev/stdout, /dev/fd/3) is written through the descriptor.
         replace,
         // A work file with a fixed name in a shared folder: whatever is there (a planted
         // link included) is removed, and a new file is created exclusively, mode 0600.
@@ -37,6 +38,8 @@ public:
     QString path() const { return path_; }
 
 private:
+    // Takes the descriptor (-1: the failure in errno) as the device written.
+    bool openOn(int fd);
     bool flushPending();
     bool fail(const QString &reason);
 
@@ -46,6 +49,11 @@ private:
     QByteArray pending_;
     QString error_;
 };
+
+// The open descriptor that /dev/stdout, /dev/stderr, /dev/fd/N or /proc/self/fd/N names,
+// or -1. Opened by name, the file behind it would be truncated or replaced, where the
+// shell's redirection (">> f") asks for the writes to go on at its offset.
+int openDescriptorNamed(const QString &path);
 
 // Writes bytes as the whole file; the reason on failure, else an empty string.
 QString writeWholeFile(const QString &path, const QByteArray &bytes,

@@ -3,6 +3,8 @@
 #include "export/export_page.h"
 #include "export/shared_exports.h"
 
+#include <algorithm>
+
 QString exportExtension(int exportType) {
     if (const SharedExportFormat *format = sharedExportFormat(exportType))
         return QString::fromLatin1(format->extension);
@@ -48,6 +50,15 @@ bool exportDocument(const DocumentModel &document, int exportType, const QString
     const QList<ExportBlock> blocks = exportBlocks(document);
     if (sharedExportFormat(exportType)) return exportShared(blocks, exportType, path, error);
     return exportPage(blocks, exportType, path, error);
+}
+
+int separatePictureCount(const DocumentModel &document, int exportType) {
+    if (exportType != ExportType::htmlPage && exportType != ExportType::htmlPlain &&
+        exportType != ExportType::markdown)
+        return 0;
+    const QList<ExportBlock> blocks = exportBlocks(document);
+    return static_cast<int>(std::count_if(
+        blocks.begin(), blocks.end(), [](const ExportBlock &b) { return !b.picture.isNull(); }));
 }
 
 bool exportGrid(const Grid *grid, int exportType, const QString &path, QString *error) {

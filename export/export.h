@@ -43,5 +43,8 @@ QString pictureFileName(const QString &baseName, int number);
 // file is then left whole.
 bool exportDocument(const DocumentModel &document, int exportType, const QString &path,
                     QString *error = nullptr);
+// How many picture files the export would write beside its file: the charts and pictures
+// of an HTML page or fragment or of Markdown; 0 for the formats that keep them inside.
+int separatePictureCount(const DocumentModel &document, int exportType);
 // The same for the rows of a script grid.
 bool exportGrid(const Grid *grid, int exportType, const QString &path, QString *error = nullptr);

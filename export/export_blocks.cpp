@@ -3,7 +3,6 @@
 #include "document/script_text.h"
 #include "engine/file_writer.h"
 #include "engine/shown_text.h"
-#include "engine/text_files.h"
 
 #include <QBuffer>
 #include <QFileInfo>
@@ -186,9 +185,7 @@ QString relativeUrl(const QString &fileName) {
 }
 
 bool saveWhole(const QString &path, const QByteArray &data, QString *error) {
-    // A pipe would hold the export until something reads it.
-    QString failure = notRegularFile(path);
-    if (failure.isEmpty()) failure = writeWholeFile(path, data);
+    const QString failure = writeWholeFile(path, data);
     if (error) *error = failure;
     return failure.isEmpty();
 }

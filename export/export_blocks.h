@@ -57,5 +57,6 @@ QByteArray pngBytes(const QImage &picture);
 // The file name alone, percent-encoded, for a link relative to the exported file.
 QString relativeUrl(const QString &fileName);
 
-// Writes data to path whole or not at all; error names the reason of a failure.
+// Writes data to path whole or not at all (a pipe or a device as it is); error names the
+// reason of a failure.
 bool saveWhole(const QString &path, const QByteArray &data, QString *error = nullptr);

@@ -1,5 +1,6 @@
 #include "export/export_csv.h"
 
+#include "engine/text_files.h"
 #include "export/export_blocks.h"
 
 #include <QDir>
@@ -72,8 +73,9 @@ bool exportCsvFiles(const DocumentModel &document, const QString &folder, QStrin
             name = base + u'-' + QString::number(again);
         names.insert(name);
         const QString path = QDir(folder).filePath(name + QStringLiteral(".csv"));
-        QString reason;
-        if (!saveWhole(path, csvBytes(*block.outcome.result), &reason))
+        // The names are the export's own: a pipe there would hold the run until read.
+        QString reason = notRegularFile(path);
+        if (!reason.isEmpty() || !saveWhole(path, csvBytes(*block.outcome.result), &reason))
             return failWith(error, QStringLiteral("cannot write '%1': %2").arg(path, reason));
         if (written) *written << path;
     }

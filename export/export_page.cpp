@@ -2,7 +2,6 @@
 
 #include "engine/file_writer.h"
 #include "engine/shown_text.h"
-#include "engine/text_files.h"
 #include "engine/variables.h"
 #include "export/export.h"
 
@@ -304,9 +303,8 @@ bool exportPage(const QList<ExportBlock> &blocks, int exportType, const QString 
                 QString *error) {
     FileWriter file(path);
     PageWriter writer(exportType, file, pictureBaseName(path));
-    // A pipe would hold the export until something reads it.
-    QString failure = notRegularFile(path);
-    if (failure.isEmpty() && !file.open()) failure = file.errorString();
+    QString failure;
+    if (!file.open()) failure = file.errorString();
     if (failure.isEmpty()) {
         writer.writeAll(blocks);
         failure = writer.error();

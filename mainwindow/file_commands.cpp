@@ -2,6 +2,7 @@
 
 #include "document/grid.h"
 #include "engine/engine_state.h"
+#include "engine/text_files.h"
 #include "engine/variables.h"
 #include "engine/window_interface.h"
 #include "export/export.h"
@@ -139,8 +140,9 @@ void NorqSQL::exportScript(int exportType) {
         askFile(this, true, exportDialogTitle(exportType), exportDialogFilter(exportType),
                 proposedExportName(currentFile, exportType));
     if (path.isEmpty()) return;
-    QString error;
-    if (!exportDocument(documentFromGrid(CLP), exportType, path, &error))
+    // A pipe or a device would hold the window until something reads it.
+    QString error = notRegularFile(path);
+    if (!error.isEmpty() || !exportDocument(documentFromGrid(CLP), exportType, path, &error))
         engine.ui->messageBox(QStringLiteral("Pavona"),
                               QStringLiteral("Error writing to output file: ") + path +
                                   QStringLiteral("\r\nERR=") + error);

@@ -100,21 +100,28 @@ protected:
         return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
     }
 
-    Outcome run(const QStringList &arguments) const {
+    Outcome run(const QStringList &arguments, const QByteArray &input = {}) const {
         QProcess process;
-        start(process, arguments);
+        start(process, arguments, input);
         return finish(process);
     }
 
-    void start(QProcess &process, const QStringList &arguments) const {
+    QProcessEnvironment environment() const {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert("XDG_DATA_HOME", scratch->path() + "/data");
         environment.insert("XDG_CONFIG_HOME", scratch->path() + "/config");
         environment.remove("DISPLAY");
+        environment.remove("WAYLAND_DISPLAY");
         environment.remove("QT_QPA_PLATFORM");
-        process.setProcessEnvironment(environment);
+        return environment;
+    }
+
+    void start(QProcess &process, const QStringList &arguments,
+               const QByteArray &input = {}) const {
+        process.setProcessEnvironment(environment());
         process.setWorkingDirectory(work);
         process.start(program, arguments);
+        process.write(input);
         process.closeWriteChannel(); // standard input is a pipe, not a terminal
     }
 
@@ -331,19 +338,21 @@ TEST_F(BatchRun, WhatStopsARunBeforeItStartsExitsWithTwoAndOneLine) {
 
 TEST_F(BatchRun, AnExportThatCannotBeWrittenExitsWithTwo) {
     write("short.norq", "SELECT 1 FROM EMPLOYEE;\n");
-    // Nothing reads the pipe: opening it to write would wait for ever.
+    // A device and a pipe are written as they are; nothing reads this pipe, which must not
+    // hold the run for ever.
     const QString fifo = work + "/pipe.txt";
     ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
-    for (const QString &target : {QStringLiteral("/dev/full"), fifo}) {
+    for (const auto &[target, reason] :
+         {std::pair{QStringLiteral("/dev/full"), QStringLiteral("No space left on device")},
+          std::pair{fifo, QStringLiteral("No program reads the pipe")}}) {
         const Outcome outcome =
             run({"--run", "short.norq", "--export", target, "--format", "text"});
         EXPECT_EQ(outcome.status, 2);
-        EXPECT_TRUE(outcome.errorLines.contains("pavona: cannot write export '" + target +
-                                                "': it is not a regular file (a device, a pipe "
-                                                "or a socket)"))
+        EXPECT_TRUE(
+            outcome.errorLines.contains("pavona: cannot write export '" + target + "': " + reason))
             << outcome.errorLines.join('\n');
-        EXPECT_TRUE(progressLines(outcome).isEmpty());
     }
+    EXPECT_FALSE(QFileInfo(fifo).isFile());
 
     // A script of few lines over the byte limit is refused for its size.
     write("huge.norq", QByteArray("VALUES 1;\n").repeated(4001));
@@ -510,6 +519,74 @@ TEST_F(BatchRun, MaxDisplaySetsTheRowsShownUntilTheScriptSetsItsOwn) {
     EXPECT_TRUE(progressLines(refused).isEmpty());
 }
 
+TEST_F(BatchRun, AScriptFromStandardInputAndItsExportToStandardOutputOrAPipe) {
+    const QByteArray script = "PROMPT Here &curdir;\nSELECT COUNT(*) AS DEPTS FROM DEPARTMENT;\n";
+    const Outcome piped = run({"--run", "-", "--export", "-"}, script);
+    EXPECT_EQ(piped.status, 0) << piped.errorLines.join('\n');
+    EXPECT_TRUE(piped.output.contains("Here " + work + "/")) << piped.output;
+    EXPECT_TRUE(piped.output.contains("1 record(s) selected")) << piped.output;
+    EXPECT_FALSE(piped.output.contains("[2/2]")) << piped.output;
+    EXPECT_EQ(progressLines(piped).size(), 2) << piped.errorLines.join('\n');
+
+    // A redirection that appends goes on appending, whatever replaces regular files.
+    write("short.norq", "SELECT 1 AS ONE FROM DEPARTMENT WHERE DEPT_ID = 'A01';\n");
+    write("log.txt", "kept\n");
+    QProcess appending;
+    appending.setProcessEnvironment(environment());
+    appending.setWorkingDirectory(work);
+    appending.start("sh", {"-c",
+                           "\"$0\" --run short.norq --export /dev/stdout --format text "
+                           ">>log.txt",
+                           program});
+    const Outcome appended = finish(appending);
+    EXPECT_EQ(appended.status, 0) << appended.errorLines.join('\n');
+    EXPECT_TRUE(read("log.txt").startsWith("kept\n")) << read("log.txt");
+    EXPECT_TRUE(read("log.txt").contains("1 record(s) selected")) << read("log.txt");
+
+    // A named pipe with a reader gets the export.
+    const QString fifo = work + "/pipe";
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    QProcess reader;
+    reader.setWorkingDirectory(work);
+    reader.start("sh", {"-c", "cat pipe > got.txt"});
+    ASSERT_TRUE(reader.waitForStarted());
+    const Outcome named = run({"--run", "short.norq", "--export", fifo, "--format", "markdown"});
+    EXPECT_EQ(named.status, 0) << named.errorLines.join('\n');
+    ASSERT_TRUE(reader.waitForFinished(10000));
+    EXPECT_TRUE(read("got.txt").contains("1 record(s) selected")) << read("got.txt");
+
+    // A page keeps its chart in a file beside it, which standard output cannot have.
+    const Outcome page = run({"--run", "batch.norq", "--export", "-", "--format", "html"});
+    EXPECT_EQ(page.status, 2);
+    EXPECT_TRUE(page.errorLines.last().contains("use --format html-standalone"))
+        << page.errorLines.join('\n');
+}
+
+TEST_F(BatchRun, QuietKeepsOnlyWhatFailed) {
+    const Outcome quiet =
+        run({"--run", "batch.norq", "-q", "--define", "dept=A01", "--export", "quiet.txt"});
+    EXPECT_EQ(quiet.status, 1);
+    ASSERT_EQ(quiet.errorLines.size(), 2) << quiet.errorLines.join('\n');
+    EXPECT_TRUE(quiet.errorLines[0].contains("FAILED: ")) << quiet.errorLines[0];
+    EXPECT_TRUE(quiet.errorLines[1].contains(" statement(s), 1 failed (")) << quiet.errorLines[1];
+    EXPECT_TRUE(read("quiet.txt").contains("NO_SUCH_TABLE"));
+
+    write("short.norq", "SELECT 1 FROM EMPLOYEE;\n");
+    const Outcome silent = run({"--run", "short.norq", "--quiet", "--export", "short.txt"});
+    EXPECT_EQ(silent.status, 0);
+    EXPECT_TRUE(silent.errorLines.isEmpty()) << silent.errorLines.join('\n');
+}
+
+TEST_F(BatchRun, WithoutADisplayOrWithAMistypedOptionItSaysSoAndExitsWithTwo) {
+    const Outcome window = run({});
+    EXPECT_EQ(window.status, 2);
+    EXPECT_EQ(window.errorLines,
+              QStringList{"pavona: no display: use --run to run a script without a window"});
+    const Outcome mistyped = run({"-run", "batch.norq"});
+    EXPECT_EQ(mistyped.status, 2);
+    EXPECT_EQ(mistyped.errorLines.value(0), "pavona: Unknown option '-run': did you mean --run?");
+}
+
 TEST_F(BatchRun, HelpAndVersionGoToStandardOutput) {
     const Outcome help = run({"--help"});
     EXPECT_EQ(help.status, 0);
@@ -522,6 +599,7 @@ TEST_F(BatchRun, HelpAndVersionGoToStandardOutput) {
     const Outcome version = run({"--version"});
     EXPECT_EQ(version.status, 0);
     EXPECT_TRUE(version.output.startsWith("pavona " PAVONA_VERSION)) << version.output;
+    EXPECT_TRUE(version.output.contains("MIT License")) << version.output;
 }
 
 // The manual page is written by hand: it must name every option --help names and the

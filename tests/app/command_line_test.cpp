@@ -114,6 +114,14 @@ TEST(CommandLine, MistakesAreUsageErrorsThatSayWhatIsWrong) {
         errorOf({"--run", "a.norq", "--export", "a.htm", "--format", "pdf"}).contains("'pdf'"));
     EXPECT_TRUE(errorOf({"--run", "a.norq", "--database", " "}).contains("--database"));
     EXPECT_TRUE(errorOf({"-SQL", "--run", "a.norq"}).contains("SQL"));
+    // One dash is a typing mistake, with or without other options; a value may have one.
+    EXPECT_EQ(errorOf({"-run", "a.norq"}), "Unknown option '-run': did you mean --run?");
+    EXPECT_EQ(errorOf({"--run", "a.norq", "-export", "a.txt"}),
+              "Unknown option '-export': did you mean --export?");
+    EXPECT_EQ(errorOf({"-x"}), "Unknown option '-x'.");
+    EXPECT_EQ(errorOf({"--run", "-", "--password", "-pw-", "--export", "-", "-q"}), "<accepted>");
+    EXPECT_TRUE(errorOf({"--run", "-", "--watch"}).contains("standard input"));
+    EXPECT_TRUE(errorOf({"--run", "-", "--snapshot"}).contains("standard input"));
     for (const QStringList &bad : QList<QStringList>{{"--max-display", "4"},
                                                      {"--max-display", "1001"},
                                                      {"--max-display", "20.5"},
@@ -199,7 +207,7 @@ TEST(CommandLine, AWatchRunsWithoutWatchAndAgainstTheRunBefore) {
               "--run a.norq --snapshot-file /own.md --snapshot");
     EXPECT_EQ(argumentsOf({"--run", "a.norq", "--watch"}, false),
               "--run a.norq --snapshot-file /own.md --check --update");
-    const QStringList own{"--run", "a.norq", "-watch", "--snapshot", "--snapshot-file", "s.md"};
+    const QStringList own{"--run", "a.norq", "--watch", "--snapshot", "--snapshot-file", "s.md"};
     EXPECT_EQ(argumentsOf(own, true), "--run a.norq --snapshot --snapshot-file s.md");
     EXPECT_EQ(argumentsOf(own, false), "--run a.norq --snapshot-file s.md --check --update");
     EXPECT_EQ(argumentsOf({"--watch", "--run", "a.norq", "--check"}, false),
