@@ -532,6 +532,45 @@ TEST_F(BatchRun, ServersByUriAndConnectionString) {
     EXPECT_FALSE(everything.contains("Pw0rdX") || everything.contains("Zz9secret")) << everything;
 }
 
+// Against scripts/with-galera's cluster: a write through node 1 is read through node 3 at
+// once; another node stopping leaves the run going; the node in use stopping fails its
+// statement with the driver's word, and connecting to another node carries on.
+TEST_F(BatchRun, AClusterReplicatesAndOutlivesItsNodes) {
+    const QString node1 = qEnvironmentVariable("PAVONA_TEST_GALERA_DSN1");
+    if (node1.isEmpty()) GTEST_SKIP() << "no Galera cluster (scripts/with-galera)";
+    const QStringList rows = {
+        "DROP TABLE IF EXISTS cluster_t;",
+        "CREATE TABLE cluster_t (id INTEGER PRIMARY KEY, note VARCHAR(10));",
+        "INSERT INTO cluster_t VALUES (1, 'written1');", "CONNECT TO &node3 USER pavona;",
+        "SELECT note FROM cluster_t;",
+        // SIGTERM: a node that leaves cleanly keeps the others a majority. The shell's
+        // lines are lines: CMD turns semicolons into blanks.
+        "CMD pid=$(cat '&pid2')\nkill $pid\nwhile kill -0 $pid\ndo sleep 0.2\ndone;",
+        "INSERT INTO cluster_t VALUES (2, 'after2');",
+        "CMD pid=$(cat '&pid3')\nkill $pid\nwhile kill -0 $pid\ndo sleep 0.2\ndone;",
+        "SELECT note FROM cluster_t;", "CONNECT TO &node1 USER pavona;",
+        "SELECT note FROM cluster_t ORDER BY id;"};
+    write("cluster.norq", (rows.join("\n \n/**/\n \n") + "\n").toUtf8());
+    const Outcome outcome = run(
+        {"--run", "cluster.norq", "--database", node1, "--user", "pavona", "--define",
+         "node1=" + node1, "--define", "node3=" + qEnvironmentVariable("PAVONA_TEST_GALERA_DSN3"),
+         "--define", "pid2=" + qEnvironmentVariable("PAVONA_TEST_GALERA_PIDFILE2"), "--define",
+         "pid3=" + qEnvironmentVariable("PAVONA_TEST_GALERA_PIDFILE3"), "--export", "cluster.txt"});
+    EXPECT_EQ(outcome.status, 1) << outcome.errorLines.join('\n');
+    const QStringList progress = progressLines(outcome);
+    ASSERT_EQ(progress.size(), rows.size()) << outcome.errorLines.join('\n');
+    EXPECT_TRUE(progress[4].contains("1 record(s) selected.")) << progress[4];
+    EXPECT_FALSE(progress[6].contains("FAILED")) << progress[6];
+    EXPECT_TRUE(progress[8].contains("FAILED: ") &&
+                progress[8].contains("server", Qt::CaseInsensitive))
+        << progress[8];
+    EXPECT_TRUE(progress[10].contains("2 record(s) selected.")) << progress[10];
+    EXPECT_EQ(outcome.errorLines.filter("1 failed").size(), 1) << outcome.errorLines.join('\n');
+    QString missing;
+    EXPECT_TRUE(inOrder(read("cluster.txt"), {"written1", "written1", "after2"}, &missing))
+        << missing;
+}
+
 // The same script on each server the test command started: values, NULLs and errors
 // show as on the embedded engine, and PROMPT has its line.
 TEST_F(BatchRun, SameScriptOnEveryServer) {
