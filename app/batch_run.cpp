@@ -373,7 +373,7 @@ int runBatch(const BatchOptions &options) {
 
     if (!connectDatabase(options))
         return fail(QStringLiteral("cannot connect to %1: %2")
-                        .arg(options.database, oneLine(engine.msgText)));
+                        .arg(shownDatabaseName(options.database), oneLine(engine.msgText)));
 
     run_control::setStatementLimit(options.timeoutSeconds);
     run_control::stopOnSignals();

@@ -1,6 +1,8 @@
 #include "client/client_session.h"
 
 #include "database/cli/cli.h"
+#include "database/cli/connection_forms.h"
+#include "engine/shown_text.h"
 
 #include <QByteArray>
 #include <algorithm>
@@ -114,7 +116,8 @@ bool ClientSession::connect(const QString &database, const QString &user, const 
         return false;
     }
     connection_ = connection;
-    database_ = database.toUpper();
+    // As the tools print it: a path or URI as written, a password masked.
+    database_ = withPasswordsMasked(cli::sessionTarget(database));
     user_ = (user.isEmpty() ? loginName() : user).toUpper();
     return true;
 }

@@ -1,7 +1,8 @@
 // Explain tool: writes the access plan of each statement in a file, with the engine's own
 // cost estimate where it gives one.
-//   norqexpln -d DATABASE [-u USER PASSWORD] [-t] [-g] [-z TERMINATOR] [-o OUTFILE] -f INFILE
-// Without -u, PAVONA_USER and PAVONA_PASSWORD of the environment are used when set.
+//   norqexpln [-d DATABASE] [-u USER PASSWORD] [-t] [-g] [-z TERMINATOR] [-o OUTFILE] -f INFILE
+// Without -d, PAVONA_DATABASE of the environment is used; without -u, PAVONA_USER and
+// PAVONA_PASSWORD when set.
 // For each statement the report holds a "Cost =" line, a "Plan:" line, the plan lines and
 // a line of "=". -t also shows the report on the screen; -g is accepted and ignored.
 // Exit status 0, 4 when a statement could not be explained, 8 on a usage or file error.
@@ -24,12 +25,12 @@ namespace {
 constexpr int kStatementFailed = 4;
 constexpr int kUsageError = 8;
 const char *const kUsage =
-    "Usage: norqexpln -d DATABASE [-u USER PASSWORD] [-t] [-g] [-z TERMINATOR]\n"
+    "Usage: norqexpln [-d DATABASE] [-u USER PASSWORD] [-t] [-g] [-z TERMINATOR]\n"
     "                 [-o OUTFILE] -f INFILE\n"
     "Writes the access plan of each statement of INFILE, with the engine's own cost\n"
     "estimate where it gives one.\n"
     "\n"
-    "  -d DATABASE           database to connect to\n"
+    "  -d DATABASE           database to connect to (default PAVONA_DATABASE)\n"
     "  -u USER PASSWORD      userid and password (default PAVONA_USER, PAVONA_PASSWORD)\n"
     "  -t                    also shows the report on the screen\n"
     "  -g                    accepted and ignored\n"
@@ -79,7 +80,8 @@ bool parseOptions(const QStringList &args, Options &options) {
         else if (flag != QLatin1String("-g"))
             warn(QStringLiteral("option %1 is not known; it is ignored.").arg(args[i]));
     }
-    // The program passes the connected user in the environment, not on the command line.
+    // The program passes the connection in the environment, not on the command line.
+    if (options.database.isEmpty()) options.database = qEnvironmentVariable("PAVONA_DATABASE");
     if (options.user.isEmpty()) {
         options.user = qEnvironmentVariable("PAVONA_USER");
         options.password = qEnvironmentVariable("PAVONA_PASSWORD");
@@ -190,7 +192,7 @@ int main(int argc, char **argv) {
     QCoreApplication app(argc, argv);
     Options options;
     if (!parseOptions(app.arguments(), options)) {
-        warn(QStringLiteral("usage: norqexpln -d DATABASE [-u USER PASSWORD] [-t] [-g] "
+        warn(QStringLiteral("usage: norqexpln [-d DATABASE] [-u USER PASSWORD] [-t] [-g] "
                             "[-z TERMINATOR] [-o OUTFILE] -f INFILE"));
         return kUsageError;
     }

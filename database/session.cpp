@@ -1,11 +1,13 @@
 #include "database/session.h"
 
 #include "database/cli/cli.h"
+#include "database/cli/connection_forms.h"
 #include "database/execution.h"
 #include "engine/engine_state.h"
 #include "engine/install_layout.h"
 #include "engine/messages.h"
 #include "engine/output.h"
+#include "engine/shown_text.h"
 #include "engine/variables.h"
 #include "engine/window_interface.h"
 
@@ -125,6 +127,10 @@ QString currentUser() {
 
 } // namespace
 
+QString shownDatabaseName(const QString &database) {
+    return withPasswordsMasked(cli::sessionTarget(database));
+}
+
 bool connectedToNativeDialect() {
     return engine.connected && nativeDialect;
 }
@@ -177,20 +183,21 @@ int Norq_connect(QString &database, QString &userid, QString &password) {
         return -1;
     }
     engine.ui->setBusyPointer(true);
-    showStatus(QStringLiteral("Connecting to ") + database);
+    const QString shown = withPasswordsMasked(database);
+    showStatus(QStringLiteral("Connecting to ") + shown);
     int rc = connectOnce(database, userid, password);
     if (!succeeded(rc) &&
         engine.ui->askYesNo(QStringLiteral("Error Connecting"),
-                            QStringLiteral("Cannot connect to ") + database +
+                            QStringLiteral("Cannot connect to ") + shown +
                                 QStringLiteral(". Does Norq need to be started?"))) {
         showStatus(QStringLiteral("Starting Norq"));
         engine.lastRc = Norq_start();
-        showStatus(QStringLiteral("Connecting to ") + database);
+        showStatus(QStringLiteral("Connecting to ") + shown);
         rc = connectOnce(database, userid, password);
     }
     if (!succeeded(rc)) {
         if (engine.msgText.isEmpty()) {
-            engine.msgText = QStringLiteral("Connection to ") + database +
+            engine.msgText = QStringLiteral("Connection to ") + shown +
                              QStringLiteral(" failed. Check the database name, userid, and "
                                             "password and if the database has been started.");
             const QString reason = connectFailureReason();
@@ -214,13 +221,13 @@ int Norq_connect(QString &database, QString &userid, QString &password) {
     if (!current.isEmpty()) userid = current;
     var_add(QStringLiteral("userid"), userid);
     if (var_find(QStringLiteral("schema")) == 0) var_add(QStringLiteral("schema"), userid);
-    var_add(QStringLiteral("database"), database.toUpper());
-    var_add(QStringLiteral("jsondb"), database.toUpper());
+    var_add(QStringLiteral("database"), shownDatabaseName(database));
+    var_add(QStringLiteral("jsondb"), shownDatabaseName(database));
     serverOutputSetup();
     showStatus(QStringLiteral("Retrieving Norq registry settings"));
     readRegistrySettings(nativeDialect);
     engine.ui->setBusyPointer(false);
-    setMessage(false, 0, 8, database, QStringLiteral("Norq_connect"));
+    setMessage(false, 0, 8, shown, QStringLiteral("Norq_connect"));
     return 0;
 }
 
@@ -351,19 +358,19 @@ void cmdConnect() {
         engine.msgText = QStringLiteral("Incorrect CONNECT syntax.");
         break;
     case 2:
-        engine.databaseName = word(2).toUpper();
+        engine.databaseName = cli::sessionTarget(word(2));
         engine.userId.clear();
         engine.userPassword.clear();
         break;
     // The user as typed: the embedded catalog upper-cases it, a server's roles may be
     // case-sensitive.
     case 4:
-        engine.databaseName = word(2).toUpper();
+        engine.databaseName = cli::sessionTarget(word(2));
         engine.userId = word(4);
         engine.userPassword.clear();
         break;
     case 6:
-        engine.databaseName = word(2).toUpper();
+        engine.databaseName = cli::sessionTarget(word(2));
         engine.userId = word(4);
         engine.userPassword = word(6);
         break;

@@ -32,6 +32,10 @@ QString sqlErrorMessage(const QString &id);
 // CONNECT TO db [USER u [USING p]] / CONNECT RESET, from the command's arguments.
 void cmdConnect();
 
+// A connection target as windows, messages and &database show it: a name in upper case,
+// any password masked.
+QString shownDatabaseName(const QString &database);
+
 // Connected to a server that speaks Norq's dialect (the embedded engine included): its
 // registry views, CURRENT USER and DBMS_OUTPUT are there to use.
 bool connectedToNativeDialect();

@@ -39,9 +39,9 @@ QString firstWordOf(const QString &text) {
     return text.trimmed().section(wordEnd(), 0, 0);
 }
 
+// A quoted argument keeps its ";": a connection string is made of them.
 void tokenize(QString text) {
     text = text.replace(u'\n', u' ').trimmed();
-    text = text.replace(u';', u' ').trimmed();
     while (text.contains(QStringLiteral("  ")))
         text.replace(QStringLiteral("  "), QStringLiteral(" "));
     QString token;
@@ -55,7 +55,7 @@ void tokenize(QString text) {
             } else {
                 token += ch;
             }
-        } else if (ch == u' ' || ch == u'=') {
+        } else if (ch == u' ' || ch == u'=' || ch == u';') {
             if (!token.isEmpty()) addArg(token);
             token.clear();
         } else if (ch == u'\'' || ch == u'"') {

@@ -27,8 +27,10 @@ const QString kTool = QStringLiteral("norqexpln");
 // Runs the explain tool and waits for it, letting window events run; a stop request or
 // the time limit ends the wait and the tool's process group. The tool's failure, or "".
 QString runExplainTool(const QStringList &arguments) {
-    QStringList environment;
-    if (!engine.userId.isEmpty()) // kept off the command line, where every user could read it
+    // Kept off the command line, where every user could read them: a URI or connection
+    // string may hold a password too.
+    QStringList environment{QStringLiteral("PAVONA_DATABASE=") + engine.databaseName};
+    if (!engine.userId.isEmpty())
         environment << QStringLiteral("PAVONA_USER=") + engine.userId
                     << QStringLiteral("PAVONA_PASSWORD=") + engine.userPassword;
     const QString tool = resolveProgram(kTool);
@@ -111,10 +113,10 @@ QString showPlan(const QString &statement) {
         !writeWorkFile(kReportFile, {}, &error))
         return QStringLiteral("Cannot create the work file %1: %2.")
             .arg(workFilePath(kStatementFile), error);
-    const QString failure = runExplainTool(
-        {QStringLiteral("-t"), QStringLiteral("-d"), engine.databaseName, QStringLiteral("-z"),
-         QStringLiteral(";"), QStringLiteral("-o"), workFilePath(kReportFile), QStringLiteral("-g"),
-         QStringLiteral("-f"), workFilePath(kStatementFile)});
+    const QString failure =
+        runExplainTool({QStringLiteral("-t"), QStringLiteral("-z"), QStringLiteral(";"),
+                        QStringLiteral("-o"), workFilePath(kReportFile), QStringLiteral("-g"),
+                        QStringLiteral("-f"), workFilePath(kStatementFile)});
     if (!failure.isEmpty()) {
         // The tool says why in its report.
         const QString report = withCarriageReturns(readWorkFile(kReportFile).trimmed());

@@ -2,7 +2,10 @@
 
 #include <QRegularExpression>
 
-QString withPasswordsMasked(const QString &text) {
+namespace {
+
+// The value after USING of CONNECT TO ... USER ... USING.
+QString withUsingMasked(const QString &text) {
     // A quoted password may hold blanks; a bare one ends at a blank, a line mark or ";".
     static const QRegularExpression password(
         QStringLiteral("(\\bCONNECT\\s+TO\\s+\\S+\\s+USER\\s+\\S+\\s+USING\\s+)"
@@ -11,6 +14,35 @@ QString withPasswordsMasked(const QString &text) {
     if (!text.contains(QLatin1String("USING"), Qt::CaseInsensitive)) return text;
     QString masked = text;
     return masked.replace(password, QStringLiteral("\\1********"));
+}
+
+// The password of a URI's user part: up to the last "@" before a blank, since one typed
+// without percent-encoding may hold "@" itself.
+QString withUriPasswordsMasked(const QString &text) {
+    static const QRegularExpression password(
+        QStringLiteral("(\\b[A-Za-z][A-Za-z0-9+.-]*://[^\\s/@:'\"]*:)[^\\s'\"]*@"));
+    if (!text.contains(QLatin1String("://"))) return text;
+    QString masked = text;
+    return masked.replace(password, QStringLiteral("\\1********@"));
+}
+
+// PWD= and PASSWORD= of an ODBC connection string; only in a text that holds one, since
+// SQL may say PASSWORD= too.
+QString withConnectionStringPasswordsMasked(const QString &text) {
+    static const QRegularExpression connectionString(QStringLiteral("\\b(DRIVER|DSN|FILEDSN)\\s*="),
+                                                     QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression password(
+        QStringLiteral("(\\b(?:PWD|PASSWORD)\\s*=\\s*)(\\{(?:[^}]|\\}\\})*\\}?|[^;\\s'\"]+)"),
+        QRegularExpression::CaseInsensitiveOption);
+    if (!text.contains(connectionString)) return text;
+    QString masked = text;
+    return masked.replace(password, QStringLiteral("\\1********"));
+}
+
+} // namespace
+
+QString withPasswordsMasked(const QString &text) {
+    return withConnectionStringPasswordsMasked(withUriPasswordsMasked(withUsingMasked(text)));
 }
 
 QString withControlsEscaped(const QString &text, bool keepTabs) {

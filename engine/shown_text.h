@@ -5,7 +5,8 @@
 #include <QString>
 
 // The value after USING of every CONNECT TO ... USER ... USING (a statement, a command
-// processor block or its echoed output) as "********".
+// processor block or its echoed output), the password of a URI (scheme://user:password@)
+// and the PWD= of an ODBC connection string as "********".
 QString withPasswordsMasked(const QString &text);
 
 // Control characters as "\xNN" (tab kept when keepTabs), so that a terminal or pager

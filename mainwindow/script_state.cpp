@@ -96,7 +96,7 @@ QString NorqSQL::windowCaption() {
         caption += dash;
     }
     if (engine.connected && !engine.databaseName.isEmpty())
-        caption += engine.databaseName.toUpper() + dash;
+        caption += shownDatabaseName(engine.databaseName) + dash;
     return captionWithTransaction(caption + kProgram);
 }
 

@@ -5,12 +5,15 @@
 
 #include "database/catalog.h"
 #include "database/cli/cancel.h"
+#include "database/cli/connection_forms.h"
 #include "database/cli/embedded.h"
 #include "database/cli/handles.h"
 #include "database/cli/odbc.h"
+#include "engine/shown_text.h"
 #include "engine/text_files.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <cstring>
 #include <unordered_set>
 
@@ -45,6 +48,99 @@ void copyOut(const QByteArray &value, char *buffer, int capacity, int16_t *lengt
 int setError(Handle *handle, const char *state, int32_t native, const QString &message) {
     handle->diag.set(state, native, vendorMessage(QStringLiteral("CLI"), message));
     return kError;
+}
+
+// Where libodbc is missing, only the embedded catalog and SQLite files are reachable.
+int noDriverManager(Connection *c, const QString &target) {
+    const QString what = targetForm(target) == TargetForm::Name
+                             ? QStringLiteral("The database \"%1\" is not in the embedded "
+                                              "catalog (%2), and ODBC data sources cannot be "
+                                              "looked up")
+                                   .arg(target, embeddedCatalogFolder())
+                             : QStringLiteral("This connection needs ODBC");
+    return setError(c, "08001", -1013,
+                    what + QStringLiteral(": the ODBC driver manager (libodbc.so.2) cannot be "
+                                          "loaded. Install the package libodbc2 (unixodbc)."));
+}
+
+int connectFile(Connection *c, const QString &target, const QString &user) {
+    const QString path = sqliteFilePath(target);
+    const QFileInfo file(path);
+    QString problem;
+    if (!file.exists())
+        problem = QStringLiteral("it does not exist (a path opens an existing SQLite file; "
+                                 "sqlite3 FILE \"VACUUM\" makes an empty one)");
+    else if (!file.isFile())
+        problem = notRegularFile(path);
+    if (!problem.isEmpty())
+        return setError(
+            c, "08001", -1031,
+            QStringLiteral("The database file \"%1\" cannot be opened: %2").arg(path, problem));
+    c->name = target.trimmed();
+    return embedded::connect(c, path, user, false);
+}
+
+// The driver's own message when it gave one, else a word on which data source refused.
+int connectOdbc(Connection *c, const QString &connection, const QString &user,
+                const QString &password) {
+    c->user = user; // server roles may be case-sensitive
+    const int rc = odbc::connect(c, connection, user.toUtf8(), password.toUtf8());
+    if (rc != kError || c->diag.present) return rc;
+    QByteArray state, message;
+    int32_t native = 0;
+    if (!odbc::driverDiagnostic(c, state, native, message))
+        setError(c, "08001", -30081,
+                 QStringLiteral("The ODBC data source \"%1\" refused the connection.")
+                     .arg(withPasswordsMasked(c->name)));
+    odbc::disconnect(c);
+    if (!c->diag.present)
+        c->diag.set(state.constData(), native, withPasswordsMasked(QString::fromUtf8(message)));
+    c->backend = Backend::None;
+    return rc;
+}
+
+// The installed driver for the server's family, as the driver manager lists them; a
+// Unicode one where there is a choice.
+QString driverFor(ServerFamily family) {
+    const QStringList names = family == ServerFamily::PostgreSql
+                                  ? QStringList{QStringLiteral("postgres")}
+                                  : QStringList{QStringLiteral("mariadb"), QStringLiteral("mysql")};
+    const QStringList installed = odbc::installedDrivers();
+    for (const QString &name : names) {
+        QString found;
+        for (const QString &driver : installed) {
+            if (!driver.contains(name, Qt::CaseInsensitive)) continue;
+            if (found.isEmpty() || driver.contains(QLatin1String("Unicode"), Qt::CaseInsensitive))
+                found = driver;
+        }
+        if (!found.isEmpty()) return found;
+    }
+    return {};
+}
+
+int connectUri(Connection *c, const QString &uri, const QString &user, const QString &password) {
+    const QString shown = withPasswordsMasked(uri.trimmed());
+    QString problem;
+    const ServerUri server = parseServerUri(uri, &problem);
+    if (!problem.isEmpty())
+        return setError(c, "08001", -1013,
+                        QStringLiteral("The URI \"%1\" cannot be used: %2").arg(shown, problem));
+    if (!odbc::available()) return noDriverManager(c, uri);
+    const QString driver = driverFor(server.family);
+    if (driver.isEmpty()) {
+        const bool postgres = server.family == ServerFamily::PostgreSql;
+        return setError(
+            c, "08001", -1013,
+            QStringLiteral("No ODBC driver for %1 is installed (odbcinst -q -d lists "
+                           "none): install the package %2.")
+                .arg(postgres ? QStringLiteral("PostgreSQL") : QStringLiteral("MariaDB"),
+                     postgres ? QStringLiteral("odbc-postgresql")
+                              : QStringLiteral("odbc-mariadb")));
+    }
+    c->name = uri.trimmed();
+    Attributes attributes{{QStringLiteral("DRIVER"), driver}};
+    attributes.append(server.attributes);
+    return connectOdbc(c, QString::fromUtf8(connectionString(attributes)), user, password);
 }
 
 } // namespace
@@ -124,30 +220,30 @@ int SQLConnect(CliHandle dbc, const char *db, int dbLen, const char *uid, int ui
     if (name.isEmpty())
         return setError(c, "08001", -1013, QStringLiteral("No database name was given."));
 
+    switch (targetForm(name)) {
+    case TargetForm::File:
+        return connectFile(c, name, user);
+    case TargetForm::Uri:
+        return connectUri(c, name, user, password);
+    case TargetForm::ConnectionString:
+        if (!odbc::available()) return noDriverManager(c, name);
+        c->name = name;
+        return connectOdbc(c, name, user, password);
+    case TargetForm::Name:
+        break;
+    }
     const QString file = embeddedDatabaseFile(name);
     if (!file.isEmpty()) {
         c->name = name.toUpper();
-        return embedded::connect(c, file, user);
+        return embedded::connect(c, file, user, true);
     }
     const QString dsn = odbc::findDataSource(name);
     if (!dsn.isEmpty()) {
         c->name = dsn;
-        c->user = user; // server roles may be case-sensitive
-        const int rc = odbc::connect(c, dsn, user.toUtf8(), password.toUtf8());
-        if (rc == kError && !c->diag.present) {
-            QByteArray state, message;
-            int32_t native = 0;
-            if (!odbc::driverDiagnostic(c, state, native, message))
-                setError(
-                    c, "08001", -30081,
-                    QStringLiteral("The ODBC data source \"%1\" refused the connection.").arg(dsn));
-            odbc::disconnect(c);
-            if (!c->diag.present)
-                c->diag.set(state.constData(), native, QString::fromUtf8(message));
-            c->backend = Backend::None;
-        }
-        return rc;
+        return connectOdbc(c, QStringLiteral("DSN=") + dsn, user, password);
     }
+    if (hasSqliteSuffix(name)) return connectFile(c, name, user);
+    if (!odbc::available()) return noDriverManager(c, name);
     return setError(c, "08001", -1013,
                     QStringLiteral("The database \"%1\" was not found: it is neither in the "
                                    "embedded catalog (%2) nor an ODBC data source.")

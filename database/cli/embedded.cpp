@@ -366,7 +366,7 @@ bool databaseFileMoved(sqlite3 *db) {
            moved != 0;
 }
 
-int connect(Connection *conn, const QString &file, const QString &user) {
+int connect(Connection *conn, const QString &file, const QString &user, bool inCatalog) {
     sqlite3 *db = nullptr;
     const int rc =
         sqlite3_open_v2(QFile::encodeName(file).constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
@@ -395,9 +395,11 @@ int connect(Connection *conn, const QString &file, const QString &user) {
     // One sync per commit with the durability of the rollback journal's two or three, and
     // the command-line tools read while the program writes. Without waiting: a file another
     // program holds keeps its journal until the next connection.
-    sqlite3_busy_timeout(db, 0);
-    runSql(conn, db, QStringLiteral("PRAGMA journal_mode = WAL"));
-    sqlite3_busy_timeout(db, kBusyMilliseconds);
+    if (inCatalog) {
+        sqlite3_busy_timeout(db, 0);
+        runSql(conn, db, QStringLiteral("PRAGMA journal_mode = WAL"));
+        sqlite3_busy_timeout(db, kBusyMilliseconds);
+    }
     runSql(conn, db, QStringLiteral("PRAGMA synchronous = FULL"));
     runSql(conn, db, QStringLiteral("PRAGMA foreign_keys = ON"));
     // The program keeps its server-output table in schema PAVONA, private to the session.

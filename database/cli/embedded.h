@@ -1,12 +1,14 @@
 #pragma once
-// The embedded backend: SQLite databases of the catalog folder.
+// The embedded backend: SQLite databases of the catalog folder, and SQLite files named
+// by their path.
 
 #include "database/cli/handles.h"
 
 namespace cli::embedded {
 
-// Opens an existing database file; nothing is created. 0 or -1 (diagnostic on conn).
-int connect(Connection *conn, const QString &file, const QString &user);
+// Opens an existing database file; nothing is created. A file outside the catalog keeps
+// its journal mode: it belongs to other programs too. 0 or -1 (diagnostic on conn).
+int connect(Connection *conn, const QString &file, const QString &user, bool inCatalog);
 void disconnect(Connection *conn);
 int execute(Statement *st, const QString &sql);
 int fetch(Statement *st);

@@ -1,6 +1,7 @@
 #include "database/cli/odbc.h"
 
 #include "database/cli/cli.h"
+#include "database/cli/connection_forms.h"
 #include "database/cli/statement_words.h"
 
 #include <QRegularExpression>
@@ -48,6 +49,9 @@ struct Api {
     SQLRETURN(*driverConnect)
     (SQLHDBC, SQLHWND, SQLCHAR *, SQLSMALLINT, SQLCHAR *, SQLSMALLINT, SQLSMALLINT *,
      SQLUSMALLINT) = nullptr;
+    SQLRETURN(*drivers)
+    (SQLHENV, SQLUSMALLINT, SQLCHAR *, SQLSMALLINT, SQLSMALLINT *, SQLCHAR *, SQLSMALLINT,
+     SQLSMALLINT *) = nullptr;
     SQLRETURN (*cancel)(SQLHSTMT) = nullptr; // optional
     SQLHENV env = nullptr;                   // for the data source list
 };
@@ -62,8 +66,10 @@ Api *loadApi() {
     static bool tried = false;
     if (tried) return api.library ? &api : nullptr;
     tried = true;
-    void *library = dlopen("libodbc.so.2", RTLD_NOW | RTLD_LOCAL);
-    if (!library) library = dlopen("libodbc.so", RTLD_NOW | RTLD_LOCAL);
+    const QByteArray chosen = qgetenv("PAVONA_ODBC_LIBRARY");
+    void *library =
+        dlopen(chosen.isEmpty() ? "libodbc.so.2" : chosen.constData(), RTLD_NOW | RTLD_LOCAL);
+    if (!library && chosen.isEmpty()) library = dlopen("libodbc.so", RTLD_NOW | RTLD_LOCAL);
     if (!library) return nullptr;
     const bool complete = resolve(library, "SQLAllocHandle", api.allocHandle) &&
                           resolve(library, "SQLFreeHandle", api.freeHandle) &&
@@ -83,7 +89,8 @@ Api *loadApi() {
                           resolve(library, "SQLSetStmtAttr", api.setStmtAttr) &&
                           resolve(library, "SQLSetConnectAttr", api.setConnectAttr) &&
                           resolve(library, "SQLGetInfo", api.getInfo) &&
-                          resolve(library, "SQLDriverConnect", api.driverConnect);
+                          resolve(library, "SQLDriverConnect", api.driverConnect) &&
+                          resolve(library, "SQLDrivers", api.drivers);
     if (!complete) {
         dlclose(library);
         return nullptr;
@@ -163,23 +170,22 @@ bool touchesRows(const QByteArray &sql) {
            word.startsWith("MERGE");
 }
 
-// A connection-string value, braced when needed so that ";" stays part of it.
-QByteArray attributeValue(const QByteArray &value) {
-    if (!value.contains(';') && !value.contains('{') && !value.contains('}') &&
-        value.trimmed() == value)
-        return value;
-    QByteArray braced = value;
-    braced.replace("}", "}}");
-    return "{" + braced + "}";
+// The driver a connection string names, itself or through its data source.
+QString driverOf(const QString &connection) {
+    const QString driver = attributeOf(connection, QStringLiteral("DRIVER"));
+    if (!driver.isEmpty()) return driver;
+    const QString dsn = attributeOf(connection, QStringLiteral("DSN"));
+    for (const auto &[name, description] : dataSources())
+        if (QString::fromUtf8(name).compare(dsn, Qt::CaseInsensitive) == 0)
+            return QString::fromUtf8(description);
+    return {};
 }
 
 // The PostgreSQL driver reads a whole result into memory before the first row unless it
 // fetches through a cursor; with one, a row limit on the statement bounds the work too.
-bool needsCursorFetch(const QString &dsn) {
-    for (const auto &[name, driver] : dataSources())
-        if (QString::fromUtf8(name).compare(dsn, Qt::CaseInsensitive) == 0)
-            return driver.toLower().contains("psql") || driver.toLower().contains("postgres");
-    return false;
+bool needsCursorFetch(const QString &connection) {
+    const QString driver = driverOf(connection).toLower();
+    return driver.contains(u"psql") || driver.contains(u"postgres");
 }
 
 // The words that tell what the statement does: only a WITH or a COPY needs them all.
@@ -276,7 +282,27 @@ QString findDataSource(const QString &name) {
     return {};
 }
 
-int connect(Connection *conn, const QString &dsn, const QByteArray &uid, const QByteArray &pwd) {
+QStringList installedDrivers() {
+    QStringList list;
+    Api *api = loadApi();
+    if (!api) return list;
+    SQLHENV env = newEnvironment(api);
+    if (!env) return list;
+    SQLCHAR name[512];
+    SQLCHAR attributes[2048];
+    SQLSMALLINT nameLength = 0, attributesLength = 0;
+    SQLUSMALLINT direction = SQL_FETCH_FIRST;
+    while (ok(api->drivers(env, direction, name, sizeof name, &nameLength, attributes,
+                           sizeof attributes, &attributesLength))) {
+        list.append(QString::fromUtf8(reinterpret_cast<char *>(name)));
+        direction = SQL_FETCH_NEXT;
+    }
+    api->freeHandle(SQL_HANDLE_ENV, env);
+    return list;
+}
+
+int connect(Connection *conn, const QString &connection, const QByteArray &uid,
+            const QByteArray &pwd) {
     Api *api = loadApi();
     if (!api) return kError;
     SQLHENV env = newEnvironment(api);
@@ -286,9 +312,14 @@ int connect(Connection *conn, const QString &dsn, const QByteArray &uid, const Q
         api->freeHandle(SQL_HANDLE_ENV, env);
         return kError;
     }
-    QByteArray text = "DSN=" + dsn.toUtf8() + ";";
-    if (!uid.isEmpty()) text += "UID=" + attributeValue(uid) + ";PWD=" + attributeValue(pwd) + ";";
-    const bool cursorFetch = needsCursorFetch(dsn);
+    // Drivers differ on which of a repeated keyword counts: a user given apart is added
+    // only where the string names none.
+    QByteArray text = connection.toUtf8();
+    if (!text.endsWith(';')) text += ';';
+    if (!uid.isEmpty() && attributeOf(connection, QStringLiteral("UID")).isEmpty())
+        text += connectionString({{QStringLiteral("UID"), QString::fromUtf8(uid)},
+                                  {QStringLiteral("PWD"), QString::fromUtf8(pwd)}});
+    const bool cursorFetch = needsCursorFetch(connection);
     // After a failure the driver rolls back only the failed statement (its own cursor's
     // transaction outside the user's), as the embedded engine and MariaDB do: whatever
     // the data source says, a failure neither leaves the session aborted nor takes the

@@ -1,6 +1,7 @@
 #pragma once
-// The ODBC backend: unixODBC's driver manager, loaded at first use. Without the library
-// every call reports that no ODBC data source exists.
+// The ODBC backend: unixODBC's driver manager, loaded at first use (PAVONA_ODBC_LIBRARY
+// names another library file). Without the library every call reports that no ODBC data
+// source exists.
 
 #include "database/cli/handles.h"
 
@@ -12,7 +13,13 @@ QList<std::pair<QByteArray, QByteArray>> dataSources();
 // The data source's name as the driver manager spells it, or "" when there is none.
 QString findDataSource(const QString &name);
 
-int connect(Connection *conn, const QString &dsn, const QByteArray &uid, const QByteArray &pwd);
+// The names of the installed drivers, as odbcinst -q -d lists them.
+QStringList installedDrivers();
+
+// Connects with a connection string ("DSN=name;" or a DSN-less one); a user given apart
+// counts where the string names none.
+int connect(Connection *conn, const QString &connection, const QByteArray &uid,
+            const QByteArray &pwd);
 void disconnect(Connection *conn);
 int allocStatement(Statement *st);
 void freeStatement(Statement *st);
