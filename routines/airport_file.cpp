@@ -83,7 +83,11 @@ void createAirportsFile(const std::string &folder, const std::string &path) {
     if (fd < 0) return;
     const bool written = writeInitialLines(fd);
     const bool closed = close(fd) == 0;
-    if (written && closed) link(temporary.c_str(), path.c_str());
+    // A failed link leaves whatever stands at path (another process's file, or none): the
+    // caller opens what is there either way.
+    if (written && closed) {
+        [[maybe_unused]] const int linked = link(temporary.c_str(), path.c_str());
+    }
     unlink(temporary.c_str());
 }
 
