@@ -1,6 +1,7 @@
 #include "engine/shown_text.h"
 
 #include <QRegularExpression>
+#include <algorithm>
 
 QString withPasswordsMasked(const QString &text) {
     // A quoted password may hold blanks; a bare one ends at a blank, a line mark or ";".
@@ -14,12 +15,16 @@ QString withPasswordsMasked(const QString &text) {
 }
 
 QString withControlsEscaped(const QString &text, bool keepTabs) {
+    const auto control = [keepTabs](QChar ch) {
+        const char16_t c = ch.unicode();
+        return (c < 0x20 && !(keepTabs && c == u'\t')) || (c >= 0x7f && c < 0xa0);
+    };
+    if (std::none_of(text.begin(), text.end(), control)) return text;
     QString shown;
     shown.reserve(text.size());
     for (const QChar ch : text) {
         const char16_t c = ch.unicode();
-        const bool control = (c < 0x20 && !(keepTabs && c == u'\t')) || (c >= 0x7f && c < 0xa0);
-        if (control)
+        if (control(ch))
             shown += QStringLiteral("\\x") +
                      QString::number(c, 16).toUpper().rightJustified(2, QLatin1Char('0'));
         else
