@@ -9,7 +9,15 @@ QString withPasswordsMasked(const QString &text) {
         QStringLiteral("(\\bCONNECT\\s+TO\\s+\\S+\\s+USER\\s+\\S+\\s+USING\\s+)"
                        "('[^'\\r\\n~]*'?|\"[^\"\\r\\n~]*\"?|[^\\s~;]+)"),
         QRegularExpression::CaseInsensitiveOption);
-    if (!text.contains(QLatin1String("USING"), Qt::CaseInsensitive)) return text;
+    // Every statement's progress line asks: one pass over the letters that can start the
+    // word, not the slower case-blind search.
+    const auto startsUsing = [](QStringView rest) {
+        return rest.startsWith(u"USING", Qt::CaseInsensitive);
+    };
+    bool mayHold = false;
+    for (qsizetype i = 0; i < text.size() && !mayHold; ++i)
+        mayHold = (text[i] == u'U' || text[i] == u'u') && startsUsing(QStringView(text).sliced(i));
+    if (!mayHold) return text;
     QString masked = text;
     return masked.replace(password, QStringLiteral("\\1********"));
 }
