@@ -6,17 +6,11 @@
 // Usage: bench_sql_window_query QUERY DATABASE   (needs a display; XDG_DATA_HOME names the
 // catalog)
 
-#include "database/session.h"
-#include "engine/engine_state.h"
-#include "engine/startup.h"
+#include "bench/window_session.h"
 #include "windows/norq_sql_window.h"
-#include "windows/qt_window_interface.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QPlainTextEdit>
-#include <QWindow>
-#include <cstdio>
 
 int main(int argc, char **argv) {
     QApplication app(argc, argv);
@@ -24,21 +18,12 @@ int main(int argc, char **argv) {
         std::fprintf(stderr, "usage: bench_sql_window_query QUERY DATABASE\n");
         return 2;
     }
-    engine_startup();
-    installQtWindowInterface();
-    engine.databaseName = QString::fromLocal8Bit(argv[2]);
-    if (Norq_connect(engine.databaseName, engine.userId, engine.userPassword) != 0) {
-        std::fprintf(stderr, "cannot connect: %s\n", qPrintable(engine.msgText));
-        return 1;
-    }
+    if (!startAndConnect(argv[2])) return 1;
     engine.maxRows = 32000;
     NorqSQLWindow window;
     window.resize(1000, 700);
     window.show();
-    QElapsedTimer wait;
-    wait.start();
-    while (!(window.windowHandle() && window.windowHandle()->isExposed()) && wait.elapsed() < 5000)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    waitUntilShown(window);
     window.TextEdit->setPlainText(QString::fromLocal8Bit(argv[1]));
     window.TB_ButtonClick(QStringLiteral("run"));
     // Until the grid is painted.
