@@ -55,7 +55,12 @@ QString oneLine(QString text) {
 }
 
 QString shortSummary(const QString &summary) {
-    const QString line = oneLine(withPasswordsMasked(summary));
+    // A row can hold a whole dump: tidy only its start when that is long enough to fill the
+    // line twice over, so that whatever is cut at its end lies far past what is shown.
+    constexpr qsizetype kHead = 16 * kSummaryLength;
+    QString line;
+    if (summary.size() > kHead) line = oneLine(withPasswordsMasked(summary.left(kHead)));
+    if (line.size() < 2 * kSummaryLength) line = oneLine(withPasswordsMasked(summary));
     if (line.size() <= kSummaryLength) return line;
     return line.left(kSummaryLength - 1).trimmed() + QChar(0x2026); // an ellipsis
 }

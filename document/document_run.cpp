@@ -8,6 +8,8 @@
 #include "engine/window_interface.h"
 
 #include <QElapsedTimer>
+#include <algorithm>
+#include <iterator>
 
 bool RunnableRows::stopped() const {
     return run_control::stopRequested();
@@ -64,55 +66,87 @@ int runAllRows(RunnableRows &rows, const RunProgress &progress, RunAllOutcome *o
     return statements;
 }
 
-int placeOutputInDocument(DocumentModel &document, int position, int *step) {
-    *step = 0;
-    RunOutput output = lastRunOutput();
-    if (!output.shown) return -1;
-    int kind = output.kind;
-    QString pictureFile;
-    DocumentRow row = rowFromText(kind, ScriptText::trimCarriageReturns(output.text),
-                                  output.statement, {}, &pictureFile);
-    row.outcome = std::move(output.outcome);
-    row.picture = std::move(output.picture);
-    *step = output.step;
-    position = std::clamp<int>(position, 0, static_cast<int>(document.size()));
-    const auto isOutput = [](int k) { return k == RowKind::message || k == RowKind::result; };
-    if (position < static_cast<int>(document.size())) {
-        DocumentRow &there = document[position];
-        // An output already under the statement is rewritten, as in the window.
-        if ((kind == RowKind::chart && there.kind == RowKind::chart) ||
-            (isOutput(kind) && isOutput(there.kind))) {
-            there = std::move(row);
-            return position;
-        }
-    }
-    document.insert(document.begin() + position, std::move(row));
-    return position;
-}
-
 namespace {
 
+// The last run's output as the row that shows it; false when it shows none.
+bool lastOutputRow(DocumentRow *row, int *step) {
+    RunOutput output = lastRunOutput();
+    if (!output.shown) return false;
+    int kind = output.kind;
+    QString pictureFile;
+    *row = rowFromText(kind, ScriptText::trimCarriageReturns(output.text), output.statement, {},
+                       &pictureFile);
+    row->outcome = std::move(output.outcome);
+    row->picture = std::move(output.picture);
+    *step = output.step;
+    return true;
+}
+
+// An output already under the statement is rewritten, as in the window.
+bool rewrites(int kind, int there) {
+    const auto isOutput = [](int k) { return k == RowKind::message || k == RowKind::result; };
+    return (kind == RowKind::chart && there == RowKind::chart) ||
+           (isOutput(kind) && isOutput(there));
+}
+
+// The model's rows as a gap at the row being run: the rows before it in order, those after
+// it reversed, so that an output placed under each statement moves no row after it (a
+// long script's run was quadratic in its rows). The model is whole again at the end.
 class DocumentRows : public RunnableRows {
 public:
-    explicit DocumentRows(DocumentModel &document) : document_(document) {}
+    explicit DocumentRows(DocumentModel &document) : document_(document) {
+        after_.reserve(document.size());
+        std::move(document.rbegin(), document.rend(), std::back_inserter(after_));
+        document.clear();
+    }
+    ~DocumentRows() override { moveGapTo(document_.size() + after_.size()); }
+    DocumentRows(const DocumentRows &) = delete;
+    DocumentRows &operator=(const DocumentRows &) = delete;
 
-    int count() const override { return static_cast<int>(document_.size()); }
-    int kind(int row) const override { return document_[row].kind; }
-    QString statement(int row) const override { return document_[row].sql; }
+    int count() const override { return static_cast<int>(document_.size() + after_.size()); }
+    int kind(int row) const override { return at(row).kind; }
+    QString statement(int row) const override { return at(row).sql; }
     bool run(const QString &statement) override {
         runScript(statement, nullptr, nullptr);
         return true;
     }
     int placeOutput(int row, int number) override {
-        document_[row].outcome.ran = textAsRan(document_[row].text);
-        document_[row].outcome.number = number;
+        DocumentRow &ran = at(row);
+        ran.outcome.ran = textAsRan(ran.text);
+        ran.outcome.number = number;
         int step = 0;
-        placeOutputInDocument(document_, row + 1, &step);
+        DocumentRow output;
+        if (!lastOutputRow(&output, &step)) return step;
+        moveGapTo(static_cast<size_t>(row) + 1);
+        if (!after_.empty() && rewrites(output.kind, after_.back().kind))
+            after_.back() = std::move(output);
+        else
+            document_.push_back(std::move(output));
         return step;
     }
 
 private:
+    const DocumentRow &at(int row) const {
+        const auto r = static_cast<size_t>(row);
+        return r < document_.size() ? document_[r]
+                                    : after_[after_.size() - 1 - (r - document_.size())];
+    }
+    DocumentRow &at(int row) {
+        return const_cast<DocumentRow &>(static_cast<const DocumentRows *>(this)->at(row));
+    }
+    void moveGapTo(size_t position) {
+        while (document_.size() > position) {
+            after_.push_back(std::move(document_.back()));
+            document_.pop_back();
+        }
+        while (document_.size() < position && !after_.empty()) {
+            document_.push_back(std::move(after_.back()));
+            after_.pop_back();
+        }
+    }
+
     DocumentModel &document_;
+    DocumentModel after_;
 };
 
 } // namespace

@@ -52,6 +52,3 @@ int runAllRows(RunnableRows &rows, const RunProgress &progress, RunAllOutcome *o
 // Runs a document model's statements with no window: outputs go into the model.
 int runDocument(DocumentModel &document, const RunProgress &progress,
                 RunAllOutcome *outcome = nullptr);
-// Places the last run's output into the model under the statement at row; returns the
-// row written (-1 for none) and sets step as the grid's placement does.
-int placeOutputInDocument(DocumentModel &document, int position, int *step);

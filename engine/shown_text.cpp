@@ -1,6 +1,7 @@
 #include "engine/shown_text.h"
 
 #include <QRegularExpression>
+#include <algorithm>
 
 namespace {
 
@@ -11,7 +12,15 @@ QString withUsingMasked(const QString &text) {
         QStringLiteral("(\\bCONNECT\\s+TO\\s+\\S+\\s+USER\\s+\\S+\\s+USING\\s+)"
                        "('[^'\\r\\n~]*'?|\"[^\"\\r\\n~]*\"?|[^\\s~;]+)"),
         QRegularExpression::CaseInsensitiveOption);
-    if (!text.contains(QLatin1String("USING"), Qt::CaseInsensitive)) return text;
+    // Every statement's progress line asks: one pass over the letters that can start the
+    // word, not the slower case-blind search.
+    const auto startsUsing = [](QStringView rest) {
+        return rest.startsWith(u"USING", Qt::CaseInsensitive);
+    };
+    bool mayHold = false;
+    for (qsizetype i = 0; i < text.size() && !mayHold; ++i)
+        mayHold = (text[i] == u'U' || text[i] == u'u') && startsUsing(QStringView(text).sliced(i));
+    if (!mayHold) return text;
     QString masked = text;
     return masked.replace(password, QStringLiteral("\\1********"));
 }
@@ -46,12 +55,16 @@ QString withPasswordsMasked(const QString &text) {
 }
 
 QString withControlsEscaped(const QString &text, bool keepTabs) {
+    const auto control = [keepTabs](QChar ch) {
+        const char16_t c = ch.unicode();
+        return (c < 0x20 && !(keepTabs && c == u'\t')) || (c >= 0x7f && c < 0xa0);
+    };
+    if (std::none_of(text.begin(), text.end(), control)) return text;
     QString shown;
     shown.reserve(text.size());
     for (const QChar ch : text) {
         const char16_t c = ch.unicode();
-        const bool control = (c < 0x20 && !(keepTabs && c == u'\t')) || (c >= 0x7f && c < 0xa0);
-        if (control)
+        if (control(ch))
             shown += QStringLiteral("\\x") +
                      QString::number(c, 16).toUpper().rightJustified(2, QLatin1Char('0'));
         else

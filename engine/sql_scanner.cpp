@@ -1,5 +1,7 @@
 #include "engine/sql_scanner.h"
 
+#include <utility>
+
 namespace {
 
 bool isWordChar(QChar ch) {
@@ -60,7 +62,7 @@ qsizetype SqlScanner::scanLine(const QString &line, qsizetype from) {
     qsizetype i = from;
     while (i < line.size()) {
         if (mode_ == Mode::code && line[i] == u';') {
-            endWord();
+            endWord(line, i);
             markContent(i);
             if (semicolonEnds()) return i;
             ++i;
@@ -68,7 +70,7 @@ qsizetype SqlScanner::scanLine(const QString &line, qsizetype from) {
         }
         step(line, i);
     }
-    endWord();
+    endWord(line, line.size());
     if (mode_ == Mode::lineComment) mode_ = Mode::code;
     return -1;
 }
@@ -89,13 +91,16 @@ void SqlScanner::step(const QString &line, qsizetype &i) {
     case Mode::identifier:
     case Mode::backtick: {
         const QChar close = mode_ == Mode::quoted ? u'\'' : mode_ == Mode::identifier ? u'"' : u'`';
-        if (ch == close) {
-            if (next == close) {
-                i += 2;
-                return;
-            }
-            mode_ = Mode::code;
+        if (ch != close) { // the literal's inside, at once
+            const qsizetype at = line.indexOf(close, i);
+            i = at < 0 ? line.size() : at;
+            return;
         }
+        if (next == close) {
+            i += 2;
+            return;
+        }
+        mode_ = Mode::code;
         ++i;
         return;
     }
@@ -144,16 +149,18 @@ void SqlScanner::step(const QString &line, qsizetype &i) {
 void SqlScanner::codeChar(const QString &line, qsizetype &i) {
     const QChar ch = line[i];
     const QChar next = i + 1 < line.size() ? line[i + 1] : QChar();
-    if (isWordChar(ch) && !(ch == u'$' && word_.isEmpty())) {
+    if (isWordChar(ch) && !(ch == u'$' && wordStart_ < 0)) {
         markContent(i);
-        word_ += ch;
+        if (wordStart_ < 0) wordStart_ = i;
         ++i;
         return;
     }
     // A one-letter prefix of a string ("E'", "X'", "N'") is part of the literal.
-    const bool escapedString = ch == u'\'' && (word_ == u"E" || word_ == u"e");
-    if (ch == u'\'' && word_.size() == 1) word_.clear();
-    endWord();
+    const bool oneLetter = wordStart_ >= 0 && i - wordStart_ == 1;
+    const bool escapedString =
+        ch == u'\'' && oneLetter && (line[wordStart_] == u'E' || line[wordStart_] == u'e');
+    if (ch == u'\'' && oneLetter) wordStart_ = -1;
+    endWord(line, i);
     if (ch.isSpace()) {
         ++i;
         return;
@@ -194,11 +201,12 @@ void SqlScanner::codeChar(const QString &line, qsizetype &i) {
     ++i;
 }
 
-void SqlScanner::endWord() {
-    if (word_.isEmpty()) return;
-    const QString word = word_.toUpper();
-    word_.clear();
-    takeWord(word);
+void SqlScanner::endWord(const QString &line, qsizetype end) {
+    if (wordStart_ < 0) return;
+    const qsizetype start = std::exchange(wordStart_, -1);
+    // Once a statement is known to hold no body, its words change nothing.
+    if (body_ == Body::none || body_ == Body::untilTerminator) return;
+    takeWord(line.mid(start, end - start).toUpper());
 }
 
 void SqlScanner::takeWord(const QString &word) {

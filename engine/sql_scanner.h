@@ -27,8 +27,6 @@ public:
     bool isOpen() const;
     // The statement is a body that only a terminator line ("/") ends.
     bool waitsForTerminator() const { return body_ == Body::untilTerminator; }
-    // The statement's first words, upper-case (at most a few).
-    const QStringList &firstWords() const { return words_; }
 
     // Where, in text, the literal or comment that starts at offset at ends (the offset just
     // past it), or -1 when at does not start one. For callers that must step over literals
@@ -52,7 +50,7 @@ private:
 
     void step(const QString &line, qsizetype &i);
     void codeChar(const QString &line, qsizetype &i);
-    void endWord();
+    void endWord(const QString &line, qsizetype end);
     void takeWord(const QString &word);
     void decideBody(const QString &word);
     void countBodyWord(const QString &word);
@@ -63,7 +61,7 @@ private:
     QString dollarTag_;
     int commentDepth_ = 0;
     int parens_ = 0;
-    QString word_;
+    qsizetype wordStart_ = -1; // in the line being scanned
     QStringList words_;
     Body body_ = Body::undecided;
     int depth_ = 0;

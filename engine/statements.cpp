@@ -13,6 +13,20 @@ QString collapseSpaces(QString text) {
     return text;
 }
 
+// The first count words of a text whose blanks are single spaces, upper case: what
+// opensBlock looks at, without splitting a long line whole.
+QStringList firstWordsUpper(const QString &text, int count) {
+    QStringList words;
+    qsizetype from = 0;
+    while (words.size() < count) {
+        const qsizetype space = text.indexOf(u' ', from);
+        words << text.mid(from, space < 0 ? -1 : space - from).toUpper();
+        if (space < 0) break;
+        from = space + 1;
+    }
+    return words;
+}
+
 bool isQuote(QChar ch) {
     return ch == u'\'' || ch == u'"';
 }
@@ -109,7 +123,7 @@ int classifyLine(const QString &line, QString &comment) {
         engine.blockMode = false;
         return kLineTerminator;
     }
-    const QStringList words = text.toUpper().split(u' ');
+    const QStringList words = firstWordsUpper(text, 4);
     if (opensBlock(words)) engine.blockMode = true;
     if (words.value(0) == u"/") return kLineTerminator;
     if (!engine.blockMode && findUnquoted(text, QStringLiteral(";"))) return kLineEndsStatement;

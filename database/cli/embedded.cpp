@@ -366,7 +366,18 @@ bool databaseFileMoved(sqlite3 *db) {
            moved != 0;
 }
 
+// Before the library starts: its memory statistics, which nothing reads, took a lock
+// around every allocation, hundreds for each statement prepared.
+void configureLibraryOnce() {
+    static const bool configured = [] {
+        sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0);
+        return true;
+    }();
+    (void)configured;
+}
+
 int connect(Connection *conn, const QString &file, const QString &user, bool inCatalog) {
+    configureLibraryOnce();
     sqlite3 *db = nullptr;
     const int rc =
         sqlite3_open_v2(QFile::encodeName(file).constData(), &db, SQLITE_OPEN_READWRITE, nullptr);

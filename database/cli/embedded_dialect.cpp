@@ -11,14 +11,13 @@ namespace {
 // Applies fn to each stretch of text outside quotes and comments.
 template <typename Fn> QString mapUnquoted(const QString &text, Fn fn) {
     QString out;
-    QString plain;
+    qsizetype plainStart = 0;
     qsizetype i = 0;
     const qsizetype n = text.size();
     while (i < n) {
         const QChar ch = text[i];
         if (ch == QLatin1Char('\'') || ch == QLatin1Char('"')) {
-            out += fn(plain);
-            plain.clear();
+            out += fn(text.mid(plainStart, i - plainStart));
             qsizetype j = i + 1;
             while (j < n) {
                 if (text[j] == ch) {
@@ -30,18 +29,36 @@ template <typename Fn> QString mapUnquoted(const QString &text, Fn fn) {
                 }
                 ++j;
             }
-            out += text.mid(i, j - i + 1);
+            out += QStringView(text).mid(i, j - i + 1);
             i = j + 1;
+            plainStart = i;
             continue;
         }
-        plain += ch;
         ++i;
     }
-    out += fn(plain);
+    out += fn(text.mid(plainStart));
     return out;
 }
 
+// Every pattern below starts with one of these words, and most statements hold none. One
+// pass over the letters that can start them (U+017F folds to s), not one search per word.
+bool mayHoldRegister(QStringView text) {
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if (c != u'C' && c != u'c' && c != u'S' && c != u's' && c != u'F' && c != u'f' &&
+            c != u'\u017F')
+            continue;
+        const QStringView rest = text.sliced(i);
+        if (rest.startsWith(u"CURRENT", Qt::CaseInsensitive) ||
+            rest.startsWith(u"SESSION_USER", Qt::CaseInsensitive) ||
+            rest.startsWith(u"FETCH", Qt::CaseInsensitive))
+            return true;
+    }
+    return false;
+}
+
 QString replaceRegisters(QString text, const Registers &registers) {
+    if (!mayHoldRegister(text)) return text;
     static const QRegularExpression user(
         QStringLiteral(R"(\bCURRENT[ _](USER|SCHEMA|SQLID)\b|\bSESSION_USER\b)"),
         QRegularExpression::CaseInsensitiveOption);
