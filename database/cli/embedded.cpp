@@ -406,6 +406,7 @@ int connect(Connection *conn, const QString &file, const QString &user, bool inC
     // One sync per commit with the durability of the rollback journal's two or three, and
     // the command-line tools read while the program writes. Without waiting: a file another
     // program holds keeps its journal until the next connection.
+    conn->outsideFile = !inCatalog;
     if (inCatalog) {
         sqlite3_busy_timeout(db, 0);
         runSql(conn, db, QStringLiteral("PRAGMA journal_mode = WAL"));
@@ -466,7 +467,7 @@ int execute(Statement *st, const QString &sql) {
                               .arg(QString::fromUtf8(sqlite3_db_filename(conn->db, "main")))));
         return kError;
     }
-    const Translation t = translateForEmbedded(sql, {conn->user, conn->name});
+    const Translation t = translateForEmbedded(sql, {conn->user, conn->name, !conn->outsideFile});
     if (t.sql.isEmpty()) {
         st->diag.set("42617", -198,
                      vendorMessage(QStringLiteral("Embedded"),

@@ -171,7 +171,8 @@ Translation translateForEmbedded(const QString &sql, const Registers &registers)
         const auto match = truncate.match(text);
         if (match.hasMatch()) text = QStringLiteral("DELETE FROM ") + match.captured(1);
     }
-    if (t.firstWord == QLatin1String("CREATE")) text = withTypeConstraints(text);
+    if (t.firstWord == QLatin1String("CREATE") && registers.typeChecks)
+        text = withTypeConstraints(text);
     static const QRegularExpression startTransaction(
         QStringLiteral(R"(^\s*START\s+TRANSACTION\s*$)"),
         QRegularExpression::CaseInsensitiveOption);

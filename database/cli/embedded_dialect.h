@@ -10,6 +10,9 @@ namespace cli {
 struct Registers {
     QString user;
     QString server;
+    // A file of the catalog gets the declared types enforced; a file the user named by its
+    // path is another program's too, and keeps its schema as written.
+    bool typeChecks = true;
 };
 
 struct Translation {

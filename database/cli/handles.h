@@ -79,6 +79,8 @@ struct Connection : Handle {
     // (a data-modifying WITH cannot run in one).
     bool cursorFetch = false;
     bool cursorFetchOn = false;
+    // Embedded: a file named by its path rather than one of the catalog.
+    bool outsideFile = false;
 };
 
 // Description of one result column.

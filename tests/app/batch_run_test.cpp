@@ -454,7 +454,7 @@ TEST_F(BatchRun, APathConnectsToAnSqliteFileThatMustExist) {
     ASSERT_EQ(sqlite3_exec(db, setup.constData(), nullptr, nullptr, nullptr), SQLITE_OK);
     sqlite3_close(db);
     write("shop.norq", ("PROMPT on &database\n \n/**/\n \nSELECT name FROM item;\n \n/**/\n \n"
-                        "CONNECT TO " +
+                        "CREATE TABLE made (id INTEGER);\n \n/**/\n \nCONNECT TO " +
                         work + "/other.sqlite;\n \n/**/\n \nSELECT count(*) AS n FROM item;\n")
                            .toUtf8());
     const Outcome outcome =
@@ -467,6 +467,17 @@ TEST_F(BatchRun, APathConnectsToAnSqliteFileThatMustExist) {
         << missing << "\n"
         << text;
     EXPECT_FALSE(QFile::exists(work + "/shop.db-wal"));
+    // The user's own file keeps the schema as written: no checks of the catalog's types.
+    ASSERT_EQ(sqlite3_open(QFile::encodeName(work + "/shop.db").constData(), &db), SQLITE_OK);
+    sqlite3_stmt *schema = nullptr;
+    ASSERT_EQ(sqlite3_prepare_v2(db, "SELECT sql FROM sqlite_master WHERE name = 'made'", -1,
+                                 &schema, nullptr),
+              SQLITE_OK);
+    ASSERT_EQ(sqlite3_step(schema), SQLITE_ROW);
+    EXPECT_STREQ(reinterpret_cast<const char *>(sqlite3_column_text(schema, 0)),
+                 "CREATE TABLE made (id INTEGER)");
+    sqlite3_finalize(schema);
+    sqlite3_close(db);
 
     for (const QString &name : QStringList{"./missing.db", "missing.sqlite", work + "/gone/x.db"}) {
         const Outcome absent = run({"--run", "shop.norq", "--database", name});
