@@ -54,36 +54,31 @@ struct ColumnDescriptor {
 // Call-level interface handles are opaque pointers behind the cli namespace.
 using CliHandle = void *;
 
-struct EngineState {
-    // Variables, slots 1..1024 (index 0 unused).
+// The record is made of typed parts, so that a function can take only the part it works
+// on (the database layer sees a SessionState, never the whole record). The fields keep their
+// names: every part is a base of EngineState.
+
+// Variables, slots 1..1024 (index 0 unused).
+struct VariableTable {
     std::array<Variable, kVariableSlots + 1> vars;
     int varCount = 0;
+};
 
-    // Messages numbered 1..200 (index 0 unused).
+// Messages numbered 1..200 (index 0 unused), and the one last set.
+struct MessageTable {
     std::array<QString, kMessageCount + 1> messages;
     QString msgText;
     int32_t msgCode = 0;
+};
 
-    // Arguments of the command being run, 1..100 (index 0 unused).
+// Arguments of the command being run, 1..100 (index 0 unused).
+struct CommandArgs {
     std::array<QString, kMaxArgs + 1> args;
     int argCount = 0;
+};
 
-    int resultKind = kResultMessage;
-    QString outputText;
-    QString serverOutput;
-
-    // External command being waited for.
-    bool captureOutput = false;
-    int32_t processId = 0;
-    int32_t timerId = 0;
-
-    QString lastSearch;
-    bool busy = false;
-    bool stopRun = false;
-    // Statements the user's last run text ran and how many of them failed; a nested run
-    // counts as its one statement.
-    int runStatements = 0;
-    int runFailures = 0;
+// What the user sets: options, sizes, marks and where files go.
+struct Settings {
     bool blockMode = false;
     bool traceOn = false;
     // "&name" references are filled in (OPTION SUBSTITUTION, --no-substitution).
@@ -98,12 +93,6 @@ struct EngineState {
     bool noTimings = false;
     bool gridMode = false;
     bool detached = false;
-    bool connected = false;
-
-    // Output file.
-    bool spoolOpen = false;
-    std::shared_ptr<QFile> spoolUnit;
-    QString spoolFile;
 
     int maxDisplay = 10;
     int maxRows = 1000;
@@ -112,33 +101,26 @@ struct EngineState {
     int sqlLineWidth = 87;
     int textLineWidth = 90;
     int viewMode = 3;
-    int recallPos = 0;
 
     QString libraryFile = QStringLiteral("pavona.sql");
-    QString databaseName = QStringLiteral("SAMPLE");
-    QString userId;
-    QString userPassword;
     QString workFolder;
     QString helpFolder;
     QString tabMark = QString(QChar(0x00BB));
     QString lineMark = QString(QChar(0x2022));
+};
+
+// What the last statement and the last run produced.
+struct RunOutcome {
+    int resultKind = kResultMessage;
+    QString outputText;
+    QString serverOutput;
+    bool busy = false;
+    bool stopRun = false;
+    // Statements the user's last run text ran and how many of them failed; a nested run
+    // counts as its one statement.
+    int runStatements = 0;
+    int runFailures = 0;
     QString currentStatement;
-    int32_t historyCount = 0;
-
-    // Line buffer of readLines, 1..10000 (index 0 unused).
-    std::vector<QString> fileLines = std::vector<QString>(kMaxFileLines + 2);
-    int fileLineCount = 0;
-
-    // Database session.
-    CliHandle envHandle = nullptr;
-    CliHandle connHandle = nullptr;
-    CliHandle stmtHandle = nullptr;
-    int32_t lastRc = 0;
-    bool errorFlag = false;
-    int silentRowCount = 0;
-
-    // SQL execution and result presentation.
-    int columnWidthLimit = 0;
     QString resultText;
     // The last query's result as data, and how much of resultText is its table (what
     // follows is its message and whatever the run added).
@@ -147,9 +129,67 @@ struct EngineState {
     // Each statement of the user's last run text, as written and as it ran.
     QList<std::pair<QString, QString>> ranStatements;
     double elapsedSeconds = 0.0;
+};
+
+// External command being waited for.
+struct ChildRun {
+    bool captureOutput = false;
+    int32_t processId = 0;
+    int32_t timerId = 0;
+};
+
+// Output file.
+struct SpoolFile {
+    bool spoolOpen = false;
+    std::shared_ptr<QFile> spoolUnit;
+    QString spoolFile;
+};
+
+// Database session.
+struct SessionState {
+    bool connected = false;
+    QString databaseName = QStringLiteral("SAMPLE");
+    QString userId;
+    QString userPassword;
+    CliHandle envHandle = nullptr;
+    CliHandle connHandle = nullptr;
+    CliHandle stmtHandle = nullptr;
+    int32_t lastRc = 0;
+    bool errorFlag = false;
+    int silentRowCount = 0;
+};
+
+// Where a query's rows are bound and fetched, and how its columns are shown.
+struct FetchBuffer {
+    int columnWidthLimit = 0;
     std::array<char, kFetchBufferSize + 1> fetchBuffer{}; // addressed from 1
     std::array<ColumnDescriptor, kMaxResultColumns + 1> columnTable{};
+};
 
+// Line buffer of readLines, 1..10000 (index 0 unused).
+struct FileLines {
+    std::vector<QString> fileLines = std::vector<QString>(kMaxFileLines + 2);
+    int fileLineCount = 0;
+};
+
+// What the windows keep between commands: the last search, the recall position, the history.
+struct WindowMemory {
+    QString lastSearch;
+    int recallPos = 0;
+    int32_t historyCount = 0;
+};
+
+struct EngineState : VariableTable,
+                     MessageTable,
+                     CommandArgs,
+                     Settings,
+                     RunOutcome,
+                     ChildRun,
+                     SpoolFile,
+                     SessionState,
+                     FetchBuffer,
+                     FileLines,
+                     WindowMemory {
     // The windows, reached only through this interface; never null once set up
     // (a silent implementation stands in until a window layer installs its own).
     WindowInterface *ui = nullptr;
