@@ -2,10 +2,11 @@
 
 #include "document/grid.h"
 #include "document/row_model.h"
-#include "mainwindow/norqsql.h"
+#include "mainwindow/main_window.h"
 #include "windows/norq_connect.h"
 
 #include <QApplication>
+#include <QMainWindow>
 #include <QMouseEvent>
 #include <QPointer>
 #include <QPushButton>
@@ -55,16 +56,17 @@ void DemoHook::armConnectDialog() {
 
 void DemoHook::armMainWindow(NorqSQL *window) {
     if (!armed()) return;
-    QPointer<NorqSQL> target(window);
+    QPointer<QMainWindow> target(mainWindow::widget(window));
+    QPointer<Grid> grid(mainWindow::scriptGrid(window));
     const QString path = path_;
-    QTimer::singleShot(kSettleMs, [target, path] {
-        if (!target) return;
-        const int row = firstStatementRow(target->CLP);
+    QTimer::singleShot(kSettleMs, [target, grid, path] {
+        if (!target || !grid) return;
+        const int row = firstStatementRow(grid);
         if (row >= 0) {
-            target->CLP->setTopRow(std::max(0, row - 2));
-            target->CLP->syncView();
-            const QRect cell = target->CLP->visualRect(target->CLP->model()->index(row, 0));
-            pressAt(target->CLP->viewport(), cell.center());
+            grid->setTopRow(std::max(0, row - 2));
+            grid->syncView();
+            const QRect cell = grid->visualRect(grid->model()->index(row, 0));
+            pressAt(grid->viewport(), cell.center());
         }
         QTimer::singleShot(kSettleMs, [target, path] {
             if (!target) return;

@@ -8,7 +8,7 @@
 #include "engine/startup.h"
 #include "engine/variables.h"
 #include "engine/widgets/plot.h"
-#include "mainwindow/norqsql.h"
+#include "mainwindow/main_window.h"
 #include "mainwindow/start_library.h"
 #include "windows/norq_connect.h"
 #include "windows/norq_sql_window.h"
@@ -16,6 +16,7 @@
 
 #include <QApplication>
 #include <QFileInfo>
+#include <QMainWindow>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 
@@ -56,8 +57,7 @@ void openNamedScript(NorqSQL *window, const QString &path) {
     }
     // Before the rows are rendered: its picture rows name their files through curdir.
     var_add(QStringLiteral("curdir"), file.absolutePath() + u'/');
-    window->setViewMode(ViewMode::script);
-    window->openScriptFile(file.absoluteFilePath());
+    mainWindow::openScript(window, file.absoluteFilePath());
 }
 
 } // namespace
@@ -76,11 +76,12 @@ int runInteractive(QApplication &app, const QString &openFile) {
 
     if (onlySqlWindow(QCoreApplication::arguments())) return runSqlWindowOnly(app);
 
-    auto *window = new NorqSQL;
-    window->setAttribute(Qt::WA_DeleteOnClose);
-    window->Form_Load();
-    window->resize(1200, 820);
-    window->show();
+    NorqSQL *window = mainWindow::create();
+    QMainWindow *shown = mainWindow::widget(window);
+    shown->setAttribute(Qt::WA_DeleteOnClose);
+    mainWindow::wire(window);
+    shown->resize(1200, 820);
+    shown->show();
     openStartLibrary(window);
     if (!openFile.isEmpty()) openNamedScript(window, openFile);
     demo.armMainWindow(window);

@@ -7,11 +7,13 @@
 
 #include "document/grid.h"
 #include "engine/engine_state.h"
-#include "mainwindow/norqsql.h"
+#include "mainwindow/main_window.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QMainWindow>
 #include <cstdio>
+#include <memory>
 
 namespace {
 
@@ -55,12 +57,11 @@ QStringList generateScript(int lineCount) {
     return lines;
 }
 
-double render(NorqSQL &window, int mode) {
+double render(NorqSQL *window, int mode) {
     QElapsedTimer timer;
     timer.start();
-    window.setViewMode(mode);
-    window.memoryToScript();
-    window.CLP->syncView();
+    mainWindow::render(window, mode);
+    mainWindow::scriptGrid(window)->syncView();
     return timer.nsecsElapsed() / 1e6;
 }
 
@@ -75,29 +76,30 @@ int main(int argc, char **argv) {
     QApplication app(argc, argv);
     const int lineCount = argc > 1 ? std::max(1, QString(argv[1]).toInt()) : 10000;
 
-    NorqSQL window;
-    window.resize(1280, 900);
-    window.show();
+    NorqSQL *window = mainWindow::create();
+    const std::unique_ptr<QMainWindow> shown(mainWindow::widget(window));
+    Grid *grid = mainWindow::scriptGrid(window);
+    shown->resize(1280, 900);
+    shown->show();
     QApplication::processEvents();
-    window.scriptLines.setText(generateScript(lineCount).join(u'\r'));
-    std::printf("script: %d lines\n", window.scriptLines.lineCount);
+    const int lines = mainWindow::setScriptText(window, generateScript(lineCount).join(u'\r'));
+    std::printf("script: %d lines\n", lines);
 
     const double script = render(window, 2);
-    report("Script View render", script, window.CLP->rows());
+    report("Script View render", script, grid->rows());
     const double edit = render(window, 4);
-    report("Edit View render", edit, window.CLP->rows());
+    report("Edit View render", edit, grid->rows());
 
     QElapsedTimer timer;
     timer.start();
-    window.CLP->resize(window.CLP->width() * 2 / 3, window.CLP->height());
-    window.resizeView();
-    window.cellWidthRefresh();
-    window.CLP->syncView();
+    grid->resize(grid->width() * 2 / 3, grid->height());
+    mainWindow::relayout(window);
+    grid->syncView();
     const double remeasure = timer.nsecsElapsed() / 1e6;
-    report("Edit View re-measure (cellWidthRefresh)", remeasure, window.CLP->rows());
+    report("Edit View re-measure (cellWidthRefresh)", remeasure, grid->rows());
 
     const double again = render(window, 2);
-    report("Script View render (again)", again, window.CLP->rows());
+    report("Script View render (again)", again, grid->rows());
     std::printf("targets: full render < 1000 ms, re-measure < 500 ms\n");
     return 0;
 }

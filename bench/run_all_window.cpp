@@ -7,10 +7,12 @@
 
 #include "bench/window_session.h"
 #include "engine/widgets/plot.h"
-#include "mainwindow/norqsql.h"
+#include "mainwindow/main_window.h"
 #include "mainwindow/start_library.h"
 
 #include <QApplication>
+#include <QMainWindow>
+#include <memory>
 
 int main(int argc, char **argv) {
     QApplication app(argc, argv);
@@ -21,17 +23,15 @@ int main(int argc, char **argv) {
     if (!startAndConnect(argv[2])) return 1;
     registerPlotCommand();
     locateHelpFolder();
-    NorqSQL window;
-    window.Form_Load();
-    window.resize(1200, 820);
-    window.show();
-    window.currentFile = QString::fromLocal8Bit(argv[1]);
-    window.fileToMemory(window.currentFile);
-    window.setViewMode(ViewMode::script);
-    window.memoryToScript();
+    NorqSQL *window = mainWindow::create();
+    const std::unique_ptr<QMainWindow> shown(mainWindow::widget(window));
+    mainWindow::wire(window);
+    shown->resize(1200, 820);
+    shown->show();
+    mainWindow::loadScript(window, QString::fromLocal8Bit(argv[1]));
     // Run only once the window is on the screen, as a user's press would.
-    waitUntilShown(window);
-    window.runAll_Click();
+    waitUntilShown(*shown);
+    mainWindow::runAll(window);
     Norq_disconnect();
     return engine.msgCode == 0 ? 0 : 1;
 }
