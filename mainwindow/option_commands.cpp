@@ -48,33 +48,9 @@ void NorqSQL::mnuFontSizeValue_Click(int index) {
 
     CLP->setGridVisible(false);
     const bool measure = isDocumentView(engine.viewMode);
-    for (int row = 0; row < CLP->rows() - 1; ++row) {
-        const int kind = CLP->textMatrix(row, kindCol).toInt();
-        QString font;
-        double cellSize = size;
-        switch (kind) {
-        case RowKind::comment:
-            font = RowStyle::proseFont;
-            break;
-        case 2:
-        case RowKind::sql:
-        case RowKind::example:
-        case RowKind::message:
-        case RowKind::result:
-            font = RowStyle::codeFont;
-            break;
-        case RowKind::heading:
-            font = RowStyle::proseFont;
-            if (CLP->textMatrix(row, tagCol) == QLatin1String("1")) cellSize = size + 2;
-            break;
-        default:
-            continue;
-        }
-        CLP->setRow(row);
-        CLP->setCol(textCol);
-        CLP->setCellFontName(font);
-        CLP->setCellFontSize(cellSize);
-    }
+    // Styled as a fresh rendering styles them, so a heading keeps its level's size.
+    for (int row = 0; row < CLP->rows() - 1; ++row)
+        pane_.document().styleRow(row, pane_.document().kindOf(row));
     // Every row is laid out and measured again in the new font.
     if (measure) {
         pane_.document().rewrapProse();

@@ -268,6 +268,13 @@ TEST_F(Files, FontSizeAndColumnWidthMenusKeepOneCheckMark) {
     window->CLP->setRow(statement);
     window->CLP->setCol(NorqSQL::textCol);
     EXPECT_EQ(window->CLP->cellFontSize(), 14);
+    // Headings keep their level's size and style, as a fresh rendering draws them.
+    const QList<int> headings = rowsOfKind(RowKind::heading);
+    window->CLP->setRow(headings[0]);
+    EXPECT_EQ(window->CLP->cellFontSize(), 18);
+    window->CLP->setRow(headings[1]);
+    EXPECT_EQ(window->CLP->cellFontSize(), 15);
+    EXPECT_TRUE(window->CLP->cellFontBold());
     window->mnuFontSizeValue_Click(2);
     EXPECT_EQ(engine.fontSize, 10);
 
