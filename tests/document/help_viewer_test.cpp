@@ -3,7 +3,6 @@
 #include "document/norqhelp.h"
 #include "engine/engine_state.h"
 #include "engine/platform_units.h"
-#include "mainwindow/norqsql.h"
 
 #include <QFile>
 #include <QTemporaryDir>

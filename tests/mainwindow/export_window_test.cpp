@@ -1,11 +1,11 @@
-#include "database/session.h"
 #include "document/grid.h"
 #include "document/row_model.h"
 #include "engine/engine_state.h"
+#include "engine/widgets/plot.h"
 #include "export/export.h"
 #include "export/export_csv.h"
-#include "mainwindow/norqsql.h"
-#include "test_support.h"
+#include "tests/mainwindow/fixture.h"
+#include "windows/qt_window_interface.h"
 
 #include <QAction>
 #include <QDir>
@@ -25,26 +25,34 @@
 
 namespace {
 
+// The real window layer except for the modal boxes, which never block a test; messages
+// are recorded.
+class RecordedMessages : public QtWindowInterface {
+public:
+    QStringList messages;
+    QString inputBox(const QString &, const QString &, const QString &) override { return {}; }
+    bool askYesNo(const QString &, const QString &) override { return false; }
+    void messageBox(const QString &, const QString &text) override { messages << text; }
+};
+
 // The main window's File > Export on a script opened from the sample library and run
 // with Run all. With PAVONA_EXPORT_DIR set the exported files are left there to look at.
-class ExportWindowTest : public ::testing::Test {
+class ExportWindowTest : public MainWindowTest {
 protected:
     void SetUp() override {
-        testWindows();
-        useEmptyCatalog();
-        createSampleDatabase();
-        QString database = "SAMPLE", user, password;
-        ASSERT_EQ(Norq_connect(database, user, password), 0) << engine.msgText.toStdString();
+        registerPlotCommand(); // the program registers it with its windows
+        previous = engine.ui;
+        engine.ui = &windows;
         ASSERT_TRUE(scratch.isValid());
         outFolder = qEnvironmentVariable("PAVONA_EXPORT_DIR");
         if (outFolder.isEmpty()) outFolder = scratch.path();
         QDir().mkpath(outFolder);
+        MainWindowTest::SetUp();
+    }
 
-        window = std::make_unique<NorqSQL>();
-        window->Form_Load();
-        window->resize(1200, 800);
-        window->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    void TearDown() override {
+        MainWindowTest::TearDown();
+        engine.ui = previous;
     }
 
     void openSample(const QString &name) {
@@ -81,9 +89,10 @@ protected:
         return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
     }
 
+    RecordedMessages windows;
+    WindowInterface *previous = nullptr;
     QTemporaryDir scratch;
     QString outFolder;
-    std::unique_ptr<NorqSQL> window;
 };
 
 } // namespace
@@ -140,8 +149,6 @@ TEST_F(ExportWindowTest, TextViewAndSqlViewExportNothing) {
 }
 
 TEST_F(ExportWindowTest, AFailedSaveOrExportKeepsTheOldFileAndSaysWhy) {
-    ScriptedWindows &windows = testWindows();
-    windows.messages.clear();
     openSample("first-queries.norq");
     const QString page = scratch.filePath("page.htm");
     ASSERT_EQ(exportTo(ExportType::htmlPage, page), 1);
