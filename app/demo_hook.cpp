@@ -33,7 +33,7 @@ void pressAt(QWidget *target, const QPoint &pos) {
 
 int firstStatementRow(Grid *grid) {
     for (int row = 0; row < grid->rows(); ++row)
-        if (grid->textMatrix(row, ScriptRow::kindCol).toInt() == RowKind::sql) return row;
+        if (rowKindAt(grid, row) == RowKind::sql) return row;
     return -1;
 }
 

@@ -329,8 +329,7 @@ Statement statementAt(const DocumentModel &document, size_t r, const FolderPatte
     statement.written = writtenOf(row);
     statement.ran = messageLines(row.outcome.ran).join(u'\n');
     for (size_t o = r + 1; o < document.size(); ++o) {
-        const int kind = document[o].kind;
-        if (kind != RowKind::message && kind != RowKind::result && kind != RowKind::chart) break;
+        if (!traitsOf(document[o].kind).output) break;
         Output output = outputOf(document[o]);
         // A message row with nothing in it shows nothing, and reads back as nothing.
         if (output.kind == Output::Kind::message && output.message.isEmpty() && !output.failed())

@@ -14,7 +14,7 @@
 
 using namespace ScriptRow;
 
-DocumentRow rowFromText(int &kind, const QString &text, const QString &dataSQL,
+DocumentRow rowFromText(RowKind &kind, const QString &text, const QString &dataSQL,
                         const std::function<QString(const QString &)> &prose,
                         QString *pictureFile) {
     DocumentRow row;
@@ -78,7 +78,7 @@ void loadPicture(DocumentRow &row, const QString &fileName) {
 DocumentModel documentFromLines(const ScriptLines &lines) {
     DocumentModel document;
     const auto prose = [](const QString &text) { return formatProse(text); };
-    const auto add = [&](int kind, const QString &text) {
+    const auto add = [&](RowKind kind, const QString &text) {
         QString pictureFile;
         DocumentRow row = rowFromText(kind, ScriptText::trimCarriageReturns(text), QString(), prose,
                                       &pictureFile);
@@ -144,14 +144,13 @@ QString textAsRan(const QString &shown) {
 
 DocumentRow documentRowAt(const Grid *grid, int r) {
     DocumentRow row;
-    row.kind = grid->textMatrix(r, kindCol).trimmed().toInt();
+    row.kind = rowKindAt(grid, r);
     row.text = grid->textMatrix(r, textCol);
     row.tag = grid->textMatrix(r, tagCol);
     row.raw = grid->textMatrix(r, rawCol);
     row.sql = grid->textMatrix(r, sqlCol);
     row.outcome = grid->rowData(r).value<RowOutcome>();
-    if (row.kind == RowKind::chart || row.kind == RowKind::image)
-        row.picture = grid->pictureAt(r, textCol).toImage();
+    if (traitsOf(row.kind).picture) row.picture = grid->pictureAt(r, textCol).toImage();
     return row;
 }
 

@@ -39,7 +39,7 @@ struct RowOutcome {
 Q_DECLARE_METATYPE(RowOutcome)
 
 struct DocumentRow {
-    int kind = 0;
+    RowKind kind = RowKind::none;
     QString text; // what the reader sees
     QString tag;  // heading level, picture file name, an output's statement
     QString raw;  // source of a comment or example; a heading's anchor
@@ -53,7 +53,7 @@ using DocumentModel = std::vector<DocumentRow>;
 // A row's cells from the text it is made from, as the renderer writes them; kind comes
 // back changed for a tagged comment (heading, picture, example). prose lays a comment's
 // joined text out at the wrap width; pictureFile gets an image row's file name.
-DocumentRow rowFromText(int &kind, const QString &text, const QString &dataSQL,
+DocumentRow rowFromText(RowKind &kind, const QString &text, const QString &dataSQL,
                         const std::function<QString(const QString &)> &prose, QString *pictureFile);
 
 // The rows of a script as the Script View renders them, pictures loaded, ending with
@@ -66,7 +66,7 @@ DocumentModel documentFromLines(const ScriptLines &lines);
 // the run left nothing to show.
 struct RunOutput {
     bool shown = false;
-    int kind = RowKind::message;
+    RowKind kind = RowKind::message;
     QString text;      // what the row is made from
     QString statement; // a result's statement
     RowOutcome outcome;

@@ -15,25 +15,21 @@ bool RunnableRows::stopped() const {
     return run_control::stopRequested();
 }
 
-bool runsInRunAll(int kind) {
-    return kind == RowKind::sql || kind == RowKind::plainStatement;
-}
-
 int runAllRows(RunnableRows &rows, const RunProgress &progress, RunAllOutcome *outcome) {
     const run_control::RunScope running;
     StatementRun report;
     for (int i = 0; i < rows.count(); ++i) {
-        const int kind = rows.kind(i);
+        const RowKind kind = rows.kind(i);
         if (kind == RowKind::endMarker) break;
-        if (runsInRunAll(kind)) ++report.total;
+        if (traitsOf(kind).runs) ++report.total;
     }
     int statements = 0;
     QElapsedTimer timer;
     for (int i = 0; i < rows.count(); ++i) {
-        const int kind = rows.kind(i);
+        const RowKind kind = rows.kind(i);
         if (kind == RowKind::endMarker) break;
         rows.beforeRow(i);
-        if (runsInRunAll(kind)) {
+        if (traitsOf(kind).runs) {
             // The full statement, hidden sections included: they are run, not shown.
             const QString statement = ScriptText::removeComments(rows.statement(i));
             engine.gridMode = false;
@@ -72,7 +68,7 @@ namespace {
 bool lastOutputRow(DocumentRow *row, int *step) {
     RunOutput output = lastRunOutput();
     if (!output.shown) return false;
-    int kind = output.kind;
+    RowKind kind = output.kind;
     QString pictureFile;
     *row = rowFromText(kind, ScriptText::trimCarriageReturns(output.text), output.statement, {},
                        &pictureFile);
@@ -83,10 +79,9 @@ bool lastOutputRow(DocumentRow *row, int *step) {
 }
 
 // An output already under the statement is rewritten, as in the window.
-bool rewrites(int kind, int there) {
-    const auto isOutput = [](int k) { return k == RowKind::message || k == RowKind::result; };
+bool rewrites(RowKind kind, RowKind there) {
     return (kind == RowKind::chart && there == RowKind::chart) ||
-           (isOutput(kind) && isOutput(there));
+           (traitsOf(kind).textOutput && traitsOf(there).textOutput);
 }
 
 // The model's rows as a gap at the row being run: the rows before it in order, those after
@@ -104,7 +99,7 @@ public:
     DocumentRows &operator=(const DocumentRows &) = delete;
 
     int count() const override { return static_cast<int>(document_.size() + after_.size()); }
-    int kind(int row) const override { return at(row).kind; }
+    RowKind kind(int row) const override { return at(row).kind; }
     QString statement(int row) const override { return at(row).sql; }
     bool run(const QString &statement) override {
         runScript(statement, nullptr, nullptr);

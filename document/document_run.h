@@ -29,7 +29,7 @@ class RunnableRows {
 public:
     virtual ~RunnableRows() = default;
     virtual int count() const = 0;
-    virtual int kind(int row) const = 0;
+    virtual RowKind kind(int row) const = 0;
     // The full statement text of a statement row, hidden sections included.
     virtual QString statement(int row) const = 0;
     // Runs a statement; false when another run started meanwhile (the rows may have
@@ -44,8 +44,6 @@ public:
     virtual bool stopped() const;
 };
 
-// Rows Run all runs. Kind 2 has always run as well, though no row is given it now.
-bool runsInRunAll(int kind);
 // Returns the number of statement rows run; outcome, when given, says how it ended.
 int runAllRows(RunnableRows &rows, const RunProgress &progress, RunAllOutcome *outcome = nullptr);
 

@@ -106,11 +106,12 @@ void NorqHelp::memoryToScript() {
     currentRow = 0;
 }
 
-void NorqHelp::addRow(int &DataType, const QString &datain, const QString &dataSQL, int location) {
+void NorqHelp::addRow(RowKind &DataType, const QString &datain, const QString &dataSQL,
+                      int location) {
     currentRow = pane_.document().addRow(DataType, datain, dataSQL, location);
 }
 
-int NorqHelp::getHeight(int DataType, const QString &inText, const QString &displayFont,
+int NorqHelp::getHeight(RowKind DataType, const QString &inText, const QString &displayFont,
                         double displaySize) {
     return pane_.document().getHeight(DataType, inText, displayFont, displaySize);
 }
@@ -174,7 +175,7 @@ bool NorqHelp::eventFilter(QObject *watched, QEvent *event) {
 void NorqHelp::CLP_MouseDown(Qt::MouseButton button, int row, int col) {
     if (button == Qt::RightButton || row < 0 || row >= CLP->rows()) return;
     currentRow = row;
-    const int kind = pane_.document().kindOf(row);
+    const RowKind kind = pane_.document().kindOf(row);
     if (col == textCol && kind == RowKind::heading) {
         const int top = CLP->topRow();
         const int target = pane_.followLink(row);

@@ -39,8 +39,8 @@ public:
     // Loads a help file (an empty store when it cannot be read) and empties the title.
     void fileToMemory(const QString &path);
     void memoryToScript();
-    void addRow(int &DataType, const QString &datain, const QString &dataSQL, int location);
-    int getHeight(int DataType, const QString &inText, const QString &displayFont,
+    void addRow(RowKind &DataType, const QString &datain, const QString &dataSQL, int location);
+    int getHeight(RowKind DataType, const QString &inText, const QString &displayFont,
                   double displaySize);
     int getHeightJPG(const QString &FileName);
     CellInfo getCellInfo(int row, int col);

@@ -45,10 +45,6 @@ private:
     int saved_;
 };
 
-bool isProseKind(int kind) {
-    return kind == RowKind::comment || kind == RowKind::heading;
-}
-
 } // namespace
 
 void ScriptDocument::attach(Grid *grid, MeasureBox *measure, QLabel *testImage,
@@ -63,8 +59,8 @@ int ScriptDocument::viewMode() const {
     return helpMode_ ? ViewMode::script : engine.viewMode;
 }
 
-int ScriptDocument::kindOf(int row) const {
-    return grid_->textMatrix(row, kindCol).toInt();
+RowKind ScriptDocument::kindOf(int row) const {
+    return rowKindAt(grid_, row);
 }
 
 QString ScriptDocument::commentDisplayText(const QString &joined) const {
@@ -84,7 +80,8 @@ QString ScriptDocument::proseAtWrapWidth(const QString &text) const {
 
 // ---- addRow -------------------------------------------------------------------------
 
-int ScriptDocument::addRow(int &kind, const QString &datain, const QString &dataSQL, int location) {
+int ScriptDocument::addRow(RowKind &kind, const QString &datain, const QString &dataSQL,
+                           int location) {
     const Grid::QuietMoves moves(grid_);
     QString pictureFile;
     const QStringList cells =
@@ -98,7 +95,7 @@ int ScriptDocument::addRow(int &kind, const QString &datain, const QString &data
 
 // The cells of a new row, written cell by cell: texts may hold tabs, which a
 // tab-separated record would split.
-QStringList ScriptDocument::buildCells(int &kind, const QString &text, const QString &dataSQL,
+QStringList ScriptDocument::buildCells(RowKind &kind, const QString &text, const QString &dataSQL,
                                        QString &pictureFile) const {
     const DocumentRow row = rowFromText(
         kind, text, dataSQL, [this](const QString &joined) { return proseAtWrapWidth(joined); },
@@ -108,11 +105,11 @@ QStringList ScriptDocument::buildCells(int &kind, const QString &text, const QSt
     cells[tagCol] = row.tag;
     cells[rawCol] = row.raw;
     cells[sqlCol] = row.sql;
-    cells[kindCol] = QString::number(kind);
+    cells[kindCol] = rowKindText(kind);
     return cells;
 }
 
-int ScriptDocument::placeRow(int kind, const QStringList &cells, int location) {
+int ScriptDocument::placeRow(RowKind kind, const QStringList &cells, int location) {
     const auto writeCells = [&](int row) {
         for (int col = 0; col < columnCount; ++col)
             grid_->setTextMatrix(row, col, cells.value(col));
@@ -123,11 +120,9 @@ int ScriptDocument::placeRow(int kind, const QStringList &cells, int location) {
         writeCells(row);
         return row;
     }
-    const int existing = kindOf(location);
-    const bool outputKind = kind == RowKind::message || kind == RowKind::result;
-    const bool outputThere = existing == RowKind::message || existing == RowKind::result;
+    const RowKind existing = kindOf(location);
     if (kind == RowKind::chart && existing == RowKind::chart) return location;
-    if (outputKind && outputThere) {
+    if (traitsOf(kind).textOutput && traitsOf(existing).textOutput) {
         grid_->setTextMatrix(location, textCol, cells.value(textCol));
         grid_->setTextMatrix(location, kindCol, cells.value(kindCol));
         grid_->setTextMatrix(location, tagCol, cells.value(tagCol));
@@ -165,9 +160,30 @@ void setMarker(Grid *grid, const QString &symbol, double size, const QColor &col
     grid->setCellForeColor(colour);
 }
 
+// The background of a row's text; invalid where the row keeps the grid's own.
+QColor shadeColour(RowShade shade, bool scriptView) {
+    using namespace RowStyle;
+    switch (shade) {
+    case RowShade::prose:
+        return scriptView ? scriptViewBackground : commentEditBackground;
+    case RowShade::statement:
+        return sqlBackground;
+    case RowShade::output:
+        return outputBackground;
+    case RowShade::example:
+        return exampleBackground;
+    case RowShade::picture:
+        return scriptView ? scriptViewBackground : QColor(Qt::white);
+    case RowShade::heading:
+    case RowShade::none:
+        break;
+    }
+    return {};
+}
+
 } // namespace
 
-void ScriptDocument::styleRow(int row, int kind) {
+void ScriptDocument::styleRow(int row, RowKind kind) {
     using namespace RowStyle;
     const int mode = viewMode();
     const bool scriptView = mode == ViewMode::script;
@@ -179,63 +195,48 @@ void ScriptDocument::styleRow(int row, int kind) {
     grid_->setCellFontSize(defaultMarkerSize);
     grid_->setCellBackColor(markerBackground);
     grid_->setCellAlignment(4);
-    switch (kind) {
-    case RowKind::sql:
+    const RowKindTraits &traits = traitsOf(kind);
+    styleMarker(row, traits.marker, editView);
+
+    grid_->setCol(textCol);
+    grid_->setCellAlignment(1);
+    if (traits.shade == RowShade::heading) {
+        styleHeadingText(row, scriptView);
+        return;
+    }
+    if (traits.font != RowFont::none)
+        setCellFont(grid_, traits.font == RowFont::prose ? proseFont : codeFont, size);
+    const QColor shade = shadeColour(traits.shade, scriptView);
+    if (shade.isValid()) grid_->setCellBackColor(shade);
+}
+
+void ScriptDocument::styleMarker(int row, RowMarker marker, bool editView) {
+    using namespace RowStyle;
+    switch (marker) {
+    case RowMarker::run:
         setMarker(grid_, sqlMarker, sqlMarkerSize, sqlMarkerColour);
         break;
-    case RowKind::message:
+    case RowMarker::message:
         setMarker(grid_, messageMarker, defaultMarkerSize, Qt::black);
         break;
-    case RowKind::result:
+    case RowMarker::result:
         setMarker(grid_, resultMarker, defaultMarkerSize, Qt::black);
         break;
-    case RowKind::heading:
+    case RowMarker::level:
         if (editView)
             setMarker(grid_, headingMarker(grid_->textMatrix(row, tagCol).toInt()),
                       defaultMarkerSize, Qt::black);
         break;
-    case RowKind::example:
+    case RowMarker::example:
         if (editView) setMarker(grid_, exampleMarker, defaultMarkerSize, Qt::black);
         break;
-    case RowKind::chart:
-    case RowKind::image:
+    case RowMarker::picture:
         if (editView) setMarker(grid_, pictureMarker, defaultMarkerSize, Qt::black);
         break;
-    case RowKind::endMarker:
+    case RowMarker::end:
         grid_->setCellFontSize(endMarkerSize);
         break;
-    default:
-        break;
-    }
-
-    grid_->setCol(textCol);
-    grid_->setCellAlignment(1);
-    switch (kind) {
-    case RowKind::comment:
-        setCellFont(grid_, proseFont, size);
-        grid_->setCellBackColor(scriptView ? scriptViewBackground : commentEditBackground);
-        break;
-    case RowKind::sql:
-        setCellFont(grid_, codeFont, size);
-        grid_->setCellBackColor(sqlBackground);
-        break;
-    case RowKind::message:
-    case RowKind::result:
-        setCellFont(grid_, codeFont, size);
-        grid_->setCellBackColor(outputBackground);
-        break;
-    case RowKind::example:
-        setCellFont(grid_, codeFont, size);
-        grid_->setCellBackColor(exampleBackground);
-        break;
-    case RowKind::heading:
-        styleHeadingText(row, scriptView);
-        break;
-    case RowKind::chart:
-    case RowKind::image:
-        grid_->setCellBackColor(scriptView ? scriptViewBackground : QColor(Qt::white));
-        break;
-    default:
+    case RowMarker::none:
         break;
     }
 }
@@ -273,30 +274,31 @@ void ScriptDocument::styleHeadingText(int row, bool scriptView) {
 
 // ---- heights ------------------------------------------------------------------------
 
-void ScriptDocument::sizeRow(int row, int kind, const QString &pictureFile) {
+void ScriptDocument::sizeRow(int row, RowKind kind, const QString &pictureFile) {
     const int mode = viewMode();
     if (!helpMode_ && mode != ViewMode::script && mode != ViewMode::edit) return;
-    switch (kind) {
-    case RowKind::chart:
+    switch (traitsOf(kind).height) {
+    case RowHeight::chart:
         grid_->setRowHeight(row, kChartHeight);
         break;
-    case RowKind::endMarker:
+    case RowHeight::hidden:
         grid_->setRowHeight(row, 0);
         break;
-    case RowKind::image:
+    case RowHeight::picture:
         showPicture(row, pictureFile);
         break;
-    default:
+    case RowHeight::measured:
         grid_->setRowHeight(row, measuredRowHeight(row, mode == ViewMode::script));
         break;
     }
 }
 
 int ScriptDocument::measuredRowHeight(int row, bool lowerLinks) const {
-    const int kind = kindOf(row);
+    const RowKind kind = kindOf(row);
     const QString text = grid_->textMatrix(row, textCol);
     const double size = engine.fontSize;
-    if (!isProseKind(kind)) return getHeight(kind, text, RowStyle::codeFont, size);
+    if (traitsOf(kind).font != RowFont::prose)
+        return getHeight(kind, text, RowStyle::codeFont, size);
     const bool heading = kind == RowKind::heading;
     int height = getHeight(kind, text, RowStyle::proseFont, heading ? headingSize(row) : size);
     if (lowerLinks && kind == RowKind::heading && grid_->textMatrix(row, tagCol).toInt() == 0)
@@ -319,35 +321,26 @@ double ScriptDocument::headingSize(int row) const {
     }
 }
 
-int ScriptDocument::getHeight(int kind, const QString &text, const QString &fontName,
+int ScriptDocument::getHeight(RowKind kind, const QString &text, const QString &fontName,
                               double size) const {
     MeasureBox box = *measure_;
     box.setWidthTwips(measure_->widthTwips() - kMeasureMargin);
     const double lineHeight = box.lineHeightTwips(fontName, size);
-    int lines = 1;
-    int extra = kOtherExtra;
-    switch (kind) {
-    case RowKind::comment:
-        lines = box.lineCount(text, fontName, size, kMaxCommentLines);
-        if (viewMode() == ViewMode::edit && !helpMode_) lines = std::max(lines, 3);
-        extra = kCommentExtra;
-        break;
-    case RowKind::sql:
-    case RowKind::message:
-        lines = std::clamp(box.lineCount(text, fontName, size, 30), 3, 30);
-        break;
-    case RowKind::heading: {
+    if (kind == RowKind::heading) {
         // A heading too long for the width wraps: its first line is measured at the
         // prose size as it always was, further lines at the heading's own size.
         const int more = std::clamp(box.lineCount(text, fontName, size, 30), 1, 30) - 1;
         const double first = box.lineHeightTwips(fontName, engine.fontSize);
-        return static_cast<int>(std::lround(first + more * lineHeight + extra));
+        return static_cast<int>(std::lround(first + more * lineHeight + kOtherExtra));
     }
-    default:
-        lines = std::clamp(box.lineCount(text, fontName, size, 30), 2, 30);
-        break;
+    if (kind == RowKind::comment) {
+        int lines = box.lineCount(text, fontName, size, kMaxCommentLines);
+        if (viewMode() == ViewMode::edit && !helpMode_) lines = std::max(lines, 3);
+        return static_cast<int>(std::lround(lines * lineHeight + kCommentExtra));
     }
-    return static_cast<int>(std::lround(lines * lineHeight + extra));
+    const int lines =
+        std::clamp(box.lineCount(text, fontName, size, 30), traitsOf(kind).minLines, 30);
+    return static_cast<int>(std::lround(lines * lineHeight + kOtherExtra));
 }
 
 QPixmap ScriptDocument::loadPicture(const QString &fileName) {
@@ -398,9 +391,9 @@ void ScriptDocument::showPicture(int row, const QString &fileName) {
 void ScriptDocument::cellWidthRefresh() {
     if (helpMode_ && grid_->rows() < 2) return;
     for (int row = 0; row < grid_->rows(); ++row) {
-        const int kind = kindOf(row);
+        const RowKind kind = kindOf(row);
         if (kind == RowKind::endMarker) break;
-        if (kind == RowKind::chart || kind == RowKind::image) continue;
+        if (traitsOf(kind).picture) continue;
         grid_->setRowHeight(row, measuredRowHeight(row, true));
     }
 }
@@ -424,8 +417,8 @@ void ScriptDocument::memoryToScript() {
     }
     const bool scriptView = viewMode() == ViewMode::script;
     parseScript(*lines_, scriptView,
-                [this](int kind, const QString &text) { addRow(kind, text, QString(), -1); });
-    int end = RowKind::endMarker;
+                [this](RowKind kind, const QString &text) { addRow(kind, text, QString(), -1); });
+    RowKind end = RowKind::endMarker;
     addRow(end, QString(), QString(), -1);
     grid_->removeItem(0);
     grid_->setGridVisible(true);

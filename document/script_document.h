@@ -40,8 +40,8 @@ public:
 
     // Creates or rewrites a row and styles it; kind may come back changed (a tagged
     // comment becomes a heading, picture or example). Returns the row written.
-    int addRow(int &kind, const QString &datain, const QString &dataSQL, int location);
-    int getHeight(int kind, const QString &text, const QString &fontName, double size) const;
+    int addRow(RowKind &kind, const QString &datain, const QString &dataSQL, int location);
+    int getHeight(RowKind kind, const QString &text, const QString &fontName, double size) const;
     int getHeightJPG(const QString &fileName);
     void cellWidthRefresh();
     // Lays the prose rows out again at the wrap width (after it changed).
@@ -63,21 +63,22 @@ public:
     void showPicture(int row, const QString &fileName);
     // Height of a row from its shown text; lowerLinks takes 150 twips off a link line.
     int measuredRowHeight(int row, bool lowerLinks) const;
-    int kindOf(int row) const;
+    RowKind kindOf(int row) const;
     // Marker, colours and fonts of a row of kind, as the renderer gives them.
-    void styleRow(int row, int kind);
+    void styleRow(int row, RowKind kind);
     // The point size a heading row is drawn at in the view whose rules apply.
     double headingSize(int row) const;
 
 private:
     std::vector<RowSource> rowSources() const;
-    QStringList buildCells(int &kind, const QString &text, const QString &dataSQL,
+    QStringList buildCells(RowKind &kind, const QString &text, const QString &dataSQL,
                            QString &pictureFile) const;
-    int placeRow(int kind, const QStringList &cells, int location);
+    int placeRow(RowKind kind, const QStringList &cells, int location);
+    void styleMarker(int row, RowMarker marker, bool editView);
     void styleHeadingText(int row, bool scriptView);
     void deleteDollarVariables();
     void takeTitle(int row);
-    void sizeRow(int row, int kind, const QString &pictureFile);
+    void sizeRow(int row, RowKind kind, const QString &pictureFile);
     QPixmap loadPicture(const QString &fileName);
 
     Grid *grid_ = nullptr;

@@ -104,7 +104,7 @@ ScriptPane::ScriptPane(QWidget *window) {
 
 QString ScriptPane::pressHint(int row, int col) const {
     if (row < 0 || row >= grid_->rows()) return {};
-    const int kind = document_.kindOf(row);
+    const RowKind kind = document_.kindOf(row);
     if (col == markerCol && kind == RowKind::sql) return runHint_;
     if (col == markerCol && kind == RowKind::result) return QStringLiteral("Show the whole result");
     if (col != textCol || kind != RowKind::heading || !isLink(grid_, row)) return {};
@@ -229,11 +229,10 @@ ScriptPane::Output ScriptPane::placeOutput(int position) {
 }
 
 int ScriptPane::putOutput(int position, const DocumentRow &output) {
-    int kind = output.kind;
+    RowKind kind = output.kind;
     const int row = document_.addRow(kind, output.text, output.tag, position);
     grid_->setRowData(row, QVariant::fromValue(output.outcome));
-    if (output.outcome.failed() && (kind == RowKind::message || kind == RowKind::result))
-        markFailure(row);
+    if (output.outcome.failed() && traitsOf(kind).textOutput) markFailure(row);
     if (!output.outcome.changes.isEmpty()) markChanged(row, output.outcome.changes);
     if (kind == RowKind::chart) {
         grid_->setRow(row);

@@ -312,11 +312,6 @@ void writeExample(const RowSource &row, QStringList &lines) {
     lines.append(QStringLiteral("*/"));
 }
 
-bool writesText(int kind) {
-    return kind == RowKind::comment || kind == RowKind::sql || kind == RowKind::heading ||
-           kind == RowKind::image || kind == RowKind::example;
-}
-
 } // namespace
 
 void parseScript(const ScriptLines &lines, bool splitParagraphs, const RowSink &addRow) {
@@ -341,7 +336,7 @@ void parseScript(const ScriptLines &lines, bool splitParagraphs, const RowSink &
 
 QStringList regeneratedLines(const std::vector<RowSource> &rows) {
     QStringList lines;
-    int previous = RowKind::endMarker;
+    RowKind previous = RowKind::endMarker;
     for (const RowSource &row : rows) {
         switch (row.kind) {
         case RowKind::comment:
@@ -367,7 +362,7 @@ QStringList regeneratedLines(const std::vector<RowSource> &rows) {
         default:
             break;
         }
-        if (!writesText(row.kind)) continue;
+        if (!traitsOf(row.kind).written) continue;
         lines.append(QStringLiteral(" "));
         // Output rows between two SQL blocks write nothing, so the blocks must still be
         // kept apart.

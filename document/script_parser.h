@@ -3,6 +3,8 @@
 // (kind and text, handed to addRow in order) and the regenerator that writes rows back
 // as lines in the canonical layout.
 
+#include "document/row_model.h"
+
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -10,7 +12,7 @@
 
 class ScriptLines;
 
-using RowSink = std::function<void(int kind, const QString &text)>;
+using RowSink = std::function<void(RowKind kind, const QString &text)>;
 
 // Script View splits an untagged comment into one row per paragraph and bullet item;
 // the Edit View keeps every comment whole.
@@ -18,7 +20,7 @@ void parseScript(const ScriptLines &lines, bool splitParagraphs, const RowSink &
 
 // What the regenerator reads of one grid row.
 struct RowSource {
-    int kind = 0;
+    RowKind kind = RowKind::none;
     QString text; // textCol
     QString tag;  // tagCol
     QString raw;  // rawCol

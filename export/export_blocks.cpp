@@ -75,7 +75,7 @@ bool readRow(const DocumentRow &row, int *pictures, ExportBlock *block) {
         block->kind = ExportBlock::Kind::prose;
         block->lines = splitLines(ScriptText::removeCarets(row.raw));
         return true;
-    case 2:
+    case RowKind::plainStatement:
     case RowKind::sql:
         block->kind = ExportBlock::Kind::statement;
         block->written = withPasswordsMasked(row.text);

@@ -23,26 +23,26 @@ QString editorText(const QPlainTextEdit *editor) {
 
 // The editor gives back what the row holds: the row keeps its own text (blank lines at
 // either end included), so opening and closing an editor changes nothing.
-bool unchangedRow(const Grid *grid, int row, int kind, const QString &text) {
+bool unchangedRow(const Grid *grid, int row, RowKind kind, const QString &text) {
     const auto trimmed = [&](int col) {
         return ScriptText::trimCarriageReturns(grid->textMatrix(row, col));
     };
-    switch (kind) {
-    case RowKind::comment:
-    case RowKind::example:
+    switch (traitsOf(kind).source) {
+    case SourceField::raw:
         return text == trimmed(rawCol);
-    case RowKind::sql:
+    case SourceField::statement:
         return text == trimmed(sqlCol);
-    case RowKind::heading: {
+    case SourceField::heading: {
         const ScriptText::HeadingEdit heading = ScriptText::parseHeadingEdit(text);
         return heading.text == grid->textMatrix(row, textCol) &&
                heading.anchor == grid->textMatrix(row, rawCol);
     }
-    case RowKind::image:
+    case SourceField::picture:
         return text == grid->textMatrix(row, tagCol);
-    default:
-        return false;
+    case SourceField::none:
+        break;
     }
+    return false;
 }
 
 } // namespace
@@ -59,7 +59,7 @@ void NorqSQL::SaveCellEdit(int row) {
         editRow = -1;
         return;
     }
-    const int kind = CLP->textMatrix(row, kindCol).toInt();
+    const RowKind kind = rowKindAt(CLP, row);
     const QString text = editorText(TextEdit);
     if (text.isEmpty()) {
         CLP->removeItem(row);
@@ -74,39 +74,38 @@ void NorqSQL::SaveCellEdit(int row) {
     if (changed) refreshCaption();
 }
 
-void NorqSQL::commitRowText(int row, int kind, const QString &text) {
+void NorqSQL::commitRowText(int row, RowKind kind, const QString &text) {
     using namespace RowStyle;
     const double size = engine.fontSize;
-    switch (kind) {
-    case RowKind::comment: {
-        const QString shown = pane_.document().commentDisplayText(text);
+    switch (traitsOf(kind).source) {
+    case SourceField::raw: {
+        // A comment is laid out as prose; an example keeps its lines.
+        const bool prose = traitsOf(kind).font == RowFont::prose;
+        const QString shown =
+            prose ? pane_.document().commentDisplayText(text) : ScriptText::removeCarets(text);
         CLP->setTextMatrix(row, rawCol, text);
         CLP->setTextMatrix(row, textCol, shown);
-        CLP->setRowHeight(row, getHeight(kind, shown, proseFont, size));
+        CLP->setRowHeight(
+            row, getHeight(kind, prose ? shown : text, prose ? proseFont : codeFont, size));
         break;
     }
-    case RowKind::sql: {
+    case SourceField::statement: {
         const QString shown = getRawSQL(text);
         CLP->setTextMatrix(row, textCol, shown);
         CLP->setTextMatrix(row, sqlCol, text);
         CLP->setRowHeight(row, getHeight(kind, shown, codeFont, size));
         break;
     }
-    case RowKind::heading: {
+    case SourceField::heading: {
         const ScriptText::HeadingEdit heading = ScriptText::parseHeadingEdit(text);
         CLP->setTextMatrix(row, textCol, heading.text);
         CLP->setTextMatrix(row, rawCol, heading.anchor);
         break;
     }
-    case RowKind::image:
+    case SourceField::picture:
         pane_.document().showPicture(row, text);
         break;
-    case RowKind::example:
-        CLP->setTextMatrix(row, textCol, ScriptText::removeCarets(text));
-        CLP->setTextMatrix(row, rawCol, text);
-        CLP->setRowHeight(row, getHeight(kind, text, codeFont, size));
-        break;
-    default:
+    case SourceField::none:
         break;
     }
 }

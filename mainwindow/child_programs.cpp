@@ -33,7 +33,7 @@ bool NorqSQL::mayStartChildPrograms(const QString &pending) {
     if (childProgramsAllowed_.contains(currentFile)) return true;
     QStringList commands = childProgramStatements(pending);
     for (int row = 0; row < CLP->rows(); ++row)
-        if (CLP->textMatrix(row, kindCol).toInt() == RowKind::sql)
+        if (rowKindAt(CLP, row) == RowKind::sql)
             commands << childProgramStatements(removeComments(CLP->textMatrix(row, sqlCol)));
     commands.removeDuplicates();
     if (commands.isEmpty()) return true;

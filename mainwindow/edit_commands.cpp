@@ -140,8 +140,8 @@ void NorqSQL::insertImage_Click() {
 void NorqSQL::copyRowToClip() {
     if (currentRow < 0 || currentRow >= CLP->rows()) return;
     rowClipKind = CLP->textMatrix(currentRow, kindCol);
-    const int kind = rowClipKind.toInt();
-    const bool source = kind == RowKind::comment || kind == RowKind::example;
+    const RowKind kind = rowKindFromText(rowClipKind);
+    const bool source = traitsOf(kind).source == SourceField::raw;
     rowClipText = CLP->textMatrix(currentRow, source ? rawCol : textCol);
     rowClipTag = CLP->textMatrix(currentRow, tagCol);
     // Other programs get the row's text as written: a statement with its comments.
@@ -151,9 +151,9 @@ void NorqSQL::copyRowToClip() {
 }
 
 void NorqSQL::pasteRowClip() {
-    int kind = rowClipKind.toInt();
+    RowKind kind = rowKindFromText(rowClipKind);
     // Nothing copied yet, or the end marker: there is no row to paste.
-    if (kind == 0 || kind == RowKind::endMarker) return;
+    if (kind == RowKind::none || kind == RowKind::endMarker) return;
     addRow(kind, rowClipText, rowClipTag, currentRow + 1);
 }
 
@@ -169,7 +169,7 @@ void NorqSQL::scriptCut_Click() {
     if (!commitOpenEditor(*this)) return;
     if (currentRow < 0 || currentRow >= CLP->rows()) return;
     // The end marker closes every rendered script; the row walks rely on it.
-    if (CLP->textMatrix(currentRow, kindCol).toInt() == RowKind::endMarker) return;
+    if (rowKindAt(CLP, currentRow) == RowKind::endMarker) return;
     copyRowToClip();
     CLP->removeItem(currentRow);
 }
@@ -185,7 +185,7 @@ void NorqSQL::scriptDuplicate_Click() {
     pasteRowClip();
 }
 
-void NorqSQL::insertRowAndEdit(int kind, const QString &tag) {
+void NorqSQL::insertRowAndEdit(RowKind kind, const QString &tag) {
     commitOpenEditor(*this);
     addRow(kind, QString(), tag, currentRow + 1);
     beginCellEdit();
@@ -228,7 +228,7 @@ void NorqSQL::editNew_Click() {
         memoryToScript();
     } else {
         struct NewRow {
-            int kind;
+            RowKind kind;
             QString text;
             QString tag;
         };
@@ -240,7 +240,7 @@ void NorqSQL::editNew_Click() {
             {RowKind::endMarker, QString(), QString()},
         };
         for (const NewRow &row : rows) {
-            int kind = row.kind;
+            RowKind kind = row.kind;
             addRow(kind, row.text, row.tag, -1);
         }
         // setViewMode leaves one empty placeholder row above the appended ones.

@@ -7,23 +7,15 @@
 #include "document/grid.h"
 #include "mainwindow/norqsql.h"
 
-namespace {
-
-bool isOutputKind(int kind) {
-    return kind == RowKind::message || kind == RowKind::result || kind == RowKind::chart;
-}
-
-} // namespace
-
 void NorqSQL::keepOutputs() {
     keptOutputs_.clear();
     const DocumentModel rows = documentFromGrid(CLP);
     for (size_t at = 0; at < rows.size(); ++at) {
-        if (!runsInRunAll(rows[at].kind)) continue;
+        if (!traitsOf(rows[at].kind).runs) continue;
         const size_t statement = at;
         KeptRun run;
         run.statement = rows[at].outcome;
-        for (; at + 1 < rows.size() && isOutputKind(rows[at + 1].kind); ++at) {
+        for (; at + 1 < rows.size() && traitsOf(rows[at + 1].kind).output; ++at) {
             DocumentRow output = rows[at + 1];
             // A result row is made again from its full text, as a run makes it.
             if (output.kind == RowKind::result) output.text = output.sql;
@@ -38,7 +30,7 @@ void NorqSQL::restoreOutputs() {
     if (keptOutputs_.isEmpty()) return;
     const Grid::QuietMoves moves(CLP);
     for (int row = 0; row < CLP->rows(); ++row) {
-        if (!runsInRunAll(CLP->textMatrix(row, kindCol).toInt())) continue;
+        if (!traitsOf(rowKindAt(CLP, row)).runs) continue;
         // The same statement written twice takes its runs in the order they stood.
         const auto found = keptOutputs_.find(CLP->textMatrix(row, sqlCol));
         if (found == keptOutputs_.end() || found->isEmpty()) continue;

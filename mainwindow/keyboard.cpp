@@ -66,8 +66,7 @@ void runFromKeyboard(NorqSQL *window) {
         return;
     }
     const int row = window->editRow >= 0 ? window->editRow : window->CLP->row();
-    if (row < 0 || row >= window->CLP->rows() ||
-        window->CLP->textMatrix(row, ScriptRow::kindCol).toInt() != RowKind::sql)
+    if (row < 0 || row >= window->CLP->rows() || rowKindAt(window->CLP, row) != RowKind::sql)
         return;
     window->currentRow = row;
     window->runStatementRow();

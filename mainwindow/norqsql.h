@@ -107,8 +107,8 @@ public:
     std::function<bool(const QString &scriptName, const QStringList &commands)> AskChildPrograms;
 
     // ---- Rows and rendering (script_rows.cpp) ---------------------------------------
-    void addRow(int &DataType, const QString &datain, const QString &dataSQL, int location);
-    int getHeight(int DataType, const QString &inText, const QString &displayFont,
+    void addRow(RowKind &DataType, const QString &datain, const QString &dataSQL, int location);
+    int getHeight(RowKind DataType, const QString &inText, const QString &displayFont,
                   double displaySize);
     int getHeightJPG(const QString &FileName);
     static QString getRawSQL(const QString &inSQL);
@@ -297,7 +297,7 @@ private:
     void cycleHeadingLevel();
     void copyRowToClip();
     void pasteRowClip();
-    void insertRowAndEdit(int kind, const QString &tag);
+    void insertRowAndEdit(RowKind kind, const QString &tag);
     void insertSnippet(const QString &snippet, int caretOffset);
     void rebuildAfterOpen();
     bool writeScriptTo(const QString &path);
@@ -331,7 +331,7 @@ private:
     // rows first and put back under the statements whose text did not change.
     void keepOutputs();
     void restoreOutputs();
-    void commitRowText(int row, int kind, const QString &text);
+    void commitRowText(int row, RowKind kind, const QString &text);
     void setTextColumnWidth();
 
     struct KeptRun {

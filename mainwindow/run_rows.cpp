@@ -40,6 +40,25 @@ constexpr int kMinResultsHeight = 3000;
 constexpr int kXmlViewWidth = 5000;
 constexpr int kPaintIntervalMs = 80;
 
+// The text a row was written from, as its editor opens with it.
+QString sourceText(const Grid *grid, int row, RowKind kind) {
+    switch (traitsOf(kind).source) {
+    case SourceField::raw:
+        return grid->textMatrix(row, ScriptRow::rawCol);
+    case SourceField::heading: {
+        const QString anchor = grid->textMatrix(row, ScriptRow::rawCol);
+        const QString shown = grid->textMatrix(row, ScriptRow::textCol);
+        return anchor.isEmpty() ? shown : QLatin1Char('[') + anchor + QStringLiteral("] ") + shown;
+    }
+    case SourceField::picture:
+        return grid->textMatrix(row, ScriptRow::tagCol);
+    case SourceField::statement:
+    case SourceField::none:
+        break;
+    }
+    return grid->textMatrix(row, ScriptRow::sqlCol);
+}
+
 // How a run shows itself. The view moves only when the running row has left it, and
 // the window paints at most every kPaintIntervalMs while events still come after each
 // row: painting after every statement was most of a run's time. A grid nobody sees
@@ -101,7 +120,7 @@ void NorqSQL::CLP_MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers, int, 
     if ((editRow >= 0 && editRow != currentRow) || editRow == -2) commitOpenEditor(*this);
     if (currentRow >= CLP->rows()) return;
     setTopRow(currentRow);
-    const int kind = CLP->textMatrix(currentRow, kindCol).toInt();
+    const RowKind kind = rowKindAt(CLP, currentRow);
 
     if (button == Qt::RightButton) {
         if (currentCol == markerCol) return;
@@ -138,7 +157,7 @@ void NorqSQL::CLP_DblClick() {
     currentRow = CLP->mouseRow();
     currentCol = CLP->mouseCol();
     if (currentRow < 0 || currentCol != textCol) return;
-    const int kind = CLP->textMatrix(currentRow, kindCol).toInt();
+    const RowKind kind = rowKindAt(CLP, currentRow);
     if ((engine.viewMode == ViewMode::script && kind == RowKind::sql) ||
         engine.viewMode == ViewMode::edit)
         beginCellEdit();
@@ -273,14 +292,10 @@ void NorqSQL::beginCellEdit() {
     EditBox->raise();
 
     TextEdit->clear();
-    const int kind = CLP->textMatrix(currentRow, kindCol).toInt();
+    const RowKind kind = rowKindAt(CLP, currentRow);
     QString text;
-    switch (kind) {
-    case RowKind::comment:
-    case RowKind::example:
-        text = CLP->textMatrix(currentRow, rawCol);
-        break;
-    case RowKind::message: {
+    if (kind == RowKind::message) {
+        // A message opens read-only, a coded one with the code's explanation.
         text = CLP->textMatrix(currentRow, textCol);
         if (text.startsWith(QLatin1String("SQL")) && text.indexOf(u' ') == 8) {
             const QString explained = sqlErrorMessage(text.left(8));
@@ -289,20 +304,8 @@ void NorqSQL::beginCellEdit() {
             return;
         }
         text = crLfAsCr(withoutLeadingLineBreaks(text));
-        break;
-    }
-    case RowKind::heading: {
-        const QString anchor = CLP->textMatrix(currentRow, rawCol);
-        const QString shown = CLP->textMatrix(currentRow, textCol);
-        text = anchor.isEmpty() ? shown : QLatin1Char('[') + anchor + QStringLiteral("] ") + shown;
-        break;
-    }
-    case RowKind::image:
-        text = CLP->textMatrix(currentRow, tagCol);
-        break;
-    default:
-        text = CLP->textMatrix(currentRow, sqlCol);
-        break;
+    } else {
+        text = sourceText(CLP, currentRow, kind);
     }
     setSqlHighlighting(TextEdit, kind == RowKind::sql);
     TextEdit->setPlainText(textForEditor(text));
@@ -347,7 +350,7 @@ public:
         : window_(window), pane_(pane), grid_(grid), view_(&window, grid) {}
 
     int count() const override { return grid_->rows(); }
-    int kind(int row) const override { return grid_->textMatrix(row, ScriptRow::kindCol).toInt(); }
+    RowKind kind(int row) const override { return rowKindAt(grid_, row); }
     QString statement(int row) const override { return grid_->textMatrix(row, ScriptRow::sqlCol); }
     bool run(const QString &statement) override { return pane_.run(statement); }
     int placeOutput(int row, int number) override {
@@ -357,7 +360,7 @@ public:
     }
     void beforeRow(int row) override {
         view_.follow(row);
-        if (!runsInRunAll(kind(row))) return;
+        if (!traitsOf(kind(row)).runs) return;
         window_.currentRow = row;
         view_.markRunning(row);
         ++started_;
@@ -441,8 +444,7 @@ void NorqSQL::nextFailure_Click() {
     const int rows = CLP->rows();
     for (int step = 1; step <= rows; ++step) {
         const int row = (CLP->row() + step) % rows;
-        const int kind = CLP->textMatrix(row, kindCol).toInt();
-        if (kind != RowKind::message && kind != RowKind::result) continue;
+        if (!traitsOf(rowKindAt(CLP, row)).textOutput) continue;
         if (!CLP->rowData(row).value<RowOutcome>().failed()) continue;
         currentRow = row;
         CLP->setRow(row);
@@ -458,8 +460,7 @@ void NorqSQL::mnuReset_Click() {
     ResetCellEdit();
     int row = 0;
     while (row < CLP->rows()) {
-        const int kind = CLP->textMatrix(row, kindCol).toInt();
-        if (kind == RowKind::message || kind == RowKind::result || kind == RowKind::chart) {
+        if (traitsOf(rowKindAt(CLP, row)).output) {
             CLP->removeItem(row);
         } else {
             CLP->setRowData(row, {}); // how it ran last time is no longer what it shows
@@ -473,13 +474,13 @@ void NorqSQL::doToc_Click() {
     commitOpenEditor(*this);
     QStringList entries;
     for (int row = 0; row < CLP->rows() && entries.size() < kMaxHeadings; ++row) {
-        if (CLP->textMatrix(row, kindCol).toInt() != RowKind::heading) continue;
+        if (rowKindAt(CLP, row) != RowKind::heading) continue;
         if (CLP->textMatrix(row, tagCol) == QLatin1String("0")) continue;
         entries << CLP->textMatrix(row, textCol);
         CLP->setTextMatrix(row, rawCol, QString::number(entries.size()));
     }
     for (int n = 1; n <= entries.size(); ++n) {
-        int kind = RowKind::comment;
+        RowKind kind = RowKind::comment;
         addRow(kind, QStringLiteral("{h0:%1} ").arg(n) + entries[n - 1], QString(), n);
     }
 }

@@ -8,11 +8,12 @@
 #include "engine/window_interface.h"
 #include "mainwindow/norqsql.h"
 
-void NorqSQL::addRow(int &DataType, const QString &datain, const QString &dataSQL, int location) {
+void NorqSQL::addRow(RowKind &DataType, const QString &datain, const QString &dataSQL,
+                     int location) {
     currentRow = pane_.document().addRow(DataType, datain, dataSQL, location);
 }
 
-int NorqSQL::getHeight(int DataType, const QString &inText, const QString &displayFont,
+int NorqSQL::getHeight(RowKind DataType, const QString &inText, const QString &displayFont,
                        double displaySize) {
     return pane_.document().getHeight(DataType, inText, displayFont, displaySize);
 }

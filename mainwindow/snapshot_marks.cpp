@@ -16,10 +16,6 @@
 
 namespace {
 
-bool isOutput(int kind) {
-    return kind == RowKind::message || kind == RowKind::result || kind == RowKind::chart;
-}
-
 // A statement as its snapshot block reads, without the file's header line.
 QString blockOf(const snapshot::Statement &statement) {
     const snapshot::Snapshot one{QString(), {statement}};
@@ -47,19 +43,16 @@ QString SnapshotMarks::open(const QString &script) {
 
 int SnapshotMarks::statementRowOf(int row) const {
     const Grid *grid = pane_.grid();
-    while (row >= 0 && row < grid->rows() &&
-           isOutput(grid->textMatrix(row, ScriptRow::kindCol).toInt()))
+    while (row >= 0 && row < grid->rows() && traitsOf(rowKindAt(grid, row)).output)
         --row;
-    if (row < 0 || row >= grid->rows() ||
-        grid->textMatrix(row, ScriptRow::kindCol).toInt() != RowKind::sql)
-        return -1;
+    if (row < 0 || row >= grid->rows() || rowKindAt(grid, row) != RowKind::sql) return -1;
     return row;
 }
 
 int SnapshotMarks::outputsEnd(int statementRow) const {
     const Grid *grid = pane_.grid();
     int end = statementRow + 1;
-    while (end < grid->rows() && isOutput(grid->textMatrix(end, ScriptRow::kindCol).toInt()))
+    while (end < grid->rows() && traitsOf(rowKindAt(grid, end)).output)
         ++end;
     return end;
 }
@@ -68,7 +61,7 @@ int SnapshotMarks::sameTextAbove(int statementRow, const QString &written) const
     const Grid *grid = pane_.grid();
     int count = 0;
     for (int r = 0; r < statementRow; ++r)
-        if (grid->textMatrix(r, ScriptRow::kindCol).toInt() == RowKind::sql &&
+        if (rowKindAt(grid, r) == RowKind::sql &&
             snapshot::writtenOf(documentRowAt(grid, r)) == written)
             ++count;
     return count;

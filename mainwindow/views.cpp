@@ -63,7 +63,7 @@ void NorqSQL::setViewMode(int viewModeIN) {
 }
 
 void NorqSQL::buildInteractivePanel() {
-    int kind = RowKind::heading;
+    RowKind kind = RowKind::heading;
     addRow(kind, kPanelTitle, QStringLiteral("1"), -1);
     kind = RowKind::sql;
     addRow(kind, QString(), QString(), -1);

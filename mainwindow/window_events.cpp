@@ -387,7 +387,7 @@ void NorqSQL::TB_ButtonClick(const QString &key) {
             break;
         }
         if (write && CLP->rows() > 3) {
-            int kind = RowKind::message;
+            RowKind kind = RowKind::message;
             addRow(kind, output, QString(), 3);
         }
     } else if (key == QLatin1String("trash")) {

@@ -47,7 +47,7 @@ public:
         rows_.push_back(row);
         return *this;
     }
-    Script &other(int kind, const QString &text) {
+    Script &other(RowKind kind, const QString &text) {
         DocumentRow row;
         row.kind = kind;
         row.text = text;

@@ -73,10 +73,10 @@ TEST(HelpViewer, ShowHelpOpensAPageOfTheHelpFolder) {
     NorqHelp *help = NorqHelp::shared();
     EXPECT_TRUE(help->isVisible());
     EXPECT_EQ(help->windowTitle(), "Introduction to Pavona");
-    EXPECT_EQ(help->CLP->textMatrix(help->CLP->rows() - 1, kindCol).toInt(), RowKind::endMarker);
+    EXPECT_EQ(rowKindAt(help->CLP, help->CLP->rows() - 1), RowKind::endMarker);
     bool runnable = false;
     for (int r = 0; r < help->CLP->rows(); ++r)
-        runnable = runnable || help->CLP->textMatrix(r, kindCol).toInt() == RowKind::sql;
+        runnable = runnable || rowKindAt(help->CLP, r) == RowKind::sql;
     EXPECT_TRUE(runnable);
     help->close();
     engine.helpFolder = saved;
@@ -99,7 +99,7 @@ TEST(HelpViewer, TheFirstOpeningFillsTheWindow) {
         if (grid->rowHeight(r) > 0) {
             EXPECT_EQ(grid->QTableView::rowHeight(r), twipsToPixels(grid->rowHeight(r))) << r;
         }
-        if (grid->textMatrix(r, kindCol).toInt() != RowKind::comment) continue;
+        if (rowKindAt(grid, r) != RowKind::comment) continue;
         for (const QString &line : grid->textMatrix(r, textCol).split('\r'))
             longest = std::max(longest, line.size());
     }

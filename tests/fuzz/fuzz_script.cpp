@@ -13,7 +13,7 @@ void check(bool condition) {
     if (!condition) __builtin_trap();
 }
 
-bool knownKind(int kind) {
+bool knownKind(RowKind kind) {
     return kind == RowKind::comment || kind == RowKind::sql;
 }
 
@@ -31,7 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     check(lines.readFile(path));
     check(lines.lineCount >= 0 && lines.lineCount <= ScriptLines::maxLines);
     for (const bool split : {false, true}) {
-        parseScript(lines, split, [](int kind, const QString &) { check(knownKind(kind)); });
+        parseScript(lines, split, [](RowKind kind, const QString &) { check(knownKind(kind)); });
     }
     return 0;
 }

@@ -41,7 +41,7 @@ protected:
         window.setViewMode(mode);
         window.memoryToScript();
     }
-    int lastKind() const { return window.CLP->textMatrix(window.CLP->rows() - 1, kindCol).toInt(); }
+    RowKind lastKind() const { return rowKindAt(window.CLP, window.CLP->rows() - 1); }
     QTemporaryDir dir;
     NorqSQL window;
 };

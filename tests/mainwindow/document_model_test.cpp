@@ -26,7 +26,7 @@ const char *const kVariableScript = "DEFINE X 1;\n"
                                     "DEFINE X 2;\n"
                                     "SELECT NO_SUCH_COLUMN FROM NO_SUCH_TABLE;\n";
 
-const DocumentRow *firstOfKind(const DocumentModel &document, int kind) {
+const DocumentRow *firstOfKind(const DocumentModel &document, RowKind kind) {
     for (const DocumentRow &row : document)
         if (row.kind == kind) return &row;
     return nullptr;

@@ -155,15 +155,15 @@ void MainWindowTest::doublePress(Grid *grid, int row, int col) {
                        cellCentre(grid, row, col));
 }
 
-int MainWindowTest::kindOf(int row) const {
-    return window->CLP->textMatrix(row, NorqSQL::kindCol).toInt();
+RowKind MainWindowTest::kindOf(int row) const {
+    return rowKindAt(window->CLP, row);
 }
 
 QString MainWindowTest::cell(int row, int col) const {
     return window->CLP->textMatrix(row, col);
 }
 
-QList<int> MainWindowTest::rowsOfKind(int kind) const {
+QList<int> MainWindowTest::rowsOfKind(RowKind kind) const {
     QList<int> rows;
     for (int row = 0; row < window->CLP->rows(); ++row)
         if (kindOf(row) == kind) rows << row;

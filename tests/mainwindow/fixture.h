@@ -45,10 +45,10 @@ protected:
     void press(Grid *grid, int row, int col, Qt::MouseButton button = Qt::LeftButton);
     void doublePress(Grid *grid, int row, int col);
 
-    int kindOf(int row) const;
+    RowKind kindOf(int row) const;
     QString cell(int row, int col) const;
     // Rows of the given kind, top to bottom.
-    QList<int> rowsOfKind(int kind) const;
+    QList<int> rowsOfKind(RowKind kind) const;
     int outputRowCount() const;
 
     std::unique_ptr<NorqSQL> window;

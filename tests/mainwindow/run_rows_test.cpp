@@ -120,7 +120,7 @@ TEST_F(RunRows, RunAllPlacesEveryOutputAndEndsAtTheTop) {
     EXPECT_TRUE(reports[0].summary.contains("SELECT LASTNAME")) << reports[0].summary.toStdString();
     EXPECT_TRUE(reports[2].summary.contains("NO_SUCH_TABLE")) << reports[2].summary.toStdString();
     for (int row : rowsOfKind(RowKind::sql)) {
-        const int output = kindOf(row + 1);
+        const RowKind output = kindOf(row + 1);
         EXPECT_TRUE(output == RowKind::result || output == RowKind::message) << row;
     }
     EXPECT_EQ(rowsOfKind(RowKind::result).size(), 3);
@@ -511,7 +511,7 @@ TEST_F(RunRows, AHelpPressDuringARunLeavesTheMainWindowsRowsAlone) {
     help.fileToMemory(page);
     help.memoryToScript();
     const int query = 1;
-    ASSERT_EQ(help.CLP->textMatrix(query, NorqSQL::kindCol).toInt(), RowKind::sql);
+    ASSERT_EQ(rowKindAt(help.CLP, query), RowKind::sql);
 
     openScript(writeFile("slow.norq", "/* {h1} Slow */\nCMD sleep 1\n"), ViewMode::script);
     const int slow = rowsOfKind(RowKind::sql).at(0);
@@ -524,7 +524,7 @@ TEST_F(RunRows, AHelpPressDuringARunLeavesTheMainWindowsRowsAlone) {
     });
     presser.start(20);
     press(window->CLP, slow, NorqSQL::markerCol);
-    ASSERT_EQ(help.CLP->textMatrix(query + 1, NorqSQL::kindCol).toInt(), RowKind::result);
+    ASSERT_EQ(rowKindAt(help.CLP, query + 1), RowKind::result);
     EXPECT_TRUE(help.CLP->textMatrix(query + 1, NorqSQL::textCol).contains("HAAS"));
     EXPECT_EQ(outputRowCount(), 0);
 }

@@ -40,7 +40,7 @@ TEST(Screenshot, ScriptViewPaintsAReadableDocument) {
 
     int sqlRow = -1;
     for (int r = 0; r < window.CLP->rows() && sqlRow < 0; ++r)
-        if (window.CLP->textMatrix(r, kindCol).toInt() == RowKind::sql) sqlRow = r;
+        if (rowKindAt(window.CLP, r) == RowKind::sql) sqlRow = r;
     ASSERT_GE(sqlRow, 0);
     window.CLP->setTopRow(std::max(0, sqlRow - 6));
     QApplication::processEvents();

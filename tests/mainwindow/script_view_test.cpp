@@ -22,7 +22,7 @@ using namespace ScriptRow;
 namespace {
 
 struct Row {
-    int kind;
+    RowKind kind;
     QString text;
 };
 
@@ -50,7 +50,7 @@ protected:
     }
 
     QString cell(int row, int col) const { return window.CLP->textMatrix(row, col); }
-    int kind(int row) const { return cell(row, kindCol).toInt(); }
+    RowKind kind(int row) const { return rowKindAt(window.CLP, row); }
 
     std::vector<Row> rows() const {
         std::vector<Row> out;
@@ -360,7 +360,7 @@ TEST_F(ScriptView, EmptyScriptLeavesThePlaceholder) {
 
 TEST_F(ScriptView, OutputRowsAreRewrittenNotStacked) {
     loadText("SELECT 1;\r/**/\rSELECT 2;", ViewMode::script);
-    int kindOut = RowKind::message;
+    RowKind kindOut = RowKind::message;
     window.addRow(kindOut, "\r\rfirst\r", QString(), 1);
     EXPECT_EQ(window.currentRow, 1);
     EXPECT_EQ(kinds(), QStringList({"3", "4", "3", "10"}));
@@ -380,7 +380,7 @@ TEST_F(ScriptView, OutputRowsAreRewrittenNotStacked) {
     EXPECT_EQ(kinds(), QStringList({"3", "5", "7", "3", "10"}));
     EXPECT_EQ(window.CLP->rowHeight(2), 4500);
     // A comment given with a tag comes back as what the tag makes of it.
-    int tagged = RowKind::comment;
+    RowKind tagged = RowKind::comment;
     window.addRow(tagged, "{image} missing.png", QString(), -1);
     EXPECT_EQ(tagged, RowKind::image);
     EXPECT_EQ(window.currentRow, 5);

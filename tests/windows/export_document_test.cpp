@@ -20,7 +20,7 @@ namespace {
 const QString kLongTitle = "Billing platform rewrite for the finance teams"; // 46 characters
 const QString kBigDecimal = "12345678901234567890123456789.05";              // DECIMAL(31,2)
 
-DocumentRow row(int kind, const QString &text) {
+DocumentRow row(RowKind kind, const QString &text) {
     DocumentRow made;
     made.kind = kind;
     made.text = text;

@@ -37,8 +37,8 @@ protected:
         add(RowKind::endMarker, "");
     }
 
-    void add(int kind, const QString &text, const QString &tag = {}, const QString &raw = {}) {
-        grid.addItem(QStringList({"", text, QString::number(kind), tag, raw, text}).join('\t'));
+    void add(RowKind kind, const QString &text, const QString &tag = {}, const QString &raw = {}) {
+        grid.addItem(QStringList({"", text, rowKindText(kind), tag, raw, text}).join('\t'));
         // addItem splits at tabs only; keep the multi-line text whole.
         grid.setTextMatrix(grid.rows() - 1, ScriptRow::textCol, text);
     }
@@ -49,7 +49,7 @@ protected:
         add(RowKind::comment, QString(raw).replace('\r', ' '), "", raw);
         grid.setTextMatrix(grid.rows() - 1, ScriptRow::rawCol, raw);
     }
-    void picture(int kind, const QString &tag, Qt::GlobalColor colour) {
+    void picture(RowKind kind, const QString &tag, Qt::GlobalColor colour) {
         add(kind, "", tag);
         QPixmap pixmap(8, 6);
         pixmap.fill(colour);
