@@ -256,5 +256,5 @@ void NorqSQL::editNew_Click() {
     }
     currentFile.clear();
     snapshotMarks_.open({});
-    markScriptSaved();
+    changes_.markSaved();
 }

@@ -1,7 +1,8 @@
 #include "mainwindow/norqfind.h"
 
+#include "document/row_model.h"
 #include "engine/engine_state.h"
-#include "mainwindow/norqsql.h"
+#include "mainwindow/script_search.h"
 
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -14,9 +15,9 @@ QPointer<NorqFind> sharedDialog;
 const QString kCaption = QStringLiteral("Search Script");
 } // namespace
 
-NorqFind::NorqFind(NorqSQL *owner)
-    : QWidget(owner, Qt::Tool), SearchString(new QLineEdit(this)),
-      FindPattern(new QPushButton(QStringLiteral("Find"), this)), owner_(owner) {
+NorqFind::NorqFind(QWidget *parent, ScriptSearch &search)
+    : QWidget(parent, Qt::Tool), SearchString(new QLineEdit(this)),
+      FindPattern(new QPushButton(QStringLiteral("Find"), this)), search_(search) {
     setWindowTitle(kCaption);
     SearchString->setObjectName(QStringLiteral("SearchString"));
     FindPattern->setObjectName(QStringLiteral("FindPattern"));
@@ -29,8 +30,8 @@ NorqFind::NorqFind(NorqSQL *owner)
     connect(SearchString, &QLineEdit::returnPressed, this, [this] { FindPattern_Click(); });
 }
 
-NorqFind *NorqFind::shared(NorqSQL *owner) {
-    if (!sharedDialog) sharedDialog = new NorqFind(owner);
+NorqFind *NorqFind::shared(QWidget *parent, ScriptSearch &search) {
+    if (!sharedDialog) sharedDialog = new NorqFind(parent, search);
     return sharedDialog;
 }
 
@@ -43,7 +44,7 @@ void NorqFind::FindPattern_Click() {
     if (mode == ViewMode::sql) return;
     // A text of blanks searches for nothing.
     if (SearchString->text().trimmed().isEmpty()) return;
-    if (owner_->highlightMatches(SearchString->text())) {
+    if (search_.highlightMatches(SearchString->text())) {
         setWindowTitle(kCaption);
         if (mode == ViewMode::text) SearchString->clear();
         hide();

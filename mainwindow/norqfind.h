@@ -4,16 +4,16 @@
 
 #include <QWidget>
 
-class NorqSQL;
+class ScriptSearch;
 class QLineEdit;
 class QPushButton;
 
 class NorqFind : public QWidget {
     Q_OBJECT
 public:
-    explicit NorqFind(NorqSQL *owner);
+    NorqFind(QWidget *parent, ScriptSearch &search);
 
-    static NorqFind *shared(NorqSQL *owner);
+    static NorqFind *shared(QWidget *parent, ScriptSearch &search);
     static NorqFind *existing();
 
     void FindPattern_Click();
@@ -26,5 +26,5 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
-    NorqSQL *owner_;
+    ScriptSearch &search_;
 };

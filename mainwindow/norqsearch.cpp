@@ -1,22 +1,21 @@
 #include "mainwindow/norqsearch.h"
 
-#include "mainwindow/norqsql.h"
+#include "mainwindow/script_search.h"
 
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
-#include <QTreeWidget>
 
 namespace {
 QPointer<NorqSearch> sharedDialog;
 const QString kCaption = QStringLiteral("Search Examples");
 } // namespace
 
-NorqSearch::NorqSearch(NorqSQL *owner)
-    : QWidget(owner, Qt::Tool), SearchString(new QLineEdit(this)),
-      FindSearch(new QPushButton(QStringLiteral("Find"), this)), owner_(owner) {
+NorqSearch::NorqSearch(QWidget *parent, ScriptSearch &search)
+    : QWidget(parent, Qt::Tool), SearchString(new QLineEdit(this)),
+      FindSearch(new QPushButton(QStringLiteral("Find"), this)), search_(search) {
     setWindowTitle(kCaption);
     SearchString->setObjectName(QStringLiteral("SearchString"));
     FindSearch->setObjectName(QStringLiteral("FindSearch"));
@@ -29,8 +28,8 @@ NorqSearch::NorqSearch(NorqSQL *owner)
     connect(SearchString, &QLineEdit::returnPressed, this, [this] { FindSearch_Click(); });
 }
 
-NorqSearch *NorqSearch::shared(NorqSQL *owner) {
-    if (!sharedDialog) sharedDialog = new NorqSearch(owner);
+NorqSearch *NorqSearch::shared(QWidget *parent, ScriptSearch &search) {
+    if (!sharedDialog) sharedDialog = new NorqSearch(parent, search);
     return sharedDialog;
 }
 
@@ -41,7 +40,7 @@ NorqSearch *NorqSearch::existing() {
 void NorqSearch::FindSearch_Click() {
     const QString text = SearchString->text().trimmed().toUpper();
     if (text.isEmpty()) return;
-    if (owner_->searchLibrary(text)) {
+    if (search_.searchLibrary(text)) {
         setWindowTitle(kCaption);
         hide();
         return;
@@ -49,7 +48,7 @@ void NorqSearch::FindSearch_Click() {
     SearchString->setFocus();
     SearchString->selectAll();
     setWindowTitle(QStringLiteral("String not found"));
-    owner_->TV->collapseAll();
+    search_.collapseLibrary();
 }
 
 void NorqSearch::keyPressEvent(QKeyEvent *event) {

@@ -4,17 +4,17 @@
 
 #include <QWidget>
 
-class NorqSQL;
+class ScriptSearch;
 class QLineEdit;
 class QPushButton;
 
 class NorqSearch : public QWidget {
     Q_OBJECT
 public:
-    explicit NorqSearch(NorqSQL *owner);
+    NorqSearch(QWidget *parent, ScriptSearch &search);
 
-    // The one dialog (created on first use, searching owner's library).
-    static NorqSearch *shared(NorqSQL *owner);
+    // The one dialog (created on first use under parent, searching with search).
+    static NorqSearch *shared(QWidget *parent, ScriptSearch &search);
     // The dialog when it has been created, else null.
     static NorqSearch *existing();
 
@@ -27,5 +27,5 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
-    NorqSQL *owner_;
+    ScriptSearch &search_;
 };

@@ -16,7 +16,8 @@
 NorqSQL::NorqSQL(QWidget *parent)
     : QMainWindow(parent), pane_(this), CLP(pane_.grid()), DataValues(pane_.overlay()),
       InfoRTF(pane_.measure()), Chart(pane_.chart()), TestImage(pane_.testImage()),
-      scriptLines(pane_.lines()) {
+      scriptLines(pane_.lines()), search_(*this, engine, engine), layout_(*this, pane_, engine),
+      changes_(*this, pane_, engine) {
     setWindowTitle(QStringLiteral("Pavona"));
     // Anchors are kept upper-cased; the help file keeps the case it has on disk.
     pane_.setPageOpener([](const QString &target) { openHelpFile(target); });

@@ -1,13 +1,19 @@
 #pragma once
 // The main window: the library tree, the script grid and the overlays laid over it. The
 // rendered script (grid, renderer, layout, links, output rows, result overlay) is its
-// ScriptPane; the window's own methods are split by concern over the mainwindow/ files.
+// ScriptPane; searching (ScriptSearch), the layout of each view (ViewLayout) and the
+// script's changes against its file (ScriptChanges) are parts it owns, given the engine
+// state they work on, and its commands forward to them. The rest of the window's methods
+// are split by concern over the mainwindow/ files.
 
 #include "document/document_model.h"
 #include "document/document_run.h"
 #include "document/row_model.h"
 #include "document/script_pane.h"
+#include "mainwindow/script_changes.h"
+#include "mainwindow/script_search.h"
 #include "mainwindow/snapshot_marks.h"
+#include "mainwindow/view_layout.h"
 
 #include <QChartView>
 #include <QHash>
@@ -279,6 +285,7 @@ public:
     void findNext_Click();
     void findPrevious_Click();
     FindBar *findBar() const { return findBar_; }
+    ScriptSearch &search() { return search_; }
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
@@ -301,19 +308,11 @@ private:
     void insertSnippet(const QString &snippet, int caretOffset);
     void rebuildAfterOpen();
     bool writeScriptTo(const QString &path);
-    // The rows and the editor as they are now are the lines' own (after a read or save).
-    void markScriptSaved();
-    void takeRowsAsRead();
-    void takeEditorAsRead();
-    bool cellEditPending() const;
     void exportScript(int exportType);
 
     QHash<QString, QAction *> menuEntries_;
     FindBar *findBar_ = nullptr;
     bool commandsLoaded_ = false;
-    bool scriptEdited_ = false;        // edits reached the lines since they were read or saved
-    QStringList rowsAsRead_;           // the rows, regenerated, as built from the lines
-    QString editorAsRead_;             // Text View's text as filled from the lines
     bool closeAgreed_ = false;         // the user let the script go for this close or exit
     QStringList childProgramsAllowed_; // files whose child programs the user let run
     // ==== End of main window commands =================================================
@@ -321,18 +320,12 @@ private:
 private:
     void buildControls();
     void buildInteractivePanel();
-    void layoutPanel();
-    void placeFullEdit();
-    void placeToolbar();
-    void placeOverCell(QWidget *widget, int row, int col);
-    void openPanelEditor();
     void switchView(bool commit, int mode, bool rebuildScript);
     // A view change rebuilds the rows: the outputs of the statements are taken from the
     // rows first and put back under the statements whose text did not change.
     void keepOutputs();
     void restoreOutputs();
     void commitRowText(int row, RowKind kind, const QString &text);
-    void setTextColumnWidth();
 
     struct KeptRun {
         RowOutcome statement;
@@ -341,4 +334,8 @@ private:
     QHash<QString, QList<KeptRun>> keptOutputs_; // by the statement's full text
     bool settingTopRow_ = false;
     int wheelRemainder_ = 0; // wheel delta short of a whole notch
+
+    ScriptSearch search_;
+    ViewLayout layout_;
+    ScriptChanges changes_;
 };

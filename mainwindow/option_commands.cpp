@@ -2,10 +2,8 @@
 // commands that open SQL windows.
 
 #include "document/grid.h"
-#include "document/row_style.h"
 #include "engine/engine_state.h"
 #include "engine/platform_units.h"
-#include "engine/text_layout.h"
 #include "engine/variables.h"
 #include "mainwindow/norqsql.h"
 #include "windows/norq_connect.h"
@@ -38,12 +36,10 @@ void NorqSQL::mnuFontSizeValue_Click(int index) {
     for (QAction *entry : mnuFontSizeValue)
         entry->setChecked(false);
 
-    const int width = InfoRTF.widthTwips();
-    engine.sqlLineWidth = measureLineWidth(RowStyle::codeFont, size, width);
-    engine.textLineWidth = measureLineWidth(RowStyle::proseFont, size, width);
     DataValues->setFontSize(size);
     var_add(QStringLiteral("fontsize"), QString::number(size));
     engine.fontSize = size;
+    measureWrapWidths();
     if (index < mnuFontSizeValue.size()) mnuFontSizeValue[index]->setChecked(true);
 
     CLP->setGridVisible(false);

@@ -109,7 +109,7 @@ int NorqSQL::readLibrary(const QString &opsfilein) {
 
 void NorqSQL::fileToMemory(const QString &FName) {
     cutFile.clear();
-    scriptEdited_ = false;
+    changes_.forgetEdits();
     keptOutputs_.clear(); // another script's outputs
     if (!scriptLines.readFile(FName)) {
         const QString special = notRegularFile(FName);
@@ -145,7 +145,7 @@ void NorqSQL::memoryToEdit() {
     if (scriptLines.lineCount > 0) {
         FullEdit->setPlainText(textForEditor(scriptLines.joined()));
     }
-    takeEditorAsRead();
+    changes_.takeEditorAsRead();
 }
 
 void NorqSQL::editToMemory() {

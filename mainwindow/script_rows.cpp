@@ -46,7 +46,7 @@ void NorqSQL::memoryToScript() {
         pane_.document().memoryToScript();
         currentRow = 0;
     }
-    takeRowsAsRead();
+    changes_.takeRowsAsRead();
 }
 
 bool NorqSQL::scriptToMemory() {

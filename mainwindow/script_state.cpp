@@ -5,6 +5,7 @@
 #include "document/editor_text.h"
 #include "engine/engine_state.h"
 #include "mainwindow/norqsql.h"
+#include "mainwindow/script_changes.h"
 
 #include <QFileInfo>
 #include <QMessageBox>
@@ -35,52 +36,65 @@ NorqSQL::DiscardAnswer askDiscardBox(QWidget *parent, const QString &scriptName)
 
 // ---- changes ------------------------------------------------------------------------
 
-bool NorqSQL::cellEditPending() const {
-    return isDocumentView(engine.viewMode) && editRow >= 0 && !EditBox->isHidden() &&
-           !TextEdit->isReadOnly() && TextEdit->document()->isModified();
+ScriptChanges::ScriptChanges(NorqSQL &window, ScriptPane &pane, const Settings &settings)
+    : window_(window), pane_(pane), settings_(settings) {}
+
+bool ScriptChanges::cellEditPending() const {
+    const QPlainTextEdit *editor = window_.TextEdit;
+    return isDocumentView(settings_.viewMode) && window_.editRow >= 0 &&
+           !window_.EditBox->isHidden() && !editor->isReadOnly() &&
+           editor->document()->isModified();
 }
 
-bool NorqSQL::scriptModified() {
-    if (scriptEdited_) return true;
-    if (engine.viewMode == ViewMode::text)
-        return textFromEditor(FullEdit->document()) != editorAsRead_;
-    if (!isDocumentView(engine.viewMode)) return false;
+bool ScriptChanges::modified() const {
+    if (edited_) return true;
+    if (settings_.viewMode == ViewMode::text)
+        return textFromEditor(window_.FullEdit->document()) != editorAsRead_;
+    if (!isDocumentView(settings_.viewMode)) return false;
     return cellEditPending() || pane_.document().regeneratedLines() != rowsAsRead_;
 }
 
-void NorqSQL::takeRowsAsRead() {
+void ScriptChanges::takeRowsAsRead() {
     rowsAsRead_ = pane_.document().regeneratedLines();
 }
 
-void NorqSQL::takeEditorAsRead() {
-    editorAsRead_ = textFromEditor(FullEdit->document());
+void ScriptChanges::takeEditorAsRead() {
+    editorAsRead_ = textFromEditor(window_.FullEdit->document());
 }
 
-void NorqSQL::markScriptSaved() {
-    scriptEdited_ = false;
-    if (isDocumentView(engine.viewMode)) takeRowsAsRead();
-    if (engine.viewMode == ViewMode::text) takeEditorAsRead();
-    refreshCaption();
+void ScriptChanges::markSaved() {
+    edited_ = false;
+    if (isDocumentView(settings_.viewMode)) takeRowsAsRead();
+    if (settings_.viewMode == ViewMode::text) takeEditorAsRead();
+    window_.refreshCaption();
 }
 
-bool NorqSQL::saveToMemory() {
-    SaveCellEdit(editRow);
-    if (engine.viewMode == ViewMode::text) {
-        if (textFromEditor(FullEdit->document()) == editorAsRead_) return true;
-        editToMemory();
+bool ScriptChanges::saveToMemory() {
+    window_.SaveCellEdit(window_.editRow);
+    if (settings_.viewMode == ViewMode::text) {
+        if (textFromEditor(window_.FullEdit->document()) == editorAsRead_) return true;
+        window_.editToMemory();
         takeEditorAsRead();
-        scriptEdited_ = true;
+        edited_ = true;
         return true;
     }
-    if (!isDocumentView(engine.viewMode)) return true;
+    if (!isDocumentView(settings_.viewMode)) return true;
     // Rows as they were built keep the lines as read: a view change or a save does not
     // rewrite a script nobody touched in the canonical layout.
     const QStringList rows = pane_.document().regeneratedLines();
     if (rows == rowsAsRead_) return true;
-    if (!scriptToMemory()) return false;
+    if (!window_.scriptToMemory()) return false;
     rowsAsRead_ = rows;
-    scriptEdited_ = true;
+    edited_ = true;
     return true;
+}
+
+bool NorqSQL::scriptModified() {
+    return changes_.modified();
+}
+
+bool NorqSQL::saveToMemory() {
+    return changes_.saveToMemory();
 }
 
 // ---- caption ------------------------------------------------------------------------
@@ -140,6 +154,6 @@ bool NorqSQL::saveScript() {
 
 bool NorqSQL::writeScriptTo(const QString &path) {
     if (!saveToMemory() || !memoryToFile(path)) return false;
-    markScriptSaved();
+    changes_.markSaved();
     return true;
 }

@@ -1,26 +1,23 @@
-// The four views of the main window, their layout, and the cell helpers other commands
-// use to place controls over the grid.
+// The four views of the main window: switching between them, the interactive panel of
+// Text View and SQL View (laid out by the window's ViewLayout), and the cell helpers
+// other commands use.
 
 #include "document/grid.h"
 #include "document/row_style.h"
 #include "document/sql_highlighter.h"
 #include "engine/engine_state.h"
 #include "engine/platform_units.h"
-#include "engine/text_layout.h"
 #include "mainwindow/find_bar.h"
 #include "mainwindow/norqsql.h"
 
 #include <QPlainTextEdit>
 #include <QToolBar>
 #include <QTreeWidget>
-#include <algorithm>
 
 using namespace ScriptRow;
 
 namespace {
 
-constexpr int kPanelMargin = 605;      // grid width less the text column's, interactive panel
-constexpr int kFlexibleMinimum = 1500; // twips: Text View's editor, SQL View's result
 const QColor kFullEditCell(204, 255, 255);
 const QString kPanelTitle = QStringLiteral("Interactive SQL Window");
 
@@ -28,15 +25,12 @@ const QString kPanelTitle = QStringLiteral("Interactive SQL Window");
 
 // ---- layout -------------------------------------------------------------------------
 
-void NorqSQL::setTextColumnWidth() {
-    pane_.layOutColumns(isDocumentView(engine.viewMode) ? ScriptPane::documentMargin
-                                                        : kPanelMargin);
+void NorqSQL::measureWrapWidths() {
+    layout_.measureWrapWidths();
 }
 
-void NorqSQL::measureWrapWidths() {
-    const int width = InfoRTF.widthTwips();
-    engine.sqlLineWidth = measureLineWidth(RowStyle::codeFont, engine.fontSize, width);
-    engine.textLineWidth = measureLineWidth(RowStyle::proseFont, engine.fontSize, width);
+void NorqSQL::resizeView() {
+    layout_.resize();
 }
 
 void NorqSQL::setViewMode(int viewModeIN) {
@@ -54,12 +48,12 @@ void NorqSQL::setViewMode(int viewModeIN) {
     CLP->setFixedCols(0);
     CLP->setRows(1);
     CLP->clear();
-    setTextColumnWidth();
-    measureWrapWidths();
+    layout_.setTextColumnWidth();
+    layout_.measureWrapWidths();
     if (!isDocumentView(viewModeIN)) buildInteractivePanel();
     // What the view held is gone; what it shows next comes from the lines.
-    takeRowsAsRead();
-    takeEditorAsRead();
+    changes_.takeRowsAsRead();
+    changes_.takeEditorAsRead();
 }
 
 void NorqSQL::buildInteractivePanel() {
@@ -86,7 +80,7 @@ void NorqSQL::buildInteractivePanel() {
         CLP->setCellBackColor(RowStyle::headingEditBackground);
         CLP->setCellAlignment(1);
     }
-    layoutPanel();
+    layout_.layoutPanel();
     if (engine.viewMode == ViewMode::text) {
         FullEdit->clear();
         FullEdit->show();
@@ -99,85 +93,13 @@ void NorqSQL::buildInteractivePanel() {
     DataValues->setRows(1);
     DataValues->setCols(1);
     DataValues->clear();
-    placeOverCell(DataValues, 2, textCol);
+    layout_.placeOverCell(DataValues, 2, textCol);
     DataValues->setEnabled(true);
     DataValues->show();
     DataValues->raise();
     TB->show();
     currentRow = 1;
-    openPanelEditor();
-}
-
-// Row heights of the interactive panel, and the controls laid over it.
-void NorqSQL::layoutPanel() {
-    const int gridHeight = CLP->gridHeight();
-    const bool textView = engine.viewMode == ViewMode::text;
-    // The part that takes what the window leaves keeps room for a few lines: below that
-    // the grid scrolls rather than squeeze it to a sliver.
-    const int heights[] = {
-        textView ? std::max(kFlexibleMinimum, gridHeight - 3700) : 400, textView ? 1500 : 2500,
-        textView ? 1600 : std::max(kFlexibleMinimum, gridHeight - 4000), textView ? 500 : 1000, 0};
-    for (int row = 0; row < 5 && row < CLP->rows(); ++row)
-        CLP->setRowHeight(row, heights[row]);
-    if (textView) placeFullEdit();
-    placeToolbar();
-}
-
-void NorqSQL::placeFullEdit() {
-    const CellInfo cell = getCellInfo(0, textCol);
-    FullEdit->setGeometry(
-        twipsRect(cell.left + 45, cell.top + 120, cell.width - 100, cell.height - 200));
-}
-
-void NorqSQL::placeToolbar() {
-    const CellInfo cell = getCellInfo(1, markerCol);
-    TB->adjustSize();
-    const int toolbarWidth = pixelsToTwips(TB->width());
-    TB->move(twipsToPixels(cell.left + (ScriptPane::markerWidth - toolbarWidth) / 2),
-             twipsToPixels(cell.top));
-}
-
-void NorqSQL::placeOverCell(QWidget *widget, int row, int col) {
-    const CellInfo cell = getCellInfo(row, col);
-    widget->setGeometry(twipsRect(cell.left, cell.top, cell.width, cell.height));
-}
-
-// The SQL entry box of the interactive panel: the cell editor over row 1.
-void NorqSQL::openPanelEditor() {
-    placeOverCell(EditBox, 1, textCol);
-    const CellInfo cell = getCellInfo(1, textCol);
-    TextEdit->setGeometry(twipsRect(45, 90, cell.width - 100, cell.height - 180));
-    TextEdit->setFont(platformFont(cell.fontName, cell.fontSize));
-    TextEdit->clear();
-    setSqlHighlighting(TextEdit, true);
-    editRow = 1;
-    EditBox->show();
-    TextEdit->show();
-    EditBox->raise();
-    TB->raise();
-    TextEdit->setFocus();
-}
-
-void NorqSQL::resizeView() {
-    setTextColumnWidth();
-    if (isDocumentView(engine.viewMode)) {
-        CLP->refresh();
-        return;
-    }
-    if (CLP->rows() < 5) return;
-    layoutPanel();
-    if (engine.viewMode == ViewMode::text) {
-        FullEdit->show();
-        FullEdit->raise();
-    }
-    placeOverCell(EditBox, 1, textCol);
-    const CellInfo cell = getCellInfo(1, textCol);
-    TextEdit->setGeometry(twipsRect(45, 90, cell.width - 100, cell.height - 180));
-    EditBox->raise();
-    placeOverCell(DataValues, 2, textCol);
-    TB->show();
-    TB->raise();
-    CLP->refresh();
+    layout_.openPanelEditor();
 }
 
 // ---- cell helpers -------------------------------------------------------------------

@@ -238,7 +238,7 @@ TEST_F(Search, LibrarySearchMarksNodesAndMarksTheOpenedScript) {
     EXPECT_EQ(markerColour(window->CLP, first), searchHitColour());
 
     // The dialog: nothing found collapses the tree and says so.
-    NorqSearch *dialog = NorqSearch::shared(window.get());
+    NorqSearch *dialog = NorqSearch::shared(window.get(), window->search());
     dialog->SearchString->setText("nowhere at all");
     dialog->FindSearch_Click();
     EXPECT_EQ(dialog->windowTitle(), "String not found");

@@ -1,5 +1,4 @@
-// Search Examples, Search Script and Reset: marks in the library tree, in the Text View
-// editor and on the script grid's marker cells.
+#include "mainwindow/script_search.h"
 
 #include "document/grid.h"
 #include "engine/engine_state.h"
@@ -53,33 +52,37 @@ QPoint twipsOffset(int x, int y) {
 
 } // namespace
 
+ScriptSearch::ScriptSearch(NorqSQL &window, const Settings &settings, WindowMemory &memory)
+    : window_(window), settings_(settings), memory_(memory) {}
+
 // ---- menu commands ------------------------------------------------------------------
 
-void NorqSQL::searchExamples_Click() {
-    NorqSearch *dialog = NorqSearch::shared(this);
-    const QPoint grid = CLP->mapTo(this, QPoint(0, 0));
-    dialog->move(pos() + QPoint(grid.x(), 0) + twipsOffset(650, 1300));
+void ScriptSearch::openExamplesDialog() {
+    NorqSearch *dialog = NorqSearch::shared(&window_, *this);
+    const QPoint grid = window_.CLP->mapTo(&window_, QPoint(0, 0));
+    dialog->move(window_.pos() + QPoint(grid.x(), 0) + twipsOffset(650, 1300));
     showSearchDialog(dialog, dialog->SearchString);
     dialog->SearchString->clear();
 }
 
-void NorqSQL::searchScript_Click() {
-    if (engine.viewMode == ViewMode::sql) return;
-    NorqFind *dialog = NorqFind::shared(this);
-    dialog->move(pos() + CLP->mapTo(this, QPoint(0, 0)) + twipsOffset(500, 1000));
+void ScriptSearch::openScriptDialog() {
+    if (settings_.viewMode == ViewMode::sql) return;
+    NorqFind *dialog = NorqFind::shared(&window_, *this);
+    dialog->move(window_.pos() + window_.CLP->mapTo(&window_, QPoint(0, 0)) +
+                 twipsOffset(500, 1000));
     showSearchDialog(dialog, dialog->SearchString);
 }
 
-void NorqSQL::searchReset_Click() {
-    for (QTreeWidgetItemIterator it(TV); *it; ++it)
+void ScriptSearch::reset() {
+    for (QTreeWidgetItemIterator it(window_.TV); *it; ++it)
         (*it)->setBackground(0, plainNodeColour());
-    if (engine.viewMode == ViewMode::text) {
-        colourWholeText(FullEdit, Qt::black);
-        FullEdit->selectAll();
-    } else if (engine.viewMode == ViewMode::script || engine.viewMode == ViewMode::edit) {
-        colourMarkers(CLP, plainMarkerColour());
+    if (settings_.viewMode == ViewMode::text) {
+        colourWholeText(window_.FullEdit, Qt::black);
+        window_.FullEdit->selectAll();
+    } else if (isDocumentView(settings_.viewMode)) {
+        colourMarkers(window_.CLP, plainMarkerColour());
     }
-    engine.lastSearch.clear();
+    memory_.lastSearch.clear();
 }
 
 // ---- library ------------------------------------------------------------------------
@@ -94,17 +97,18 @@ bool NorqSQL::fileContains(const QString &file, const QString &text) {
     return false;
 }
 
-bool NorqSQL::searchLibrary(const QString &text) {
+bool ScriptSearch::searchLibrary(const QString &text) {
     const QString key = text.trimmed().toUpper();
     if (key.isEmpty()) return false;
-    engine.lastSearch.clear();
-    TV->hide();
+    memory_.lastSearch.clear();
+    QTreeWidget *tree = window_.TV;
+    tree->hide();
     QTreeWidgetItem *first = nullptr;
-    for (QTreeWidgetItemIterator it(TV); *it; ++it) {
+    for (QTreeWidgetItemIterator it(tree); *it; ++it) {
         QTreeWidgetItem *node = *it;
-        if (fileContains(node->data(0, Qt::UserRole).toString(), key)) {
+        if (NorqSQL::fileContains(node->data(0, Qt::UserRole).toString(), key)) {
             node->setBackground(0, searchHitColour());
-            TV->scrollToItem(node);
+            tree->scrollToItem(node);
             if (!first) first = node;
         } else {
             node->setBackground(0, plainNodeColour());
@@ -112,24 +116,29 @@ bool NorqSQL::searchLibrary(const QString &text) {
         }
     }
     if (first) {
-        if (TV->topLevelItemCount() > 0) TV->scrollToItem(TV->topLevelItem(0));
-        engine.lastSearch = key;
+        if (tree->topLevelItemCount() > 0) tree->scrollToItem(tree->topLevelItem(0));
+        memory_.lastSearch = key;
     }
-    TV->show();
+    tree->show();
     return first != nullptr;
+}
+
+void ScriptSearch::collapseLibrary() {
+    window_.TV->collapseAll();
 }
 
 // ---- the open script ----------------------------------------------------------------
 
-bool NorqSQL::highlightMatches(const QString &text) {
+bool ScriptSearch::highlightMatches(const QString &text) {
     const QString key = text.trimmed().toUpper();
     if (key.isEmpty()) return false;
-    if (engine.viewMode == ViewMode::text) {
-        colourWholeText(FullEdit, Qt::black);
-        const QString upper = FullEdit->toPlainText().toUpper();
+    QPlainTextEdit *editor = window_.FullEdit;
+    if (settings_.viewMode == ViewMode::text) {
+        colourWholeText(editor, Qt::black);
+        const QString upper = editor->toPlainText().toUpper();
         QTextCharFormat match;
         match.setForeground(matchTextColour());
-        QTextCursor cursor(FullEdit->document());
+        QTextCursor cursor(editor->document());
         cursor.beginEditBlock();
         qsizetype first = -1;
         // Occurrences may overlap: the next search starts one character further on.
@@ -141,46 +150,75 @@ bool NorqSQL::highlightMatches(const QString &text) {
         }
         cursor.endEditBlock();
         if (first < 0) return false;
-        QTextCursor caret = FullEdit->textCursor();
+        QTextCursor caret = editor->textCursor();
         caret.setPosition(static_cast<int>(first));
-        FullEdit->setTextCursor(caret);
+        editor->setTextCursor(caret);
         return true;
     }
-    if (engine.viewMode != ViewMode::script && engine.viewMode != ViewMode::edit) return false;
-    colourMarkers(CLP, plainMarkerColour());
+    if (!isDocumentView(settings_.viewMode)) return false;
+    Grid *grid = window_.CLP;
+    colourMarkers(grid, plainMarkerColour());
     int firstRow = -1;
-    for (int row = 0; row < CLP->rows(); ++row) {
-        if (!CLP->textMatrix(row, textCol).toUpper().contains(key)) continue;
+    for (int row = 0; row < grid->rows(); ++row) {
+        if (!grid->textMatrix(row, ScriptRow::textCol).toUpper().contains(key)) continue;
         if (firstRow < 0) firstRow = row;
-        CLP->setRow(row);
-        CLP->setCol(markerCol);
-        CLP->setCellBackColor(searchHitColour());
+        grid->setRow(row);
+        grid->setCol(ScriptRow::markerCol);
+        grid->setCellBackColor(searchHitColour());
     }
     if (firstRow < 0) return false;
-    CLP->setRow(firstRow);
-    CLP->setTopRow(firstRow);
+    grid->setRow(firstRow);
+    grid->setTopRow(firstRow);
     return true;
 }
 
 // ---- the find bar -------------------------------------------------------------------
 
-void NorqSQL::findInView_Click() {
-    if (isDocumentView(engine.viewMode)) {
-        findBar_->searchGrid(CLP, {textCol});
-    } else if (engine.viewMode == ViewMode::sql) {
-        findBar_->searchGrid(DataValues, {});
+void ScriptSearch::findInView() {
+    FindBar *bar = window_.findBar();
+    if (isDocumentView(settings_.viewMode)) {
+        bar->searchGrid(window_.CLP, {ScriptRow::textCol});
+    } else if (settings_.viewMode == ViewMode::sql) {
+        bar->searchGrid(window_.DataValues, {});
     } else {
-        findBar_->searchEditor(FullEdit);
+        bar->searchEditor(window_.FullEdit);
     }
-    findBar_->open();
+    bar->open();
 }
 
+void ScriptSearch::findNext() {
+    if (!window_.findBar()->isVisible()) return findInView();
+    window_.findBar()->findNext();
+}
+
+void ScriptSearch::findPrevious() {
+    if (!window_.findBar()->isVisible()) return findInView();
+    window_.findBar()->findPrevious();
+}
+
+// ---- the window's commands ----------------------------------------------------------
+
+void NorqSQL::searchExamples_Click() {
+    search_.openExamplesDialog();
+}
+void NorqSQL::searchScript_Click() {
+    search_.openScriptDialog();
+}
+void NorqSQL::searchReset_Click() {
+    search_.reset();
+}
+bool NorqSQL::searchLibrary(const QString &text) {
+    return search_.searchLibrary(text);
+}
+bool NorqSQL::highlightMatches(const QString &text) {
+    return search_.highlightMatches(text);
+}
+void NorqSQL::findInView_Click() {
+    search_.findInView();
+}
 void NorqSQL::findNext_Click() {
-    if (!findBar_->isVisible()) return findInView_Click();
-    findBar_->findNext();
+    search_.findNext();
 }
-
 void NorqSQL::findPrevious_Click() {
-    if (!findBar_->isVisible()) return findInView_Click();
-    findBar_->findPrevious();
+    search_.findPrevious();
 }
