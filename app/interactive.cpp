@@ -82,7 +82,7 @@ int runInteractive(QApplication &app, const QString &openFile) {
     mainWindow::wire(window);
     shown->resize(1200, 820);
     shown->show();
-    openStartLibrary(window);
+    openStartLibrary(window, engine);
     if (!openFile.isEmpty()) openNamedScript(window, openFile);
     demo.armMainWindow(window);
     app.setQuitOnLastWindowClosed(false); // closing the main window ends the program

@@ -47,8 +47,8 @@ void markActions(const QList<QAction *> &actions) {
     }
 }
 
-QString viewHelpEntry() {
-    switch (engine.viewMode) {
+QString viewHelpEntry(int viewMode) {
+    switch (viewMode) {
     case ViewMode::edit:
         return QStringLiteral("helpEditMode");
     case ViewMode::text:
@@ -60,8 +60,8 @@ QString viewHelpEntry() {
     }
 }
 
-void runFromKeyboard(NorqSQL *window) {
-    if (engine.viewMode == ViewMode::text || engine.viewMode == ViewMode::sql) {
+void runFromKeyboard(NorqSQL *window, int viewMode) {
+    if (!isDocumentView(viewMode)) {
         window->TB_ButtonClick(QStringLiteral("run"));
         return;
     }
@@ -73,11 +73,11 @@ void runFromKeyboard(NorqSQL *window) {
 }
 
 // F6: the panel views have two places to type or read in; the keyboard goes to the other.
-void switchPanelFocus(NorqSQL *window) {
+void switchPanelFocus(NorqSQL *window, int viewMode) {
     QWidget *other = nullptr;
-    if (engine.viewMode == ViewMode::text)
+    if (viewMode == ViewMode::text)
         other = window->FullEdit;
-    else if (engine.viewMode == ViewMode::sql)
+    else if (viewMode == ViewMode::sql)
         other = window->DataValues;
     if (!other) return;
     if (window->TextEdit->hasFocus())
@@ -86,11 +86,13 @@ void switchPanelFocus(NorqSQL *window) {
         window->TextEdit->setFocus(Qt::ShortcutFocusReason);
 }
 
-void addShortcut(NorqSQL *window, const QKeySequence &keys, void (*handler)(NorqSQL *)) {
+// The handler is given the view the window is in when the keys are pressed.
+void addShortcut(NorqSQL *window, const Settings &settings, const QKeySequence &keys,
+                 void (*handler)(NorqSQL *, int viewMode)) {
     auto *shortcut = new QShortcut(keys, window);
     shortcut->setContext(Qt::WidgetWithChildrenShortcut);
     QObject::connect(shortcut, &QShortcut::activated, window,
-                     [window, handler] { handler(window); });
+                     [window, &settings, handler] { handler(window, settings.viewMode); });
 }
 
 } // namespace
@@ -103,7 +105,7 @@ void assignMnemonics(QWidget *root) {
     if (auto *menu = qobject_cast<QMenu *>(root)) markActions(menu->actions());
 }
 
-void installKeyboardAccess(NorqSQL *window) {
+void installKeyboardAccess(NorqSQL *window, const Settings &settings) {
     assignMnemonics(window->menuBar());
     for (QMenu *popup : {window->editmnu, window->mnuScript, window->viewMenu})
         if (popup) assignMnemonics(popup);
@@ -115,9 +117,9 @@ void installKeyboardAccess(NorqSQL *window) {
         save->setShortcut(QKeySequence::Save);
     if (QAction *saveAs = window->menuEntry(QStringLiteral("saveFileAs")))
         saveAs->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
-    addShortcut(window, QKeySequence(Qt::CTRL | Qt::Key_Return), runFromKeyboard);
-    addShortcut(window, QKeySequence(Qt::CTRL | Qt::Key_Enter), runFromKeyboard);
-    addShortcut(window, QKeySequence(Qt::Key_F6), switchPanelFocus);
-    addShortcut(window, QKeySequence(Qt::Key_F1),
-                [](NorqSQL *w) { w->help_Click(viewHelpEntry()); });
+    addShortcut(window, settings, QKeySequence(Qt::CTRL | Qt::Key_Return), runFromKeyboard);
+    addShortcut(window, settings, QKeySequence(Qt::CTRL | Qt::Key_Enter), runFromKeyboard);
+    addShortcut(window, settings, QKeySequence(Qt::Key_F6), switchPanelFocus);
+    addShortcut(window, settings, QKeySequence(Qt::Key_F1),
+                [](NorqSQL *w, int viewMode) { w->help_Click(viewHelpEntry(viewMode)); });
 }

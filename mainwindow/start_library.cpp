@@ -12,15 +12,15 @@ namespace {
 
 // Entries of an index are resolved against its folder; work files still go to the
 // working folder, which is restored at once.
-int readLibraryFrom(NorqSQL *window) {
+int readLibraryFrom(NorqSQL *window, const QString &libraryFile) {
     const QString workFolder = QDir::currentPath();
-    QString libraryFolder = findResourceFolder(QString(), engine.libraryFile);
+    QString libraryFolder = findResourceFolder(QString(), libraryFile);
     if (libraryFolder.isEmpty())
-        libraryFolder = findResourceFolder(QStringLiteral("samples"), engine.libraryFile);
+        libraryFolder = findResourceFolder(QStringLiteral("samples"), libraryFile);
     if (libraryFolder.isEmpty() || libraryFolder == QDir(workFolder).absolutePath())
-        return window->readLibrary(engine.libraryFile);
+        return window->readLibrary(libraryFile);
     QDir::setCurrent(libraryFolder);
-    const int count = window->readLibrary(libraryFolder + u'/' + engine.libraryFile);
+    const int count = window->readLibrary(libraryFolder + u'/' + libraryFile);
     QDir::setCurrent(workFolder);
     // Companion files of the scripts are named from curdir.
     var_add(QStringLiteral("curdir"), libraryFolder + u'/');
@@ -29,8 +29,8 @@ int readLibraryFrom(NorqSQL *window) {
 
 } // namespace
 
-int openStartLibrary(NorqSQL *window) {
-    const int count = readLibraryFrom(window);
+int openStartLibrary(NorqSQL *window, const Settings &settings) {
+    const int count = readLibraryFrom(window, settings.libraryFile);
     if (count < 1 || window->TV->topLevelItemCount() == 0) {
         window->TV->clear();
         window->TV->addTopLevelItem(new QTreeWidgetItem({QStringLiteral("No Libraries Loaded")}));

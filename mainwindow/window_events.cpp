@@ -71,7 +71,7 @@ void NorqSQL::Form_Load() {
     buildMenus();
     buildToolbar();
     connectEvents();
-    installKeyboardAccess(this);
+    installKeyboardAccess(this, engine);
     qApp->installEventFilter(this); // the wheel hook
     splitterGap = 30;
     dragging = false;

@@ -39,7 +39,7 @@ TEST_F(StartLibrary, TheWorkingFoldersIndexComesFirst) {
     WorkingFolder folder("own-library");
     writeFile("own-library/first.norq", "/* {h1} Mine */\nSELECT 1 FROM EMPLOYEE;\n");
     writeFile("own-library/pavona.sql", "first.norq\n");
-    EXPECT_EQ(openStartLibrary(window.get()), 1);
+    EXPECT_EQ(openStartLibrary(window.get(), engine), 1);
     EXPECT_EQ(engine.viewMode, ViewMode::script);
     ASSERT_EQ(window->TV->topLevelItemCount(), 1);
     EXPECT_EQ(window->TV->topLevelItem(0)->text(0), "Mine");
@@ -49,7 +49,7 @@ TEST_F(StartLibrary, TheWorkingFoldersIndexComesFirst) {
 
 TEST_F(StartLibrary, WithoutAnIndexTheSampleLibraryOpensAndWorkStaysHere) {
     WorkingFolder folder("no-library");
-    const int count = openStartLibrary(window.get());
+    const int count = openStartLibrary(window.get(), engine);
     EXPECT_GT(count, 5);
     EXPECT_EQ(engine.viewMode, ViewMode::script);
     const QString first = window->TV->topLevelItem(0)->data(0, Qt::UserRole).toString();
@@ -65,7 +65,7 @@ TEST_F(StartLibrary, WithoutAnIndexTheSampleLibraryOpensAndWorkStaysHere) {
 TEST_F(StartLibrary, AnIndexListingNothingLeavesOneNodeInSqlView) {
     WorkingFolder folder("empty-library");
     writeFile("empty-library/pavona.sql", "{\n}\n");
-    EXPECT_EQ(openStartLibrary(window.get()), 0);
+    EXPECT_EQ(openStartLibrary(window.get(), engine), 0);
     EXPECT_EQ(engine.viewMode, ViewMode::sql);
     ASSERT_EQ(window->TV->topLevelItemCount(), 1);
     EXPECT_EQ(window->TV->topLevelItem(0)->text(0), "No Libraries Loaded");
