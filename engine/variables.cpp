@@ -1,9 +1,9 @@
 #include "engine/variables.h"
 
+#include "core/sql_scanner.h"
 #include "database/execution.h"
 #include "engine/engine_state.h"
 #include "engine/messages.h"
-#include "engine/sql_scanner.h"
 #include "engine/window_interface.h"
 
 #include <utility>
