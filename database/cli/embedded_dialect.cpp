@@ -1,5 +1,6 @@
 #include "database/cli/embedded_dialect.h"
 
+#include "core/quoting.h"
 #include "core/sql_scanner.h"
 #include "database/cli/embedded_constraints.h"
 
@@ -97,12 +98,6 @@ qsizetype closingParenthesis(const QString &text, qsizetype open) {
         ++i;
     }
     return -1;
-}
-
-QString sqlLiteral(const QString &text) {
-    QString quoted = text;
-    quoted.replace(QLatin1Char('\''), QLatin1String("''"));
-    return QLatin1Char('\'') + quoted + QLatin1Char('\'');
 }
 
 QStringList splitTopLevel(const QString &text, QChar separator) {
