@@ -26,8 +26,8 @@ const QSet<QString> &keywords() {
         for (const QString &word : sql.split(u' '))
             set.insert(word);
         // The script language's own commands, from the dispatcher's table.
-        for (const QString &entry : commandTable().split(u':', Qt::SkipEmptyParts))
-            if (entry.size() > 1) set.insert(entry);
+        for (const QString &name : commandNames())
+            set.insert(name);
         return set;
     }();
     return words;

@@ -83,5 +83,5 @@ QString commandKeyword(const QString &statement);
 // Appends a trimmed argument (at most 100 are kept).
 void addArg(const QString &token);
 
-// The command table text (typed part followed by the plain part).
-QString commandTable();
+// The script language's command keywords.
+QStringList commandNames();
