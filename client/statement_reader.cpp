@@ -1,5 +1,7 @@
 #include "client/statement_reader.h"
 
+#include "core/sql_scanner.h"
+
 #include <QRegularExpression>
 
 bool StatementReader::applyDirective(const QString &trimmed) {
@@ -16,6 +18,14 @@ void StatementReader::complete(QStringList &done) {
     pending_.clear();
 }
 
+qsizetype StatementReader::takeQuoted(const QString &line, qsizetype start, qsizetype from) {
+    const qsizetype end = closingQuoteEnd(line, from, quote_);
+    const qsizetype taken = end < 0 ? line.size() : end;
+    pending_ += QStringView(line).mid(start, taken - start);
+    if (end >= 0) quote_ = QChar();
+    return taken;
+}
+
 void StatementReader::addLine(const QString &line, QStringList &done) {
     const QString trimmed = line.trimmed();
     if (quote_.isNull() && trimmed.startsWith(QLatin1String("--"))) {
@@ -23,19 +33,21 @@ void StatementReader::addLine(const QString &line, QStringList &done) {
         return;
     }
     if (!pending_.isEmpty()) pending_ += u'\n';
-    for (qsizetype i = 0; i < line.size(); ++i) {
+    qsizetype i = 0;
+    if (!quote_.isNull()) i = takeQuoted(line, 0, 0);
+    while (i < line.size()) {
         const QChar c = line.at(i);
-        if (!quote_.isNull()) {
-            if (c == quote_) quote_ = QChar();
-        } else if (c == u'\'' || c == u'"') {
+        if (c == u'\'' || c == u'"') {
             quote_ = c;
-        } else if (c == u'-' && line.mid(i, 2) == QLatin1String("--")) {
-            break; // comment to the end of the line
-        } else if (!terminator_.isNull() && c == terminator_) {
-            complete(done);
+            i = takeQuoted(line, i, i + 1);
             continue;
         }
-        pending_ += c;
+        if (c == u'-' && line.mid(i, 2) == QLatin1String("--")) break; // to the end of the line
+        if (!terminator_.isNull() && c == terminator_)
+            complete(done);
+        else
+            pending_ += c;
+        ++i;
     }
     if (terminator_.isNull()) {
         quote_ = QChar(); // a line is a whole statement; an open quote ends with it

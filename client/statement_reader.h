@@ -21,6 +21,9 @@ public:
 private:
     bool applyDirective(const QString &trimmed);
     void complete(QStringList &done);
+    // Adds line from start up to the end of the quoted text that goes on at from; the
+    // offset after what it added.
+    qsizetype takeQuoted(const QString &line, qsizetype start, qsizetype from);
 
     QChar terminator_;
     QString pending_;

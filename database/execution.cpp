@@ -1,5 +1,6 @@
 #include "database/execution.h"
 
+#include "core/quoting.h"
 #include "database/cli/cli.h"
 #include "database/number_fit.h"
 #include "database/result_set.h"
@@ -452,8 +453,7 @@ int Norq_sql(QString &sql, bool showResults, ResultGrid *grid, bool checkConnect
 }
 
 void adminCommand(const QString &command, ResultGrid *grid) {
-    QString quoted = command;
-    quoted.replace(QLatin1Char('\''), QLatin1String("''"));
-    QString sql = QStringLiteral("CALL ADMIN_CMD('") + quoted + QStringLiteral(" ')");
+    QString sql =
+        QStringLiteral("CALL ADMIN_CMD(") + sqlLiteral(command + u' ') + QStringLiteral(")");
     Norq_sql(sql, true, grid, false);
 }

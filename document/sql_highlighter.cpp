@@ -1,5 +1,6 @@
 #include "document/sql_highlighter.h"
 
+#include "core/sql_scanner.h"
 #include "engine/statements.h"
 
 #include <QPlainTextEdit>
@@ -25,8 +26,8 @@ const QSet<QString> &keywords() {
         for (const QString &word : sql.split(u' '))
             set.insert(word);
         // The script language's own commands, from the dispatcher's table.
-        for (const QString &entry : commandTable().split(u':', Qt::SkipEmptyParts))
-            if (entry.size() > 1) set.insert(entry);
+        for (const QString &name : commandNames())
+            set.insert(name);
         return set;
     }();
     return words;
@@ -109,20 +110,8 @@ void SqlHighlighter::colourSyntax(const QString &text) {
             }
             continue;
         }
-        if (c == u'\'' || c == u'"') {
-            // A doubled quote stays inside the literal; an open one ends with the line.
-            int end = at + 1;
-            while (end < size) {
-                if (text[end] == c) {
-                    if (end + 1 < size && text[end + 1] == c) {
-                        end += 2;
-                        continue;
-                    }
-                    ++end;
-                    break;
-                }
-                ++end;
-            }
+        if (const int end = int(quotedEnd(text, at)); end >= 0) {
+            // An open literal ends with the line.
             if (c == u'\'') setFormat(at, end - at, string_);
             at = end;
             continue;

@@ -5,30 +5,58 @@
 
 #include <QHash>
 #include <QRegularExpression>
+#include <string_view>
 
 namespace {
 
-const QString typedPart = QStringLiteral(
-    ":T:TEST:T:ACCEPT:T:CLP:D:JSON:1:NORQSET:1:DESCRIBE:1:NOP:1:EXECUTE:1:RUNSTATS:1:PROMPT:1:"
-    "SHOWPLAN:1:ERASE:1:INCLUDE:1:SPOOL:1:VIEWFILE:1:RUN:1:START:1:REORG:1:UNDEF:1:UNDEFINE:M:"
-    "HOST:M:CMD:D:NORQ:D:PUT:T:PLOT:T:DEFINE:T:CONNECT:1:XLOAD:T:COLUMN:T:OPTION:");
-const QString plainPart = QStringLiteral(":0:EDIT:0:EXIT:0:QUIT:0:LIST:0:SHOW:0:SAVE:");
-const QString tableText = typedPart + plainPart;
+// How a command reads the text after its keyword.
+enum class ArgumentStyle {
+    sql,       // not a command: the statement goes to the database as written
+    none,      // takes nothing
+    oneLine,   // one argument, line breaks and ";" made blanks
+    verbatim,  // one argument as written: bodies of text, JSON, SQL to run later
+    multiLine, // one argument keeping its line breaks, ";" made blanks: shell lines
+    words,     // words at blanks, "=" and ";", a quoted word kept whole
+};
 
-// Argument style of a keyword: '0', '1', 'D', 'M', 'T', or 'S' for SQL (not in the table).
-QChar lookUpStyle(const QString &keyword) {
-    const qsizetype match = tableText.indexOf(u':' + keyword + u':');
-    if (match < 0) return u'S';
-    if (match == 0 || match >= typedPart.size()) return u'0';
-    return typedPart[match - 1];
+struct CommandRow {
+    std::u16string_view name;
+    ArgumentStyle style;
+};
+
+constexpr CommandRow kCommands[] = {
+    {u"TEST", ArgumentStyle::words},       {u"ACCEPT", ArgumentStyle::words},
+    {u"CLP", ArgumentStyle::words},        {u"JSON", ArgumentStyle::verbatim},
+    {u"NORQSET", ArgumentStyle::oneLine},  {u"DESCRIBE", ArgumentStyle::oneLine},
+    {u"NOP", ArgumentStyle::oneLine},      {u"EXECUTE", ArgumentStyle::oneLine},
+    {u"RUNSTATS", ArgumentStyle::oneLine}, {u"PROMPT", ArgumentStyle::oneLine},
+    {u"SHOWPLAN", ArgumentStyle::oneLine}, {u"ERASE", ArgumentStyle::oneLine},
+    {u"INCLUDE", ArgumentStyle::oneLine},  {u"SPOOL", ArgumentStyle::oneLine},
+    {u"VIEWFILE", ArgumentStyle::oneLine}, {u"RUN", ArgumentStyle::oneLine},
+    {u"START", ArgumentStyle::oneLine},    {u"REORG", ArgumentStyle::oneLine},
+    {u"UNDEF", ArgumentStyle::oneLine},    {u"UNDEFINE", ArgumentStyle::oneLine},
+    {u"HOST", ArgumentStyle::multiLine},   {u"CMD", ArgumentStyle::multiLine},
+    {u"NORQ", ArgumentStyle::verbatim},    {u"PUT", ArgumentStyle::verbatim},
+    {u"PLOT", ArgumentStyle::words},       {u"DEFINE", ArgumentStyle::words},
+    {u"CONNECT", ArgumentStyle::words},    {u"XLOAD", ArgumentStyle::oneLine},
+    {u"COLUMN", ArgumentStyle::words},     {u"OPTION", ArgumentStyle::words},
+    {u"EDIT", ArgumentStyle::none},        {u"EXIT", ArgumentStyle::none},
+    {u"QUIT", ArgumentStyle::none},        {u"LIST", ArgumentStyle::none},
+    {u"SHOW", ArgumentStyle::none},        {u"SAVE", ArgumentStyle::none},
+};
+
+ArgumentStyle lookUpStyle(const QString &keyword) {
+    for (const CommandRow &row : kCommands)
+        if (QStringView(keyword) == QStringView(row.name)) return row.style;
+    return ArgumentStyle::sql;
 }
 
 // Every statement asks, mostly with the same few words: the table search was a tenth of a
 // long run's time.
-QChar styleOf(const QString &keyword) {
-    thread_local QHash<QString, QChar> known;
+ArgumentStyle styleOf(const QString &keyword) {
+    thread_local QHash<QString, ArgumentStyle> known;
     if (const auto found = known.constFind(keyword); found != known.cend()) return *found;
-    const QChar style = lookUpStyle(keyword);
+    const ArgumentStyle style = lookUpStyle(keyword);
     if (known.size() < 512) known.insert(keyword, style);
     return style;
 }
@@ -87,8 +115,11 @@ void setSingleArg(const QString &value) {
 
 } // namespace
 
-QString commandTable() {
-    return tableText;
+QStringList commandNames() {
+    QStringList names;
+    for (const CommandRow &row : kCommands)
+        names << QString::fromUtf16(row.name.data(), qsizetype(row.name.size()));
+    return names;
 }
 
 void addArg(const QString &token) {
@@ -99,7 +130,8 @@ void addArg(const QString &token) {
 bool isScriptCommand(const QString &word, const QString &rest) {
     if (word.startsWith(u'!')) return true;
     const QString keyword = QString(word).remove(u';').trimmed().toUpper();
-    if (styleOf(keyword) == u'S') return false;
+    if (keyword.isEmpty()) return true; // a lone ";": nothing to send, nothing to run
+    if (styleOf(keyword) == ArgumentStyle::sql) return false;
     // SQL that begins with one of the commands' words.
     if (keyword == u"START") return firstWordOf(rest).toUpper() != u"TRANSACTION";
     if (keyword == u"SHOW") return firstWordOf(rest).isEmpty();
@@ -139,20 +171,21 @@ QString parseCommand(const QString &statement) {
     }
     const QString args = withoutSpacesBeforeBreaks(rest);
 
-    switch (styleOf(keyword).unicode()) {
-    case u'1':
+    switch (styleOf(keyword)) {
+    case ArgumentStyle::oneLine:
         setSingleArg(QString(args).replace(u'\n', u' ').replace(u';', u' ').trimmed());
         break;
-    case u'D':
+    case ArgumentStyle::verbatim:
         setSingleArg(args);
         break;
-    case u'M':
+    case ArgumentStyle::multiLine:
         setSingleArg(QString(args).replace(u';', u' '));
         break;
-    case u'T':
+    case ArgumentStyle::words:
         tokenize(args);
         break;
-    default:
+    case ArgumentStyle::sql:
+    case ArgumentStyle::none:
         break;
     }
     return keyword;

@@ -1,5 +1,6 @@
 #include "engine/runners.h"
 
+#include "core/quoting.h"
 #include "engine/dispatch_table.h"
 #include "engine/engine_state.h"
 #include "engine/messages.h"
@@ -154,14 +155,6 @@ void reportWorkFileFailure(const QString &name, const QString &reason) {
         QStringLiteral("runners"));
 }
 
-// The delimiter goes into a shell command line; characters the shell would act on are
-// quoted so that it reaches the command processor as written.
-QString shellSafeDelimiter(const QString &delimiter) {
-    static const QRegularExpression plain(QStringLiteral("^[A-Za-z0-9@#%+=:,./_^!-]*$"));
-    if (plain.match(delimiter).hasMatch()) return delimiter;
-    return u'\'' + QString(delimiter).replace(u'\'', QStringLiteral("'\\''")) + u'\'';
-}
-
 // A suffix names work files; only letters, digits, "_" and "-" can do so safely.
 QString fileNameSafe(const QString &suffix) {
     QString safe;
@@ -243,7 +236,7 @@ QStringList jsonCommands(const QStringList &lines) {
 // plain, otherwise leaving the double quotes for a single-quoted piece.
 QString insideDoubleQuotes(const QString &name) {
     const QString quoted = shellQuoted(name);
-    return quoted.startsWith(u'"') ? name : u'"' + quoted + u'"';
+    return quoted == name ? name : u'"' + quoted + u'"';
 }
 
 // The JSON tool's banner (up to "sensitive."), prompts, farewell and acknowledgements
@@ -346,7 +339,7 @@ void cmd_clp() {
     const QString batchFile = QStringLiteral("NORQCMDS") + clp.suffix + QStringLiteral(".BAT");
     const QString outputFile = QStringLiteral("NORQCMDS") + clp.suffix + QStringLiteral(".OUT");
     removeWorkFiles({batchFile, outputFile});
-    const QString commandLine = QStringLiteral("norq -td") + shellSafeDelimiter(clp.delimiter) +
+    const QString commandLine = QStringLiteral("norq -td") + shellQuoted(clp.delimiter) +
                                 QStringLiteral(" -vf ") + shellQuoted(clp.file) +
                                 QStringLiteral(" -o- ") + shellWords(clp.options) +
                                 QStringLiteral(" -z ") + workFileArgument(outputFile);

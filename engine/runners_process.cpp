@@ -1,5 +1,6 @@
 #include "engine/runners_process.h"
 
+#include "core/quoting.h"
 #include "engine/file_writer.h"
 
 #include <QCoreApplication>
@@ -8,7 +9,6 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QProcessEnvironment>
-#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <csignal>
@@ -115,17 +115,10 @@ bool writeWorkFile(const QString &name, const QStringList &lines, QString *error
     return failure.isEmpty();
 }
 
-QString shellQuoted(const QString &name) {
-    static const QRegularExpression plain(QStringLiteral("^[^$`\"\\\\]*$"));
-    if (plain.match(name).hasMatch()) return u'"' + name + u'"';
-    return u'\'' + QString(name).replace(u'\'', QStringLiteral("'\\''")) + u'\'';
-}
-
 QString shellWords(const QString &arguments) {
-    static const QRegularExpression plain(QStringLiteral("^[A-Za-z0-9@%+=:,./_-]+$"));
     QStringList words = QProcess::splitCommand(arguments);
     for (QString &word : words)
-        if (!plain.match(word).hasMatch()) word = shellQuoted(word);
+        word = shellQuoted(word);
     return words.join(u' ');
 }
 

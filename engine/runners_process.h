@@ -18,12 +18,9 @@ QString workFilePath(const QString &name);
 // it; false with the reason when the file cannot be created or written. With no lines it
 // makes the empty private file a child is to write into.
 bool writeWorkFile(const QString &name, const QStringList &lines, QString *error = nullptr);
-// A name for a shell command line, read by the shell as it is: in double quotes when
-// nothing in it is special there, otherwise in single quotes with ' written '\''.
-QString shellQuoted(const QString &name);
 // Words for a shell command line, each reaching the program as written and never read as
 // shell code: split at blanks (double quotes keep blanks inside a word), each but the
-// plainest quoted.
+// plainest quoted (core/quoting.h).
 QString shellWords(const QString &arguments);
 // The whole text of a work file ("" when missing or unreadable); very large files are
 // cut, with a closing line saying so.

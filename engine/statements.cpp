@@ -27,10 +27,6 @@ QStringList firstWordsUpper(const QString &text, int count) {
     return words;
 }
 
-bool isQuote(QChar ch) {
-    return ch == u'\'' || ch == u'"';
-}
-
 // Whether the first words of an ordinary line open a block (a procedural body, a compound
 // statement, or a NORQ, JSON or PUT command).
 bool opensBlock(const QStringList &words) {
@@ -80,16 +76,17 @@ int findUnquoted(const QString &text, const QString &terminator) {
     const QChar lead = terminator[0];
     const bool hasFollow = terminator.size() > 1;
     const QChar follow = hasFollow ? terminator[1] : QChar();
-    QChar openQuote;
-    for (qsizetype i = 0; i < text.size(); ++i) {
+    qsizetype i = 0;
+    while (i < text.size()) {
         const QChar ch = text[i];
-        if (!openQuote.isNull()) {
-            if (ch == openQuote) openQuote = QChar();
-            continue;
-        }
         if (ch == lead && (!hasFollow || (i + 1 < text.size() && text[i + 1] == follow)))
             return int(i + 1);
-        if (isQuote(ch)) openQuote = ch;
+        if (ch != u'\'' && ch != u'"') {
+            ++i;
+            continue;
+        }
+        i = closingQuoteEnd(text, i + 1, ch);
+        if (i < 0) return 0;
     }
     return 0;
 }

@@ -2,7 +2,7 @@
 // Cutting script text into statements and a statement into a command keyword with its
 // arguments. Inside a statement "\n" stands for a line break.
 
-#include "engine/sql_scanner.h"
+#include "core/sql_scanner.h"
 
 #include <QString>
 #include <QStringList>
@@ -83,5 +83,5 @@ QString commandKeyword(const QString &statement);
 // Appends a trimmed argument (at most 100 are kept).
 void addArg(const QString &token);
 
-// The command table text (typed part followed by the plain part).
-QString commandTable();
+// The script language's command keywords.
+QStringList commandNames();

@@ -1,9 +1,10 @@
 #include "engine/variables.h"
 
+#include "core/quoting.h"
+#include "core/sql_scanner.h"
 #include "database/execution.h"
 #include "engine/engine_state.h"
 #include "engine/messages.h"
-#include "engine/sql_scanner.h"
 #include "engine/window_interface.h"
 
 #include <utility>
@@ -119,19 +120,14 @@ QString replacementFor(const QString &name, bool prompt) {
     return answer.value;
 }
 
-QString quotedForSql(QString text) {
-    return text.replace(u'\'', QStringLiteral("''"));
-}
-
 // VALUES ('NAME','value'),... over the slots in use, in slot order.
 QString variableListing() {
     QString sql;
     for (int slot = 1; slot <= engine.varCount; ++slot) {
         const Variable &var = engine.vars[slot];
         if (!var.inUse) continue;
-        sql += sql.isEmpty() ? QStringLiteral("VALUES ('") : QStringLiteral(",('");
-        sql += quotedForSql(var.name) + QStringLiteral("','") + quotedForSql(var.value) +
-               QStringLiteral("')");
+        sql += sql.isEmpty() ? QStringLiteral("VALUES (") : QStringLiteral(",(");
+        sql += sqlLiteral(var.name) + u',' + sqlLiteral(var.value) + u')';
     }
     return sql;
 }

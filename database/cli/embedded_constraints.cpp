@@ -1,5 +1,6 @@
 #include "database/cli/embedded_constraints.h"
 
+#include "core/sql_scanner.h"
 #include "database/cli/cli.h"
 #include "database/cli/embedded_dialect.h"
 #include "database/cli/embedded_types.h"
@@ -100,10 +101,10 @@ QString quotedIdentifier(QString name) {
 bool splitDefinition(const QString &definition, QString &name, QString &rest) {
     const QString d = definition.trimmed();
     if (d.startsWith(QLatin1Char('"'))) {
-        const qsizetype end = d.indexOf(QLatin1Char('"'), 1);
+        const qsizetype end = closingQuoteEnd(d, 1, QLatin1Char('"'));
         if (end < 0) return false;
-        name = d.mid(1, end - 1);
-        rest = d.mid(end + 1);
+        name = d.mid(1, end - 2).replace(QLatin1String("\"\""), QLatin1String("\""));
+        rest = d.mid(end);
         return true;
     }
     static const QRegularExpression word(QStringLiteral(R"(^([A-Za-z_][A-Za-z0-9_$#@]*)(.*)$)"),

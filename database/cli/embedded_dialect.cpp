@@ -1,5 +1,7 @@
 #include "database/cli/embedded_dialect.h"
 
+#include "core/quoting.h"
+#include "core/sql_scanner.h"
 #include "database/cli/embedded_constraints.h"
 
 #include <QRegularExpression>
@@ -15,26 +17,15 @@ template <typename Fn> QString mapUnquoted(const QString &text, Fn fn) {
     qsizetype i = 0;
     const qsizetype n = text.size();
     while (i < n) {
-        const QChar ch = text[i];
-        if (ch == QLatin1Char('\'') || ch == QLatin1Char('"')) {
-            out += fn(text.mid(plainStart, i - plainStart));
-            qsizetype j = i + 1;
-            while (j < n) {
-                if (text[j] == ch) {
-                    if (j + 1 < n && text[j + 1] == ch) {
-                        j += 2;
-                        continue;
-                    }
-                    break;
-                }
-                ++j;
-            }
-            out += QStringView(text).mid(i, j - i + 1);
-            i = j + 1;
-            plainStart = i;
+        const qsizetype end = quotedEnd(text, i);
+        if (end < 0) {
+            ++i;
             continue;
         }
-        ++i;
+        out += fn(text.mid(plainStart, i - plainStart));
+        out += QStringView(text).mid(i, end - i);
+        i = end;
+        plainStart = i;
     }
     out += fn(text.mid(plainStart));
     return out;
@@ -93,50 +84,44 @@ bool enclosedInParentheses(const QString &text) {
 
 qsizetype closingParenthesis(const QString &text, qsizetype open) {
     int depth = 0;
-    QChar quote;
-    for (qsizetype i = open; i < text.size(); ++i) {
-        const QChar ch = text[i];
-        if (!quote.isNull()) {
-            if (ch == quote) quote = QChar();
-        } else if (ch == QLatin1Char('\'') || ch == QLatin1Char('"')) {
-            quote = ch;
-        } else if (ch == QLatin1Char('(')) {
+    qsizetype i = open;
+    while (i < text.size()) {
+        if (const qsizetype end = quotedEnd(text, i); end >= 0) {
+            i = end;
+            continue;
+        }
+        if (text[i] == QLatin1Char('(')) {
             ++depth;
-        } else if (ch == QLatin1Char(')') && --depth == 0) {
+        } else if (text[i] == QLatin1Char(')') && --depth == 0) {
             return i;
         }
+        ++i;
     }
     return -1;
-}
-
-QString sqlLiteral(const QString &text) {
-    QString quoted = text;
-    quoted.replace(QLatin1Char('\''), QLatin1String("''"));
-    return QLatin1Char('\'') + quoted + QLatin1Char('\'');
 }
 
 QStringList splitTopLevel(const QString &text, QChar separator) {
     QStringList parts;
     int depth = 0;
-    QChar quote;
-    QString current;
-    for (const QChar ch : text) {
-        if (!quote.isNull()) {
-            if (ch == quote) quote = QChar();
-        } else if (ch == QLatin1Char('\'') || ch == QLatin1Char('"')) {
-            quote = ch;
-        } else if (ch == QLatin1Char('(')) {
+    qsizetype partStart = 0;
+    qsizetype i = 0;
+    while (i < text.size()) {
+        if (const qsizetype end = quotedEnd(text, i); end >= 0) {
+            i = end;
+            continue;
+        }
+        const QChar ch = text[i];
+        if (ch == QLatin1Char('(')) {
             ++depth;
         } else if (ch == QLatin1Char(')')) {
             --depth;
         } else if (ch == separator && depth == 0) {
-            parts << current;
-            current.clear();
-            continue;
+            parts << text.mid(partStart, i - partStart);
+            partStart = i + 1;
         }
-        current += ch;
+        ++i;
     }
-    parts << current;
+    parts << text.mid(partStart);
     return parts;
 }
 

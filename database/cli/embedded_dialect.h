@@ -29,7 +29,4 @@ QStringList splitTopLevel(const QString &text, QChar separator = QLatin1Char(','
 // The index of the parenthesis closing the one at `open` (outside quotes), or -1.
 qsizetype closingParenthesis(const QString &text, qsizetype open);
 
-// A string literal of text ('' doubled).
-QString sqlLiteral(const QString &text);
-
 } // namespace cli

@@ -532,13 +532,14 @@ TEST_F(EmbeddedCli, DeclaredTypesAreEnforcedWithAServersStates) {
     ASSERT_EQ(s.connect("TESTDB"), kSuccess);
     ASSERT_EQ(s.exec("CREATE TABLE T (ID INTEGER NOT NULL, CODE VARCHAR(3), DAY DATE, "
                      "AT TIME, STAMP TIMESTAMP, AMOUNT DECIMAL(5,2), SMALL SMALLINT, "
-                     "\"Odd, name\" CHAR(2), NOTE VARCHAR, PRIMARY KEY (ID))"),
+                     "\"Odd, name\" CHAR(2), NOTE VARCHAR, \"Say \"\"hi\"\"\" CHAR(2), "
+                     "PRIMARY KEY (ID))"),
               kSuccess)
         << s.error().message.toStdString();
     // What a server takes, including text that converts to the column's type.
     EXPECT_EQ(s.exec("INSERT INTO T VALUES ('12', 'abc', '2024-02-29', '23:59:59', "
                      "'2024-01-02 03:04:05.123456', 999.99, -32768, 'ok', "
-                     "'any length at all, as the engine keeps unbounded text')"),
+                     "'any length at all, as the engine keeps unbounded text', 'ok')"),
               kSuccess)
         << s.error().message.toStdString();
     EXPECT_EQ(s.exec("INSERT INTO T (ID) VALUES (13)"), kSuccess);
@@ -556,6 +557,7 @@ TEST_F(EmbeddedCli, DeclaredTypesAreEnforcedWithAServersStates) {
         {"INSERT INTO T (ID, AMOUNT) VALUES (1, 1000)", "22003"},
         {"INSERT INTO T (ID, SMALL) VALUES (1, 32768)", "22003"},
         {"INSERT INTO T (ID, \"Odd, name\") VALUES (1, 'xyz')", "22001"},
+        {"INSERT INTO T (ID, \"Say \"\"hi\"\"\") VALUES (1, 'xyz')", "22001"},
         {"UPDATE T SET CODE = 'long' WHERE ID = 12", "22001"},
         {"UPDATE T SET AMOUNT = 'many' WHERE ID = 12", "22018"},
     };

@@ -67,13 +67,13 @@ TEST_F(RunnersTest, ClpWritesItsBatchFileFromTheOptionWords) {
     EXPECT_FALSE(engine.busy); // NOWAIT: the script goes on at once
     EXPECT_EQ(engine.timerId, 0);
     EXPECT_EQ(workBytes("NORQCMDSA.BAT"),
-              "norq -td# -vf \"setup.sql\" -o-  -z " + inWork("NORQCMDSA.OUT") + "\r\n");
+              "norq -td'#' -vf setup.sql -o-  -z " + inWork("NORQCMDSA.OUT") + "\r\n");
     waitForChild();
 
     // The default delimiter is quoted so the shell passes it on.
     run(QStringLiteral("CLP FILE x.sql OPTIONS -s SEQ ' b/../c ' NOWAIT"));
     EXPECT_EQ(workBytes("NORQCMDSBC.BAT"),
-              "norq -td';' -vf \"x.sql\" -o- -s -z " + inWork("NORQCMDSBC.OUT") + "\r\n");
+              "norq -td';' -vf x.sql -o- -s -z " + inWork("NORQCMDSBC.OUT") + "\r\n");
     waitForChild();
 
     // A value word at the end counts as empty: no script file, nothing started.
@@ -91,7 +91,7 @@ TEST_F(RunnersTest, NorqsetAndClpOptionsReachTheirToolsWithoutAShellReadingThem)
     ASSERT_TRUE(waitWhileBusy());
     for (const char *planted : {"dollar.txt", "tick.txt", "piped.txt", "options.txt", "piped2.txt"})
         EXPECT_FALSE(QFile::exists(QString::fromLatin1(planted))) << planted;
-    EXPECT_EQ(workBytes("NORQCMDS.BAT").left(30), "norq -td';' -vf \"x.sql\" -o- '$");
+    EXPECT_EQ(workBytes("NORQCMDS.BAT").left(28), "norq -td';' -vf x.sql -o- '$");
     qunsetenv("XDG_CONFIG_HOME");
 }
 

@@ -2,6 +2,7 @@
 // Runs runner commands for real in a scratch working folder, with an event loop for the
 // polling timer and every wait bounded.
 
+#include "core/quoting.h"
 #include "engine/dispatch_table.h"
 #include "engine/engine_state.h"
 #include "engine/messages.h"

@@ -3,6 +3,7 @@
 #include "runners_fixture.h"
 
 #include <QFileInfo>
+#include <QProcess>
 
 namespace {
 
@@ -198,6 +199,19 @@ TEST_F(RunnersDatabaseTest, TheShellReadsEveryFileNameAsItIs) {
     EXPECT_TRUE(engine.outputText.contains(QStringLiteral("Smith"))) << text(engine.outputText);
     EXPECT_TRUE(workBytes("NORQCMDS.BAT").contains("-vf '")) << workBytes("NORQCMDS.BAT").data();
 
-    EXPECT_EQ(text(shellQuoted(QStringLiteral("my scripts/a.clp"))), "\"my scripts/a.clp\"");
-    EXPECT_EQ(text(shellQuoted(QStringLiteral("it's \"$x\""))), "'it'\\''s \"$x\"'");
+    // Every word comes back from the shell as written, special characters or none.
+    const QStringList words = {QStringLiteral("my scripts/a.clp"),
+                               QStringLiteral("it's \"$x\""),
+                               QStringLiteral("#"),
+                               QStringLiteral("!x ^y"),
+                               QString(),
+                               QStringLiteral("a\\b\nc"),
+                               QStringLiteral("plain-1.sql")};
+    QString echo = QStringLiteral("printf '%s|'");
+    for (const QString &word : words)
+        echo += u' ' + shellQuoted(word);
+    QProcess shell;
+    shell.start(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), echo});
+    ASSERT_TRUE(shell.waitForFinished());
+    EXPECT_EQ(QString::fromUtf8(shell.readAllStandardOutput()), words.join(u'|') + u'|');
 }

@@ -170,11 +170,13 @@ TEST_F(Statements, ParseCommandArgumentStyles) {
     EXPECT_EQ(argList(), QStringList({"msg", "unclosed text here"}));
 }
 
-TEST_F(Statements, ParseCommandOddKeywordsRunNothing) {
-    // Style letters and the empty keyword match the table text but name no command.
-    EXPECT_EQ(parseCommand("T something"), "T");
-    EXPECT_EQ(engine.argCount, 0);
+TEST_F(Statements, ParseCommandOddKeywords) {
+    // One-letter words are SQL, not commands; a statement of nothing runs nothing.
+    for (const char *sql : {"T something", "D", "M x", "1", "0;"})
+        EXPECT_EQ(parseCommand(sql), "SQL") << sql;
     EXPECT_EQ(parseCommand("\n \n"), "");
+    EXPECT_EQ(parseCommand(";"), "");
+    EXPECT_EQ(engine.argCount, 0);
     EXPECT_EQ(parseCommand("TESTING 1"), "SQL");
 }
 

@@ -1,6 +1,7 @@
 // Random statements through the embedded engine's rewriting: the first word is read as
 // the statement starts, text inside quotes is never changed, and the helpers' answers
 // stay within the text they were given.
+#include "core/quoting.h"
 #include "database/cli/embedded_dialect.h"
 #include "fuzz_input.h"
 
@@ -22,7 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         const qsizetype close = cli::closingParenthesis(text, open);
         check(close == -1 || (close > open && text.at(close) == u')'));
     }
-    const QString literal = cli::sqlLiteral(text);
+    const QString literal = sqlLiteral(text);
     check(literal.startsWith(u'\'') && literal.endsWith(u'\'') &&
           literal.size() == text.size() + text.count(u'\'') + 2);
     return 0;

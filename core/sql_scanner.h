@@ -1,11 +1,32 @@
 #pragma once
-// Follows SQL text as a database's own shell reads it, to tell where a statement ends: at
-// a ";" outside string literals, quoted identifiers, dollar-quoted bodies, comments,
-// parentheses and procedural bodies (BEGIN ... END of a trigger, function or compound
-// statement). One scanner follows one statement at a time, a line at a time.
+// Reads SQL text past its quoted parts, for every layer that must not take a quoted ";",
+// "(" or "--" as code: two quote readers for code that steps over quoted text only, and
+// SqlScanner, which follows SQL as a database's own shell reads it to tell where a
+// statement ends: at a ";" outside string literals, quoted identifiers, dollar-quoted
+// bodies, comments, parentheses and procedural bodies (BEGIN ... END of a trigger,
+// function or compound statement). One scanner follows one statement at a time, a line
+// at a time.
 
 #include <QString>
 #include <QStringList>
+#include <QStringView>
+
+// Where quoted text whose opening quote came before from ends: the offset just past its
+// closing quote, or -1 when it goes on past text. A doubled quote stays inside, as SQL
+// writes a quote in a literal or a quoted name.
+qsizetype closingQuoteEnd(QStringView text, qsizetype from, QChar quote);
+
+// Where the string literal or quoted name ('...' or "...") that opens at at ends: the
+// offset just past it, the end of text when it is left open, or -1 when none opens there.
+// For readers that take comments as text; SqlScanner::skipLiteral knows them all.
+// Inline: the readers ask at every character.
+inline qsizetype quotedEnd(QStringView text, qsizetype at) {
+    if (at < 0 || at >= text.size()) return -1;
+    const QChar quote = text[at];
+    if (quote != u'\'' && quote != u'"') return -1;
+    const qsizetype end = closingQuoteEnd(text, at + 1, quote);
+    return end < 0 ? text.size() : end;
+}
 
 class SqlScanner {
 public:

@@ -1,4 +1,4 @@
-#include "engine/sql_scanner.h"
+#include "core/sql_scanner.h"
 
 #include <utility>
 
@@ -44,6 +44,13 @@ bool isTransactionWord(const QString &word) {
 constexpr int kWordsKept = 8;
 
 } // namespace
+
+qsizetype closingQuoteEnd(QStringView text, qsizetype from, QChar quote) {
+    qsizetype at = text.indexOf(quote, from);
+    while (at >= 0 && at + 1 < text.size() && text[at + 1] == quote)
+        at = text.indexOf(quote, at + 2);
+    return at < 0 ? -1 : at + 1;
+}
 
 void SqlScanner::reset() {
     *this = SqlScanner();
@@ -91,17 +98,9 @@ void SqlScanner::step(const QString &line, qsizetype &i) {
     case Mode::identifier:
     case Mode::backtick: {
         const QChar close = mode_ == Mode::quoted ? u'\'' : mode_ == Mode::identifier ? u'"' : u'`';
-        if (ch != close) { // the literal's inside, at once
-            const qsizetype at = line.indexOf(close, i);
-            i = at < 0 ? line.size() : at;
-            return;
-        }
-        if (next == close) {
-            i += 2;
-            return;
-        }
-        mode_ = Mode::code;
-        ++i;
+        const qsizetype end = closingQuoteEnd(line, i, close); // the inside at once
+        i = end < 0 ? line.size() : end;
+        if (end >= 0) mode_ = Mode::code;
         return;
     }
     case Mode::escaped:
