@@ -6,13 +6,14 @@
 // Usage: bench_bench_database [rows]   (default 32000; QT_QPA_PLATFORM=offscreen without a
 // display)
 
+#include "core/engine_state.h"
+#include "core/messages.h"
 #include "database/catalog.h"
 #include "database/cli/cli.h"
 #include "database/execution.h"
 #include "database/session.h"
 #include "document/grid.h"
-#include "engine/engine_state.h"
-#include "engine/messages.h"
+#include "engine/output.h"
 
 #include <QApplication>
 #include <QDir>
@@ -116,6 +117,7 @@ int main(int argc, char **argv) {
 
     set_messages();
     cli::SQLAllocEnv(&engine.envHandle);
+    registerServerOutput();
     QString database = QStringLiteral("BENCH"), user, password;
     if (Norq_connect(database, user, password) != 0) {
         std::fprintf(stderr, "could not connect: %s\n", qPrintable(engine.msgText));

@@ -6,9 +6,9 @@
 // catalog)
 
 #include "bench/window_session.h"
-#include "engine/widgets/plot.h"
 #include "mainwindow/norqsql.h"
 #include "mainwindow/start_library.h"
+#include "windows/plot.h"
 
 #include <QApplication>
 

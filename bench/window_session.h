@@ -2,8 +2,8 @@
 // What the window benchmarks share: the engine started and connected as the program
 // starts it, and a wait until the window is on the screen, as before a user's press.
 
+#include "core/engine_state.h"
 #include "database/session.h"
-#include "engine/engine_state.h"
 #include "engine/startup.h"
 #include "windows/qt_window_interface.h"
 

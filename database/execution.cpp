@@ -1,14 +1,14 @@
 #include "database/execution.h"
 
+#include "core/engine_state.h"
+#include "core/messages.h"
+#include "core/result_grid.h"
+#include "core/variables.h"
+#include "core/window_interface.h"
 #include "database/cli/cli.h"
 #include "database/number_fit.h"
 #include "database/result_set.h"
 #include "database/session.h"
-#include "engine/engine_state.h"
-#include "engine/messages.h"
-#include "engine/result_grid.h"
-#include "engine/variables.h"
-#include "engine/window_interface.h"
 
 #include <QElapsedTimer>
 #include <QStringList>
@@ -423,10 +423,6 @@ void SqlRun::fetchRows() {
 }
 
 } // namespace
-
-QString formatElapsed(double seconds) {
-    return QString::number(seconds, 'f', 3) + QStringLiteral("s)");
-}
 
 QString bytesToText(int start, int length) {
     if (start < 1 || length <= 0 || start > kFetchBufferSize) return {};

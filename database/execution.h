@@ -14,5 +14,3 @@ void adminCommand(const QString &command, ResultGrid *grid);
 // Text of fetchBuffer from byte `start` (from 1), up to the first NUL or `length` bytes,
 // each LF turned into CR LF.
 QString bytesToText(int start, int length);
-// Elapsed seconds as "0.000s)".
-QString formatElapsed(double seconds);

@@ -1,9 +1,9 @@
 #include "database/lob.h"
 
+#include "core/engine_state.h"
+#include "core/messages.h"
 #include "database/cli/cli.h"
 #include "database/session.h"
-#include "engine/engine_state.h"
-#include "engine/messages.h"
 
 #include <array>
 #include <cstring>

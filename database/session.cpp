@@ -1,15 +1,14 @@
 #include "database/session.h"
 
+#include "core/engine_state.h"
+#include "core/install_layout.h"
+#include "core/messages.h"
+#include "core/shown_text.h"
+#include "core/variables.h"
+#include "core/window_interface.h"
 #include "database/cli/cli.h"
 #include "database/cli/connection_forms.h"
 #include "database/execution.h"
-#include "engine/engine_state.h"
-#include "engine/install_layout.h"
-#include "engine/messages.h"
-#include "engine/output.h"
-#include "engine/shown_text.h"
-#include "engine/variables.h"
-#include "engine/window_interface.h"
 
 #include <array>
 
@@ -22,6 +21,8 @@ constexpr int kMessageLength = 512;
 struct CommunicationArea {
     std::array<char, 136> bytes{};
 };
+
+SessionHooks hooks;
 
 void showStatus(const QString &text) {
     engine.ui->connectStatus(text);
@@ -127,6 +128,10 @@ QString currentUser() {
 
 } // namespace
 
+void setSessionHooks(SessionHooks newHooks) {
+    hooks = std::move(newHooks);
+}
+
 QString shownDatabaseName(const QString &database) {
     return withPasswordsMasked(cli::sessionTarget(database));
 }
@@ -145,7 +150,7 @@ void collectServerNotices() {
                                kMessageLength, &length) != cli::kSuccess)
             return;
         const QString text = plainErrorText(QString::fromUtf8(message)).trimmed();
-        if (!text.isEmpty()) serverOutputNotice(text);
+        if (!text.isEmpty() && hooks.serverNotice) hooks.serverNotice(text);
     }
 }
 
@@ -223,7 +228,7 @@ int Norq_connect(QString &database, QString &userid, QString &password) {
     if (var_find(QStringLiteral("schema")) == 0) var_add(QStringLiteral("schema"), userid);
     var_add(QStringLiteral("database"), shownDatabaseName(database));
     var_add(QStringLiteral("jsondb"), shownDatabaseName(database));
-    serverOutputSetup();
+    if (hooks.connected) hooks.connected();
     showStatus(QStringLiteral("Retrieving Norq registry settings"));
     readRegistrySettings(nativeDialect);
     engine.ui->setBusyPointer(false);

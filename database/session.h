@@ -4,6 +4,18 @@
 
 #include <QString>
 
+#include <functional>
+
+// What the engine does beside the session: it keeps the lines of server output, which the
+// database layer only reports. Unset hooks do nothing.
+struct SessionHooks {
+    // A line the server sent beside a statement's success (a notice or warning).
+    std::function<void(const QString &line)> serverNotice;
+    // After every connection: the engine sets up its server output.
+    std::function<void()> connected;
+};
+void setSessionHooks(SessionHooks hooks);
+
 int Norq_start();
 // Connects; userid is replaced by the server's current user on success. 0 or -1.
 int Norq_connect(QString &database, QString &userid, QString &password);

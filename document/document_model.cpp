@@ -1,14 +1,14 @@
 #include "document/document_model.h"
 
+#include "core/engine_state.h"
+#include "core/shown_text.h"
+#include "core/text_files.h"
+#include "core/variables.h"
+#include "core/window_interface.h"
 #include "document/grid.h"
 #include "document/script_parser.h"
 #include "document/script_text.h"
-#include "engine/engine_state.h"
-#include "engine/shown_text.h"
-#include "engine/text_files.h"
 #include "engine/text_layout.h"
-#include "engine/variables.h"
-#include "engine/window_interface.h"
 
 #include <QImageReader>
 

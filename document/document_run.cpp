@@ -1,11 +1,11 @@
 #include "document/document_run.h"
 
+#include "core/engine_state.h"
+#include "core/window_interface.h"
 #include "document/script_text.h"
 #include "engine/dispatcher.h"
-#include "engine/engine_state.h"
 #include "engine/run_control.h"
 #include "engine/statements.h"
-#include "engine/window_interface.h"
 
 #include <QElapsedTimer>
 #include <algorithm>

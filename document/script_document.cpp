@@ -1,5 +1,9 @@
 #include "document/script_document.h"
 
+#include "core/engine_state.h"
+#include "core/platform_units.h"
+#include "core/text_files.h"
+#include "core/variables.h"
 #include "document/document_model.h"
 #include "document/grid.h"
 #include "document/measure_box.h"
@@ -7,11 +11,7 @@
 #include "document/script_lines.h"
 #include "document/script_parser.h"
 #include "document/script_text.h"
-#include "engine/engine_state.h"
-#include "engine/platform_units.h"
-#include "engine/text_files.h"
 #include "engine/text_layout.h"
-#include "engine/variables.h"
 
 #include <QImageReader>
 #include <QLabel>

@@ -1,15 +1,15 @@
 #include "document/script_pane.h"
 
+#include "core/engine_state.h"
+#include "core/platform_units.h"
+#include "core/text_files.h"
+#include "core/window_interface.h"
 #include "database/cli/cli.h"
 #include "document/document_model.h"
 #include "document/grid.h"
 #include "document/row_style.h"
 #include "engine/busy_pointer.h"
 #include "engine/dispatcher.h"
-#include "engine/engine_state.h"
-#include "engine/platform_units.h"
-#include "engine/text_files.h"
-#include "engine/window_interface.h"
 
 #include <QChartView>
 #include <QLabel>

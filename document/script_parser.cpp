@@ -1,9 +1,9 @@
 #include "document/script_parser.h"
 
+#include "core/engine_state.h"
 #include "document/row_model.h"
 #include "document/script_lines.h"
 #include "document/script_text.h"
-#include "engine/engine_state.h"
 #include "engine/statements.h"
 
 namespace {

@@ -1,12 +1,13 @@
 #include "engine/builtin_commands.h"
 
+#include "core/engine_state.h"
+#include "core/variables.h"
 #include "database/execution.h"
 #include "database/lob.h"
 #include "database/session.h"
 #include "engine/dispatch_table.h"
-#include "engine/engine_state.h"
 #include "engine/output.h"
-#include "engine/variables.h"
+#include "engine/variable_commands.h"
 
 namespace {
 

@@ -1,19 +1,19 @@
 #include "engine/dispatcher.h"
 
+#include "core/engine_state.h"
+#include "core/messages.h"
+#include "core/shown_text.h"
+#include "core/text_files.h"
+#include "core/variables.h"
+#include "core/window_interface.h"
 #include "database/cli/cli.h"
 #include "database/session.h"
 #include "engine/dispatch_table.h"
-#include "engine/engine_state.h"
 #include "engine/expectations.h"
-#include "engine/messages.h"
 #include "engine/output.h"
 #include "engine/run_control.h"
 #include "engine/runners.h"
-#include "engine/shown_text.h"
 #include "engine/statements.h"
-#include "engine/text_files.h"
-#include "engine/variables.h"
-#include "engine/window_interface.h"
 
 #include <QColor>
 #include <QThread>

@@ -1,7 +1,7 @@
 #include "engine/expectations.h"
 
+#include "core/engine_state.h"
 #include "engine/dispatcher.h"
-#include "engine/engine_state.h"
 
 #include <QRegularExpression>
 

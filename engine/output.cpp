@@ -1,10 +1,10 @@
 #include "engine/output.h"
 
+#include "core/engine_state.h"
+#include "core/messages.h"
 #include "database/cli/cli.h"
 #include "database/execution.h"
 #include "database/session.h"
-#include "engine/engine_state.h"
-#include "engine/messages.h"
 
 #include <QFile>
 #include <QStringList>
@@ -220,6 +220,10 @@ void cmd_prompt() {
 
 void serverOutputNotice(const QString &line) {
     engineLines << line;
+}
+
+void registerServerOutput() {
+    setSessionHooks({.serverNotice = serverOutputNotice, .connected = serverOutputSetup});
 }
 
 void serverOutputSetup() {

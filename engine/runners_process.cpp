@@ -1,6 +1,6 @@
 #include "engine/runners_process.h"
 
-#include "engine/file_writer.h"
+#include "core/file_writer.h"
 
 #include <QCoreApplication>
 #include <QDir>

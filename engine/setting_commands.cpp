@@ -1,11 +1,11 @@
 // OPTION, COLUMN, TEST and EXECUTE: the built-in commands that change settings or
 // variables.
 
+#include "core/engine_state.h"
+#include "core/messages.h"
+#include "core/variables.h"
 #include "database/session.h"
 #include "engine/builtin_commands.h"
-#include "engine/engine_state.h"
-#include "engine/messages.h"
-#include "engine/variables.h"
 
 #include <QRegularExpression>
 #include <algorithm>

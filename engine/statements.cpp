@@ -1,6 +1,6 @@
 #include "engine/statements.h"
 
-#include "engine/engine_state.h"
+#include "core/engine_state.h"
 
 #include <QRegularExpression>
 #include <utility>

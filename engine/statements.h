@@ -2,7 +2,7 @@
 // Cutting script text into statements and a statement into a command keyword with its
 // arguments. Inside a statement "\n" stands for a line break.
 
-#include "engine/sql_scanner.h"
+#include "core/sql_scanner.h"
 
 #include <QString>
 #include <QStringList>

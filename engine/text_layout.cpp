@@ -1,7 +1,7 @@
 #include "engine/text_layout.h"
 
-#include "engine/engine_state.h"
-#include "engine/platform_units.h"
+#include "core/engine_state.h"
+#include "core/platform_units.h"
 
 #include <QFontMetricsF>
 #include <QGuiApplication>

@@ -1,6 +1,6 @@
 #include "mainwindow/norqfind.h"
 
-#include "engine/engine_state.h"
+#include "core/engine_state.h"
 #include "mainwindow/norqsql.h"
 
 #include <QHBoxLayout>

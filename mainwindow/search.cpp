@@ -1,10 +1,10 @@
 // Search Examples, Search Script and Reset: marks in the library tree, in the Text View
 // editor and on the script grid's marker cells.
 
+#include "core/engine_state.h"
+#include "core/messages.h"
+#include "core/platform_units.h"
 #include "document/grid.h"
-#include "engine/engine_state.h"
-#include "engine/messages.h"
-#include "engine/platform_units.h"
 #include "mainwindow/find_bar.h"
 #include "mainwindow/norqfind.h"
 #include "mainwindow/norqsearch.h"

@@ -1,6 +1,10 @@
 // The window's life: load, resize, minimise and close, the splitter bar, the mouse wheel,
 // the Escape key, the library tree press and the toolbar of the interactive panel.
 
+#include "core/engine_state.h"
+#include "core/platform_units.h"
+#include "core/text_files.h"
+#include "core/window_interface.h"
 #include "database/cli/cli.h"
 #include "database/session.h"
 #include "document/editor_text.h"
@@ -8,11 +12,7 @@
 #include "document/scroll_grid.h"
 #include "engine/busy_pointer.h"
 #include "engine/dispatcher.h"
-#include "engine/engine_state.h"
-#include "engine/platform_units.h"
 #include "engine/run_control.h"
-#include "engine/text_files.h"
-#include "engine/window_interface.h"
 #include "mainwindow/find_bar.h"
 #include "mainwindow/keyboard.h"
 #include "mainwindow/norqfind.h"

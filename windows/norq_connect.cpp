@@ -1,9 +1,9 @@
 #include "windows/norq_connect.h"
 
+#include "core/engine_state.h"
+#include "core/platform_units.h"
 #include "database/cli/cli.h"
 #include "database/session.h"
-#include "engine/engine_state.h"
-#include "engine/platform_units.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -1,5 +1,9 @@
 #include "windows/norq_sql_window.h"
 
+#include "core/engine_state.h"
+#include "core/platform_units.h"
+#include "core/text_files.h"
+#include "core/window_interface.h"
 #include "database/session.h"
 #include "document/grid.h"
 #include "document/help_links.h"
@@ -7,11 +11,7 @@
 #include "document/sql_highlighter.h"
 #include "engine/busy_pointer.h"
 #include "engine/dispatcher.h"
-#include "engine/engine_state.h"
-#include "engine/platform_units.h"
 #include "engine/run_control.h"
-#include "engine/text_files.h"
-#include "engine/window_interface.h"
 #include "windows/toolbar_icons.h"
 
 #include <QAction>

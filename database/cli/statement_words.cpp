@@ -1,6 +1,6 @@
 #include "database/cli/statement_words.h"
 
-#include "engine/sql_scanner.h"
+#include "core/sql_scanner.h"
 
 #include <QSet>
 

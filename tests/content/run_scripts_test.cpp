@@ -3,15 +3,15 @@
 // a batch job with pavona --run. No row may ask for input and no row may fail; a row
 // marked "-- expect: error" must fail as expected.
 
+#include "core/engine_state.h"
+#include "core/variables.h"
+#include "core/window_interface.h"
 #include "database/session.h"
 #include "engine/dispatcher.h"
-#include "engine/engine_state.h"
 #include "engine/startup.h"
-#include "engine/variables.h"
-#include "engine/widgets/plot.h"
-#include "engine/window_interface.h"
 #include "script_grid.h"
 #include "script_scan.h"
+#include "windows/plot.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,14 +1,14 @@
 #include "backends.h"
+#include "core/engine_state.h"
+#include "core/install_layout.h"
+#include "core/messages.h"
+#include "core/variables.h"
 #include "database/cli/cli.h"
 #include "database/execution.h"
 #include "database/lob.h"
 #include "database/number_fit.h"
 #include "database/session.h"
-#include "engine/engine_state.h"
-#include "engine/install_layout.h"
-#include "engine/messages.h"
 #include "engine/output.h"
-#include "engine/variables.h"
 #include "fakes.h"
 
 #include <QFile>
@@ -33,6 +33,7 @@ public:
     EngineFixture() {
         set_messages();
         var_free_all();
+        registerServerOutput();
         previousUi_ = engine.ui;
         engine.ui = &windows;
         cli::SQLAllocEnv(&engine.envHandle);

@@ -1,9 +1,9 @@
 // Whole runs against the embedded engine, on a database in a temporary catalog.
 
+#include "core/variables.h"
 #include "database/session.h"
 #include "engine/dispatcher.h"
 #include "engine/run_control.h"
-#include "engine/variables.h"
 #include "fake_windows.h"
 
 #include <QDir>

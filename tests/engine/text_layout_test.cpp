@@ -1,4 +1,4 @@
-#include "engine/engine_state.h"
+#include "core/engine_state.h"
 #include "engine/text_layout.h"
 
 #include <gtest/gtest.h>

@@ -1,9 +1,9 @@
 // Random text after PLOT, split by the command parser and read as the plot's keywords and
 // values: at most two values, each a finite number or zero, and a title always there.
-#include "engine/engine_state.h"
+#include "core/engine_state.h"
 #include "engine/statements.h"
-#include "engine/widgets/plot_data.h"
 #include "fuzz_input.h"
+#include "windows/plot_data.h"
 
 #include <QString>
 #include <cmath>

@@ -1,9 +1,9 @@
 // Values as a database may hand them to the result formatter: a number fitted to its
 // column never outgrows it and a number that fits is left alone; the bytes of the fetch
 // buffer are read as text without reading past the column.
+#include "core/engine_state.h"
 #include "database/execution.h"
 #include "database/number_fit.h"
-#include "engine/engine_state.h"
 #include "fuzz_input.h"
 
 #include <QString>

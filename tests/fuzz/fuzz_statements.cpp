@@ -1,7 +1,7 @@
 // Random script text through the statement splitter and the command parser: every
 // statement is parsed into a keyword and at most 100 arguments, every SQL statement is a
 // piece of the text exactly as written, and no line's code is outside the known ones.
-#include "engine/engine_state.h"
+#include "core/engine_state.h"
 #include "engine/statements.h"
 #include "fuzz_input.h"
 

@@ -1,8 +1,8 @@
 #include "tests/mainwindow/fixture.h"
 
+#include "core/engine_state.h"
 #include "database/session.h"
 #include "document/grid.h"
-#include "engine/engine_state.h"
 #include "engine/startup.h"
 
 #include <QApplication>

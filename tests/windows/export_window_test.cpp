@@ -1,7 +1,7 @@
+#include "core/engine_state.h"
 #include "database/session.h"
 #include "document/grid.h"
 #include "document/row_model.h"
-#include "engine/engine_state.h"
 #include "export/export.h"
 #include "export/export_csv.h"
 #include "mainwindow/norqsql.h"

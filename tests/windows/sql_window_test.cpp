@@ -1,7 +1,7 @@
+#include "core/engine_state.h"
 #include "database/session.h"
 #include "document/grid.h"
 #include "document/row_style.h"
-#include "engine/engine_state.h"
 #include "grid_clicks.h"
 #include "test_support.h"
 #include "windows/norq_sql_window.h"

@@ -3,7 +3,7 @@
 #include "database/catalog.h"
 #include "database/session.h"
 #include "engine/startup.h"
-#include "engine/widgets/plot.h"
+#include "windows/plot.h"
 
 #include <QDir>
 #include <QTemporaryDir>

@@ -1,10 +1,10 @@
-#include "engine/widgets/plot.h"
+#include "windows/plot.h"
 
+#include "core/engine_state.h"
+#include "core/messages.h"
+#include "core/window_interface.h"
 #include "engine/dispatch_table.h"
-#include "engine/engine_state.h"
-#include "engine/messages.h"
-#include "engine/widgets/plot_data.h"
-#include "engine/window_interface.h"
+#include "windows/plot_data.h"
 
 #include <QApplication>
 #include <QBarCategoryAxis>

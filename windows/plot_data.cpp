@@ -1,6 +1,6 @@
-#include "engine/widgets/plot_data.h"
+#include "windows/plot_data.h"
 
-#include "engine/engine_state.h"
+#include "core/engine_state.h"
 
 #include <QRegularExpression>
 

@@ -1,4 +1,4 @@
-#include "engine/sql_scanner.h"
+#include "core/sql_scanner.h"
 
 #include <utility>
 
