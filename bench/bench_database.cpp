@@ -119,7 +119,7 @@ int main(int argc, char **argv) {
     cli::SQLAllocEnv(&engine.envHandle);
     registerServerOutput();
     QString database = QStringLiteral("BENCH"), user, password;
-    if (Norq_connect(database, user, password) != 0) {
+    if (Norq_connect(engine, database, user, password) != 0) {
         std::fprintf(stderr, "could not connect: %s\n", qPrintable(engine.msgText));
         return 1;
     }
@@ -177,6 +177,6 @@ int main(int argc, char **argv) {
                 before / 1024.0, gridPeak / 1024.0, (gridPeak - before) / 1024.0);
     std::printf("target: grid mode within 2x of the shell: %s\n",
                 gridSeconds <= 2 * shellAll ? "met" : "NOT met");
-    Norq_disconnect();
+    Norq_disconnect(engine);
     return 0;
 }

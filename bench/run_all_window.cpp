@@ -32,6 +32,6 @@ int main(int argc, char **argv) {
     // Run only once the window is on the screen, as a user's press would.
     waitUntilShown(window);
     window.runAll_Click();
-    Norq_disconnect();
+    Norq_disconnect(engine);
     return engine.msgCode == 0 ? 0 : 1;
 }

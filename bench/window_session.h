@@ -17,7 +17,8 @@ inline bool startAndConnect(const char *database) {
     engine_startup();
     installQtWindowInterface();
     engine.databaseName = QString::fromLocal8Bit(database);
-    if (Norq_connect(engine.databaseName, engine.userId, engine.userPassword) == 0) return true;
+    if (Norq_connect(engine, engine.databaseName, engine.userId, engine.userPassword) == 0)
+        return true;
     std::fprintf(stderr, "cannot connect: %s\n", qPrintable(engine.msgText));
     return false;
 }

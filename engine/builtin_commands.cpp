@@ -41,9 +41,11 @@ template <void (*Command)()> void registerPlain(const char *keyword) {
 
 void registerBuiltinCommands() {
     registerCommand(QStringLiteral("SQL"), runSql);
-    registerPlain<cmdConnect>("CONNECT");
-    registerCommand(QStringLiteral("XLOAD"),
-                    [](const CommandContext &) { engine.lastRc = Norq_load(); });
+    registerCommand(QStringLiteral("CONNECT"),
+                    [](const CommandContext &) { cmdConnect(engine, engine); });
+    registerCommand(QStringLiteral("XLOAD"), [](const CommandContext &) {
+        engine.lastRc = Norq_load(engine, engine.args[1]);
+    });
     for (const char *keyword : {"REORG", "RUNSTATS", "DESCRIBE"})
         registerAdminCommand(QString::fromLatin1(keyword));
     registerPlain<cmd_prompt>("PROMPT");

@@ -89,7 +89,8 @@ void reportCancel(const run_control::StatementWatch &watch) {
     // A cancel that reaches the server late can leave the session's own transaction
     // failed, and every later statement with it; outside the user's transaction nothing
     // of the stopped work is wanted.
-    if (engine.connected && !transactionOpen()) runSilentQuery(QStringLiteral("ROLLBACK"));
+    if (engine.connected && !transactionOpen(engine))
+        runSilentQuery(engine, engine, QStringLiteral("ROLLBACK"));
     setMessage(true, -1, 0, reason, QStringLiteral("runStatement"));
     engine.errorFlag = true;
     if (run_control::stopRequested()) engine.stopRun = true;

@@ -117,5 +117,6 @@ void cmd_column() {
 
 void cmd_execute() {
     const QString sql = engine.args[1];
-    var_add(QStringLiteral("RESULT"), sql.isEmpty() ? QString() : runSilentQuery(sql).trimmed());
+    var_add(QStringLiteral("RESULT"),
+            sql.isEmpty() ? QString() : runSilentQuery(engine, engine, sql).trimmed());
 }

@@ -178,7 +178,7 @@ void NorqSQL::closeEvent(QCloseEvent *event) {
 
 void NorqSQL::Form_Unload() {
     closeSatelliteWindows();
-    Norq_disconnect();
+    Norq_disconnect(engine);
     if (engine.envHandle) {
         cli::SQLFreeEnv(engine.envHandle);
         engine.envHandle = nullptr;
@@ -193,7 +193,7 @@ void NorqSQL::mnuExit_Click() {
     if (!closeAgreed_ && !mayDiscardScript()) return;
     closeAgreed_ = true;
     if (deferWhileRunning(this, [this] { mnuExit_Click(); })) return;
-    Norq_close();
+    Norq_close(engine);
     QCoreApplication::exit(0);
 }
 

@@ -121,7 +121,7 @@ void showInView(QObject *target, QChart *chart) {
 } // namespace
 
 void cmd_plot(QObject *chart) {
-    const PlotData plot = readPlotArguments();
+    const PlotData plot = readPlotArguments(engine);
     if (plot.count == 0) return;
     // A window-less run starts its drawing layer only for a script that names PLOT.
     if (!qobject_cast<QApplication *>(QCoreApplication::instance())) {

@@ -98,13 +98,13 @@ protected:
         engine.ui = &ui;
         if (!createSampleDatabase(dataHome->path(), &setupError)) return;
         QString database = "SAMPLE", user, password;
-        if (Norq_connect(database, user, password) != 0)
+        if (Norq_connect(engine, database, user, password) != 0)
             setupError = "cannot connect to SAMPLE: " + engine.msgText;
         var_add("curdir", samplesDir + "/");
     }
 
     static void TearDownTestSuite() {
-        Norq_disconnect();
+        Norq_disconnect(engine);
         engine.ui = &silent;
         QDir::setCurrent(startFolder);
         workFolder.reset();

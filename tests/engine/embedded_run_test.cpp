@@ -32,13 +32,13 @@ protected:
         ASSERT_TRUE(db.open(QIODevice::WriteOnly));
         db.close();
         QString name = "RUNTEST", user, password;
-        ASSERT_EQ(Norq_connect(name, user, password), 0) << engine.msgText.toStdString();
+        ASSERT_EQ(Norq_connect(engine, name, user, password), 0) << engine.msgText.toStdString();
         ASSERT_TRUE(engine.connected);
         engine.gridMode = false;
     }
     void TearDown() override {
         run("SPOOL OFF");
-        Norq_disconnect();
+        Norq_disconnect(engine);
         EngineTest::TearDown();
     }
 
@@ -174,7 +174,7 @@ TEST_F(EmbeddedRun, ExecuteAndTheVariableListing) {
 } // namespace
 
 TEST_F(EmbeddedRun, FailuresTheDatabaseGaveNoCodeForStillFail) {
-    Norq_disconnect();
+    Norq_disconnect(engine);
     run("VALUES 1;");
     EXPECT_EQ(engine.msgText, "No connection exists.");
     EXPECT_EQ(engine.msgCode, -1);

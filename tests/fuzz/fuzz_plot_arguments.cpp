@@ -11,7 +11,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     const QString text = inputText(data, size);
     if (parseCommand(QStringLiteral("PLOT ") + text) != QLatin1String("PLOT")) return 0;
-    const PlotData plot = readPlotArguments();
+    const PlotData plot = readPlotArguments(engine);
     check(plot.count >= 0 && plot.count <= 2);
     for (const double value : plot.values)
         check(!std::isnan(value));

@@ -34,7 +34,8 @@ protected:
         useEmptyCatalog();
         createSampleDatabase();
         QString database = "SAMPLE", user, password;
-        ASSERT_EQ(Norq_connect(database, user, password), 0) << engine.msgText.toStdString();
+        ASSERT_EQ(Norq_connect(engine, database, user, password), 0)
+            << engine.msgText.toStdString();
         ASSERT_TRUE(scratch.isValid());
         outFolder = qEnvironmentVariable("PAVONA_EXPORT_DIR");
         if (outFolder.isEmpty()) outFolder = scratch.path();

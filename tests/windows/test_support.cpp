@@ -27,7 +27,7 @@ QString newScratchFolder() {
 } // namespace
 
 void useEmptyCatalog() {
-    if (engine.connected) Norq_disconnect();
+    if (engine.connected) Norq_disconnect(engine);
     const QString folder = newScratchFolder();
     qputenv("XDG_DATA_HOME", QFile::encodeName(folder + "/data"));
     // No user or system ODBC data sources either.
