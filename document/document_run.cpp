@@ -70,7 +70,7 @@ namespace {
 
 // The last run's output as the row that shows it; false when it shows none.
 bool lastOutputRow(DocumentRow *row, int *step) {
-    RunOutput output = lastRunOutput();
+    RunOutput output = runOutput(engine, engine);
     if (!output.shown) return false;
     int kind = output.kind;
     QString pictureFile;

@@ -33,18 +33,6 @@ constexpr int kMissingPictureHeight = 400;
 // and a megabyte of prose must not stall the view.
 constexpr int kMaxCommentLines = 2000;
 
-// Applies a wrap width for the duration of a layout call (the help viewer's own).
-class WrapWidthScope {
-public:
-    explicit WrapWidthScope(int width) : saved_(engine.textLineWidth) {
-        if (width > 0) engine.textLineWidth = width;
-    }
-    ~WrapWidthScope() { engine.textLineWidth = saved_; }
-
-private:
-    int saved_;
-};
-
 bool isProseKind(int kind) {
     return kind == RowKind::comment || kind == RowKind::heading;
 }
@@ -71,15 +59,17 @@ QString ScriptDocument::commentDisplayText(const QString &joined) const {
     return proseAtWrapWidth(ScriptText::removeCarets(joined));
 }
 
+int ScriptDocument::proseWidth() const {
+    return wrapWidth_ > 0 ? wrapWidth_ : engine.textLineWidth;
+}
+
 QString ScriptDocument::wrapAtWrapWidth(const QString &text, const QString &prefix,
                                         bool first) const {
-    const WrapWidthScope scope(wrapWidth_);
-    return wrapText(text, prefix, first);
+    return wrapText(text, prefix, first, proseWidth());
 }
 
 QString ScriptDocument::proseAtWrapWidth(const QString &text) const {
-    const WrapWidthScope scope(wrapWidth_);
-    return formatProse(text);
+    return formatProse(text, proseWidth());
 }
 
 // ---- addRow -------------------------------------------------------------------------

@@ -217,7 +217,7 @@ void ScriptPane::markChanged(int row, const QStringList &changes) {
 }
 
 ScriptPane::Output ScriptPane::placeOutput(int position) {
-    const RunOutput output = lastRunOutput();
+    const RunOutput output = runOutput(engine, engine);
     if (!output.shown) return {};
     DocumentRow row;
     row.kind = output.kind;

@@ -2,6 +2,7 @@
 
 #include "core/engine_state.h"
 #include "core/messages.h"
+#include "core/run_outcome.h"
 #include "core/shown_text.h"
 #include "core/text_files.h"
 #include "core/variables.h"
@@ -179,35 +180,25 @@ void runStatement(const QString &statement, const CommandContext &context) {
 
 void setOutcomeMessage(const QString &text) {
     engine.msgText = text;
-    switch (engine.resultKind) {
-    case kResultRows:
-        if (engine.resultText.isEmpty())
-            engine.resultKind = kResultMessage;
-        else
-            engine.resultText += QStringLiteral("\r\r") + text;
-        break;
-    case kResultText:
-        engine.outputText += u'\r' + text;
-        break;
-    case kResultServerOutput:
-        engine.serverOutput += u'\r' + text;
-        break;
-    default:
+    if (QString *shown = shownText(engine))
+        *shown += u'\r' + text;
+    else if (engine.resultKind == kResultRows && !engine.resultText.isEmpty())
+        engine.resultText += QStringLiteral("\r\r") + text;
+    else
         engine.resultKind = kResultMessage;
-        break;
-    }
 }
 
 int runDepth() {
     return depth;
 }
 
-void runScript(const QString &text, ResultGrid *grid, QObject *chart) {
+RunOutcome runScript(const QString &text, ResultGrid *grid, QObject *chart) {
     const ExpectedFailure expected = expectedFailure(text);
     // Text from Linux editors and files separates lines with LF.
     runStatements(assembleStatements(withCarriageReturns(text.trimmed())), grid, chart);
     // Only the user's own run text is judged by its mark, not what a RUN inside it reads.
     if (depth == 0) settleExpectedFailure(expected);
+    return engine;
 }
 
 void runStatements(const QStringList &statements, ResultGrid *grid, QObject *chart) {

@@ -3,6 +3,7 @@
 
 #include "core/engine_state.h"
 #include "core/platform_units.h"
+#include "core/run_outcome.h"
 #include "core/text_files.h"
 #include "core/window_interface.h"
 #include "database/cli/cli.h"
@@ -362,30 +363,15 @@ void NorqSQL::TB_ButtonClick(const QString &key) {
         engine.recallPos = engine.recallPos >= kRecallSlots ? 1 : engine.recallPos + 1;
         recallList[engine.recallPos] = typed;
         engine.gridMode = true;
+        RunOutcome outcome;
         {
             const BusyPointer busy;
-            runScript(statement, DataValues, Chart);
+            outcome = runScript(statement, DataValues, Chart);
         }
-        QString output;
-        bool write = true;
-        switch (engine.resultKind) {
-        case kResultMessage:
-            output = engine.msgText;
-            write = !output.trimmed().isEmpty();
-            break;
-        case kResultRows:
-            output = engine.msgText;
-            break;
-        case kResultText:
-            output = engine.outputText;
-            break;
-        case kResultServerOutput:
-            output = engine.serverOutput;
-            break;
-        default:
-            write = false;
-            break;
-        }
+        const QString *text = shownText(outcome);
+        const QString output = text ? *text : engine.msgText;
+        const bool write = text || outcome.resultKind == kResultRows ||
+                           (outcome.resultKind == kResultMessage && !output.trimmed().isEmpty());
         if (write && CLP->rows() > 3) {
             int kind = RowKind::message;
             addRow(kind, output, QString(), 3);

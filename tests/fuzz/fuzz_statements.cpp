@@ -10,14 +10,13 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     QString text = inputText(data, size);
     text.replace(u'\n', u'\r');
-    engine.blockMode = false;
+    bool blockMode = false;
     for (const QString &line : text.split(u'\r')) {
         QString comment;
-        const int code = classifyLine(line, comment);
+        const int code = classifyLine(line, comment, blockMode);
         check(code >= kLineEmpty && code <= kLineDashComment);
         stripLine(line, true);
     }
-    engine.blockMode = false;
     const QStringList statements = assembleStatements(text);
     for (const QString &statement : statements) {
         summarize(statement);
