@@ -1,7 +1,7 @@
 #include "app/batch_options.h"
 
-#include "engine/engine_state.h"
-#include "engine/shown_text.h"
+#include "core/engine_state.h"
+#include "core/shown_text.h"
 #include "export/export.h"
 #include "export/shared_exports.h"
 

@@ -5,23 +5,23 @@
 #include "check/compare.h"
 #include "check/script_snapshot.h"
 #include "check/snapshot.h"
+#include "core/engine_state.h"
+#include "core/file_writer.h"
+#include "core/shown_text.h"
+#include "core/text_files.h"
+#include "core/variables.h"
 #include "database/session.h"
 #include "document/document_run.h"
 #include "document/row_model.h"
 #include "document/script_lines.h"
 #include "engine/builtin_commands.h"
-#include "engine/engine_state.h"
-#include "engine/file_writer.h"
 #include "engine/run_control.h"
 #include "engine/runners.h"
-#include "engine/shown_text.h"
 #include "engine/startup.h"
-#include "engine/text_files.h"
-#include "engine/variables.h"
-#include "engine/widgets/plot.h"
 #include "export/export.h"
 #include "export/export_csv.h"
 #include "mainwindow/start_library.h"
+#include "windows/plot.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -140,12 +140,20 @@ void defineVariables(const BatchOptions &options) {
         var_add(name, value);
 }
 
-bool connectDatabase(const BatchOptions &options) {
-    engine.databaseName = options.database;
-    engine.userId = options.user;
-    engine.userPassword =
+bool connectDatabase(SessionState &session, const BatchOptions &options) {
+    session.databaseName = options.database;
+    session.userId = options.user;
+    session.userPassword =
         options.passwordGiven ? options.password : qEnvironmentVariable("PAVONA_PASSWORD");
-    return Norq_connect(engine.databaseName, engine.userId, engine.userPassword) == 0;
+    return Norq_connect(session, session.databaseName, session.userId, session.userPassword) == 0;
+}
+
+// The options that shape every statement of the run. A snapshot holds what two runs on the
+// same data share: no times.
+void applySettings(Settings &settings, const BatchOptions &options, bool snapshots) {
+    settings.substitution = options.substitution;
+    settings.noTimings = options.noTimings || snapshots;
+    settings.stopOnError = options.stopOnError;
 }
 
 // The script as the Script View renders it, without a window: the rows a run fills and
@@ -368,15 +376,12 @@ int runBatch(const BatchOptions &options) {
     WindowLayer layer(&batchWindows);
     locateHelpFolder();
     defineVariables(options);
-    engine.substitution = options.substitution;
-    // A snapshot holds what two runs on the same data share: no times.
-    engine.noTimings = options.noTimings || snapshots;
-    engine.stopOnError = options.stopOnError;
+    applySettings(engine, options, snapshots);
     setChildProgramsAllowed(!options.noChildPrograms);
     if (options.maxDisplay > 0) setMaxDisplay(options.maxDisplay);
     if (options.maxRows > 0) setMaxRows(options.maxRows);
 
-    if (!connectDatabase(options))
+    if (!connectDatabase(engine, options))
         return fail(QStringLiteral("cannot connect to %1: %2")
                         .arg(shownDatabaseName(options.database), oneLine(engine.msgText)));
 
@@ -401,7 +406,7 @@ int runBatch(const BatchOptions &options) {
     }
 
     // As an interactive client does when it exits, the run gives up what it left uncommitted.
-    if (QString failure; rollbackOpenTransaction(&failure))
+    if (QString failure; rollbackOpenTransaction(engine, &failure))
         say(failure.isEmpty()
                 ? QStringLiteral("pavona: the run ended inside a transaction: it was rolled back")
                 : QStringLiteral("pavona: the run ended inside a transaction; rolling it back "
@@ -451,6 +456,6 @@ int runBatch(const BatchOptions &options) {
     if (snapshots)
         status = finishSnapshot(options, document, expected, snapshotFound, status,
                                 ended.rowsNotRun > 0);
-    Norq_disconnect();
+    Norq_disconnect(engine);
     return status;
 }

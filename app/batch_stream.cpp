@@ -1,7 +1,7 @@
 #include "app/batch_stream.h"
 
+#include "core/engine_state.h"
 #include "engine/dispatcher.h"
-#include "engine/engine_state.h"
 #include "engine/run_control.h"
 #include "engine/statements.h"
 

@@ -4,7 +4,7 @@
 // with neither the statement that needs the value fails with a message that says how
 // to give it. The clipboard is kept in memory, where PLOT leaves its chart.
 
-#include "engine/window_interface.h"
+#include "core/window_interface.h"
 
 #include <QHash>
 #include <cstdio>

@@ -2,16 +2,16 @@
 
 #include "app/demo_hook.h"
 #include "app/sample_start.h"
+#include "core/engine_state.h"
+#include "core/variables.h"
 #include "database/cli/cli.h"
 #include "document/row_model.h"
-#include "engine/engine_state.h"
 #include "engine/startup.h"
-#include "engine/variables.h"
-#include "engine/widgets/plot.h"
 #include "mainwindow/main_window.h"
 #include "mainwindow/start_library.h"
 #include "windows/norq_connect.h"
 #include "windows/norq_sql_window.h"
+#include "windows/plot.h"
 #include "windows/qt_window_interface.h"
 
 #include <QApplication>

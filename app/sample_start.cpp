@@ -1,9 +1,9 @@
 #include "app/sample_start.h"
 
+#include "core/engine_state.h"
+#include "core/window_interface.h"
 #include "database/catalog.h"
 #include "database/sample_database.h"
-#include "engine/engine_state.h"
-#include "engine/window_interface.h"
 #include "mainwindow/resource_folders.h"
 
 #include <cstdio>

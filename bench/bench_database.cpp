@@ -6,13 +6,14 @@
 // Usage: bench_bench_database [rows]   (default 32000; QT_QPA_PLATFORM=offscreen without a
 // display)
 
+#include "core/engine_state.h"
+#include "core/messages.h"
 #include "database/catalog.h"
 #include "database/cli/cli.h"
 #include "database/execution.h"
 #include "database/session.h"
 #include "document/grid.h"
-#include "engine/engine_state.h"
-#include "engine/messages.h"
+#include "engine/output.h"
 
 #include <QApplication>
 #include <QDir>
@@ -116,8 +117,9 @@ int main(int argc, char **argv) {
 
     set_messages();
     cli::SQLAllocEnv(&engine.envHandle);
+    registerServerOutput();
     QString database = QStringLiteral("BENCH"), user, password;
-    if (Norq_connect(database, user, password) != 0) {
+    if (Norq_connect(engine, database, user, password) != 0) {
         std::fprintf(stderr, "could not connect: %s\n", qPrintable(engine.msgText));
         return 1;
     }
@@ -175,6 +177,6 @@ int main(int argc, char **argv) {
                 before / 1024.0, gridPeak / 1024.0, (gridPeak - before) / 1024.0);
     std::printf("target: grid mode within 2x of the shell: %s\n",
                 gridSeconds <= 2 * shellAll ? "met" : "NOT met");
-    Norq_disconnect();
+    Norq_disconnect(engine);
     return 0;
 }

@@ -5,8 +5,8 @@
 // Usage: bench_bench_document [lines]   (default 10000; run with QT_QPA_PLATFORM=offscreen
 // when there is no display)
 
+#include "core/engine_state.h"
 #include "document/grid.h"
-#include "engine/engine_state.h"
 #include "mainwindow/main_window.h"
 
 #include <QApplication>

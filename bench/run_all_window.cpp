@@ -6,9 +6,9 @@
 // catalog)
 
 #include "bench/window_session.h"
-#include "engine/widgets/plot.h"
 #include "mainwindow/main_window.h"
 #include "mainwindow/start_library.h"
+#include "windows/plot.h"
 
 #include <QApplication>
 #include <QMainWindow>
@@ -32,6 +32,6 @@ int main(int argc, char **argv) {
     // Run only once the window is on the screen, as a user's press would.
     waitUntilShown(*shown);
     mainWindow::runAll(window);
-    Norq_disconnect();
+    Norq_disconnect(engine);
     return engine.msgCode == 0 ? 0 : 1;
 }

@@ -30,6 +30,6 @@ int main(int argc, char **argv) {
     QCoreApplication::processEvents();
     const int code = engine.msgCode;
     std::printf("%s\n", qPrintable(engine.msgText.trimmed()));
-    Norq_disconnect();
+    Norq_disconnect(engine);
     return code == 0 ? 0 : 1;
 }

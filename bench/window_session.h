@@ -2,8 +2,8 @@
 // What the window benchmarks share: the engine started and connected as the program
 // starts it, and a wait until the window is on the screen, as before a user's press.
 
+#include "core/engine_state.h"
 #include "database/session.h"
-#include "engine/engine_state.h"
 #include "engine/startup.h"
 #include "windows/qt_window_interface.h"
 
@@ -17,7 +17,8 @@ inline bool startAndConnect(const char *database) {
     engine_startup();
     installQtWindowInterface();
     engine.databaseName = QString::fromLocal8Bit(database);
-    if (Norq_connect(engine.databaseName, engine.userId, engine.userPassword) == 0) return true;
+    if (Norq_connect(engine, engine.databaseName, engine.userId, engine.userPassword) == 0)
+        return true;
     std::fprintf(stderr, "cannot connect: %s\n", qPrintable(engine.msgText));
     return false;
 }

@@ -1,9 +1,9 @@
 #include "check/script_snapshot.h"
 
+#include "core/engine_state.h"
+#include "core/file_writer.h"
+#include "core/variables.h"
 #include "document/row_model.h"
-#include "engine/engine_state.h"
-#include "engine/file_writer.h"
-#include "engine/variables.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,8 +1,8 @@
 #include "check/snapshot.h"
 
+#include "core/shown_text.h"
 #include "database/cli/cli.h"
 #include "document/row_model.h"
-#include "engine/shown_text.h"
 
 #include <QFileInfo>
 #include <QRegularExpression>

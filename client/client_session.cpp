@@ -1,8 +1,8 @@
 #include "client/client_session.h"
 
+#include "core/shown_text.h"
 #include "database/cli/cli.h"
 #include "database/cli/connection_forms.h"
-#include "engine/shown_text.h"
 
 #include <QByteArray>
 #include <algorithm>

@@ -2,7 +2,7 @@
 # folder under lib/, help and samples in share/pavona/, what a Linux desktop needs
 # (desktop entry, MIME type, icons, AppStream file, manual pages) and the licence and
 # changelog in share/doc/pavona/. The installed program finds these relative to its own
-# bin folder (engine/install_layout.cpp).
+# bin folder (core/install_layout.cpp).
 set(PAVONA_PACKAGING ${CMAKE_SOURCE_DIR}/packaging)
 
 install(TARGETS pavona norq norqcmd norqset norqexpln

@@ -23,7 +23,7 @@ function(pavona_widget_sources out)
     set(${out} ${result} PARENT_SCOPE)
 endfunction()
 
-# One GoogleTest program per tests/ subfolder. Engine and database tests link the
+# One GoogleTest program per tests/ subfolder. Core, engine and database tests link the
 # windowless engine only, which keeps it honest about needing no widgets.
 function(pavona_test_folder name)
     file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${name}/*.cpp)

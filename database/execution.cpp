@@ -1,15 +1,15 @@
 #include "database/execution.h"
 
+#include "core/engine_state.h"
+#include "core/messages.h"
 #include "core/quoting.h"
+#include "core/result_grid.h"
+#include "core/variables.h"
+#include "core/window_interface.h"
 #include "database/cli/cli.h"
 #include "database/number_fit.h"
 #include "database/result_set.h"
 #include "database/session.h"
-#include "engine/engine_state.h"
-#include "engine/messages.h"
-#include "engine/result_grid.h"
-#include "engine/variables.h"
-#include "engine/window_interface.h"
 
 #include <QElapsedTimer>
 #include <QStringList>
@@ -110,7 +110,10 @@ void restoreGrid(ResultGrid *grid) {
 
 class SqlRun {
 public:
-    SqlRun(ResultGrid *grid, bool gridMode) : grid_(grid), gridMode_(gridMode && grid) {}
+    SqlRun(ResultGrid *grid, SessionState &session, FetchBuffer &buffer, RunOutcome &outcome,
+           const Settings &settings)
+        : grid_(grid), gridMode_(settings.gridMode && grid), session_(session), buffer_(buffer),
+          outcome_(outcome), settings_(settings) {}
 
     void run(const QString &statement, bool showResults);
 
@@ -124,6 +127,10 @@ private:
 
     ResultGrid *grid_;
     bool gridMode_;
+    SessionState &session_;
+    FetchBuffer &buffer_;
+    RunOutcome &outcome_;
+    const Settings &settings_;
     int limit_ = 0;
     QElapsedTimer timer_;
     double elapsed_ = 0;
@@ -137,7 +144,7 @@ private:
 
     // Only the bound bytes can hold anything of the last row.
     void clearFetchBuffer() const {
-        std::fill(engine.fetchBuffer.begin() + 1, engine.fetchBuffer.begin() + boundEnd_, '\0');
+        std::fill(buffer_.fetchBuffer.begin() + 1, buffer_.fetchBuffer.begin() + boundEnd_, '\0');
     }
 };
 
@@ -146,49 +153,50 @@ void SqlRun::run(const QString &statement, bool showResults) {
     var_add(QStringLiteral("time"), QStringLiteral("0"));
     if (gridMode_) {
         grid_->setRows(kGridStartRows);
-        limit_ = engine.maxRows;
+        limit_ = settings_.maxRows;
     } else {
-        limit_ = engine.maxDisplay;
+        limit_ = settings_.maxDisplay;
     }
-    engine.resultText.clear();
-    engine.lastResult.reset();
-    engine.resultTableLength = 0;
+    outcome_.resultText.clear();
+    outcome_.lastResult.reset();
+    outcome_.resultTableLength = 0;
 
     QString text = statement.trimmed();
     if (text.endsWith(QLatin1Char(';'))) text.chop(1);
     if (text.trimmed().isEmpty()) return;
 
-    engine.lastRc = cli::SQLAllocStmt(engine.connHandle, &engine.stmtHandle);
-    if (engine.lastRc == cli::kSuccess)
-        engine.lastRc =
-            cli::SQLSetStmtAttr(engine.stmtHandle, cli::kAttrNoScan, 1, cli::kNullTerminated);
+    session_.lastRc = cli::SQLAllocStmt(session_.connHandle, &session_.stmtHandle);
+    if (session_.lastRc == cli::kSuccess)
+        session_.lastRc =
+            cli::SQLSetStmtAttr(session_.stmtHandle, cli::kAttrNoScan, 1, cli::kNullTerminated);
     // One row past the limit, so "Maximum rows" still shows, and a driver reads no more.
-    if (engine.lastRc == cli::kSuccess)
-        cli::SQLSetStmtAttr(engine.stmtHandle, cli::kAttrMaxRows, limit_ + 1, cli::kNullTerminated);
+    if (session_.lastRc == cli::kSuccess)
+        cli::SQLSetStmtAttr(session_.stmtHandle, cli::kAttrMaxRows, limit_ + 1,
+                            cli::kNullTerminated);
     timer_.start();
-    int executed = engine.lastRc;
+    int executed = session_.lastRc;
     if (executed == cli::kSuccess) {
         const QByteArray bytes = text.toUtf8();
-        executed = cli::SQLExecDirect(engine.stmtHandle, bytes.constData(),
+        executed = cli::SQLExecDirect(session_.stmtHandle, bytes.constData(),
                                       static_cast<int>(bytes.size()));
-        engine.lastRc = executed;
+        session_.lastRc = executed;
     }
     if (executed < 0) {
-        reportCliError();
+        reportCliError(session_);
         if (gridMode_) grid_->setRows(0);
         return;
     }
-    if (executed == cli::kSuccessWithInfo) collectServerNotices();
+    if (executed == cli::kSuccessWithInfo) collectServerNotices(session_);
     elapsed_ = timer_.nsecsElapsed() / 1e9;
     int16_t columns = 0;
-    cli::SQLNumResultCols(engine.stmtHandle, &columns);
+    cli::SQLNumResultCols(session_.stmtHandle, &columns);
     var_add(QStringLiteral("TIME"), plainSeconds(elapsed_));
-    engine.elapsedSeconds = elapsed_;
+    outcome_.elapsedSeconds = elapsed_;
 
     if (!showResults || columns <= 0) {
-        Norq_close();
+        Norq_close(session_);
         if (executed == cli::kNoData) {
-            engine.errorFlag = true;
+            session_.errorFlag = true;
             setMessage(false, 0, 12, QString(), QStringLiteral("Norq_sql"));
         } else {
             setMessage(true, 0, 0, withTime(QStringLiteral("Command completed.")),
@@ -206,23 +214,23 @@ void SqlRun::run(const QString &statement, bool showResults) {
         grid_->showRunning(false);
         grid_->showRunning(true);
     }
-    if (engine.columnWidthLimit == 0) engine.columnWidthLimit = engine.columnSize;
+    if (buffer_.columnWidthLimit == 0) buffer_.columnWidthLimit = settings_.columnSize;
     if (!describeAndBind(columns)) return;
     fetchRows();
 }
 
 bool SqlRun::describeAndBind(int columns) {
     int offset = 1;
-    const int limit = engine.columnWidthLimit;
+    const int limit = buffer_.columnWidthLimit;
     for (int c = 1; c <= columns; ++c) {
         char nameBuffer[257];
         std::fill(std::begin(nameBuffer), std::end(nameBuffer), ' ');
         int16_t nameLength = 0, type = 0, decimals = 0, nullable = 0;
         uint32_t size = 0;
-        cli::SQLDescribeCol(engine.stmtHandle, static_cast<int16_t>(c), nameBuffer, 128,
+        cli::SQLDescribeCol(session_.stmtHandle, static_cast<int16_t>(c), nameBuffer, 128,
                             &nameLength, &type, &size, &decimals, &nullable);
         const QString name = QString::fromUtf8(nameBuffer, std::clamp<int>(nameLength, 0, 127));
-        ColumnDescriptor &column = engine.columnTable[c];
+        ColumnDescriptor &column = buffer_.columnTable[c];
         result_->columns.push_back({name, type, static_cast<int>(size), decimals});
         if (type == cli::kTypeXml || size > kMaxColumnSize) size = kMaxColumnSize;
         column.bindLength = static_cast<int>(size) + 16;
@@ -254,16 +262,16 @@ bool SqlRun::describeAndBind(int columns) {
         // before anything is bound past its end.
         if (offset + column.bindLength >= kFetchBufferSize) {
             setMessage(false, 0, 28, QString(), QStringLiteral("Norq_sql"));
-            Norq_close();
+            Norq_close(session_);
             if (gridMode_) restoreGrid(grid_);
             return false;
         }
         column.offset = offset;
-        if (cli::SQLBindCol(engine.stmtHandle, static_cast<int16_t>(c), cli::kCChar,
-                            &engine.fetchBuffer[offset], column.bindLength,
+        if (cli::SQLBindCol(session_.stmtHandle, static_cast<int16_t>(c), cli::kCChar,
+                            &buffer_.fetchBuffer[offset], column.bindLength,
                             &lengthIndicators_[c]) == cli::kError) {
-            Norq_error();
-            Norq_close();
+            Norq_error(session_);
+            Norq_close(session_);
             if (gridMode_) restoreGrid(grid_);
             return false;
         }
@@ -272,16 +280,16 @@ bool SqlRun::describeAndBind(int columns) {
     }
     sqlTypes_.resize(columns + 1);
     for (int c = 1; c <= columns; ++c)
-        sqlTypes_[c] = static_cast<int16_t>(engine.columnTable[c].sqlType);
+        sqlTypes_[c] = static_cast<int16_t>(buffer_.columnTable[c].sqlType);
 
     if (!gridMode_) {
         const QString header = headers_.join(QLatin1Char(' '));
         const QString separator = separators_.join(QLatin1Char(' '));
-        const int width = engine.sqlLineWidth;
+        const int width = settings_.sqlLineWidth;
         cutLines_ = header.size() > width;
-        engine.resultText = cutLines_ ? header.left(width) + QStringLiteral("...") +
-                                            QLatin1Char('\r') + separator.left(width)
-                                      : header + QLatin1Char('\r') + separator;
+        outcome_.resultText = cutLines_ ? header.left(width) + QStringLiteral("...") +
+                                              QLatin1Char('\r') + separator.left(width)
+                                        : header + QLatin1Char('\r') + separator;
     }
     return true;
 }
@@ -289,8 +297,8 @@ bool SqlRun::describeAndBind(int columns) {
 // A column's value of the fetched row as the database gave it.
 ResultValue SqlRun::fetchedValue(int c) const {
     if (lengthIndicators_[c] == cli::kNullData) return std::nullopt;
-    const ColumnDescriptor &column = engine.columnTable[c];
-    const char *first = &engine.fetchBuffer[column.offset];
+    const ColumnDescriptor &column = buffer_.columnTable[c];
+    const char *first = &buffer_.fetchBuffer[column.offset];
     const int available = std::min(column.bindLength, kFetchBufferSize - column.offset + 1);
     // A value the buffer held whole may hold a NUL: its length says where it ends.
     const int32_t length = lengthIndicators_[c];
@@ -301,8 +309,8 @@ ResultValue SqlRun::fetchedValue(int c) const {
 // A column's value of the fetched row as shown: XML without its declaration, "-" for
 // nothing. The first value of the first row becomes RESULT.
 QString SqlRun::cellValue(int c, int row) const {
-    const ColumnDescriptor &column = engine.columnTable[c];
-    QString value = bytesToText(column.offset, column.bindLength);
+    const ColumnDescriptor &column = buffer_.columnTable[c];
+    QString value = bytesToText(buffer_, column.offset, column.bindLength);
     if (row == 1 && c == 1) var_add(QStringLiteral("RESULT"), value.trimmed());
     if (sqlTypes_[c] == cli::kTypeXml) value = withoutDeclaration(value);
     if (value.isEmpty()) value = QStringLiteral("-");
@@ -313,7 +321,7 @@ QString SqlRun::cellValue(int c, int row) const {
 QString SqlRun::textLine(const std::vector<ResultValue> &values) const {
     QStringList cells;
     for (int c = 1; c <= static_cast<int>(values.size()); ++c) {
-        const ColumnDescriptor &column = engine.columnTable[c];
+        const ColumnDescriptor &column = buffer_.columnTable[c];
         QString value = values[c - 1].value_or(QString());
         if (value.contains(u'\n')) value.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
         if (sqlTypes_[c] == cli::kTypeXml) value = withoutDeclaration(value);
@@ -322,29 +330,29 @@ QString SqlRun::textLine(const std::vector<ResultValue> &values) const {
                                              : fitLeft(value, column.width));
     }
     const QString line = cells.join(QLatin1Char(' '));
-    return cutLines_ ? line.left(engine.sqlLineWidth) + QStringLiteral("...") : line;
+    return cutLines_ ? line.left(settings_.sqlLineWidth) + QStringLiteral("...") : line;
 }
 
 void SqlRun::fetchRows() {
     const int columns = static_cast<int>(sqlTypes_.size()) - 1;
     clearFetchBuffer();
     int rows = 0;
-    int rc = cli::SQLFetch(engine.stmtHandle);
+    int rc = cli::SQLFetch(session_.stmtHandle);
     if (rc == cli::kNoData) {
-        engine.errorFlag = true;
+        session_.errorFlag = true;
         setMessage(false, 0, 12, QString(), QStringLiteral("Norq_sql"));
         if (gridMode_) restoreGrid(grid_);
-        engine.resultText += QStringLiteral("\r\r") + engine.messages[12];
-        Norq_close();
+        outcome_.resultText += QStringLiteral("\r\r") + engine.messages[12];
+        Norq_close(session_);
         return;
     }
     if (rc != cli::kSuccess && rc != cli::kSuccessWithInfo) {
         if (gridMode_) restoreGrid(grid_);
-        reportCliError();
-        engine.resultText.clear();
+        reportCliError(session_);
+        outcome_.resultText.clear();
         return;
     }
-    engine.resultKind = kResultRows;
+    outcome_.resultKind = kResultRows;
     if (grid_) grid_->setTextMatrix(0, 0, QStringLiteral("#"));
     bool limitHit = false;
     QString record;
@@ -378,23 +386,23 @@ void SqlRun::fetchRows() {
             result_->rows.push_back(std::move(values));
         }
         clearFetchBuffer();
-        rc = cli::SQLFetch(engine.stmtHandle);
+        rc = cli::SQLFetch(session_.stmtHandle);
     }
 
     const bool fetchFailed =
         rc != cli::kSuccess && rc != cli::kSuccessWithInfo && rc != cli::kNoData;
     if (!gridMode_) {
         for (const std::vector<ResultValue> &values : result_->rows)
-            engine.resultText += QLatin1Char('\r') + textLine(values);
+            outcome_.resultText += QLatin1Char('\r') + textLine(values);
         result_->more = limitHit;
-        engine.resultTableLength = static_cast<int>(engine.resultText.size());
-        engine.lastResult = result_;
+        outcome_.resultTableLength = static_cast<int>(outcome_.resultText.size());
+        outcome_.lastResult = result_;
     }
     if (limitHit && gridMode_)
-        engine.resultText += QStringLiteral("\rMaximum rows (1000) exceeded.");
+        outcome_.resultText += QStringLiteral("\rMaximum rows (1000) exceeded.");
     if (gridMode_) grid_->setRows(rows + 1);
     elapsed_ = timer_.nsecsElapsed() / 1e9;
-    engine.elapsedSeconds = elapsed_;
+    outcome_.elapsedSeconds = elapsed_;
     var_add(QStringLiteral("TIME"), plainSeconds(elapsed_));
     if (gridMode_) {
         grid_->setFixedRows(1);
@@ -414,25 +422,21 @@ void SqlRun::fetchRows() {
             : withTime(count + QStringLiteral(" record(s) selected."));
     if (fetchFailed) {
         // The rows before the failure stay shown; the failure is the statement's outcome.
-        reportCliError();
-        if (!gridMode_) engine.resultText += QStringLiteral("\r\r") + engine.msgText;
+        reportCliError(session_);
+        if (!gridMode_) outcome_.resultText += QStringLiteral("\r\r") + engine.msgText;
         return;
     }
-    if (!gridMode_) engine.resultText += QStringLiteral("\r\r") + message;
+    if (!gridMode_) outcome_.resultText += QStringLiteral("\r\r") + message;
     setMessage(true, 0, 0, message, QStringLiteral("Norq_sql"));
-    Norq_close();
+    Norq_close(session_);
 }
 
 } // namespace
 
-QString formatElapsed(double seconds) {
-    return QString::number(seconds, 'f', 3) + QStringLiteral("s)");
-}
-
-QString bytesToText(int start, int length) {
+QString bytesToText(const FetchBuffer &buffer, int start, int length) {
     if (start < 1 || length <= 0 || start > kFetchBufferSize) return {};
     const int end = std::min(start + length - 1, kFetchBufferSize);
-    const char *first = &engine.fetchBuffer[start];
+    const char *first = &buffer.fetchBuffer[start];
     const int available = end - start + 1;
     const int used = static_cast<int>(strnlen(first, available));
     QString text = QString::fromUtf8(first, used);
@@ -447,7 +451,7 @@ int Norq_sql(QString &sql, bool showResults, ResultGrid *grid, bool checkConnect
         setMessage(false, -1, 13, QString(), QStringLiteral("Norq_sql"));
         return 0;
     }
-    SqlRun run(grid, engine.gridMode);
+    SqlRun run(grid, engine, engine, engine, engine);
     run.run(sql, showResults);
     return 0;
 }

@@ -5,14 +5,13 @@
 #include <QString>
 
 class ResultGrid;
+struct FetchBuffer;
 
 // Runs sql; in grid mode (engine.gridMode) the rows go to grid, otherwise into
 // engine.resultText (grid may then be null). The outcome is left in the engine state.
 int Norq_sql(QString &sql, bool showResults, ResultGrid *grid, bool checkConnection);
 // CALL ADMIN_CMD('command ') through Norq_sql.
 void adminCommand(const QString &command, ResultGrid *grid);
-// Text of fetchBuffer from byte `start` (from 1), up to the first NUL or `length` bytes,
+// Text of the buffer from byte `start` (from 1), up to the first NUL or `length` bytes,
 // each LF turned into CR LF.
-QString bytesToText(int start, int length);
-// Elapsed seconds as "0.000s)".
-QString formatElapsed(double seconds);
+QString bytesToText(const FetchBuffer &buffer, int start, int length);

@@ -1,9 +1,9 @@
 #include "database/lob.h"
 
+#include "core/engine_state.h"
+#include "core/messages.h"
 #include "database/cli/cli.h"
 #include "database/session.h"
-#include "engine/engine_state.h"
-#include "engine/messages.h"
 
 #include <array>
 #include <cstring>
@@ -49,8 +49,7 @@ bool failed(int rc) {
 
 } // namespace
 
-int Norq_load() {
-    const QString argument = engine.args[1];
+int Norq_load(SessionState &session, const QString &argument) {
     const QList<Bracketed> files = bracketedNames(argument);
     if (files.size() > kMaxLoadFiles) {
         // Binding only some of them would insert NULL for the rest: nothing is run.
@@ -59,21 +58,21 @@ int Norq_load() {
                        .arg(kMaxLoadFiles)
                        .arg(files.size()),
                    QStringLiteral("Norq_load"));
-        engine.errorFlag = true;
+        session.errorFlag = true;
         return 0;
     }
     if (files.isEmpty()) return -1;
 
-    engine.lastRc = cli::SQLAllocStmt(engine.connHandle, &engine.stmtHandle);
-    if (failed(engine.lastRc)) {
-        engine.stmtHandle = nullptr;
-        Norq_error();
+    session.lastRc = cli::SQLAllocStmt(session.connHandle, &session.stmtHandle);
+    if (failed(session.lastRc)) {
+        session.stmtHandle = nullptr;
+        Norq_error(session);
         return 0;
     }
-    engine.lastRc =
-        cli::SQLSetStmtAttr(engine.stmtHandle, cli::kAttrNoScan, 1, cli::kNullTerminated);
-    if (failed(engine.lastRc)) {
-        Norq_error();
+    session.lastRc =
+        cli::SQLSetStmtAttr(session.stmtHandle, cli::kAttrNoScan, 1, cli::kNullTerminated);
+    if (failed(session.lastRc)) {
+        Norq_error(session);
         return 0;
     }
     // The names stay in place until the statement has run.
@@ -83,23 +82,23 @@ int Norq_load() {
         lengths[i] = textToBytes(files[i].name, names[i]);
         uint32_t options = cli::kFileRead;
         int32_t indicator = 0;
-        engine.lastRc =
-            cli::SQLBindFileToParam(engine.stmtHandle, static_cast<int16_t>(i + 1), cli::kTypeBlob,
+        session.lastRc =
+            cli::SQLBindFileToParam(session.stmtHandle, static_cast<int16_t>(i + 1), cli::kTypeBlob,
                                     names[i].data(), &lengths[i], &options, kNameBytes, &indicator);
-        if (failed(engine.lastRc)) {
-            Norq_error();
+        if (failed(session.lastRc)) {
+            Norq_error(session);
             return 0;
         }
     }
     const QByteArray statement =
         (QStringLiteral("insert ") + argument.left(argument.indexOf(QLatin1Char('[')))).toUtf8();
-    engine.lastRc = cli::SQLExecDirect(engine.stmtHandle, statement.constData(),
-                                       static_cast<int>(statement.size()));
-    if (failed(engine.lastRc)) {
-        Norq_error();
+    session.lastRc = cli::SQLExecDirect(session.stmtHandle, statement.constData(),
+                                        static_cast<int>(statement.size()));
+    if (failed(session.lastRc)) {
+        Norq_error(session);
         return 0;
     }
-    Norq_close();
+    Norq_close(session);
     setMessage(false, 0, 11, QString(), QStringLiteral("Norq_load"));
     return 0;
 }

@@ -1,15 +1,14 @@
 #include "database/session.h"
 
+#include "core/engine_state.h"
+#include "core/install_layout.h"
+#include "core/messages.h"
+#include "core/shown_text.h"
+#include "core/variables.h"
+#include "core/window_interface.h"
 #include "database/cli/cli.h"
 #include "database/cli/connection_forms.h"
 #include "database/execution.h"
-#include "engine/engine_state.h"
-#include "engine/install_layout.h"
-#include "engine/messages.h"
-#include "engine/output.h"
-#include "engine/shown_text.h"
-#include "engine/variables.h"
-#include "engine/window_interface.h"
 
 #include <array>
 
@@ -23,6 +22,8 @@ struct CommunicationArea {
     std::array<char, 136> bytes{};
 };
 
+SessionHooks hooks;
+
 void showStatus(const QString &text) {
     engine.ui->connectStatus(text);
     engine.ui->processEvents();
@@ -30,39 +31,37 @@ void showStatus(const QString &text) {
 
 // The plain message of the diagnostic of the innermost handle (stmt, then the
 // connection, then the environment); empty when there is none.
-QString cliMessage(CliHandle stmt, int32_t &native) {
+QString cliMessage(const SessionState &session, CliHandle stmt, int32_t &native) {
     char state[kStateLength + 1] = {0};
     char message[kMessageLength + 1] = {0};
     int16_t length = 0;
     native = 0;
-    if (cli::SQLError(engine.envHandle, engine.connHandle, stmt, state, &native, message,
+    if (cli::SQLError(session.envHandle, session.connHandle, stmt, state, &native, message,
                       kMessageLength, &length) != cli::kSuccess)
         return {};
     const int used = std::clamp<int>(length, 0, kMessageLength);
     return plainErrorText(QString::fromUtf8(message, static_cast<int>(strnlen(message, used))));
 }
 
-// The diagnostic of the current handles, cut to the plain message.
-QString diagnosticText() {
-    int32_t native = 0;
-    QString text = cliMessage(engine.stmtHandle, native);
-    engine.msgCode = native;
+// The diagnostic of the current handles, cut to the plain message, and its native code.
+QString diagnosticText(const SessionState &session, int32_t &native) {
+    QString text = cliMessage(session, session.stmtHandle, native);
     if (text.trimmed().isEmpty())
-        text = engine.connected
+        text = session.connected
                    ? QStringLiteral("The database reported an error without a message.")
                    : QStringLiteral("No connection exists.");
     return text;
 }
 
 // Why the connection handle's last connect failed, as the interface or the driver said.
-QString connectFailureReason() {
+QString connectFailureReason(const SessionState &session) {
     int32_t native = 0;
-    return cliMessage(nullptr, native).trimmed();
+    return cliMessage(session, nullptr, native).trimmed();
 }
 
-void dropStatement() {
-    engine.lastRc = cli::SQLFreeStmt(engine.stmtHandle, cli::kDrop);
-    engine.stmtHandle = nullptr;
+void dropStatement(SessionState &session) {
+    session.lastRc = cli::SQLFreeStmt(session.stmtHandle, cli::kDrop);
+    session.stmtHandle = nullptr;
 }
 
 QString environmentOr(const char *name, const QString &fallback) {
@@ -71,10 +70,12 @@ QString environmentOr(const char *name, const QString &fallback) {
 }
 
 // Only Norq's servers keep registry views; other servers are not asked.
-void readRegistrySettings(bool ask) {
+void readRegistrySettings(SessionState &session, bool ask) {
     const QString prefix = QStringLiteral("SELECT REG_VAR_VALUE FROM SYSVELMORAADM.REG_VARIABLES ");
     const QString suffix = QStringLiteral("  FETCH FIRST ROW ONLY ");
-    const auto query = [ask](const QString &sql) { return ask ? runSilentQuery(sql) : QString(); };
+    const auto query = [&session, ask](const QString &sql) {
+        return ask ? runSilentQuery(session, engine, sql) : QString();
+    };
     QString profile =
         query(prefix + QStringLiteral("  WHERE REG_VAR_NAME='NORQINSTPROF' ") + suffix);
     QString instance =
@@ -94,12 +95,13 @@ void readRegistrySettings(bool ask) {
     var_add(QStringLiteral("norqdiag"), diagnostics);
 }
 
-int connectOnce(const QString &database, const QString &userid, const QString &password) {
+int connectOnce(SessionState &session, const QString &database, const QString &userid,
+                const QString &password) {
     const QByteArray db = database.toUtf8(), uid = userid.toUtf8(), pwd = password.toUtf8();
-    engine.lastRc =
-        cli::SQLConnect(engine.connHandle, db.constData(), cli::kNullTerminated, uid.constData(),
+    session.lastRc =
+        cli::SQLConnect(session.connHandle, db.constData(), cli::kNullTerminated, uid.constData(),
                         cli::kNullTerminated, pwd.constData(), cli::kNullTerminated);
-    return engine.lastRc;
+    return session.lastRc;
 }
 
 bool succeeded(int rc) {
@@ -108,44 +110,51 @@ bool succeeded(int rc) {
 
 bool nativeDialect = false;
 
-QString connectionInfo(int16_t what) {
+QString connectionInfo(const SessionState &session, int16_t what) {
     char value[256] = {0};
     int16_t length = 0;
-    if (cli::SQLGetInfo(engine.connHandle, what, value, sizeof value - 1, &length) != cli::kSuccess)
+    if (cli::SQLGetInfo(session.connHandle, what, value, sizeof value - 1, &length) !=
+        cli::kSuccess)
         return {};
     return QString::fromUtf8(value).trimmed();
 }
 
 // The server's name for the user. Other servers than Norq's own are asked in words
 // they understand, so the attempt leaves no failed statement in their logs.
-QString currentUser() {
-    if (nativeDialect) return runSilentQuery(QStringLiteral("VALUES CURRENT USER"));
-    QString user = connectionInfo(cli::kInfoUserName);
-    if (user.isEmpty()) user = runSilentQuery(QStringLiteral("SELECT CURRENT_USER"));
+QString currentUser(SessionState &session) {
+    if (nativeDialect)
+        return runSilentQuery(session, engine, QStringLiteral("VALUES CURRENT USER"));
+    QString user = connectionInfo(session, cli::kInfoUserName);
+    if (user.isEmpty())
+        user = runSilentQuery(session, engine, QStringLiteral("SELECT CURRENT_USER"));
     return user;
 }
 
 } // namespace
 
+void setSessionHooks(SessionHooks newHooks) {
+    hooks = std::move(newHooks);
+}
+
 QString shownDatabaseName(const QString &database) {
     return withPasswordsMasked(cli::sessionTarget(database));
 }
 
-bool connectedToNativeDialect() {
-    return engine.connected && nativeDialect;
+bool connectedToNativeDialect(const SessionState &session) {
+    return session.connected && nativeDialect;
 }
 
-void collectServerNotices() {
+void collectServerNotices(const SessionState &session) {
     for (int16_t record = 1;; ++record) {
         char state[kStateLength + 1] = {0};
         int32_t native = 0;
         char message[kMessageLength + 1] = {0};
         int16_t length = 0;
-        if (cli::SQLGetDiagRec(cli::kHandleStmt, engine.stmtHandle, record, state, &native, message,
-                               kMessageLength, &length) != cli::kSuccess)
+        if (cli::SQLGetDiagRec(cli::kHandleStmt, session.stmtHandle, record, state, &native,
+                               message, kMessageLength, &length) != cli::kSuccess)
             return;
         const QString text = plainErrorText(QString::fromUtf8(message)).trimmed();
-        if (!text.isEmpty()) serverOutputNotice(text);
+        if (!text.isEmpty() && hooks.serverNotice) hooks.serverNotice(text);
     }
 }
 
@@ -162,222 +171,221 @@ int Norq_start() {
     return static_cast<int16_t>(cli::sqlepstart_api(nullptr, &area));
 }
 
-int Norq_connect(QString &database, QString &userid, QString &password) {
+int Norq_connect(SessionState &session, QString &database, QString &userid, QString &password) {
     if (cli::executing()) {
         setMessage(true, -1, 0,
                    QStringLiteral("A statement is still running: stop it before connecting."),
                    QStringLiteral("Norq_connect"));
         return -1;
     }
-    if (engine.connected) Norq_disconnect();
-    engine.connected = false;
-    if (engine.connHandle) {
+    if (session.connected) Norq_disconnect(session);
+    session.connected = false;
+    if (session.connHandle) {
         // What a failed attempt left behind.
-        cli::SQLFreeConnect(engine.connHandle);
-        engine.connHandle = nullptr;
+        cli::SQLFreeConnect(session.connHandle);
+        session.connHandle = nullptr;
     }
-    engine.lastRc = cli::SQLAllocConnect(engine.envHandle, &engine.connHandle);
-    if (engine.lastRc != cli::kSuccess) {
-        engine.connHandle = nullptr;
+    session.lastRc = cli::SQLAllocConnect(session.envHandle, &session.connHandle);
+    if (session.lastRc != cli::kSuccess) {
+        session.connHandle = nullptr;
         engine.msgText = QStringLiteral("SQL CLI Driver Error: Can't Allocate a connection handle");
         return -1;
     }
     engine.ui->setBusyPointer(true);
     const QString shown = withPasswordsMasked(database);
     showStatus(QStringLiteral("Connecting to ") + shown);
-    int rc = connectOnce(database, userid, password);
+    int rc = connectOnce(session, database, userid, password);
     if (!succeeded(rc) &&
         engine.ui->askYesNo(QStringLiteral("Error Connecting"),
                             QStringLiteral("Cannot connect to ") + shown +
                                 QStringLiteral(". Does Norq need to be started?"))) {
         showStatus(QStringLiteral("Starting Norq"));
-        engine.lastRc = Norq_start();
+        session.lastRc = Norq_start();
         showStatus(QStringLiteral("Connecting to ") + shown);
-        rc = connectOnce(database, userid, password);
+        rc = connectOnce(session, database, userid, password);
     }
     if (!succeeded(rc)) {
         if (engine.msgText.isEmpty()) {
             engine.msgText = QStringLiteral("Connection to ") + shown +
                              QStringLiteral(" failed. Check the database name, userid, and "
                                             "password and if the database has been started.");
-            const QString reason = connectFailureReason();
+            const QString reason = connectFailureReason(session);
             if (!reason.isEmpty()) engine.msgText += u'\r' + reason;
         }
         engine.msgCode = -1;
-        cli::SQLFreeConnect(engine.connHandle);
-        engine.connHandle = nullptr;
+        cli::SQLFreeConnect(session.connHandle);
+        session.connHandle = nullptr;
         engine.ui->setBusyPointer(false);
-        engine.errorFlag = true;
+        session.errorFlag = true;
         return -1;
     }
 
-    engine.connected = true;
+    session.connected = true;
     // The embedded engine speaks the dialect of Norq's servers.
-    const QString product = connectionInfo(cli::kInfoDbmsName);
+    const QString product = connectionInfo(session, cli::kInfoDbmsName);
     nativeDialect = product.startsWith(QLatin1String("Pavona embedded")) ||
                     product.contains(QLatin1String("Norq"), Qt::CaseInsensitive);
     // The server's name for the user; a server that cannot say keeps the one typed.
-    const QString current = currentUser();
+    const QString current = currentUser(session);
     if (!current.isEmpty()) userid = current;
     var_add(QStringLiteral("userid"), userid);
     if (var_find(QStringLiteral("schema")) == 0) var_add(QStringLiteral("schema"), userid);
     var_add(QStringLiteral("database"), shownDatabaseName(database));
     var_add(QStringLiteral("jsondb"), shownDatabaseName(database));
-    serverOutputSetup();
+    if (hooks.connected) hooks.connected();
     showStatus(QStringLiteral("Retrieving Norq registry settings"));
-    readRegistrySettings(nativeDialect);
+    readRegistrySettings(session, nativeDialect);
     engine.ui->setBusyPointer(false);
     setMessage(false, 0, 8, shown, QStringLiteral("Norq_connect"));
     return 0;
 }
 
-int Norq_disconnect() {
+int Norq_disconnect(SessionState &session) {
     if (cli::executing()) return -1; // never from under a running statement
-    if (engine.connected) {
-        cli::SQLDisconnect(engine.connHandle);
-        cli::SQLFreeConnect(engine.connHandle);
-        engine.connHandle = nullptr;
-        engine.stmtHandle = nullptr;
+    if (session.connected) {
+        cli::SQLDisconnect(session.connHandle);
+        cli::SQLFreeConnect(session.connHandle);
+        session.connHandle = nullptr;
+        session.stmtHandle = nullptr;
     }
-    engine.connected = false;
+    session.connected = false;
     return 0;
 }
 
-int Norq_close() {
-    dropStatement();
+int Norq_close(SessionState &session) {
+    dropStatement(session);
     // A transaction the user opened ends with the user's own COMMIT or ROLLBACK.
-    if (!cli::transactionOpen(engine.connHandle))
-        engine.lastRc = cli::SQLEndTran(cli::kHandleDbc, engine.connHandle, cli::kCommit);
+    if (!cli::transactionOpen(session.connHandle))
+        session.lastRc = cli::SQLEndTran(cli::kHandleDbc, session.connHandle, cli::kCommit);
     return 0;
 }
 
-bool transactionOpen() {
-    return engine.connected && cli::transactionOpen(engine.connHandle);
+bool transactionOpen(const SessionState &session) {
+    return session.connected && cli::transactionOpen(session.connHandle);
 }
 
 QString captionWithTransaction(const QString &caption) {
-    return transactionOpen()
+    return transactionOpen(engine)
                ? caption + QStringLiteral(" - transaction open: COMMIT or ROLLBACK ends it")
                : caption;
 }
 
-bool rollbackOpenTransaction(QString *failure) {
+bool rollbackOpenTransaction(SessionState &session, QString *failure) {
     failure->clear();
-    if (!transactionOpen()) return false;
-    engine.lastRc = cli::SQLEndTran(cli::kHandleDbc, engine.connHandle, cli::kRollback);
-    if (engine.lastRc == cli::kError) {
+    if (!transactionOpen(session)) return false;
+    session.lastRc = cli::SQLEndTran(cli::kHandleDbc, session.connHandle, cli::kRollback);
+    if (session.lastRc == cli::kError) {
         int32_t native = 0;
-        *failure = cliMessage(nullptr, native).trimmed();
+        *failure = cliMessage(session, nullptr, native).trimmed();
         if (failure->isEmpty()) *failure = QStringLiteral("the database gave no reason");
     }
     return true;
 }
 
-void reportCliError() {
-    const QString text = diagnosticText(); // sets msgCode to the native code
+void reportCliError(SessionState &session) {
+    int32_t native = 0;
+    const QString text = diagnosticText(session, native);
     // A failure the database gave no code for must still count as one.
-    if (engine.msgCode == 0) engine.msgCode = -1;
-    engine.errorFlag = true;
+    engine.msgCode = native != 0 ? native : -1;
+    session.errorFlag = true;
     engine.msgText = text;
-    Norq_close();
+    Norq_close(session);
 }
 
-QString lastCliError() {
-    const int32_t code = engine.msgCode;
-    const QString text = diagnosticText().trimmed();
-    engine.msgCode = code;
-    dropStatement();
+QString lastCliError(SessionState &session) {
+    int32_t native = 0;
+    const QString text = diagnosticText(session, native).trimmed();
+    dropStatement(session);
     return text;
 }
 
-int Norq_error() {
-    const int32_t previous = engine.msgCode;
-    const QString text = diagnosticText().trimmed();
-    const int32_t native = engine.msgCode;
-    engine.msgCode = previous;
-    dropStatement();
+int Norq_error(SessionState &session) {
+    int32_t native = 0;
+    const QString text = diagnosticText(session, native).trimmed();
+    dropStatement(session);
     setMessage(true, native != 0 ? native : -1, 0, text, QStringLiteral("Norq_error"));
-    engine.errorFlag = true;
+    session.errorFlag = true;
     return 0;
 }
 
-QString runSilentQuery(const QString &sql) {
-    engine.silentRowCount = 0;
-    if (!engine.connHandle) return {};
-    engine.lastRc = cli::SQLAllocStmt(engine.connHandle, &engine.stmtHandle);
-    if (engine.lastRc != cli::kSuccess) {
-        engine.stmtHandle = nullptr;
+QString runSilentQuery(SessionState &session, FetchBuffer &buffer, const QString &sql) {
+    session.silentRowCount = 0;
+    if (!session.connHandle) return {};
+    session.lastRc = cli::SQLAllocStmt(session.connHandle, &session.stmtHandle);
+    if (session.lastRc != cli::kSuccess) {
+        session.stmtHandle = nullptr;
         return {};
     }
     const QByteArray text = sql.toUtf8();
     int16_t columns = 0;
-    if (cli::SQLSetStmtAttr(engine.stmtHandle, cli::kAttrNoScan, 1, cli::kNullTerminated) ==
+    if (cli::SQLSetStmtAttr(session.stmtHandle, cli::kAttrNoScan, 1, cli::kNullTerminated) ==
             cli::kError ||
-        cli::SQLExecDirect(engine.stmtHandle, text.constData(), static_cast<int>(text.size())) ==
+        cli::SQLExecDirect(session.stmtHandle, text.constData(), static_cast<int>(text.size())) ==
             cli::kError ||
-        cli::SQLNumResultCols(engine.stmtHandle, &columns) == cli::kError || columns == 0) {
-        Norq_close();
+        cli::SQLNumResultCols(session.stmtHandle, &columns) == cli::kError || columns == 0) {
+        Norq_close(session);
         return {};
     }
     char name[33] = {0};
     int16_t nameLength = 0, type = 0, decimals = 0, nullable = 0;
     uint32_t size = 0;
-    cli::SQLDescribeCol(engine.stmtHandle, 1, name, 32, &nameLength, &type, &size, &decimals,
+    cli::SQLDescribeCol(session.stmtHandle, 1, name, 32, &nameLength, &type, &size, &decimals,
                         &nullable);
     const int length = static_cast<int>(std::min<uint32_t>(size, 4000 - 16)) + 16;
     int32_t valueLength = 0;
-    cli::SQLBindCol(engine.stmtHandle, 1, cli::kCChar, &engine.fetchBuffer[1], length,
+    cli::SQLBindCol(session.stmtHandle, 1, cli::kCChar, &buffer.fetchBuffer[1], length,
                     &valueLength);
-    engine.fetchBuffer.fill(0);
+    buffer.fetchBuffer.fill(0);
     QString value;
-    int rc = cli::SQLFetch(engine.stmtHandle);
+    int rc = cli::SQLFetch(session.stmtHandle);
     while (succeeded(rc)) {
-        if (engine.silentRowCount == 0) value = bytesToText(1, length).trimmed();
-        ++engine.silentRowCount;
-        engine.fetchBuffer.fill(0);
-        rc = cli::SQLFetch(engine.stmtHandle);
+        if (session.silentRowCount == 0) value = bytesToText(buffer, 1, length).trimmed();
+        ++session.silentRowCount;
+        buffer.fetchBuffer.fill(0);
+        rc = cli::SQLFetch(session.stmtHandle);
     }
-    Norq_close();
+    Norq_close(session);
     return value;
 }
 
 QString sqlErrorMessage(const QString &id) {
-    return runSilentQuery(QStringLiteral("VALUES SQLERRM('") + id +
-                          QStringLiteral("','','','en_EN',0)"));
+    return runSilentQuery(engine, engine,
+                          QStringLiteral("VALUES SQLERRM('") + id +
+                              QStringLiteral("','','','en_EN',0)"));
 }
 
-void cmdConnect() {
+void cmdConnect(SessionState &session, const CommandArgs &command) {
     engine.msgText.clear();
-    const auto word = [](int i) { return engine.args[i].trimmed(); };
-    switch (engine.argCount) {
+    const auto word = [&command](int i) { return command.args[i].trimmed(); };
+    switch (command.argCount) {
     case 1:
         if (word(1).toUpper() == QLatin1String("RESET")) {
-            Norq_disconnect();
+            Norq_disconnect(session);
             return;
         }
         engine.msgText = QStringLiteral("Incorrect CONNECT syntax.");
         break;
     case 2:
-        engine.databaseName = cli::sessionTarget(word(2));
-        engine.userId.clear();
-        engine.userPassword.clear();
+        session.databaseName = cli::sessionTarget(word(2));
+        session.userId.clear();
+        session.userPassword.clear();
         break;
     // The user as typed: the embedded catalog upper-cases it, a server's roles may be
     // case-sensitive.
     case 4:
-        engine.databaseName = cli::sessionTarget(word(2));
-        engine.userId = word(4);
-        engine.userPassword.clear();
+        session.databaseName = cli::sessionTarget(word(2));
+        session.userId = word(4);
+        session.userPassword.clear();
         break;
     case 6:
-        engine.databaseName = cli::sessionTarget(word(2));
-        engine.userId = word(4);
-        engine.userPassword = word(6);
+        session.databaseName = cli::sessionTarget(word(2));
+        session.userId = word(4);
+        session.userPassword = word(6);
         break;
     default:
         setMessage(true, -1, 0, QStringLiteral("Insufficient parameters for the CONNECT statement"),
                    QStringLiteral("cmdConnect"));
         return;
     }
-    Norq_connect(engine.databaseName, engine.userId, engine.userPassword);
+    Norq_connect(session, session.databaseName, session.userId, session.userPassword);
 }

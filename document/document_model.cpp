@@ -1,14 +1,15 @@
 #include "document/document_model.h"
 
+#include "core/engine_state.h"
+#include "core/run_outcome.h"
+#include "core/shown_text.h"
+#include "core/text_files.h"
+#include "core/variables.h"
+#include "core/window_interface.h"
 #include "document/grid.h"
 #include "document/script_parser.h"
 #include "document/script_text.h"
-#include "engine/engine_state.h"
-#include "engine/shown_text.h"
-#include "engine/text_files.h"
 #include "engine/text_layout.h"
-#include "engine/variables.h"
-#include "engine/window_interface.h"
 
 #include <QImageReader>
 
@@ -77,7 +78,7 @@ void loadPicture(DocumentRow &row, const QString &fileName) {
 
 DocumentModel documentFromLines(const ScriptLines &lines) {
     DocumentModel document;
-    const auto prose = [](const QString &text) { return formatProse(text); };
+    const auto prose = [](const QString &text) { return formatProse(text, engine.textLineWidth); };
     const auto add = [&](RowKind kind, const QString &text) {
         QString pictureFile;
         DocumentRow row = rowFromText(kind, ScriptText::trimCarriageReturns(text), QString(), prose,
@@ -92,30 +93,27 @@ DocumentModel documentFromLines(const ScriptLines &lines) {
     return document;
 }
 
-RunOutput lastRunOutput() {
+RunOutput runOutput(const RunOutcome &outcome, const MessageTable &messages) {
     RunOutput output;
     output.shown = true;
-    output.outcome.code = engine.msgCode;
-    switch (engine.resultKind) {
+    output.outcome.code = messages.msgCode;
+    if (const QString *text = shownText(outcome)) {
+        output.text = outcome.resultKind == kResultText ? crLfAsCr(*text) : *text;
+        output.step = 1;
+        return output;
+    }
+    switch (outcome.resultKind) {
     case kResultMessage:
-        if (engine.msgText.trimmed().isEmpty()) return {};
-        output.text = crLfAsCr(engine.msgText);
+        if (messages.msgText.trimmed().isEmpty()) return {};
+        output.text = crLfAsCr(messages.msgText);
         break;
     case kResultRows:
         output.kind = RowKind::result;
-        output.text = engine.resultText;
-        output.statement = engine.currentStatement;
-        output.outcome.result = engine.lastResult;
-        if (engine.lastResult)
-            output.outcome.trailer = engine.resultText.mid(engine.resultTableLength);
-        output.step = 1;
-        break;
-    case kResultText:
-        output.text = crLfAsCr(engine.outputText);
-        output.step = 1;
-        break;
-    case kResultServerOutput:
-        output.text = engine.serverOutput;
+        output.text = outcome.resultText;
+        output.statement = outcome.currentStatement;
+        output.outcome.result = outcome.lastResult;
+        if (outcome.lastResult)
+            output.outcome.trailer = outcome.resultText.mid(outcome.resultTableLength);
         output.step = 1;
         break;
     case kResultPicture:

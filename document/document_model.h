@@ -15,6 +15,9 @@
 #include <memory>
 #include <vector>
 
+struct MessageTable;
+struct RunOutcome;
+
 class Grid;
 class ScriptLines;
 
@@ -60,7 +63,7 @@ DocumentRow rowFromText(RowKind &kind, const QString &text, const QString &dataS
 // the end marker; prose wrapped at engine.textLineWidth.
 DocumentModel documentFromLines(const ScriptLines &lines);
 
-// The output the last run left in the engine state, as the row that shows it (the
+// The output a run left (its outcome and message), as the row that shows it (the
 // statement's output rows: message, result, command text, server output, chart).
 // step is how many rows a caller walking statements steps over (0 or 1); none when
 // the run left nothing to show.
@@ -73,7 +76,7 @@ struct RunOutput {
     QImage picture;
     int step = 0;
 };
-RunOutput lastRunOutput();
+RunOutput runOutput(const RunOutcome &outcome, const MessageTable &messages);
 
 // The statement's shown text with the variables as they were when each of its
 // statements ran (recorded by the last run).

@@ -1,11 +1,11 @@
 #include "document/document_run.h"
 
+#include "core/engine_state.h"
+#include "core/window_interface.h"
 #include "document/script_text.h"
 #include "engine/dispatcher.h"
-#include "engine/engine_state.h"
 #include "engine/run_control.h"
 #include "engine/statements.h"
-#include "engine/window_interface.h"
 
 #include <QElapsedTimer>
 #include <algorithm>
@@ -66,7 +66,7 @@ namespace {
 
 // The last run's output as the row that shows it; false when it shows none.
 bool lastOutputRow(DocumentRow *row, int *step) {
-    RunOutput output = lastRunOutput();
+    RunOutput output = runOutput(engine, engine);
     if (!output.shown) return false;
     RowKind kind = output.kind;
     QString pictureFile;

@@ -1,6 +1,6 @@
 #include "document/editor_text.h"
 
-#include "engine/text_files.h"
+#include "core/text_files.h"
 
 #include <QTextDocument>
 

@@ -1,8 +1,8 @@
 #include "document/grid.h"
 
+#include "core/platform_units.h"
+#include "core/text_files.h"
 #include "document/marked_text.h"
-#include "engine/platform_units.h"
-#include "engine/text_files.h"
 
 #include <QAbstractTableModel>
 #include <QApplication>

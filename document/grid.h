@@ -34,7 +34,7 @@
 // 4 centre-centre, 5 centre-bottom, 6 right-top, 7 right-centre, 8 right-bottom,
 // 9 general (numbers right, text left; the default).
 
-#include "engine/result_grid.h"
+#include "core/result_grid.h"
 
 #include <QColor>
 #include <QFont>

@@ -1,7 +1,7 @@
 #include "document/help_links.h"
 
+#include "core/engine_state.h"
 #include "document/norqhelp.h"
-#include "engine/engine_state.h"
 
 #include <QDir>
 #include <QHash>

@@ -1,6 +1,6 @@
 #include "document/measure_box.h"
 
-#include "engine/platform_units.h"
+#include "core/platform_units.h"
 
 #include <QFontMetricsF>
 #include <QTextLayout>

@@ -1,11 +1,11 @@
 #include "document/norqhelp.h"
 
+#include "core/engine_state.h"
+#include "core/platform_units.h"
 #include "document/grid.h"
 #include "document/row_style.h"
 #include "document/script_text.h"
 #include "engine/busy_pointer.h"
-#include "engine/engine_state.h"
-#include "engine/platform_units.h"
 #include "engine/text_layout.h"
 
 #include <QDir>

@@ -1,5 +1,9 @@
 #include "document/script_document.h"
 
+#include "core/engine_state.h"
+#include "core/platform_units.h"
+#include "core/text_files.h"
+#include "core/variables.h"
 #include "document/document_model.h"
 #include "document/grid.h"
 #include "document/measure_box.h"
@@ -7,11 +11,7 @@
 #include "document/script_lines.h"
 #include "document/script_parser.h"
 #include "document/script_text.h"
-#include "engine/engine_state.h"
-#include "engine/platform_units.h"
-#include "engine/text_files.h"
 #include "engine/text_layout.h"
-#include "engine/variables.h"
 
 #include <QImageReader>
 #include <QLabel>
@@ -32,18 +32,6 @@ constexpr int kMissingPictureHeight = 400;
 // A comment row is never measured beyond this many lines: taller rows serve no reader,
 // and a megabyte of prose must not stall the view.
 constexpr int kMaxCommentLines = 2000;
-
-// Applies a wrap width for the duration of a layout call (the help viewer's own).
-class WrapWidthScope {
-public:
-    explicit WrapWidthScope(int width) : saved_(engine.textLineWidth) {
-        if (width > 0) engine.textLineWidth = width;
-    }
-    ~WrapWidthScope() { engine.textLineWidth = saved_; }
-
-private:
-    int saved_;
-};
 
 } // namespace
 
@@ -67,15 +55,17 @@ QString ScriptDocument::commentDisplayText(const QString &joined) const {
     return proseAtWrapWidth(ScriptText::removeCarets(joined));
 }
 
+int ScriptDocument::proseWidth() const {
+    return wrapWidth_ > 0 ? wrapWidth_ : engine.textLineWidth;
+}
+
 QString ScriptDocument::wrapAtWrapWidth(const QString &text, const QString &prefix,
                                         bool first) const {
-    const WrapWidthScope scope(wrapWidth_);
-    return wrapText(text, prefix, first);
+    return wrapText(text, prefix, first, proseWidth());
 }
 
 QString ScriptDocument::proseAtWrapWidth(const QString &text) const {
-    const WrapWidthScope scope(wrapWidth_);
-    return formatProse(text);
+    return formatProse(text, proseWidth());
 }
 
 // ---- addRow -------------------------------------------------------------------------

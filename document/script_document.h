@@ -56,6 +56,8 @@ public:
 
     // Shown text of a comment: carets removed, laid out as prose at the wrap width.
     QString commentDisplayText(const QString &joined) const;
+    // The wrap width, or the settings' textLineWidth when none is set.
+    int proseWidth() const;
     // wrapText and formatProse at the wrap width.
     QString wrapAtWrapWidth(const QString &text, const QString &prefix, bool first) const;
     QString proseAtWrapWidth(const QString &text) const;

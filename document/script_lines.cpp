@@ -1,7 +1,7 @@
 #include "document/script_lines.h"
 
-#include "engine/file_writer.h"
-#include "engine/text_files.h"
+#include "core/file_writer.h"
+#include "core/text_files.h"
 
 #include <QFile>
 #include <QStringDecoder>

@@ -1,15 +1,15 @@
 #include "document/script_pane.h"
 
+#include "core/engine_state.h"
+#include "core/platform_units.h"
+#include "core/text_files.h"
+#include "core/window_interface.h"
 #include "database/cli/cli.h"
 #include "document/document_model.h"
 #include "document/grid.h"
 #include "document/row_style.h"
 #include "engine/busy_pointer.h"
 #include "engine/dispatcher.h"
-#include "engine/engine_state.h"
-#include "engine/platform_units.h"
-#include "engine/text_files.h"
-#include "engine/window_interface.h"
 
 #include <QChartView>
 #include <QLabel>
@@ -217,7 +217,7 @@ void ScriptPane::markChanged(int row, const QStringList &changes) {
 }
 
 ScriptPane::Output ScriptPane::placeOutput(int position) {
-    const RunOutput output = lastRunOutput();
+    const RunOutput output = runOutput(engine, engine);
     if (!output.shown) return {};
     DocumentRow row;
     row.kind = output.kind;

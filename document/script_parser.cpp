@@ -1,9 +1,9 @@
 #include "document/script_parser.h"
 
+#include "core/engine_state.h"
 #include "document/row_model.h"
 #include "document/script_lines.h"
 #include "document/script_text.h"
-#include "engine/engine_state.h"
 #include "engine/statements.h"
 
 namespace {
@@ -117,7 +117,7 @@ public:
         // it is shown, run and kept.
         for (const QString &piece : splitAfterComment(line)) {
             QString comment;
-            const int code = classifyLine(piece, comment);
+            const int code = classifyLine(piece, comment, blockMode_);
             take(code, piece, rawLine.mid(offset, piece.size()), comment);
             offset += piece.size();
         }
@@ -287,6 +287,8 @@ private:
     const RowSink &sink_;
     StatementAssembler statement_;
     bool previousBlank_ = false;
+    // Inside a block (a procedure body) a ";" ends no statement.
+    bool blockMode_ = false;
     ParseState state_ = ParseState::idle;
     QString text_;
 };
@@ -315,9 +317,6 @@ void writeExample(const RowSource &row, QStringList &lines) {
 } // namespace
 
 void parseScript(const ScriptLines &lines, bool splitParagraphs, const RowSink &addRow) {
-    // Classifying tracks blockMode; a render during a run must not disturb the run's.
-    const bool savedBlockMode = engine.blockMode;
-    engine.blockMode = false;
     if (isPlainSql(lines)) {
         // Its comments are SQL comments: each stays with its statement.
         QStringList all;
@@ -331,7 +330,6 @@ void parseScript(const ScriptLines &lines, bool splitParagraphs, const RowSink &
             parser.feed(lines.lines[slot]);
         parser.finish();
     }
-    engine.blockMode = savedBlockMode;
 }
 
 QStringList regeneratedLines(const std::vector<RowSource> &rows) {

@@ -1,12 +1,13 @@
 #include "engine/builtin_commands.h"
 
+#include "core/engine_state.h"
+#include "core/variables.h"
 #include "database/execution.h"
 #include "database/lob.h"
 #include "database/session.h"
 #include "engine/dispatch_table.h"
-#include "engine/engine_state.h"
 #include "engine/output.h"
-#include "engine/variables.h"
+#include "engine/variable_commands.h"
 
 namespace {
 
@@ -40,9 +41,11 @@ template <void (*Command)()> void registerPlain(const char *keyword) {
 
 void registerBuiltinCommands() {
     registerCommand(QStringLiteral("SQL"), runSql);
-    registerPlain<cmdConnect>("CONNECT");
-    registerCommand(QStringLiteral("XLOAD"),
-                    [](const CommandContext &) { engine.lastRc = Norq_load(); });
+    registerCommand(QStringLiteral("CONNECT"),
+                    [](const CommandContext &) { cmdConnect(engine, engine); });
+    registerCommand(QStringLiteral("XLOAD"), [](const CommandContext &) {
+        engine.lastRc = Norq_load(engine, engine.args[1]);
+    });
     for (const char *keyword : {"REORG", "RUNSTATS", "DESCRIBE"})
         registerAdminCommand(QString::fromLatin1(keyword));
     registerPlain<cmd_prompt>("PROMPT");

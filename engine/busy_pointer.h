@@ -2,8 +2,8 @@
 // The busy pointer for the length of a scope (a run, a fetch), through the engine's window
 // interface; nothing without one.
 
-#include "engine/engine_state.h"
-#include "engine/window_interface.h"
+#include "core/engine_state.h"
+#include "core/window_interface.h"
 
 class BusyPointer {
 public:

@@ -1,6 +1,6 @@
 // The command table and the split of one statement into a keyword and its arguments.
 
-#include "engine/engine_state.h"
+#include "core/engine_state.h"
 #include "engine/statements.h"
 
 #include <QHash>

@@ -1,19 +1,20 @@
 #include "engine/dispatcher.h"
 
+#include "core/engine_state.h"
+#include "core/messages.h"
+#include "core/run_outcome.h"
+#include "core/shown_text.h"
+#include "core/text_files.h"
+#include "core/variables.h"
+#include "core/window_interface.h"
 #include "database/cli/cli.h"
 #include "database/session.h"
 #include "engine/dispatch_table.h"
-#include "engine/engine_state.h"
 #include "engine/expectations.h"
-#include "engine/messages.h"
 #include "engine/output.h"
 #include "engine/run_control.h"
 #include "engine/runners.h"
-#include "engine/shown_text.h"
 #include "engine/statements.h"
-#include "engine/text_files.h"
-#include "engine/variables.h"
-#include "engine/window_interface.h"
 
 #include <QColor>
 #include <QThread>
@@ -89,7 +90,8 @@ void reportCancel(const run_control::StatementWatch &watch) {
     // A cancel that reaches the server late can leave the session's own transaction
     // failed, and every later statement with it; outside the user's transaction nothing
     // of the stopped work is wanted.
-    if (engine.connected && !transactionOpen()) runSilentQuery(QStringLiteral("ROLLBACK"));
+    if (engine.connected && !transactionOpen(engine))
+        runSilentQuery(engine, engine, QStringLiteral("ROLLBACK"));
     setMessage(true, -1, 0, reason, QStringLiteral("runStatement"));
     engine.errorFlag = true;
     if (run_control::stopRequested()) engine.stopRun = true;
@@ -178,35 +180,25 @@ void runStatement(const QString &statement, const CommandContext &context) {
 
 void setOutcomeMessage(const QString &text) {
     engine.msgText = text;
-    switch (engine.resultKind) {
-    case kResultRows:
-        if (engine.resultText.isEmpty())
-            engine.resultKind = kResultMessage;
-        else
-            engine.resultText += QStringLiteral("\r\r") + text;
-        break;
-    case kResultText:
-        engine.outputText += u'\r' + text;
-        break;
-    case kResultServerOutput:
-        engine.serverOutput += u'\r' + text;
-        break;
-    default:
+    if (QString *shown = shownText(engine))
+        *shown += u'\r' + text;
+    else if (engine.resultKind == kResultRows && !engine.resultText.isEmpty())
+        engine.resultText += QStringLiteral("\r\r") + text;
+    else
         engine.resultKind = kResultMessage;
-        break;
-    }
 }
 
 int runDepth() {
     return depth;
 }
 
-void runScript(const QString &text, ResultGrid *grid, QObject *chart) {
+RunOutcome runScript(const QString &text, ResultGrid *grid, QObject *chart) {
     const ExpectedFailure expected = expectedFailure(text);
     // Text from Linux editors and files separates lines with LF.
     runStatements(assembleStatements(withCarriageReturns(text.trimmed())), grid, chart);
     // Only the user's own run text is judged by its mark, not what a RUN inside it reads.
     if (depth == 0) settleExpectedFailure(expected);
+    return engine;
 }
 
 void runStatements(const QStringList &statements, ResultGrid *grid, QObject *chart) {

@@ -4,12 +4,14 @@
 #include <QString>
 
 class ResultGrid;
+struct RunOutcome;
 class QObject;
 
 // Runs the statements of text (lines separated by carriage returns): substitutes
-// variables, dispatches each statement by its keyword and leaves the outcome in the
-// engine state. grid and chart belong to the calling window and may be null.
-void runScript(const QString &text, ResultGrid *grid, QObject *chart);
+// variables, dispatches each statement by its keyword and returns the outcome, which it
+// also leaves in the engine state. grid and chart belong to the calling window and may be
+// null.
+RunOutcome runScript(const QString &text, ResultGrid *grid, QObject *chart);
 // The same for statements already cut from their text (see StatementAssembler).
 void runStatements(const QStringList &statements, ResultGrid *grid, QObject *chart);
 

@@ -1,7 +1,8 @@
 #include "engine/expectations.h"
 
+#include "core/engine_state.h"
+#include "core/run_outcome.h"
 #include "engine/dispatcher.h"
-#include "engine/engine_state.h"
 
 #include <QRegularExpression>
 
@@ -25,19 +26,10 @@ bool failsWith(const QString &code) {
 void restate(const QString &message) {
     const QString old = engine.msgText;
     engine.msgText = message;
-    switch (engine.resultKind) {
-    case kResultRows:
+    if (QString *shown = shownText(engine))
+        *shown += u'\r' + message;
+    else if (engine.resultKind == kResultRows)
         engine.resultText.replace(old, message);
-        break;
-    case kResultText:
-        engine.outputText += u'\r' + message;
-        break;
-    case kResultServerOutput:
-        engine.serverOutput += u'\r' + message;
-        break;
-    default:
-        break;
-    }
 }
 
 } // namespace

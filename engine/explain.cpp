@@ -1,12 +1,12 @@
 #include "engine/explain.h"
 
-#include "engine/engine_state.h"
-#include "engine/messages.h"
+#include "core/engine_state.h"
+#include "core/messages.h"
+#include "core/text_files.h"
+#include "core/variables.h"
+#include "core/window_interface.h"
 #include "engine/run_control.h"
 #include "engine/runners_process.h"
-#include "engine/text_files.h"
-#include "engine/variables.h"
-#include "engine/window_interface.h"
 
 #include <QDeadlineTimer>
 #include <QFile>

@@ -1,13 +1,13 @@
 // VIEWFILE, START/RUN and ERASE: the built-in commands that work on files.
 
+#include "core/engine_state.h"
+#include "core/messages.h"
+#include "core/text_files.h"
+#include "core/window_interface.h"
 #include "engine/builtin_commands.h"
 #include "engine/dispatch_table.h"
 #include "engine/dispatcher.h"
-#include "engine/engine_state.h"
-#include "engine/messages.h"
 #include "engine/runners_process.h"
-#include "engine/text_files.h"
-#include "engine/window_interface.h"
 
 #include <QDir>
 #include <QFileInfo>

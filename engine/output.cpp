@@ -1,10 +1,10 @@
 #include "engine/output.h"
 
+#include "core/engine_state.h"
+#include "core/messages.h"
 #include "database/cli/cli.h"
 #include "database/execution.h"
 #include "database/session.h"
-#include "engine/engine_state.h"
-#include "engine/messages.h"
 
 #include <QFile>
 #include <QStringList>
@@ -69,7 +69,7 @@ bool bindColumns(CliHandle stmt, int16_t count, std::vector<BoundColumn> &column
 QString rowLine(const std::vector<BoundColumn> &columns) {
     QStringList values;
     for (const BoundColumn &column : columns)
-        values << bytesToText(column.offset, column.length);
+        values << bytesToText(engine, column.offset, column.length);
     return values.join(u',');
 }
 
@@ -120,11 +120,11 @@ void writeQueryRows(const std::vector<BoundColumn> &columns) {
     if (rc == cli::kNoData) {
         engine.errorFlag = true;
         setMessage(false, 0, 12, QString(), QStringLiteral("output_query"));
-        Norq_close();
+        Norq_close(engine);
         return;
     }
     if (!succeeded(rc)) {
-        reportCliError();
+        reportCliError(engine);
         return;
     }
     while (succeeded(rc)) {
@@ -132,7 +132,7 @@ void writeQueryRows(const std::vector<BoundColumn> &columns) {
         clearFetchBuffer();
         rc = cli::SQLFetch(engine.stmtHandle);
     }
-    Norq_close();
+    Norq_close(engine);
 }
 
 // Whether the connected server holds PAVONA.MESSAGES and its procedures; without them
@@ -189,20 +189,20 @@ void output_query() {
         return;
     }
     if (!succeeded(executeDirect(sql))) {
-        reportCliError();
+        reportCliError(engine);
         return;
     }
     int16_t count = 0;
     cli::SQLNumResultCols(engine.stmtHandle, &count);
     if (count <= 0) {
-        Norq_close();
+        Norq_close(engine);
         return;
     }
     clearFetchBuffer();
     std::vector<BoundColumn> columns;
     if (!bindColumns(engine.stmtHandle, count, columns)) {
         setMessage(false, 0, 28, QString(), QStringLiteral("output_query"));
-        Norq_close();
+        Norq_close(engine);
         return;
     }
     writeQueryRows(columns);
@@ -215,29 +215,36 @@ void cmd_prompt() {
         engineLines << text;
         return;
     }
-    runSilentQuery(QStringLiteral("CALL DBMS_OUTPUT.PUT_LINE('") + text + QStringLiteral("')"));
+    runSilentQuery(engine, engine,
+                   QStringLiteral("CALL DBMS_OUTPUT.PUT_LINE('") + text + QStringLiteral("')"));
 }
 
 void serverOutputNotice(const QString &line) {
     engineLines << line;
 }
 
+void registerServerOutput() {
+    setSessionHooks({.serverNotice = serverOutputNotice, .connected = serverOutputSetup});
+}
+
 void serverOutputSetup() {
     engineLines.clear();
     // A server of another dialect cannot hold them: it is not asked at all.
-    serverObjects = connectedToNativeDialect();
+    serverObjects = connectedToNativeDialect(engine);
     if (!serverObjects) return;
-    runSilentQuery(QStringLiteral("DROP TABLE PAVONA.MESSAGES"));
+    runSilentQuery(engine, engine, QStringLiteral("DROP TABLE PAVONA.MESSAGES"));
     serverObjects = succeeded(
         executeDirect(QStringLiteral("CREATE TABLE PAVONA.MESSAGES ( PRINT_LINE VARCHAR(255) )")));
-    Norq_close();
+    Norq_close(engine);
     if (!serverObjects) return;
-    runSilentQuery(QStringLiteral("CREATE OR REPLACE PROCEDURE PAVONA.CLEAR_BUFFER() "
+    runSilentQuery(engine, engine,
+                   QStringLiteral("CREATE OR REPLACE PROCEDURE PAVONA.CLEAR_BUFFER() "
                                   "BEGIN "
                                   "  TRUNCATE TABLE PAVONA.MESSAGES; "
                                   "  CALL DBMS_OUTPUT.ENABLE( NULL ); "
                                   "END "));
-    runSilentQuery(QStringLiteral("CREATE OR REPLACE PROCEDURE PAVONA.FLUSH_BUFFER() "
+    runSilentQuery(engine, engine,
+                   QStringLiteral("CREATE OR REPLACE PROCEDURE PAVONA.FLUSH_BUFFER() "
                                   "BEGIN "
                                   "  DECLARE LINE VARCHAR(255); "
                                   "  DECLARE STATUS INTEGER; "
@@ -255,7 +262,7 @@ void serverOutputSetup() {
 // a user's own.
 void serverOutputClear() {
     if (serverObjects && !cli::serverOutputAsCleared(engine.connHandle))
-        runSilentQuery(QStringLiteral("CALL PAVONA.CLEAR_BUFFER"));
+        runSilentQuery(engine, engine, QStringLiteral("CALL PAVONA.CLEAR_BUFFER"));
     engine.serverOutput.clear();
     engineLines.clear();
 }
@@ -281,17 +288,17 @@ void serverOutputCollect() {
         showServerOutput({});
         return;
     }
-    runSilentQuery(QStringLiteral("CALL PAVONA.FLUSH_BUFFER"));
+    runSilentQuery(engine, engine, QStringLiteral("CALL PAVONA.FLUSH_BUFFER"));
     const int rc = executeDirect(QStringLiteral("SELECT PRINT_LINE FROM PAVONA.MESSAGES"));
     if (!succeeded(rc) || !engine.stmtHandle) {
-        Norq_close();
+        Norq_close(engine);
         showServerOutput({});
         return;
     }
     int16_t count = 0;
     cli::SQLNumResultCols(engine.stmtHandle, &count);
     if (count <= 0) {
-        Norq_close();
+        Norq_close(engine);
         showServerOutput({});
         return;
     }
@@ -303,6 +310,6 @@ void serverOutputCollect() {
         lines << rowLine(columns);
         clearFetchBuffer();
     }
-    Norq_close();
+    Norq_close(engine);
     showServerOutput(lines);
 }

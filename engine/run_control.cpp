@@ -1,8 +1,8 @@
 #include "engine/run_control.h"
 
+#include "core/engine_state.h"
+#include "core/window_interface.h"
 #include "database/cli/cli.h"
-#include "engine/engine_state.h"
-#include "engine/window_interface.h"
 
 #include <QThread>
 #include <atomic>

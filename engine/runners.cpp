@@ -1,15 +1,15 @@
 #include "engine/runners.h"
 
+#include "core/engine_state.h"
+#include "core/messages.h"
 #include "core/quoting.h"
+#include "core/shown_text.h"
+#include "core/text_files.h"
+#include "core/variables.h"
 #include "engine/dispatch_table.h"
-#include "engine/engine_state.h"
-#include "engine/messages.h"
 #include "engine/run_control.h"
 #include "engine/runners_process.h"
-#include "engine/shown_text.h"
 #include "engine/statements.h"
-#include "engine/text_files.h"
-#include "engine/variables.h"
 
 #include <QCoreApplication>
 #include <QPointer>

@@ -1,7 +1,7 @@
 #include "engine/runners_process.h"
 
+#include "core/file_writer.h"
 #include "core/quoting.h"
-#include "engine/file_writer.h"
 
 #include <QCoreApplication>
 #include <QDir>

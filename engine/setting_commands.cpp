@@ -1,11 +1,11 @@
 // OPTION, COLUMN, TEST and EXECUTE: the built-in commands that change settings or
 // variables.
 
+#include "core/engine_state.h"
+#include "core/messages.h"
+#include "core/variables.h"
 #include "database/session.h"
 #include "engine/builtin_commands.h"
-#include "engine/engine_state.h"
-#include "engine/messages.h"
-#include "engine/variables.h"
 
 #include <QRegularExpression>
 #include <algorithm>
@@ -117,5 +117,6 @@ void cmd_column() {
 
 void cmd_execute() {
     const QString sql = engine.args[1];
-    var_add(QStringLiteral("RESULT"), sql.isEmpty() ? QString() : runSilentQuery(sql).trimmed());
+    var_add(QStringLiteral("RESULT"),
+            sql.isEmpty() ? QString() : runSilentQuery(engine, engine, sql).trimmed());
 }

@@ -1,11 +1,12 @@
 #include "engine/startup.h"
 
+#include "core/engine_state.h"
+#include "core/messages.h"
+#include "core/variables.h"
 #include "database/cli/cli.h"
 #include "engine/builtin_commands.h"
-#include "engine/engine_state.h"
-#include "engine/messages.h"
+#include "engine/output.h"
 #include "engine/runners.h"
-#include "engine/variables.h"
 
 #include <QDir>
 
@@ -70,6 +71,7 @@ void engine_startup() {
     set_defaults();
     if (!engine.envHandle) engine.lastRc = cli::SQLAllocEnv(&engine.envHandle);
     setStartupSizes();
+    registerServerOutput();
     registerBuiltinCommands();
     registerRunnerCommands();
 }

@@ -6,5 +6,6 @@
 void set_defaults();
 // Frees every variable slot, fills the messages, sets the defaults, allocates the
 // call-level-interface environment (its return code is left in engine.lastRc; a non-zero
-// code means the program cannot go on) and registers the built-in commands.
+// code means the program cannot go on), registers the built-in commands and hands the
+// session its server-output hooks.
 void engine_startup();

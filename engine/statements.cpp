@@ -1,6 +1,6 @@
 #include "engine/statements.h"
 
-#include "engine/engine_state.h"
+#include "core/engine_state.h"
 
 #include <QRegularExpression>
 #include <utility>
@@ -91,7 +91,7 @@ int findUnquoted(const QString &text, const QString &terminator) {
     return 0;
 }
 
-int classifyLine(const QString &line, QString &comment) {
+int classifyLine(const QString &line, QString &comment, bool &blockMode) {
     const QString text = collapseSpaces(line.trimmed());
     if (text.isEmpty()) return kLineEmpty;
 
@@ -117,13 +117,13 @@ int classifyLine(const QString &line, QString &comment) {
 
     if (code != kLineOrdinary) return code;
     if (text == u"/" || text == u"/;") {
-        engine.blockMode = false;
+        blockMode = false;
         return kLineTerminator;
     }
     const QStringList words = firstWordsUpper(text, 4);
-    if (opensBlock(words)) engine.blockMode = true;
+    if (opensBlock(words)) blockMode = true;
     if (words.value(0) == u"/") return kLineTerminator;
-    if (!engine.blockMode && findUnquoted(text, QStringLiteral(";"))) return kLineEndsStatement;
+    if (!blockMode && findUnquoted(text, QStringLiteral(";"))) return kLineEndsStatement;
     return code;
 }
 

@@ -22,9 +22,10 @@ enum LineCode : int {
 // Removes caret escapes ("^" protects the character after it) and, when cutComments is
 // set and no output file is open, a trailing "--" comment (never in a "--#" line).
 QString stripLine(const QString &line, bool cutComments);
-// The LineCode of a line; comment receives the comment text for codes 5 to 8. Reads and
-// sets engine.blockMode.
-int classifyLine(const QString &line, QString &comment);
+// The LineCode of a line; comment receives the comment text for codes 5 to 8. blockMode
+// carries from line to line whether a block (a procedure body) is open: a ";" ends no
+// statement inside one.
+int classifyLine(const QString &line, QString &comment, bool &blockMode);
 // A line that opens and closes a comment and goes on ("/* step one */SELECT 41;") as the
 // comment and what follows it, each a line of its own; any other line as it is.
 QStringList splitAfterComment(const QString &line);

@@ -1,7 +1,7 @@
 #include "engine/text_layout.h"
 
-#include "engine/engine_state.h"
-#include "engine/platform_units.h"
+#include "core/engine_state.h"
+#include "core/platform_units.h"
 
 #include <QFontMetricsF>
 #include <QGuiApplication>
@@ -49,8 +49,8 @@ int measureLineWidth(const QString &fontName, int fontSize, int widthTwips) {
     return lastFitting - kCountMargin;
 }
 
-QString wrapText(const QString &text, const QString &prefix, bool prefixFirst) {
-    const int width = std::max(1, engine.textLineWidth);
+QString wrapText(const QString &text, const QString &prefix, bool prefixFirst, int width) {
+    width = std::max(1, width);
     QString rest = text.trimmed();
     QString linePrefix = prefixFirst ? prefix : QString();
     QString result;
@@ -71,7 +71,7 @@ QString wrapText(const QString &text, const QString &prefix, bool prefixFirst) {
     return result;
 }
 
-QString formatProse(const QString &text) {
+QString formatProse(const QString &text, int width) {
     static const QRegularExpression lineBreak(QStringLiteral("\r\n|\r|\n"));
     QString result;
     if (text.isEmpty()) return result;
@@ -81,7 +81,7 @@ QString formatProse(const QString &text) {
 
     auto flushPendingItem = [&] {
         if (pendingItem.isEmpty()) return false;
-        result += QString(2, kCarriageReturn) + wrapText(pendingItem, kItemIndent, true);
+        result += QString(2, kCarriageReturn) + wrapText(pendingItem, kItemIndent, true, width);
         pendingItem.clear();
         return true;
     };
@@ -98,7 +98,7 @@ QString formatProse(const QString &text) {
         if (line.startsWith(u'-')) {
             if (flushPendingItem()) result += kCarriageReturn;
             if (!freshStart) result += kCarriageReturn;
-            result += kBulletPrefix + wrapText(line.mid(1), kItemIndent, false);
+            result += kBulletPrefix + wrapText(line.mid(1), kItemIndent, false, width);
             inList = true;
         } else if (inList) {
             pendingItem += line + u' ';

@@ -1,8 +1,8 @@
 #include "export/export_blocks.h"
 
+#include "core/file_writer.h"
+#include "core/shown_text.h"
 #include "document/script_text.h"
-#include "engine/file_writer.h"
-#include "engine/shown_text.h"
 
 #include <QBuffer>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
 #include "export/export_csv.h"
 
-#include "engine/text_files.h"
+#include "core/text_files.h"
 #include "export/export_blocks.h"
 
 #include <QDir>

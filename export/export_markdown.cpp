@@ -1,6 +1,6 @@
 #include "export/export_markdown.h"
 
-#include "engine/shown_text.h"
+#include "core/shown_text.h"
 #include "export/export.h"
 
 #include <QRegularExpression>

@@ -1,8 +1,8 @@
 #include "export/export_page.h"
 
-#include "engine/file_writer.h"
-#include "engine/shown_text.h"
-#include "engine/variables.h"
+#include "core/file_writer.h"
+#include "core/shown_text.h"
+#include "core/variables.h"
 #include "export/export.h"
 
 #include <QBuffer>

@@ -1,12 +1,12 @@
 // Committing and dropping the main window's cell editor.
 
+#include "core/engine_state.h"
+#include "core/text_files.h"
+#include "core/variables.h"
 #include "document/editor_text.h"
 #include "document/grid.h"
 #include "document/row_style.h"
 #include "document/script_text.h"
-#include "engine/engine_state.h"
-#include "engine/text_files.h"
-#include "engine/variables.h"
 #include "mainwindow/norqsql.h"
 
 #include <QPlainTextEdit>

@@ -1,12 +1,12 @@
 // Editing commands: the Text View editor's pop-up (clipboard, upper-case, snippets), the
 // row commands of the Script and Edit View pop-ups, and New Script.
 
+#include "core/engine_state.h"
+#include "core/text_files.h"
+#include "core/window_interface.h"
 #include "document/grid.h"
 #include "document/script_lines.h"
 #include "document/script_text.h"
-#include "engine/engine_state.h"
-#include "engine/text_files.h"
-#include "engine/window_interface.h"
 #include "mainwindow/editor_commit.h"
 #include "mainwindow/norqsql.h"
 

@@ -1,10 +1,10 @@
 // Open File, Open Library, Save and Export: the file dialogs and what follows them.
 
+#include "core/engine_state.h"
+#include "core/text_files.h"
+#include "core/variables.h"
+#include "core/window_interface.h"
 #include "document/grid.h"
-#include "engine/engine_state.h"
-#include "engine/text_files.h"
-#include "engine/variables.h"
-#include "engine/window_interface.h"
 #include "export/export.h"
 #include "mainwindow/file_dialogs.h"
 #include "mainwindow/norqsql.h"

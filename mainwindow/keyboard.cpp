@@ -1,7 +1,7 @@
 #include "mainwindow/keyboard.h"
 
+#include "core/engine_state.h"
 #include "document/grid.h"
-#include "engine/engine_state.h"
 #include "mainwindow/norqsql.h"
 
 #include <QAction>

@@ -1,6 +1,6 @@
 // The menu bar, the three pop-up menus and the toolbar of the interactive panel.
 
-#include "engine/engine_state.h"
+#include "core/engine_state.h"
 #include "mainwindow/norqsql.h"
 #include "windows/toolbar_icons.h"
 

@@ -1,7 +1,8 @@
 #include "mainwindow/norqfind.h"
 
+#include "core/engine_state.h"
 #include "document/row_model.h"
-#include "engine/engine_state.h"
+#include "mainwindow/norqsql.h"
 #include "mainwindow/script_search.h"
 
 #include <QHBoxLayout>

@@ -1,10 +1,10 @@
 #include "mainwindow/norqsql.h"
 
+#include "core/engine_state.h"
+#include "core/platform_units.h"
 #include "document/grid.h"
 #include "document/help_links.h"
 #include "document/sql_highlighter.h"
-#include "engine/engine_state.h"
-#include "engine/platform_units.h"
 #include "mainwindow/find_bar.h"
 
 #include <QPlainTextEdit>

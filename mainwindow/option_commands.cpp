@@ -1,10 +1,12 @@
 // The Options menu (font size, column width, results, trace, connection) and the
 // commands that open SQL windows.
 
+#include "core/engine_state.h"
+#include "core/platform_units.h"
+#include "core/variables.h"
 #include "document/grid.h"
-#include "engine/engine_state.h"
-#include "engine/platform_units.h"
-#include "engine/variables.h"
+#include "document/row_style.h"
+#include "engine/text_layout.h"
 #include "mainwindow/norqsql.h"
 #include "windows/norq_connect.h"
 #include "windows/norq_sql_window.h"

@@ -1,6 +1,6 @@
 #include "mainwindow/resource_folders.h"
 
-#include "engine/install_layout.h"
+#include "core/install_layout.h"
 
 #include <QDir>
 #include <QFileInfo>

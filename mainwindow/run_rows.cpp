@@ -2,9 +2,12 @@
 // rows, the result overlay, links, the cell editor, Run all, Reset Examples and the table
 // of contents.
 
+#include "core/engine_state.h"
+#include "core/platform_units.h"
+#include "core/text_files.h"
+#include "core/window_interface.h"
 #include "database/cli/cli.h"
 #include "database/session.h"
-#include "database/widgets/xml_tree.h"
 #include "document/document_run.h"
 #include "document/editor_text.h"
 #include "document/grid.h"
@@ -12,16 +15,13 @@
 #include "document/sql_highlighter.h"
 #include "engine/busy_pointer.h"
 #include "engine/dispatcher.h"
-#include "engine/engine_state.h"
-#include "engine/platform_units.h"
 #include "engine/run_control.h"
 #include "engine/statements.h"
-#include "engine/text_files.h"
-#include "engine/window_interface.h"
 #include "mainwindow/editor_commit.h"
 #include "mainwindow/norqsql.h"
 #include "mainwindow/run_guard.h"
 #include "windows/norq_sql_results.h"
+#include "windows/xml_tree.h"
 
 #include <QCursor>
 #include <QElapsedTimer>

@@ -1,12 +1,12 @@
 // The main window's script text: file, line store, raw text editor and library index.
 
+#include "core/engine_state.h"
+#include "core/messages.h"
+#include "core/text_files.h"
+#include "core/window_interface.h"
 #include "document/editor_text.h"
 #include "document/grid.h"
-#include "engine/engine_state.h"
-#include "engine/messages.h"
 #include "engine/pair_stack.h"
-#include "engine/text_files.h"
-#include "engine/window_interface.h"
 #include "mainwindow/norqsql.h"
 
 #include <QDir>

@@ -1,11 +1,11 @@
 // The main window's rows: creation, measuring, text filters, parsing and regeneration,
 // all carried out by its ScriptDocument over CLP.
 
+#include "core/engine_state.h"
+#include "core/window_interface.h"
 #include "document/grid.h"
 #include "document/script_lines.h"
 #include "document/script_text.h"
-#include "engine/engine_state.h"
-#include "engine/window_interface.h"
 #include "mainwindow/norqsql.h"
 
 void NorqSQL::addRow(RowKind &DataType, const QString &datain, const QString &dataSQL,

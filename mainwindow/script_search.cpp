@@ -1,9 +1,9 @@
 #include "mainwindow/script_search.h"
 
+#include "core/engine_state.h"
+#include "core/messages.h"
+#include "core/platform_units.h"
 #include "document/grid.h"
-#include "engine/engine_state.h"
-#include "engine/messages.h"
-#include "engine/platform_units.h"
 #include "mainwindow/find_bar.h"
 #include "mainwindow/norqfind.h"
 #include "mainwindow/norqsearch.h"

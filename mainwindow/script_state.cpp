@@ -1,9 +1,9 @@
 // The script against its file: whether it has changes, the caption that says so, the
 // question before it is replaced or dropped, and saving it in place.
 
+#include "core/engine_state.h"
 #include "database/session.h"
 #include "document/editor_text.h"
-#include "engine/engine_state.h"
 #include "mainwindow/norqsql.h"
 #include "mainwindow/script_changes.h"
 

@@ -1,9 +1,9 @@
 // The script's snapshot from the window: File > Update Snapshot writes it from the
 // outputs shown, View > Compare with Snapshot shows a statement's two versions.
 
+#include "core/engine_state.h"
+#include "core/window_interface.h"
 #include "document/grid.h"
-#include "engine/engine_state.h"
-#include "engine/window_interface.h"
 #include "mainwindow/norqsql.h"
 
 #include <QStatusBar>

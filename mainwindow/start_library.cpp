@@ -1,7 +1,7 @@
 #include "mainwindow/start_library.h"
 
-#include "engine/engine_state.h"
-#include "engine/variables.h"
+#include "core/engine_state.h"
+#include "core/variables.h"
 #include "mainwindow/norqsql.h"
 #include "mainwindow/resource_folders.h"
 

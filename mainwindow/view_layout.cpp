@@ -1,11 +1,11 @@
 #include "mainwindow/view_layout.h"
 
+#include "core/engine_state.h"
+#include "core/platform_units.h"
 #include "document/grid.h"
 #include "document/row_style.h"
 #include "document/script_pane.h"
 #include "document/sql_highlighter.h"
-#include "engine/engine_state.h"
-#include "engine/platform_units.h"
 #include "engine/text_layout.h"
 #include "mainwindow/norqsql.h"
 

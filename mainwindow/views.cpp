@@ -2,11 +2,12 @@
 // Text View and SQL View (laid out by the window's ViewLayout), and the cell helpers
 // other commands use.
 
+#include "core/engine_state.h"
+#include "core/platform_units.h"
 #include "document/grid.h"
 #include "document/row_style.h"
 #include "document/sql_highlighter.h"
-#include "engine/engine_state.h"
-#include "engine/platform_units.h"
+#include "engine/text_layout.h"
 #include "mainwindow/find_bar.h"
 #include "mainwindow/norqsql.h"
 

@@ -1,6 +1,11 @@
 // The window's life: load, resize, minimise and close, the splitter bar, the mouse wheel,
 // the Escape key, the library tree press and the toolbar of the interactive panel.
 
+#include "core/engine_state.h"
+#include "core/platform_units.h"
+#include "core/run_outcome.h"
+#include "core/text_files.h"
+#include "core/window_interface.h"
 #include "database/cli/cli.h"
 #include "database/session.h"
 #include "document/editor_text.h"
@@ -8,11 +13,7 @@
 #include "document/scroll_grid.h"
 #include "engine/busy_pointer.h"
 #include "engine/dispatcher.h"
-#include "engine/engine_state.h"
-#include "engine/platform_units.h"
 #include "engine/run_control.h"
-#include "engine/text_files.h"
-#include "engine/window_interface.h"
 #include "mainwindow/find_bar.h"
 #include "mainwindow/keyboard.h"
 #include "mainwindow/norqfind.h"
@@ -178,7 +179,7 @@ void NorqSQL::closeEvent(QCloseEvent *event) {
 
 void NorqSQL::Form_Unload() {
     closeSatelliteWindows();
-    Norq_disconnect();
+    Norq_disconnect(engine);
     if (engine.envHandle) {
         cli::SQLFreeEnv(engine.envHandle);
         engine.envHandle = nullptr;
@@ -193,7 +194,7 @@ void NorqSQL::mnuExit_Click() {
     if (!closeAgreed_ && !mayDiscardScript()) return;
     closeAgreed_ = true;
     if (deferWhileRunning(this, [this] { mnuExit_Click(); })) return;
-    Norq_close();
+    Norq_close(engine);
     QCoreApplication::exit(0);
 }
 
@@ -362,30 +363,15 @@ void NorqSQL::TB_ButtonClick(const QString &key) {
         engine.recallPos = engine.recallPos >= kRecallSlots ? 1 : engine.recallPos + 1;
         recallList[engine.recallPos] = typed;
         engine.gridMode = true;
+        RunOutcome outcome;
         {
             const BusyPointer busy;
-            runScript(statement, DataValues, Chart);
+            outcome = runScript(statement, DataValues, Chart);
         }
-        QString output;
-        bool write = true;
-        switch (engine.resultKind) {
-        case kResultMessage:
-            output = engine.msgText;
-            write = !output.trimmed().isEmpty();
-            break;
-        case kResultRows:
-            output = engine.msgText;
-            break;
-        case kResultText:
-            output = engine.outputText;
-            break;
-        case kResultServerOutput:
-            output = engine.serverOutput;
-            break;
-        default:
-            write = false;
-            break;
-        }
+        const QString *text = shownText(outcome);
+        const QString output = text ? *text : engine.msgText;
+        const bool write = text || outcome.resultKind == kResultRows ||
+                           (outcome.resultKind == kResultMessage && !output.trimmed().isEmpty());
         if (write && CLP->rows() > 3) {
             RowKind kind = RowKind::message;
             addRow(kind, output, QString(), 3);

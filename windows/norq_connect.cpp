@@ -1,9 +1,9 @@
 #include "windows/norq_connect.h"
 
+#include "core/engine_state.h"
+#include "core/platform_units.h"
 #include "database/cli/cli.h"
 #include "database/session.h"
-#include "engine/engine_state.h"
-#include "engine/platform_units.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -116,11 +116,22 @@ void NorqConnect::showEvent(QShowEvent *event) {
     if (!event->spontaneous()) Form_Load();
 }
 
+void NorqConnect::showSession(const SessionState &session) {
+    UIDName->setText(session.userId);
+    Pswd->setText(session.userPassword);
+    if (!session.databaseName.isEmpty()) DBList->setEditText(session.databaseName);
+}
+
+int NorqConnect::connectSession(SessionState &session) {
+    session.databaseName = chosenDatabase();
+    session.userId = UIDName->text().trimmed();
+    session.userPassword = Pswd->text().trimmed();
+    return Norq_connect(session, session.databaseName, session.userId, session.userPassword);
+}
+
 void NorqConnect::Form_Load() {
     DBList->clear();
-    UIDName->setText(engine.userId);
-    Pswd->setText(engine.userPassword);
-    if (!engine.databaseName.isEmpty()) DBList->setEditText(engine.databaseName);
+    showSession(engine);
     const int listed = listDataSources();
     Status->setText(listed == 0 ? QStringLiteral("No databases found in the local catalog")
                                 : QString());
@@ -167,13 +178,9 @@ void NorqConnect::DoConnect_Click() {
         return;
     }
     engine.msgText.clear();
-    engine.databaseName = chosenDatabase();
-    engine.userId = UIDName->text().trimmed();
-    engine.userPassword = Pswd->text().trimmed();
-
     QPointer<NorqConnect> self(this);
     connecting_ = true;
-    const int rc = Norq_connect(engine.databaseName, engine.userId, engine.userPassword);
+    const int rc = connectSession(engine);
     if (!self) return;
     connecting_ = false;
     if (rc == 0) {

@@ -8,6 +8,7 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+struct SessionState;
 
 class NorqConnect : public QDialog {
     Q_OBJECT
@@ -40,6 +41,10 @@ protected:
 private:
     int listDataSources();
     QString chosenDatabase() const;
+    // The fields as the session holds them.
+    void showSession(const SessionState &session);
+    // The session takes the fields and connects with them; 0 or -1 as Norq_connect.
+    int connectSession(SessionState &session);
 
     bool connecting_ = false;
 };

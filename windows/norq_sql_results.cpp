@@ -1,7 +1,7 @@
 #include "windows/norq_sql_results.h"
 
+#include "core/platform_units.h"
 #include "document/grid.h"
-#include "engine/platform_units.h"
 
 #include <QKeyEvent>
 #include <QPointer>

@@ -1,5 +1,10 @@
 #include "windows/norq_sql_window.h"
 
+#include "core/engine_state.h"
+#include "core/platform_units.h"
+#include "core/run_outcome.h"
+#include "core/text_files.h"
+#include "core/window_interface.h"
 #include "database/session.h"
 #include "document/grid.h"
 #include "document/help_links.h"
@@ -7,11 +12,7 @@
 #include "document/sql_highlighter.h"
 #include "engine/busy_pointer.h"
 #include "engine/dispatcher.h"
-#include "engine/engine_state.h"
-#include "engine/platform_units.h"
 #include "engine/run_control.h"
-#include "engine/text_files.h"
-#include "engine/window_interface.h"
 #include "windows/toolbar_icons.h"
 
 #include <QAction>
@@ -176,12 +177,13 @@ void NorqSQLWindow::runQuery() {
     // The chart draws at its own size; give it the rectangle it will be shown in.
     Chart->setGeometry(DataValues->geometry());
     QPointer<NorqSQLWindow> self(this);
+    RunOutcome outcome;
     {
         const BusyPointer busy;
-        runScript(text, DataValues, Chart);
+        outcome = runScript(text, DataValues, Chart);
     }
     if (!self) return; // closed while the run let events through
-    showResult();
+    showResult(outcome);
     setWindowTitle(captionWithTransaction(QStringLiteral("SQL Window")));
     const QString message = engine.msgText.trimmed();
     if (!message.isEmpty()) NorqMSG->setText(message);
@@ -201,23 +203,13 @@ void NorqSQLWindow::showMessageOutcome(bool failed) {
     failureMark_->setVisible(failed);
 }
 
-void NorqSQLWindow::showResult() {
-    switch (engine.resultKind) {
-    case kResultRows:
+void NorqSQLWindow::showResult(const RunOutcome &outcome) {
+    if (const QString *text = shownText(outcome))
+        showTextResult(*text);
+    else if (outcome.resultKind == kResultRows)
         DataValues->setGridVisible(true);
-        break;
-    case kResultText:
-        showTextResult(engine.outputText);
-        break;
-    case kResultServerOutput:
-        showTextResult(engine.serverOutput);
-        break;
-    case kResultPicture:
+    else if (outcome.resultKind == kResultPicture)
         showPicture();
-        break;
-    default:
-        break;
-    }
 }
 
 void NorqSQLWindow::showTextResult(const QString &text) {

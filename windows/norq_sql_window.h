@@ -18,6 +18,8 @@ class QPlainTextEdit;
 class QToolBar;
 class QTreeWidget;
 
+struct RunOutcome;
+
 class NorqSQLWindow : public QWidget {
     Q_OBJECT
 public:
@@ -69,7 +71,7 @@ private:
     void recallHistory();
     void nextFontSize();
     void openNewWindow();
-    void showResult();
+    void showResult(const RunOutcome &outcome);
     void showTextResult(const QString &text);
     void showPicture();
     void coverGrid(QWidget *pane);

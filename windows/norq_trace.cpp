@@ -1,8 +1,8 @@
 #include "windows/norq_trace.h"
 
+#include "core/engine_state.h"
+#include "core/platform_units.h"
 #include "document/grid.h"
-#include "engine/engine_state.h"
-#include "engine/platform_units.h"
 
 #include <QPlainTextEdit>
 #include <QPointer>

@@ -1,7 +1,7 @@
 #include "windows/qt_window_interface.h"
 
-#include "engine/engine_state.h"
-#include "engine/text_files.h"
+#include "core/engine_state.h"
+#include "core/text_files.h"
 #include "windows/norq_connect.h"
 #include "windows/norq_trace.h"
 

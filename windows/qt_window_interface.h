@@ -2,7 +2,7 @@
 // The engine's window interface over Qt: modal boxes, the clipboard, the busy pointer
 // and event processing, and the run history that the trace window shows.
 
-#include "engine/window_interface.h"
+#include "core/window_interface.h"
 
 // Receives the run history of traced runs (the trace window implements it).
 class RunHistorySink {

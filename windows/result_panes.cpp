@@ -1,8 +1,8 @@
 #include "windows/result_panes.h"
 
-#include "database/widgets/xml_tree.h"
+#include "core/platform_units.h"
 #include "document/grid.h"
-#include "engine/platform_units.h"
+#include "windows/xml_tree.h"
 
 #include <QTreeWidget>
 

@@ -3,14 +3,14 @@
 
 #include "database/cli/cli.h"
 
+#include "core/shown_text.h"
+#include "core/text_files.h"
 #include "database/catalog.h"
 #include "database/cli/cancel.h"
 #include "database/cli/connection_forms.h"
 #include "database/cli/embedded.h"
 #include "database/cli/handles.h"
 #include "database/cli/odbc.h"
-#include "engine/shown_text.h"
-#include "engine/text_files.h"
 
 #include <QFile>
 #include <QFileInfo>

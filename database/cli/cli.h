@@ -5,7 +5,7 @@
 // time for names that are ODBC data sources. Everything stays inside namespace cli so
 // nothing here interposes on the driver manager's own symbols. Texts are UTF-8 bytes.
 
-#include "engine/engine_state.h"
+#include "core/engine_state.h"
 
 #include <cstdint>
 

@@ -1,11 +1,11 @@
 #include "database/cli/embedded.h"
 
+#include "core/install_layout.h"
 #include "database/cli/cancel.h"
 #include "database/cli/cli.h"
 #include "database/cli/embedded_constraints.h"
 #include "database/cli/embedded_dialect.h"
 #include "database/cli/embedded_types.h"
-#include "engine/install_layout.h"
 
 #include <QFileInfo>
 #include <QRegularExpression>

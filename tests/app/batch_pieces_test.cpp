@@ -2,7 +2,7 @@
 
 #include "app/batch_run.h"
 #include "app/batch_window_interface.h"
-#include "engine/engine_state.h"
+#include "core/engine_state.h"
 #include "printing.h"
 
 #include <QFile>

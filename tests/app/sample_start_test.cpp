@@ -2,7 +2,7 @@
 
 #include "../engine/fake_windows.h"
 #include "app/sample_start.h"
-#include "engine/engine_state.h"
+#include "core/engine_state.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -3,15 +3,15 @@
 // a batch job with pavona --run. No row may ask for input and no row may fail; a row
 // marked "-- expect: error" must fail as expected.
 
+#include "core/engine_state.h"
+#include "core/variables.h"
+#include "core/window_interface.h"
 #include "database/session.h"
 #include "engine/dispatcher.h"
-#include "engine/engine_state.h"
 #include "engine/startup.h"
-#include "engine/variables.h"
-#include "engine/widgets/plot.h"
-#include "engine/window_interface.h"
 #include "script_grid.h"
 #include "script_scan.h"
+#include "windows/plot.h"
 
 #include <QDir>
 #include <QFile>
@@ -98,13 +98,13 @@ protected:
         engine.ui = &ui;
         if (!createSampleDatabase(dataHome->path(), &setupError)) return;
         QString database = "SAMPLE", user, password;
-        if (Norq_connect(database, user, password) != 0)
+        if (Norq_connect(engine, database, user, password) != 0)
             setupError = "cannot connect to SAMPLE: " + engine.msgText;
         var_add("curdir", samplesDir + "/");
     }
 
     static void TearDownTestSuite() {
-        Norq_disconnect();
+        Norq_disconnect(engine);
         engine.ui = &silent;
         QDir::setCurrent(startFolder);
         workFolder.reset();

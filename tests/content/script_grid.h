@@ -2,7 +2,7 @@
 // A result grid that keeps nothing: the script runs read the outcome from the engine's
 // state, not from the grid.
 
-#include "engine/result_grid.h"
+#include "core/result_grid.h"
 
 class DiscardingGrid : public ResultGrid {
 public:

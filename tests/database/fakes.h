@@ -2,8 +2,8 @@
 // Stand-ins for the windows: a result grid that records what it is told, and a window
 // interface that answers Yes/No from a queue and remembers the connect status lines.
 
-#include "engine/result_grid.h"
-#include "engine/window_interface.h"
+#include "core/result_grid.h"
+#include "core/window_interface.h"
 
 #include <QStringList>
 #include <deque>

@@ -1,14 +1,14 @@
 #include "backends.h"
+#include "core/engine_state.h"
+#include "core/install_layout.h"
+#include "core/messages.h"
+#include "core/variables.h"
 #include "database/cli/cli.h"
 #include "database/execution.h"
 #include "database/lob.h"
 #include "database/number_fit.h"
 #include "database/session.h"
-#include "engine/engine_state.h"
-#include "engine/install_layout.h"
-#include "engine/messages.h"
 #include "engine/output.h"
-#include "engine/variables.h"
 #include "fakes.h"
 
 #include <QFile>
@@ -33,6 +33,7 @@ public:
     EngineFixture() {
         set_messages();
         var_free_all();
+        registerServerOutput();
         previousUi_ = engine.ui;
         engine.ui = &windows;
         cli::SQLAllocEnv(&engine.envHandle);
@@ -49,7 +50,7 @@ public:
         resetStatement();
     }
     ~EngineFixture() {
-        Norq_disconnect();
+        Norq_disconnect(engine);
         if (engine.connHandle) cli::SQLFreeConnect(engine.connHandle);
         engine.connHandle = nullptr;
         cli::SQLFreeEnv(engine.envHandle);
@@ -80,7 +81,7 @@ protected:
         if (IsSkipped()) return;
         fixture_ = std::make_unique<EngineFixture>();
         QString db = database(), user, password;
-        ASSERT_EQ(Norq_connect(db, user, password), 0) << engine.msgText.toStdString();
+        ASSERT_EQ(Norq_connect(engine, db, user, password), 0) << engine.msgText.toStdString();
     }
     void TearDown() override { fixture_.reset(); }
 
@@ -313,7 +314,7 @@ TEST_P(SqlTest, LargeObjectsLoadFromBracketedFiles) {
     EngineFixture::resetStatement();
     engine.args[1] = "INTO " + t + " VALUES (?, ?) [" + first + "] [" + second + "]";
     engine.argCount = 1;
-    EXPECT_EQ(Norq_load(), 0);
+    EXPECT_EQ(Norq_load(engine, engine.args[1]), 0);
     EXPECT_EQ(engine.msgText, "SQL Completed successfully.");
     EXPECT_FALSE(engine.errorFlag);
     run("SELECT A, B FROM " + t);
@@ -323,7 +324,7 @@ TEST_P(SqlTest, LargeObjectsLoadFromBracketedFiles) {
     // A missing file ends in the database layer's message naming it.
     EngineFixture::resetStatement();
     engine.args[1] = "INTO " + t + " VALUES (?, ?) [" + first + "] [/no/such/file.bin]";
-    EXPECT_EQ(Norq_load(), 0);
+    EXPECT_EQ(Norq_load(engine, engine.args[1]), 0);
     EXPECT_TRUE(engine.errorFlag);
     EXPECT_TRUE(engine.msgText.contains("/no/such/file.bin")) << engine.msgText.toStdString();
     EXPECT_NE(engine.msgCode, 0); // the load failed, and counts so
@@ -334,7 +335,7 @@ TEST_P(SqlTest, LargeObjectsLoadFromBracketedFiles) {
     for (const QString &special : {QStringLiteral("/dev/zero"), fifo}) {
         EngineFixture::resetStatement();
         engine.args[1] = "INTO " + t + " VALUES (?, ?) [" + first + "] [" + special + "]";
-        EXPECT_EQ(Norq_load(), 0);
+        EXPECT_EQ(Norq_load(engine, engine.args[1]), 0);
         EXPECT_TRUE(engine.errorFlag);
         EXPECT_TRUE(engine.msgText.contains(
             special + "\" of parameter marker 2 cannot be read: Not a regular file"))
@@ -344,7 +345,7 @@ TEST_P(SqlTest, LargeObjectsLoadFromBracketedFiles) {
     // No bracket: nothing runs.
     EngineFixture::resetStatement();
     engine.args[1] = "INTO " + t + " VALUES (NULL, NULL)";
-    EXPECT_EQ(Norq_load(), -1);
+    EXPECT_EQ(Norq_load(engine, engine.args[1]), -1);
     EXPECT_TRUE(engine.msgText.isEmpty());
 
     // More names than bindings: refused as a whole.
@@ -353,7 +354,7 @@ TEST_P(SqlTest, LargeObjectsLoadFromBracketedFiles) {
     for (int i = 0; i < 11; ++i)
         eleven += "[" + first + "]";
     engine.args[1] = eleven;
-    EXPECT_EQ(Norq_load(), 0);
+    EXPECT_EQ(Norq_load(engine, engine.args[1]), 0);
     EXPECT_TRUE(engine.errorFlag);
 
     run("SELECT COUNT(*) FROM " + t);
@@ -367,7 +368,7 @@ TEST_P(SqlTest, ConnectStatementForms) {
         engine.argCount = static_cast<int>(words.size());
         for (int i = 0; i < words.size(); ++i)
             engine.args[i + 1] = words[i];
-        cmdConnect();
+        cmdConnect(engine, engine);
     };
     const QString name = database();
     connectWith({"TO", name.toLower()});
@@ -407,7 +408,7 @@ TEST_P(SqlTest, ServersKeepTheUserErrorTextsAndPrompt) {
     engine.args[2] = database();
     engine.args[3] = "USER";
     engine.args[4] = user;
-    cmdConnect();
+    cmdConnect(engine, engine);
     ASSERT_TRUE(engine.connected) << engine.msgText.toStdString();
     EXPECT_TRUE(variable("userid").startsWith(user)) << variable("userid").toStdString();
     EXPECT_EQ(variable("schema"), variable("userid"));
@@ -455,7 +456,7 @@ TEST_P(SqlTest, ServersKeepTheUserErrorTextsAndPrompt) {
         const qint64 start = file.size();
         file.close();
         QString db = database(), u = user, password;
-        ASSERT_EQ(Norq_connect(db, u, password), 0);
+        ASSERT_EQ(Norq_connect(engine, db, u, password), 0);
         serverOutputClear();
         engine.args[1] = "quiet";
         cmd_prompt();
@@ -520,12 +521,12 @@ TEST_P(SqlTest, TransactionsTheUserOpensEndOnlyWithTheUsersCommitOrRollback) {
     };
 
     exec("BEGIN");
-    EXPECT_TRUE(transactionOpen());
+    EXPECT_TRUE(transactionOpen(engine));
     exec("INSERT INTO " + t + " VALUES (1)");
     // Nothing reached another session: the work was not committed behind the user's back.
     EXPECT_EQ(committedValue(database(), count), "0");
     exec("ROLLBACK");
-    EXPECT_FALSE(transactionOpen());
+    EXPECT_FALSE(transactionOpen(engine));
     EXPECT_EQ(rows(), "0");
 
     // A failure inside the transaction undoes only itself: the session goes on and the
@@ -534,11 +535,11 @@ TEST_P(SqlTest, TransactionsTheUserOpensEndOnlyWithTheUsersCommitOrRollback) {
     exec("INSERT INTO " + t + " VALUES (2)");
     run("SELECT * FROM NO_SUCH_TABLE_IN_TX");
     EXPECT_TRUE(engine.errorFlag);
-    EXPECT_TRUE(transactionOpen());
+    EXPECT_TRUE(transactionOpen(engine));
     exec("INSERT INTO " + t + " VALUES (3)");
     EXPECT_EQ(committedValue(database(), count), "0");
     exec("COMMIT");
-    EXPECT_FALSE(transactionOpen());
+    EXPECT_FALSE(transactionOpen(engine));
     EXPECT_EQ(committedValue(database(), count), "2");
 
     // Outside a transaction every statement is committed, a failure leaves the session
@@ -552,22 +553,22 @@ TEST_P(SqlTest, TransactionsTheUserOpensEndOnlyWithTheUsersCommitOrRollback) {
 
     // What a run that ends inside a transaction does with it.
     QString failure;
-    EXPECT_FALSE(rollbackOpenTransaction(&failure));
+    EXPECT_FALSE(rollbackOpenTransaction(engine, &failure));
     exec("BEGIN");
     exec("DELETE FROM " + t);
-    EXPECT_TRUE(rollbackOpenTransaction(&failure));
+    EXPECT_TRUE(rollbackOpenTransaction(engine, &failure));
     EXPECT_EQ(failure, "");
-    EXPECT_FALSE(transactionOpen());
+    EXPECT_FALSE(transactionOpen(engine));
     EXPECT_EQ(rows(), "3");
 
     if (embedded()) {
         // A savepoint outside a transaction opens one; releasing it commits.
         exec("SAVEPOINT FIRST_STEP");
-        EXPECT_TRUE(transactionOpen());
+        EXPECT_TRUE(transactionOpen(engine));
         exec("INSERT INTO " + t + " VALUES (5)");
         EXPECT_EQ(committedValue(database(), count), "3");
         exec("RELEASE FIRST_STEP");
-        EXPECT_FALSE(transactionOpen());
+        EXPECT_FALSE(transactionOpen(engine));
         EXPECT_EQ(committedValue(database(), count), "4");
     }
     if (mariadb()) {
@@ -575,7 +576,7 @@ TEST_P(SqlTest, TransactionsTheUserOpensEndOnlyWithTheUsersCommitOrRollback) {
         exec("BEGIN");
         exec("INSERT INTO " + t + " VALUES (6)");
         createTable(table("TX_SCHEMA"), "ID INTEGER");
-        EXPECT_FALSE(transactionOpen());
+        EXPECT_FALSE(transactionOpen(engine));
         EXPECT_EQ(committedValue(database(), count), "4");
         exec("DROP TABLE " + table("TX_SCHEMA"));
     }
@@ -656,7 +657,7 @@ TEST_P(SqlTest, AFailureLeavesAPostgresSessionUsableWhateverTheDataSourceSays) {
     const QByteArray previous = qgetenv("ODBCINI");
     qputenv("ODBCINI", changed.fileName().toUtf8());
     QString db = database() + "_NO_ROLLBACK", user, password;
-    const int connected = Norq_connect(db, user, password);
+    const int connected = Norq_connect(engine, db, user, password);
     qputenv("ODBCINI", previous);
     ASSERT_EQ(connected, 0) << engine.msgText.toStdString();
 
@@ -705,7 +706,7 @@ protected:
 TEST_F(EmbeddedSession, FailedConnectAsksOnceAndTriesAgainOnlyOnYes) {
     QString db = "NOWHERE", user, password;
     fixture.windows.answers = {false};
-    EXPECT_EQ(Norq_connect(db, user, password), -1);
+    EXPECT_EQ(Norq_connect(engine, db, user, password), -1);
     EXPECT_EQ(fixture.windows.questions,
               QStringList(
                   {"Error Connecting: Cannot connect to NOWHERE. Does Norq need to be started?"}));
@@ -725,7 +726,7 @@ TEST_F(EmbeddedSession, FailedConnectAsksOnceAndTriesAgainOnlyOnYes) {
     fixture.windows.statuses.clear();
     fixture.windows.answers = {true};
     engine.msgText = "Incorrect CONNECT syntax.";
-    EXPECT_EQ(Norq_connect(db, user, password), -1);
+    EXPECT_EQ(Norq_connect(engine, db, user, password), -1);
     EXPECT_EQ(fixture.windows.questions.size(), 1);
     EXPECT_EQ(fixture.windows.statuses,
               QStringList({"Connecting to NOWHERE", "Starting Norq", "Connecting to NOWHERE"}));
@@ -738,7 +739,7 @@ TEST_F(EmbeddedSession, ConnectSetsUserAndRegistryVariables) {
     qunsetenv("NORQINSTPROF");
     var_add("schema", "MINE");
     QString db = "testdb", user = "alice", password;
-    ASSERT_EQ(Norq_connect(db, user, password), 0);
+    ASSERT_EQ(Norq_connect(engine, db, user, password), 0);
     EXPECT_EQ(user, "ALICE"); // what the server reports
     EXPECT_EQ(variable("userid"), "ALICE");
     EXPECT_EQ(variable("schema"), "MINE");
@@ -754,25 +755,27 @@ TEST_F(EmbeddedSession, ConnectSetsUserAndRegistryVariables) {
     EXPECT_EQ(engine.msgText, "Connected to Database: testdb");
     EXPECT_TRUE(fixture.windows.questions.isEmpty());
 
-    EXPECT_EQ(runSilentQuery("CREATE TABLE S (X INTEGER)"), "");
-    EXPECT_EQ(runSilentQuery("INSERT INTO S VALUES (5), (6)"), "");
-    EXPECT_EQ(runSilentQuery("SELECT X FROM S ORDER BY X"), "5");
+    EXPECT_EQ(runSilentQuery(engine, engine, "CREATE TABLE S (X INTEGER)"), "");
+    EXPECT_EQ(runSilentQuery(engine, engine, "INSERT INTO S VALUES (5), (6)"), "");
+    EXPECT_EQ(runSilentQuery(engine, engine, "SELECT X FROM S ORDER BY X"), "5");
     EXPECT_EQ(engine.silentRowCount, 2);
-    EXPECT_EQ(runSilentQuery("SELECT * FROM MISSING"), "");
+    EXPECT_EQ(runSilentQuery(engine, engine, "SELECT * FROM MISSING"), "");
     EXPECT_EQ(sqlErrorMessage("SQL0204N"), "");
 }
 
 TEST_F(EmbeddedSession, ServerOutputAndAdministrativeCommands) {
     QString db = "TESTDB", user, password;
-    ASSERT_EQ(Norq_connect(db, user, password), 0);
+    ASSERT_EQ(Norq_connect(engine, db, user, password), 0);
     serverOutputClear();
-    runSilentQuery("CALL DBMS_OUTPUT.PUT_LINE('It`s done')");
+    runSilentQuery(engine, engine, "CALL DBMS_OUTPUT.PUT_LINE('It`s done')");
     serverOutputCollect();
     EXPECT_EQ(engine.serverOutput, "It`s done");
     EXPECT_EQ(engine.resultKind, kResultServerOutput);
 
-    runSilentQuery("CREATE TABLE STAFF (ID INTEGER NOT NULL, NAME VARCHAR(30), DOC XML)");
-    runSilentQuery("INSERT INTO STAFF VALUES (1, 'Ann', '<?xml version=\"1.0\"?><a>1</a>'), "
+    runSilentQuery(engine, engine,
+                   "CREATE TABLE STAFF (ID INTEGER NOT NULL, NAME VARCHAR(30), DOC XML)");
+    runSilentQuery(engine, engine,
+                   "INSERT INTO STAFF VALUES (1, 'Ann', '<?xml version=\"1.0\"?><a>1</a>'), "
                    "(2, 'Bob', '<b/>')");
     EngineFixture::resetStatement();
     engine.gridMode = false;
@@ -799,8 +802,8 @@ TEST_F(EmbeddedSession, ServerOutputAndAdministrativeCommands) {
 
 TEST_F(EmbeddedSession, ADeletedDatabaseFileFailsTheNextStatement) {
     QString db = "TESTDB", user, password;
-    ASSERT_EQ(Norq_connect(db, user, password), 0);
-    EXPECT_EQ(runSilentQuery("CREATE TABLE D (X INTEGER)"), "");
+    ASSERT_EQ(Norq_connect(engine, db, user, password), 0);
+    EXPECT_EQ(runSilentQuery(engine, engine, "CREATE TABLE D (X INTEGER)"), "");
     ASSERT_TRUE(QFile::remove(catalog.folder() + "/TESTDB.db"));
     EngineFixture::resetStatement();
     QString sql = "INSERT INTO D VALUES (1)";
@@ -817,9 +820,9 @@ TEST_F(EmbeddedSession, ALargeBinaryValueIsShownWithinBoundedMemory) {
     GTEST_SKIP() << "the sanitizer reserves more address space than any limit allows";
 #endif
     QString db = "TESTDB", user, password;
-    ASSERT_EQ(Norq_connect(db, user, password), 0);
-    runSilentQuery("CREATE TABLE L (B BLOB)");
-    runSilentQuery("INSERT INTO L VALUES (zeroblob(32 * 1024 * 1024))");
+    ASSERT_EQ(Norq_connect(engine, db, user, password), 0);
+    runSilentQuery(engine, engine, "CREATE TABLE L (B BLOB)");
+    runSilentQuery(engine, engine, "INSERT INTO L VALUES (zeroblob(32 * 1024 * 1024))");
     const auto shownWithin = [](rlim_t extraBytes) {
         QFile status("/proc/self/statm");
         status.open(QIODevice::ReadOnly);
@@ -839,9 +842,9 @@ TEST_F(EmbeddedSession, ALargeBinaryValueIsShownWithinBoundedMemory) {
 
 TEST_F(EmbeddedSession, ExpressionColumnsShowTheirWholeValues) {
     QString db = "TESTDB", user, password;
-    ASSERT_EQ(Norq_connect(db, user, password), 0);
-    runSilentQuery("CREATE TABLE K (K INTEGER)");
-    runSilentQuery("INSERT INTO K VALUES (0), (1), (2)");
+    ASSERT_EQ(Norq_connect(engine, db, user, password), 0);
+    runSilentQuery(engine, engine, "CREATE TABLE K (K INTEGER)");
+    runSilentQuery(engine, engine, "INSERT INTO K VALUES (0), (1), (2)");
     EngineFixture::resetStatement();
     engine.gridMode = false;
     QString sql = "SELECT K * 100000000000 AS BIG, CASE WHEN K = 2 THEN -12345678901 ELSE K END "
@@ -856,9 +859,10 @@ TEST_F(EmbeddedSession, ExpressionColumnsShowTheirWholeValues) {
 
 TEST_F(EmbeddedSession, ComputedWholeNumbersAreIntegersUnlessAShownValueNeedsMore) {
     QString db = "TESTDB", user, password;
-    ASSERT_EQ(Norq_connect(db, user, password), 0);
-    runSilentQuery("CREATE TABLE R (X REAL)");
-    runSilentQuery("INSERT INTO R VALUES (1234567.890625), (-123456.890625), (1.0/3)");
+    ASSERT_EQ(Norq_connect(engine, db, user, password), 0);
+    runSilentQuery(engine, engine, "CREATE TABLE R (X REAL)");
+    runSilentQuery(engine, engine,
+                   "INSERT INTO R VALUES (1234567.890625), (-123456.890625), (1.0/3)");
     EngineFixture::resetStatement();
     engine.gridMode = false;
     QString sql = "SELECT X FROM R ORDER BY ROWID";
@@ -892,10 +896,10 @@ TEST(BytesToText, StopsAtNulAndTurnsLineFeedsIntoCrLf) {
     engine.fetchBuffer.fill(0);
     const char text[] = "ab\ncd";
     std::memcpy(&engine.fetchBuffer[10], text, sizeof text - 1);
-    EXPECT_EQ(bytesToText(10, 20), "ab\r\ncd");
-    EXPECT_EQ(bytesToText(10, 2), "ab");
-    EXPECT_EQ(bytesToText(0, 5), "");
-    EXPECT_EQ(bytesToText(kFetchBufferSize, 100), "");
+    EXPECT_EQ(bytesToText(engine, 10, 20), "ab\r\ncd");
+    EXPECT_EQ(bytesToText(engine, 10, 2), "ab");
+    EXPECT_EQ(bytesToText(engine, 0, 5), "");
+    EXPECT_EQ(bytesToText(engine, kFetchBufferSize, 100), "");
     EXPECT_EQ(plainErrorText("[a][b][c]  message "), "message");
     EXPECT_EQ(plainErrorText("[a][b] kept "), "[a][b] kept ");
     EXPECT_EQ(formatElapsed(1.23456), "1.235s)");

@@ -1,5 +1,5 @@
+#include "core/platform_units.h"
 #include "document/grid.h"
-#include "engine/platform_units.h"
 
 #include <QAbstractItemDelegate>
 #include <QApplication>

@@ -1,8 +1,9 @@
 // The help viewer: its own caption, rendering and wrap width.
+#include "core/engine_state.h"
+#include "core/platform_units.h"
 #include "document/grid.h"
 #include "document/norqhelp.h"
-#include "engine/engine_state.h"
-#include "engine/platform_units.h"
+#include "mainwindow/norqsql.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -1,8 +1,8 @@
+#include "core/text_files.h"
+#include "core/variables.h"
 #include "engine/dispatch_table.h"
 #include "engine/dispatcher.h"
 #include "engine/runners_process.h"
-#include "engine/text_files.h"
-#include "engine/variables.h"
 #include "fake_windows.h"
 
 #include <QDir>

@@ -1,9 +1,9 @@
 // Whole runs against the embedded engine, on a database in a temporary catalog.
 
+#include "core/variables.h"
 #include "database/session.h"
 #include "engine/dispatcher.h"
 #include "engine/run_control.h"
-#include "engine/variables.h"
 #include "fake_windows.h"
 
 #include <QDir>
@@ -32,13 +32,13 @@ protected:
         ASSERT_TRUE(db.open(QIODevice::WriteOnly));
         db.close();
         QString name = "RUNTEST", user, password;
-        ASSERT_EQ(Norq_connect(name, user, password), 0) << engine.msgText.toStdString();
+        ASSERT_EQ(Norq_connect(engine, name, user, password), 0) << engine.msgText.toStdString();
         ASSERT_TRUE(engine.connected);
         engine.gridMode = false;
     }
     void TearDown() override {
         run("SPOOL OFF");
-        Norq_disconnect();
+        Norq_disconnect(engine);
         EngineTest::TearDown();
     }
 
@@ -174,7 +174,7 @@ TEST_F(EmbeddedRun, ExecuteAndTheVariableListing) {
 } // namespace
 
 TEST_F(EmbeddedRun, FailuresTheDatabaseGaveNoCodeForStillFail) {
-    Norq_disconnect();
+    Norq_disconnect(engine);
     run("VALUES 1;");
     EXPECT_EQ(engine.msgText, "No connection exists.");
     EXPECT_EQ(engine.msgCode, -1);

@@ -2,10 +2,10 @@
 // A window layer for engine tests: prompts are answered from a queue, and everything the
 // engine showed is recorded.
 
-#include "engine/engine_state.h"
+#include "core/engine_state.h"
+#include "core/window_interface.h"
 #include "engine/output.h"
 #include "engine/startup.h"
-#include "engine/window_interface.h"
 
 #include <QColor>
 #include <QImage>

@@ -1,4 +1,4 @@
-#include "engine/messages.h"
+#include "core/messages.h"
 #include "engine/pair_stack.h"
 #include "fake_windows.h"
 

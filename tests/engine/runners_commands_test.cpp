@@ -1,5 +1,5 @@
+#include "core/variables.h"
 #include "engine/dispatcher.h"
-#include "engine/variables.h"
 #include "runners_fixture.h"
 
 #include <QProcess>

@@ -2,14 +2,14 @@
 // Runs runner commands for real in a scratch working folder, with an event loop for the
 // polling timer and every wait bounded.
 
+#include "core/engine_state.h"
+#include "core/messages.h"
 #include "core/quoting.h"
+#include "core/window_interface.h"
 #include "engine/dispatch_table.h"
-#include "engine/engine_state.h"
-#include "engine/messages.h"
 #include "engine/runners.h"
 #include "engine/runners_process.h"
 #include "engine/statements.h"
-#include "engine/window_interface.h"
 #include "tests/process_groups.h"
 
 #include <QCoreApplication>

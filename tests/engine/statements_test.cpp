@@ -39,27 +39,28 @@ TEST_F(Statements, FindUnquotedSkipsQuotedText) {
 
 TEST_F(Statements, ClassifyLineCodesAndComments) {
     QString comment = "untouched";
-    EXPECT_EQ(classifyLine("   ", comment), 0);
-    EXPECT_EQ(classifyLine("SELECT 'a;b' FROM T", comment), 1);
+    bool blockMode = false;
+    EXPECT_EQ(classifyLine("   ", comment, blockMode), 0);
+    EXPECT_EQ(classifyLine("SELECT 'a;b' FROM T", comment, blockMode), 1);
     EXPECT_EQ(comment, "untouched");
-    EXPECT_EQ(classifyLine("SELECT 'it''s' FROM T;", comment), 2);
-    EXPECT_EQ(classifyLine("SELECT 1 FROM T; -- one", comment), 2);
-    EXPECT_EQ(classifyLine("/", comment), 4);
-    EXPECT_EQ(classifyLine("  /;  ", comment), 4);
-    EXPECT_EQ(classifyLine("/  go", comment), 4);
-    EXPECT_EQ(classifyLine("/*  start   of it", comment), 5);
+    EXPECT_EQ(classifyLine("SELECT 'it''s' FROM T;", comment, blockMode), 2);
+    EXPECT_EQ(classifyLine("SELECT 1 FROM T; -- one", comment, blockMode), 2);
+    EXPECT_EQ(classifyLine("/", comment, blockMode), 4);
+    EXPECT_EQ(classifyLine("  /;  ", comment, blockMode), 4);
+    EXPECT_EQ(classifyLine("/  go", comment, blockMode), 4);
+    EXPECT_EQ(classifyLine("/*  start   of it", comment, blockMode), 5);
     EXPECT_EQ(comment, "start of it");
-    EXPECT_EQ(classifyLine("still a comment */ ", comment), 6);
+    EXPECT_EQ(classifyLine("still a comment */ ", comment, blockMode), 6);
     EXPECT_EQ(comment, "still a comment");
-    EXPECT_EQ(classifyLine("SELECT '*/' FROM T;", comment), 2);
-    EXPECT_EQ(classifyLine("/* {h1}Title */ trailing", comment), 7);
+    EXPECT_EQ(classifyLine("SELECT '*/' FROM T;", comment, blockMode), 2);
+    EXPECT_EQ(classifyLine("/* {h1}Title */ trailing", comment, blockMode), 7);
     EXPECT_EQ(comment, "{h1}Title");
-    EXPECT_EQ(classifyLine("-- a remark", comment), 8);
+    EXPECT_EQ(classifyLine("-- a remark", comment, blockMode), 8);
     EXPECT_EQ(comment, "a remark");
-    EXPECT_EQ(classifyLine("--", comment), 8);
-    EXPECT_EQ(classifyLine("--#SET TERMINATOR @", comment), 1);
+    EXPECT_EQ(classifyLine("--", comment, blockMode), 8);
+    EXPECT_EQ(classifyLine("--#SET TERMINATOR @", comment, blockMode), 1);
     engine.spoolOpen = true;
-    EXPECT_EQ(classifyLine("-- spooled remark;", comment), 2);
+    EXPECT_EQ(classifyLine("-- spooled remark;", comment, blockMode), 2);
     engine.spoolOpen = false;
 }
 
@@ -76,19 +77,19 @@ TEST_F(Statements, BlocksHoldSemicolonsUntilATerminator) {
                                  "NORQ LIST TABLES;",
                                  "JSON db.find();"};
     for (const QString &line : openers) {
-        engine.blockMode = false;
-        EXPECT_EQ(classifyLine(line, comment), 1) << line.toStdString();
-        EXPECT_TRUE(engine.blockMode) << line.toStdString();
-        EXPECT_EQ(classifyLine("  x = 1;", comment), 1);
-        EXPECT_EQ(classifyLine("/", comment), 4);
-        EXPECT_FALSE(engine.blockMode);
+        bool blockMode = false;
+        EXPECT_EQ(classifyLine(line, comment, blockMode), 1) << line.toStdString();
+        EXPECT_TRUE(blockMode) << line.toStdString();
+        EXPECT_EQ(classifyLine("  x = 1;", comment, blockMode), 1);
+        EXPECT_EQ(classifyLine("/", comment, blockMode), 4);
+        EXPECT_FALSE(blockMode);
     }
     const QStringList plain = {"CREATE TABLE T (A INT);", "CREATE OR REPLACE;",
                                "DECLARE GLOBAL TEMPORARY TABLE X (A INT);", "CREATE"};
     for (const QString &line : plain) {
-        engine.blockMode = false;
-        classifyLine(line, comment);
-        EXPECT_FALSE(engine.blockMode) << line.toStdString();
+        bool blockMode = false;
+        classifyLine(line, comment, blockMode);
+        EXPECT_FALSE(blockMode) << line.toStdString();
     }
 }
 

@@ -1,6 +1,7 @@
+#include "core/variables.h"
 #include "engine/dispatcher.h"
 #include "engine/statements.h"
-#include "engine/variables.h"
+#include "engine/variable_commands.h"
 #include "fake_windows.h"
 
 namespace {

@@ -1,12 +1,12 @@
 #pragma once
 // A script document on the offscreen platform, as the main window holds one: a grid of
 // script rows, the measuring box, the picture label and the lines.
+#include "core/engine_state.h"
 #include "document/grid.h"
 #include "document/measure_box.h"
 #include "document/row_model.h"
 #include "document/script_document.h"
 #include "document/script_lines.h"
-#include "engine/engine_state.h"
 #include "fuzz_input.h"
 
 #include <QApplication>

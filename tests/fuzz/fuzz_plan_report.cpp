@@ -1,8 +1,8 @@
 // Random text as the explain tool's report file: what is shown starts with the cost line
 // and PLANCOST is set whenever a plan is shown.
-#include "engine/engine_state.h"
+#include "core/engine_state.h"
+#include "core/variables.h"
 #include "engine/explain.h"
-#include "engine/variables.h"
 #include "fuzz_input.h"
 
 #include <QDir>

@@ -1,7 +1,7 @@
 // Random text through &name substitution (never prompting) against a few defined
 // variables: text without "&" comes back as it was, and a reference to an unknown name
 // stays in the text.
-#include "engine/variables.h"
+#include "core/variables.h"
 #include "fuzz_input.h"
 
 #include <QString>

@@ -1,6 +1,6 @@
 // Random text as an XML value shown as a tree: the value itself is never changed, and the
 // tree holds no more nodes than the text has tags and text runs.
-#include "database/widgets/xml_tree.h"
+#include "windows/xml_tree.h"
 
 #include <QApplication>
 #include <QTreeWidget>

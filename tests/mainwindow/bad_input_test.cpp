@@ -1,7 +1,7 @@
 // Bad input: huge scripts, huge lines, binary bytes, unterminated comments and library
 // indexes that are too long or too deep are rendered or refused, never a crash or hang.
+#include "core/engine_state.h"
 #include "document/grid.h"
-#include "engine/engine_state.h"
 #include "mainwindow/norqsql.h"
 
 #include <QDir>

@@ -1,6 +1,7 @@
 // The document model: a query's result kept as data, the text each statement ran with,
 // and the same outcomes from the window's Run all and from a run without a window.
 
+#include "core/engine_state.h"
 #include "database/result_set.h"
 #include "document/document_model.h"
 #include "document/document_run.h"
@@ -8,7 +9,6 @@
 #include "document/row_style.h"
 #include "document/script_lines.h"
 #include "engine/dispatcher.h"
-#include "engine/engine_state.h"
 #include "tests/mainwindow/fixture.h"
 
 #include <QAbstractItemModel>

@@ -1,8 +1,8 @@
 // Editing commands (Text View editor, row clipboard, New Script) and search marks.
 
+#include "core/engine_state.h"
+#include "core/window_interface.h"
 #include "document/grid.h"
-#include "engine/engine_state.h"
-#include "engine/window_interface.h"
 #include "mainwindow/norqfind.h"
 #include "mainwindow/norqsearch.h"
 #include "mainwindow/search_colours.h"

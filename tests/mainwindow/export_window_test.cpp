@@ -1,10 +1,11 @@
+#include "core/engine_state.h"
+#include "database/session.h"
 #include "document/grid.h"
 #include "document/row_model.h"
-#include "engine/engine_state.h"
-#include "engine/widgets/plot.h"
 #include "export/export.h"
 #include "export/export_csv.h"
 #include "tests/mainwindow/fixture.h"
+#include "windows/plot.h"
 #include "windows/qt_window_interface.h"
 
 #include <QAction>

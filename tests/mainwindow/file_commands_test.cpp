@@ -1,10 +1,10 @@
 // File commands, the library tree, the toolbar's recall list and the option menus.
 
+#include "core/engine_state.h"
+#include "core/platform_units.h"
+#include "core/variables.h"
+#include "core/window_interface.h"
 #include "document/grid.h"
-#include "engine/engine_state.h"
-#include "engine/platform_units.h"
-#include "engine/variables.h"
-#include "engine/window_interface.h"
 #include "mainwindow/file_dialogs.h"
 #include "mainwindow/norqsearch.h"
 #include "tests/mainwindow/fixture.h"

@@ -1,8 +1,8 @@
 #include "tests/mainwindow/fixture.h"
 
+#include "core/engine_state.h"
 #include "database/session.h"
 #include "document/grid.h"
-#include "engine/engine_state.h"
 #include "engine/startup.h"
 
 #include <QApplication>
@@ -70,13 +70,13 @@ MainWindowEnvironment::MainWindowEnvironment() {
     QString database = QStringLiteral("SAMPLE");
     QString user;
     QString password;
-    Norq_connect(database, user, password);
+    Norq_connect(engine, database, user, password);
     ready_ = engine.connected;
     if (!ready_) fprintf(stderr, "cannot connect to SAMPLE: %s\n", qPrintable(engine.msgText));
 }
 
 MainWindowEnvironment::~MainWindowEnvironment() {
-    Norq_disconnect();
+    Norq_disconnect(engine);
 }
 
 void activate(QWidget *window) {

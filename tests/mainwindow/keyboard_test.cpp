@@ -2,10 +2,10 @@
 // Escape in the search dialogs, typing over a read-only message, the shortcuts and menu
 // mnemonics, and the rows after a font change.
 
+#include "core/engine_state.h"
+#include "core/platform_units.h"
 #include "document/grid.h"
 #include "document/norqhelp.h"
-#include "engine/engine_state.h"
-#include "engine/platform_units.h"
 #include "mainwindow/norqfind.h"
 #include "mainwindow/norqsearch.h"
 #include "tests/mainwindow/fixture.h"

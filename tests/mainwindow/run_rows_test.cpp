@@ -1,17 +1,17 @@
 // Running statements from the script view: output rows, the result overlay, Run all,
 // Reset Examples, links, the table of contents and heading levels.
 
+#include "core/engine_state.h"
+#include "core/platform_units.h"
+#include "core/variables.h"
 #include "document/grid.h"
 #include "document/norqhelp.h"
 #include "document/row_style.h"
 #include "engine/dispatcher.h"
-#include "engine/engine_state.h"
-#include "engine/platform_units.h"
 #include "engine/run_control.h"
-#include "engine/variables.h"
-#include "engine/widgets/plot.h"
 #include "tests/mainwindow/fixture.h"
 #include "windows/norq_sql_results.h"
+#include "windows/plot.h"
 
 #include <QAction>
 #include <QApplication>

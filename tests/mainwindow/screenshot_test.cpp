@@ -1,11 +1,11 @@
 // The main window showing a sample script in the Script View, grabbed as a picture: the
 // statement rows are painted green with their marker, headings and prose on the page
 // colour. With PAVONA_SCREENSHOT set, the picture is also written to that file.
+#include "core/engine_state.h"
+#include "core/platform_units.h"
+#include "core/variables.h"
 #include "document/grid.h"
 #include "document/row_style.h"
-#include "engine/engine_state.h"
-#include "engine/platform_units.h"
-#include "engine/variables.h"
 #include "mainwindow/norqsql.h"
 
 #include <QApplication>

@@ -1,8 +1,8 @@
 // The script against its file: the star in the caption, the question before the script
 // is replaced or dropped, Save in place with the file's own line ends, and the clipboard.
 
+#include "core/engine_state.h"
 #include "document/grid.h"
-#include "engine/engine_state.h"
 #include "tests/mainwindow/fixture.h"
 #include "windows/qt_window_interface.h"
 

@@ -1,11 +1,11 @@
 // The main window's document side on real script files: reading, rendering in the
 // Script and Edit Views, heights, the Edit View round trip, cell commits and views.
+#include "core/engine_state.h"
+#include "core/variables.h"
+#include "core/window_interface.h"
 #include "document/grid.h"
 #include "document/row_style.h"
 #include "document/scroll_grid.h"
-#include "engine/engine_state.h"
-#include "engine/variables.h"
-#include "engine/window_interface.h"
 #include "mainwindow/norqsql.h"
 
 #include <QApplication>

@@ -1,9 +1,9 @@
 // The main window's start: the library index of the working folder, the sample library
 // when there is none, and the single "No Libraries Loaded" node when nothing is listed.
 
+#include "core/engine_state.h"
+#include "core/variables.h"
 #include "document/grid.h"
-#include "engine/engine_state.h"
-#include "engine/variables.h"
 #include "mainwindow/start_library.h"
 #include "tests/mainwindow/fixture.h"
 

@@ -2,12 +2,12 @@
 // window, what the pointer and tool tips say, the help viewer's history and the keys
 // that move between the panes.
 
+#include "core/engine_state.h"
+#include "core/platform_units.h"
 #include "document/grid.h"
 #include "document/marked_text.h"
 #include "document/norqhelp.h"
 #include "document/row_style.h"
-#include "engine/engine_state.h"
-#include "engine/platform_units.h"
 #include "mainwindow/find_bar.h"
 #include "tests/mainwindow/fixture.h"
 

@@ -1,9 +1,9 @@
+#include "core/engine_state.h"
+#include "core/window_interface.h"
 #include "engine/dispatch_table.h"
-#include "engine/engine_state.h"
 #include "engine/statements.h"
-#include "engine/widgets/plot.h"
-#include "engine/widgets/plot_data.h"
-#include "engine/window_interface.h"
+#include "windows/plot.h"
+#include "windows/plot_data.h"
 
 #include <QBarSet>
 #include <QChartView>

@@ -1,4 +1,4 @@
-#include "engine/platform_units.h"
+#include "core/platform_units.h"
 #include "engine/text_layout.h"
 
 #include <QFontMetricsF>

@@ -1,4 +1,4 @@
-#include "database/widgets/xml_tree.h"
+#include "windows/xml_tree.h"
 
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>

@@ -1,5 +1,5 @@
+#include "core/engine_state.h"
 #include "database/session.h"
-#include "engine/engine_state.h"
 #include "test_support.h"
 #include "windows/norq_connect.h"
 

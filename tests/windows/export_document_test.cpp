@@ -1,5 +1,5 @@
+#include "core/variables.h"
 #include "database/cli/cli.h"
-#include "engine/variables.h"
 #include "export/export.h"
 #include "export/export_csv.h"
 

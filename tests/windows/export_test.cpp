@@ -1,6 +1,6 @@
+#include "core/engine_state.h"
 #include "document/grid.h"
 #include "document/row_model.h"
-#include "engine/engine_state.h"
 #include "export/export.h"
 #include "export/export_page.h"
 

@@ -1,8 +1,8 @@
 #pragma once
 // Presses the mouse on a grid cell the way a user does, through the widget under it.
 
+#include "core/platform_units.h"
 #include "document/grid.h"
-#include "engine/platform_units.h"
 
 #include <QTest>
 

@@ -1,4 +1,4 @@
-#include "engine/engine_state.h"
+#include "core/engine_state.h"
 #include "windows/qt_window_interface.h"
 
 #include <QApplication>

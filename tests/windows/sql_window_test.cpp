@@ -1,7 +1,7 @@
+#include "core/engine_state.h"
 #include "database/session.h"
 #include "document/grid.h"
 #include "document/row_style.h"
-#include "engine/engine_state.h"
 #include "grid_clicks.h"
 #include "test_support.h"
 #include "windows/norq_sql_window.h"
@@ -45,7 +45,8 @@ protected:
                                  "INSERT INTO PEOPLE VALUES (1, 'Al', '<HTML><p>page</p></HTML>')",
                                  "INSERT INTO PEOPLE VALUES (3, 'Cy', 'plain')"});
         QString database = "STAFF", user, password;
-        ASSERT_EQ(Norq_connect(database, user, password), 0) << engine.msgText.toStdString();
+        ASSERT_EQ(Norq_connect(engine, database, user, password), 0)
+            << engine.msgText.toStdString();
     }
 
     QStringList column(int col) const {
@@ -255,5 +256,5 @@ TEST_F(SqlWindowTest, EscapeAndStopEndWhatTheWindowRuns) {
 
     run("SELECT NAME FROM PEOPLE WHERE ID = 3");
     EXPECT_EQ(column(1), QStringList({"Cy"}));
-    Norq_disconnect();
+    Norq_disconnect(engine);
 }

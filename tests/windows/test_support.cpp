@@ -3,7 +3,7 @@
 #include "database/catalog.h"
 #include "database/session.h"
 #include "engine/startup.h"
-#include "engine/widgets/plot.h"
+#include "windows/plot.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -27,7 +27,7 @@ QString newScratchFolder() {
 } // namespace
 
 void useEmptyCatalog() {
-    if (engine.connected) Norq_disconnect();
+    if (engine.connected) Norq_disconnect(engine);
     const QString folder = newScratchFolder();
     qputenv("XDG_DATA_HOME", QFile::encodeName(folder + "/data"));
     // No user or system ODBC data sources either.

@@ -2,7 +2,7 @@
 // Shared set-up for the window tests: the engine started once, a window layer whose
 // modal boxes answer from a queue, and embedded databases in a temporary catalog.
 
-#include "engine/engine_state.h"
+#include "core/engine_state.h"
 #include "windows/qt_window_interface.h"
 
 #include <QStringList>

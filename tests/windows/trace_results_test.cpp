@@ -1,6 +1,6 @@
+#include "core/engine_state.h"
 #include "document/grid.h"
 #include "engine/dispatcher.h"
-#include "engine/engine_state.h"
 #include "grid_clicks.h"
 #include "test_support.h"
 #include "windows/norq_sql_results.h"
@@ -32,7 +32,8 @@ TEST(TraceWindow, TracedRunFillsTheHistoryAndClicksExpandStatements) {
     EXPECT_EQ(history->cellBackColor(), QColor(0, 255, 0));
 
     pressCell(history, 1, 1);
-    EXPECT_EQ(trace->expandCell->toPlainText(), history->textMatrix(1, 1).replace(QChar(0x2022), '\n'));
+    EXPECT_EQ(trace->expandCell->toPlainText(),
+              history->textMatrix(1, 1).replace(QChar(0x2022), '\n'));
     EXPECT_TRUE(trace->expandCell->toPlainText().contains('\n'));
     trace->expandCell->setPlainText("kept");
     pressCell(history, 0, 1);

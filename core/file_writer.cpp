@@ -1,4 +1,4 @@
-#include "engine/file_writer.h"
+#include "core/file_writer.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,5 +1,5 @@
-#include "engine/engine_state.h"
-#include "engine/window_interface.h"
+#include "core/engine_state.h"
+#include "core/window_interface.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
-#include "engine/widgets/plot.h"
+#include "windows/plot.h"
 
+#include "core/engine_state.h"
+#include "core/messages.h"
+#include "core/window_interface.h"
 #include "engine/dispatch_table.h"
-#include "engine/engine_state.h"
-#include "engine/messages.h"
-#include "engine/widgets/plot_data.h"
-#include "engine/window_interface.h"
+#include "windows/plot_data.h"
 
 #include <QApplication>
 #include <QBarCategoryAxis>
@@ -121,7 +121,7 @@ void showInView(QObject *target, QChart *chart) {
 } // namespace
 
 void cmd_plot(QObject *chart) {
-    const PlotData plot = readPlotArguments();
+    const PlotData plot = readPlotArguments(engine);
     if (plot.count == 0) return;
     // A window-less run starts its drawing layer only for a script that names PLOT.
     if (!qobject_cast<QApplication *>(QCoreApplication::instance())) {

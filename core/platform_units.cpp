@@ -1,4 +1,4 @@
-#include "engine/platform_units.h"
+#include "core/platform_units.h"
 
 #include <QGuiApplication>
 #include <QScreen>
@@ -16,14 +16,18 @@ double logicalDpi() {
     return 96.0;
 }
 
-int twipsToPixels(int twips) { return static_cast<int>(std::lround(twips * logicalDpi() / 1440.0)); }
+int twipsToPixels(int twips) {
+    return static_cast<int>(std::lround(twips * logicalDpi() / 1440.0));
+}
 
 QRect twipsRect(int left, int top, int width, int height) {
     return {twipsToPixels(left), twipsToPixels(top), std::max(0, twipsToPixels(width)),
             std::max(0, twipsToPixels(height))};
 }
 
-int pixelsToTwips(int pixels) { return static_cast<int>(std::lround(pixels * 1440.0 / logicalDpi())); }
+int pixelsToTwips(int pixels) {
+    return static_cast<int>(std::lround(pixels * 1440.0 / logicalDpi()));
+}
 
 QFont platformFont(const QString &documentedName, double pointSize) {
     const QString key = documentedName.trimmed().toLower();

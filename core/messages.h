@@ -10,6 +10,8 @@ void set_messages();
 // followed by text (an empty text when number is outside 1..200). procName is the caller,
 // kept for reading the code, not used.
 void setMessage(bool textOnly, int code, int number, const QString &text, const QString &procName);
+// Elapsed seconds as "0.000s)".
+QString formatElapsed(double seconds);
 // message + " (0.003s)"; the message alone when the run leaves times out (noTimings).
 QString withElapsed(const QString &message, double seconds);
 // The heading of a script library's first line ({H1}..{H4}), or "No Title: " + file.

@@ -1,4 +1,4 @@
-#include "engine/install_layout.h"
+#include "core/install_layout.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,6 +1,6 @@
-#include "engine/engine_state.h"
+#include "core/engine_state.h"
 
-#include "engine/window_interface.h"
+#include "core/window_interface.h"
 
 namespace {
 SilentWindowInterface silentWindows;

@@ -1,6 +1,6 @@
-#include "engine/widgets/plot_data.h"
+#include "windows/plot_data.h"
 
-#include "engine/engine_state.h"
+#include "core/engine_state.h"
 
 #include <QRegularExpression>
 
@@ -11,12 +11,12 @@ double leadingNumber(const QString &text) {
     return match.hasMatch() ? match.captured(0).trimmed().toDouble() : 0.0;
 }
 
-PlotData readPlotArguments() {
+PlotData readPlotArguments(const CommandArgs &command) {
     PlotData plot;
-    for (int position = 1; position <= engine.argCount; position += 2) {
-        const QString keyword = engine.args[position].toUpper();
+    for (int position = 1; position <= command.argCount; position += 2) {
+        const QString keyword = command.args[position].toUpper();
         const QString value =
-            position + 1 <= engine.argCount ? engine.args[position + 1] : QString();
+            position + 1 <= command.argCount ? command.args[position + 1] : QString();
         if (keyword == QLatin1String("TITLE")) {
             plot.title = value;
         } else if (keyword == QLatin1String("X1")) {

@@ -1,6 +1,6 @@
 // The writer of every file written for the user: a failure keeps the old file and names
 // the real reason; work files never follow a planted link and are private.
-#include "engine/file_writer.h"
+#include "core/file_writer.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "engine/shown_text.h"
+#include "core/shown_text.h"
 
 #include <QRegularExpression>
 #include <algorithm>

@@ -1,8 +1,7 @@
-#include "engine/messages.h"
+#include "core/messages.h"
 
-#include "database/execution.h"
-#include "engine/engine_state.h"
-#include "engine/text_files.h"
+#include "core/engine_state.h"
+#include "core/text_files.h"
 
 #include <QStringList>
 #include <algorithm>
@@ -52,6 +51,10 @@ void setMessage(bool textOnly, int code, int number, const QString &text,
     else
         engine.msgText.clear();
     engine.msgCode = code;
+}
+
+QString formatElapsed(double seconds) {
+    return QString::number(seconds, 'f', 3) + QStringLiteral("s)");
 }
 
 QString withElapsed(const QString &message, double seconds) {

@@ -1,10 +1,7 @@
 #pragma once
-// Script variables: 1024 slots of upper-case names, &name substitution, and the
-// ACCEPT, DEFINE and UNDEF/UNDEFINE commands.
+// Script variables: 1024 slots of upper-case names and &name substitution.
 
 #include <QString>
-
-class ResultGrid;
 
 // Slot of a variable in use (names compare upper-cased), 0 when there is none.
 int var_find(const QString &name);
@@ -24,7 +21,3 @@ QString takeVariableRefusal();
 void var_free(int slot);
 // Frees every slot (start-up).
 void var_free_all();
-
-void cmd_accept();
-void cmd_var(ResultGrid *grid);
-void cmd_undefine();
