@@ -4,6 +4,8 @@
 // Sizes are in twips; rows and columns count from 0 (row 0 holds the column names).
 
 #include <QString>
+#include <QStringList>
+#include <vector>
 
 class ResultGrid {
 public:
@@ -28,6 +30,11 @@ public:
     virtual void setTextMatrix(int row, int col, const QString &text) = 0;
     // One row from a TAB-separated record, appended (index < 0) or inserted at index.
     virtual void addItem(const QString &record, int index = -1) = 0;
+    // The same row from its cells, as addItem takes them joined by TABs; a grid that
+    // stores cells can keep them without joining and splitting each row again.
+    virtual void addCells(std::vector<QString> &&cells, int index = -1) {
+        addItem(QStringList(cells.begin(), cells.end()).join(QLatin1Char('\t')), index);
+    }
     virtual void clear() = 0;
 
     virtual void setGridVisible(bool visible) = 0;

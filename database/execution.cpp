@@ -355,7 +355,6 @@ void SqlRun::fetchRows() {
     outcome_.resultKind = kResultRows;
     if (grid_) grid_->setTextMatrix(0, 0, QStringLiteral("#"));
     bool limitHit = false;
-    QString record;
     while (rc == cli::kSuccess || rc == cli::kSuccessWithInfo) {
         if (rows % 100 == 0) engine.ui->processEvents();
         if (rows >= limit_) {
@@ -365,14 +364,13 @@ void SqlRun::fetchRows() {
         ++rows;
         if (gridMode_) grid_->setRow(rows);
         if (gridMode_) {
-            // The row is built as the grid takes it: number, then TAB and each value.
-            record.clear();
-            record += QString::number(rows);
-            for (int c = 1; c <= columns; ++c) {
-                record += QLatin1Char('\t');
-                record += cellValue(c, rows);
-            }
-            grid_->addItem(record, rows);
+            // The row number, then each value.
+            std::vector<QString> cells;
+            cells.reserve(columns + 1);
+            cells.push_back(QString::number(rows));
+            for (int c = 1; c <= columns; ++c)
+                cells.push_back(cellValue(c, rows));
+            grid_->addCells(std::move(cells), rows);
         } else {
             std::vector<ResultValue> values;
             values.reserve(columns);

@@ -689,6 +689,26 @@ void Grid::addItem(const QString &record, int index) {
         if (tab < 0) break;
         start = tab + 1;
     }
+    insertItem(std::move(row.cells), index);
+}
+
+void Grid::addCells(std::vector<QString> &&cells, int index) {
+    // A TAB inside a value parts cells as it does in a record.
+    const bool tabbed = std::any_of(cells.begin(), cells.end(), [](const QString &cell) {
+        return cell.contains(QLatin1Char('\t'));
+    });
+    if (tabbed) {
+        ResultGrid::addCells(std::move(cells), index);
+        return;
+    }
+    if (static_cast<int>(cells.size()) > model_->colCount)
+        cells.resize(std::max(0, model_->colCount));
+    insertItem(std::move(cells), index);
+}
+
+void Grid::insertItem(std::vector<QString> &&cells, int index) {
+    GridRow row;
+    row.cells = std::move(cells);
     const int at = index < 0 || index > rows() ? rows() : index;
     model_->insertRow(at, std::move(row));
     if (at <= row_ && rows() > 1 && index >= 0) {

@@ -93,6 +93,7 @@ public:
     QString textMatrix(int row, int col) const override;
     void setTextMatrix(int row, int col, const QString &text) override;
     void addItem(const QString &record, int index = -1) override;
+    void addCells(std::vector<QString> &&cells, int index = -1) override;
     void removeItem(int index);
     // Empties every cell (texts, pictures and cell styles); counts and sizes stay.
     void clear() override;
@@ -221,6 +222,7 @@ private:
     void selectCurrentInView() const;
     bool cellOnScreen(int row, int col, QRect *rect) const;
     QRect cellRect(int row, int col) const;
+    void insertItem(std::vector<QString> &&cells, int index);
 
     GridModel *model_;
     int row_ = 0, col_ = 0, rowSel_ = 0, colSel_ = 0;

@@ -45,15 +45,42 @@ int paragraphLines(const QString &paragraph, const QFont &font, const QFontMetri
     return std::max(1, lines);
 }
 
+// The font and metrics of the last name and size asked for: a script's rows measure in
+// a handful of fonts, and resolving one costs more than measuring most rows.
+struct MeasuredFont {
+    QString name;
+    double pointSize = 0;
+    QFont font;
+    QFontMetricsF metrics{QFont()};
+};
+
+const MeasuredFont &measuredFont(const QString &name, double pointSize) {
+    // Kept past the application's end: a font outliving its font database may not be freed.
+    static MeasuredFont *last = nullptr;
+    if (!last || last->pointSize != pointSize || last->name != name) {
+        if (!last) last = new MeasuredFont;
+        last->name = name;
+        last->pointSize = pointSize;
+        last->font = platformFont(name, pointSize);
+        last->metrics = QFontMetricsF(last->font);
+    }
+    return *last;
+}
+
 } // namespace
 
 int MeasureBox::lineCount(const QString &text, const QString &fontName, double pointSize,
                           int maxLines) const {
-    return lineCount(text, platformFont(fontName, pointSize), maxLines);
+    const MeasuredFont &measured = measuredFont(fontName, pointSize);
+    return lineCount(text, measured.font, measured.metrics, maxLines);
 }
 
 int MeasureBox::lineCount(const QString &text, const QFont &font, int maxLines) const {
-    const QFontMetricsF metrics(font);
+    return lineCount(text, font, QFontMetricsF(font), maxLines);
+}
+
+int MeasureBox::lineCount(const QString &text, const QFont &font, const QFontMetricsF &metrics,
+                          int maxLines) const {
     const double width = std::max(1, twipsToPixels(widthTwips_));
     int total = 0;
     qsizetype start = 0;
@@ -69,6 +96,6 @@ int MeasureBox::lineCount(const QString &text, const QFont &font, int maxLines) 
 }
 
 int MeasureBox::lineHeightTwips(const QString &fontName, double pointSize) const {
-    const QFontMetricsF metrics(platformFont(fontName, pointSize));
+    const QFontMetricsF &metrics = measuredFont(fontName, pointSize).metrics;
     return pixelsToTwips(static_cast<int>(std::ceil(metrics.lineSpacing())));
 }

@@ -4,6 +4,7 @@
 // lines; long lines wrap at word boundaries (anywhere when a word is wider than the line).
 
 #include <QFont>
+#include <QFontMetricsF>
 #include <QString>
 #include <climits>
 
@@ -20,5 +21,8 @@ public:
     int lineHeightTwips(const QString &fontName, double pointSize) const;
 
 private:
+    int lineCount(const QString &text, const QFont &font, const QFontMetricsF &metrics,
+                  int maxLines) const;
+
     int widthTwips_ = 9000;
 };

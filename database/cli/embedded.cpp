@@ -9,6 +9,7 @@
 
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <cmath>
@@ -221,9 +222,51 @@ void describeColumns(Statement *st) {
     st->bindings.assign(count + 1, Binding{});
 }
 
+bool isDecimal(const ColumnInfo &info) {
+    return info.type == kTypeDecimal || info.type == kTypeNumeric;
+}
+
+// Room for the fixed form of any value fastFixed takes.
+constexpr int kFixedRoom = 48;
+
+// The value with the given places written into out, without the general formatter when
+// the shortest form that reads back as the value has no more places: while one place is
+// wider than the spacing of doubles around the value, rounding the value itself gives
+// that same form. Returns the length, or -1 where the general formatter must decide.
+int fastFixed(double value, int places, char (&out)[kFixedRoom]) {
+    constexpr double kPowers[] = {1, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9};
+    if (value == 0 || !std::isfinite(value) || places < 0 || places > 9 ||
+        std::fabs(value) * kPowers[places] >= 4e15)
+        return -1;
+    const auto [end, error] =
+        std::to_chars(out, out + kFixedRoom - 12, value, std::chars_format::fixed);
+    if (error != std::errc()) return -1;
+    char *point = std::find(out, end, '.');
+    const int shown = point == end ? 0 : static_cast<int>(end - point - 1);
+    if (shown > places) return -1;
+    char *last = end;
+    if (point == end && places > 0) *last++ = '.';
+    last = std::fill_n(last, places - shown, '0');
+    return static_cast<int>(last - out);
+}
+
+// A whole number in a column with places, as fastFixed writes its exact double.
+int wholeFixed(sqlite3_int64 value, int places, char (&out)[kFixedRoom]) {
+    constexpr sqlite3_int64 kExact = sqlite3_int64(1) << 52;
+    if (value == 0 || value >= kExact || value <= -kExact || places < 1 || places > 9) return -1;
+    char *last = std::to_chars(out, out + 24, value).ptr;
+    *last++ = '.';
+    last = std::fill_n(last, places, '0');
+    return static_cast<int>(last - out);
+}
+
 QByteArray formatNumber(double value, const ColumnInfo &info) {
-    if (info.type == kTypeDecimal || info.type == kTypeNumeric)
+    if (isDecimal(info)) {
+        char fixed[kFixedRoom];
+        const int length = fastFixed(value, info.decimals, fixed);
+        if (length >= 0) return QByteArray(fixed, length);
         return QByteArray::number(value, 'f', info.decimals);
+    }
     if (std::isfinite(value) && value == std::trunc(value) && std::fabs(value) < 1e15)
         return QByteArray::number(static_cast<qint64>(value));
     return QByteArray::number(value, 'g', 15);
@@ -235,8 +278,7 @@ Value columnValue(sqlite3_stmt *stmt, int col, const ColumnInfo &info) {
         return std::nullopt;
     case SQLITE_INTEGER: {
         const sqlite3_int64 v = sqlite3_column_int64(stmt, col);
-        if ((info.type == kTypeDecimal || info.type == kTypeNumeric) && info.decimals > 0)
-            return formatNumber(static_cast<double>(v), info);
+        if (isDecimal(info) && info.decimals > 0) return formatNumber(static_cast<double>(v), info);
         return QByteArray::number(v);
     }
     case SQLITE_FLOAT:
@@ -263,13 +305,22 @@ void deliverColumn(const Binding &binding, sqlite3_stmt *stmt, int col, const Co
         deliverBytes(binding, text ? text : "", sqlite3_column_bytes(stmt, col));
         return;
     }
-    if (kind == SQLITE_INTEGER &&
-        !((info.type == kTypeDecimal || info.type == kTypeNumeric) && info.decimals > 0)) {
+    if (kind == SQLITE_INTEGER && !(isDecimal(info) && info.decimals > 0)) {
         char digits[24];
         const auto end =
             std::to_chars(digits, digits + sizeof digits, sqlite3_column_int64(stmt, col));
         deliverBytes(binding, digits, end.ptr - digits);
         return;
+    }
+    if ((kind == SQLITE_INTEGER || kind == SQLITE_FLOAT) && isDecimal(info)) {
+        char fixed[kFixedRoom];
+        const int length = kind == SQLITE_INTEGER
+                               ? wholeFixed(sqlite3_column_int64(stmt, col), info.decimals, fixed)
+                               : fastFixed(sqlite3_column_double(stmt, col), info.decimals, fixed);
+        if (length >= 0) {
+            deliverBytes(binding, fixed, length);
+            return;
+        }
     }
     deliverValue(binding, columnValue(stmt, col, info));
 }
@@ -379,8 +430,10 @@ void configureLibraryOnce() {
 int connect(Connection *conn, const QString &file, const QString &user, bool inCatalog) {
     configureLibraryOnce();
     sqlite3 *db = nullptr;
-    const int rc =
-        sqlite3_open_v2(QFile::encodeName(file).constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    // One thread uses a connection (others only interrupt it, which needs no lock): the
+    // library's lock around every call was a good part of fetching a row.
+    const int rc = sqlite3_open_v2(QFile::encodeName(file).constData(), &db,
+                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK) {
         conn->diag.set("08001", -1031,
                        vendorMessage(QStringLiteral("Embedded"),
