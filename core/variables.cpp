@@ -2,10 +2,8 @@
 
 #include "core/engine_state.h"
 #include "core/messages.h"
-#include "core/quoting.h"
 #include "core/sql_scanner.h"
 #include "core/window_interface.h"
-#include "database/execution.h"
 
 #include <utility>
 
