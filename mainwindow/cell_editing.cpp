@@ -48,7 +48,7 @@ bool unchangedRow(const Grid *grid, int row, RowKind kind, const QString &text) 
 } // namespace
 
 void NorqSQL::SaveCellEdit(int row) {
-    const int mode = engine.viewMode;
+    const int mode = settings_.viewMode;
     if (mode != ViewMode::script && mode != ViewMode::edit) return;
     DataValues->hide();
     if (row < 0 || row >= CLP->rows()) {
@@ -76,7 +76,7 @@ void NorqSQL::SaveCellEdit(int row) {
 
 void NorqSQL::commitRowText(int row, RowKind kind, const QString &text) {
     using namespace RowStyle;
-    const double size = engine.fontSize;
+    const double size = settings_.fontSize;
     switch (traitsOf(kind).source) {
     case SourceField::raw: {
         // A comment is laid out as prose; an example keeps its lines.

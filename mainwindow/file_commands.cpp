@@ -77,7 +77,7 @@ QString askFile(NorqSQL *window, bool save, const QString &title, const QString 
 } // namespace
 
 void NorqSQL::rebuildAfterOpen() {
-    switch (engine.viewMode) {
+    switch (settings_.viewMode) {
     case ViewMode::text:
         setViewMode(ViewMode::text);
         memoryToEdit();
@@ -135,7 +135,7 @@ bool NorqSQL::saveScriptAs() {
 
 void NorqSQL::exportScript(int exportType) {
     SaveCellEdit(editRow);
-    if (engine.viewMode != ViewMode::script && engine.viewMode != ViewMode::edit) return;
+    if (settings_.viewMode != ViewMode::script && settings_.viewMode != ViewMode::edit) return;
     const QString path =
         askFile(this, true, exportDialogTitle(exportType), exportDialogFilter(exportType),
                 proposedExportName(currentFile, exportType));

@@ -161,8 +161,8 @@ void NorqSQL::buildMenus() {
     QAction *stopOnError = addEntry(options, QStringLiteral("mnuStopOnError"),
                                     QStringLiteral("Stop Run on Error"), [] {});
     stopOnError->setCheckable(true);
-    stopOnError->setChecked(engine.stopOnError);
-    connect(stopOnError, &QAction::toggled, this, [](bool on) { engine.stopOnError = on; });
+    stopOnError->setChecked(settings_.stopOnError);
+    connect(stopOnError, &QAction::toggled, this, [this](bool on) { settings_.stopOnError = on; });
 
     QMenu *help = topMenu(QStringLiteral("mnuHelp"), QStringLiteral("Help"));
     auto helpEntry = [this](QMenu *menu, const QString &name, const QString &caption) {

@@ -13,11 +13,11 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-NorqSQL::NorqSQL(QWidget *parent)
-    : QMainWindow(parent), pane_(this), CLP(pane_.grid()), DataValues(pane_.overlay()),
-      InfoRTF(pane_.measure()), Chart(pane_.chart()), TestImage(pane_.testImage()),
-      scriptLines(pane_.lines()), search_(*this, engine, engine), layout_(*this, pane_, engine),
-      changes_(*this, pane_, engine) {
+NorqSQL::NorqSQL(QWidget *parent, EngineState &state)
+    : QMainWindow(parent), settings_(state), outcome_(state), memory_(state), session_(state),
+      pane_(this), CLP(pane_.grid()), DataValues(pane_.overlay()), InfoRTF(pane_.measure()),
+      Chart(pane_.chart()), TestImage(pane_.testImage()), scriptLines(pane_.lines()),
+      search_(*this, state, state), layout_(*this, pane_, state), changes_(*this, pane_, state) {
     setWindowTitle(QStringLiteral("Pavona"));
     // Anchors are kept upper-cased; the help file keeps the case it has on disk.
     pane_.setPageOpener([](const QString &target) { openHelpFile(target); });
@@ -60,7 +60,7 @@ void NorqSQL::buildControls() {
     TextEdit->setObjectName(QStringLiteral("TextEdit"));
     FullEdit = new QPlainTextEdit(CLP);
     FullEdit->setObjectName(QStringLiteral("FullEdit"));
-    FullEdit->setFont(platformFont(QStringLiteral("Lucida Console"), engine.fontSize));
+    FullEdit->setFont(platformFont(QStringLiteral("Lucida Console"), settings_.fontSize));
     FullEdit->setLineWrapMode(QPlainTextEdit::NoWrap);
     FullEdit->hide();
     setSqlHighlighting(FullEdit, true);

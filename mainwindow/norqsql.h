@@ -6,6 +6,7 @@
 // state they work on, and its commands forward to them. The rest of the window's methods
 // are split by concern over the mainwindow/ files.
 
+#include "core/engine_state.h"
 #include "document/document_model.h"
 #include "document/document_run.h"
 #include "document/row_model.h"
@@ -39,12 +40,18 @@ class QWidget;
 class NorqSQL : public QMainWindow, public ScriptColumns {
     Q_OBJECT
 
-    // First: the controls and stores below refer into it.
+    // The parts of the engine record the window's own commands read and set.
+    Settings &settings_;
+    RunOutcome &outcome_;
+    WindowMemory &memory_;
+    SessionState &session_;
+
+    // First of the controls: the controls and stores below refer into it.
     ScriptPane pane_;
     SnapshotMarks snapshotMarks_{pane_};
 
 public:
-    explicit NorqSQL(QWidget *parent = nullptr);
+    explicit NorqSQL(QWidget *parent = nullptr, EngineState &state = engine);
     ~NorqSQL() override;
 
     // ---- Controls ---------------------------------------------------------------------

@@ -40,12 +40,12 @@ void NorqSQL::mnuFontSizeValue_Click(int index) {
 
     DataValues->setFontSize(size);
     var_add(QStringLiteral("fontsize"), QString::number(size));
-    engine.fontSize = size;
+    settings_.fontSize = size;
     measureWrapWidths();
     if (index < mnuFontSizeValue.size()) mnuFontSizeValue[index]->setChecked(true);
 
     CLP->setGridVisible(false);
-    const bool measure = isDocumentView(engine.viewMode);
+    const bool measure = isDocumentView(settings_.viewMode);
     // Styled as a fresh rendering styles them, so a heading keeps its level's size.
     for (int row = 0; row < CLP->rows() - 1; ++row)
         pane_.document().styleRow(row, pane_.document().kindOf(row));
@@ -57,7 +57,7 @@ void NorqSQL::mnuFontSizeValue_Click(int index) {
     CLP->setGridVisible(true);
     DataValues->setFontSize(size);
 
-    if (engine.viewMode == ViewMode::text) {
+    if (settings_.viewMode == ViewMode::text) {
         QFont font = FullEdit->font();
         font.setPointSize(size);
         FullEdit->setFont(font);
@@ -66,7 +66,7 @@ void NorqSQL::mnuFontSizeValue_Click(int index) {
         EditBox->show();
         DataValues->show();
         FullEdit->setFocus();
-    } else if (engine.viewMode == ViewMode::sql) {
+    } else if (settings_.viewMode == ViewMode::sql) {
         TextEdit->show();
         EditBox->show();
         DataValues->show();
@@ -77,33 +77,34 @@ void NorqSQL::mnuFontSizeValue_Click(int index) {
 void NorqSQL::mnuColSize_Click(int index) {
     for (QAction *entry : mnuColSize)
         entry->setChecked(false);
-    engine.columnSize =
+    settings_.columnSize =
         index >= 0 && index < static_cast<int>(std::size(kColumnSizes)) ? kColumnSizes[index] : 15;
     if (index >= 0 && index < mnuColSize.size()) mnuColSize[index]->setChecked(true);
     if (DataValues->cols() < 1) return;
     const QFontMetrics metrics(font());
     const int width =
-        pixelsToTwips(metrics.horizontalAdvance(QString(engine.columnSize, u'O'))) + 100;
+        pixelsToTwips(metrics.horizontalAdvance(QString(settings_.columnSize, u'O'))) + 100;
     for (int col = 0; col < DataValues->cols(); ++col)
         DataValues->setColWidth(col, width);
 }
 
 void NorqSQL::mnuDetach_Click() {
-    engine.detached = !engine.detached;
-    if (QAction *entry = menuEntry(QStringLiteral("mnuDetach"))) entry->setChecked(engine.detached);
+    settings_.detached = !settings_.detached;
+    if (QAction *entry = menuEntry(QStringLiteral("mnuDetach")))
+        entry->setChecked(settings_.detached);
 }
 
 void NorqSQL::mnutrace_Click() {
-    engine.traceOn = !engine.traceOn;
+    settings_.traceOn = !settings_.traceOn;
     QAction *entry = menuEntry(QStringLiteral("mnutrace"));
-    if (!engine.traceOn) {
+    if (!settings_.traceOn) {
         if (NorqTrace *trace = NorqTrace::existing()) trace->hide();
     } else {
         NorqTrace *trace = NorqTrace::shared();
         trace->prepareHistory();
         trace->show();
     }
-    if (entry) entry->setChecked(engine.traceOn);
+    if (entry) entry->setChecked(settings_.traceOn);
 }
 
 void NorqSQL::mnuConnection_Click() {

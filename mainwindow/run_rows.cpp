@@ -115,7 +115,7 @@ void NorqSQL::CLP_MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers, int, 
     currentRow = CLP->mouseRow();
     currentCol = CLP->mouseCol();
     XMLView->hide();
-    if (!isDocumentView(engine.viewMode) || currentRow < 0 || currentCol < 0) return;
+    if (!isDocumentView(settings_.viewMode) || currentRow < 0 || currentCol < 0) return;
 
     if ((editRow >= 0 && editRow != currentRow) || editRow == -2) commitOpenEditor(*this);
     if (currentRow >= CLP->rows()) return;
@@ -124,13 +124,14 @@ void NorqSQL::CLP_MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers, int, 
 
     if (button == Qt::RightButton) {
         if (currentCol == markerCol) return;
-        if (engine.viewMode == ViewMode::edit)
+        if (settings_.viewMode == ViewMode::edit)
             mnuScript->popup(QCursor::pos());
         else
             viewMenu->popup(QCursor::pos());
         return;
     }
-    if (engine.viewMode == ViewMode::script && kind == RowKind::heading && currentCol == textCol) {
+    if (settings_.viewMode == ViewMode::script && kind == RowKind::heading &&
+        currentCol == textCol) {
         followLink();
         return;
     }
@@ -146,7 +147,7 @@ void NorqSQL::CLP_MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers, int, 
         showResultRow();
         break;
     case RowKind::heading:
-        if (engine.viewMode == ViewMode::edit) cycleHeadingLevel();
+        if (settings_.viewMode == ViewMode::edit) cycleHeadingLevel();
         break;
     default:
         break;
@@ -158,22 +159,22 @@ void NorqSQL::CLP_DblClick() {
     currentCol = CLP->mouseCol();
     if (currentRow < 0 || currentCol != textCol) return;
     const RowKind kind = rowKindAt(CLP, currentRow);
-    if ((engine.viewMode == ViewMode::script && kind == RowKind::sql) ||
-        engine.viewMode == ViewMode::edit)
+    if ((settings_.viewMode == ViewMode::script && kind == RowKind::sql) ||
+        settings_.viewMode == ViewMode::edit)
         beginCellEdit();
 }
 
 void NorqSQL::CLP_Scroll() {
-    if (scrollingItself() || engine.viewMode == ViewMode::sql) return;
+    if (scrollingItself() || settings_.viewMode == ViewMode::sql) return;
     SaveCellEdit(editRow);
     ResetCellEdit();
-    engine.gridMode = false;
+    settings_.gridMode = false;
 }
 
 // ---- running a statement row --------------------------------------------------------
 
 void NorqSQL::runStatementRow() {
-    engine.gridMode = false;
+    settings_.gridMode = false;
     QString statement;
     if (editRow == currentRow) {
         const QString text = withCarriageReturns(textFromEditor(TextEdit->document()));
@@ -214,13 +215,13 @@ int NorqSQL::placeOutput(int position) {
 
 void NorqSQL::showResultRow() {
     const QString statement = CLP->textMatrix(currentRow, tagCol);
-    if (!engine.detached) {
+    if (!settings_.detached) {
         if (pane_.toggleResult(currentRow)) editRow = CLP->row();
         return;
     }
     if (statement.isEmpty()) return;
     BusyPointer busy;
-    engine.gridMode = true;
+    settings_.gridMode = true;
     NorqSQLResults *results = NorqSQLResults::shared();
     runScript(statement, results->DataValues, Chart);
     const CellInfo cell = getCellInfo(currentRow, textCol);
@@ -276,7 +277,7 @@ void NorqSQL::beginCellEdit() {
     if (currentRow < 0 || currentRow >= CLP->rows()) return;
     const CellInfo cell = getCellInfo(currentRow, textCol);
     CLP->setCol(textCol);
-    const int boxHeight = cell.height + (engine.viewMode == ViewMode::script ? 10 : 0);
+    const int boxHeight = cell.height + (settings_.viewMode == ViewMode::script ? 10 : 0);
     EditBox->setGeometry(twipsRect(cell.left, cell.top, cell.width, boxHeight));
     // A one-line row still gets an editor a line high.
     const int lineHeight = InfoRTF.lineHeightTwips(cell.fontName, cell.fontSize);
@@ -315,7 +316,7 @@ void NorqSQL::beginCellEdit() {
     editRow = readOnly ? -2 : currentRow;
     EditBox->show();
     TextEdit->show();
-    if (engine.viewMode == ViewMode::text || engine.viewMode == ViewMode::sql) {
+    if (settings_.viewMode == ViewMode::text || settings_.viewMode == ViewMode::sql) {
         TB->show();
         TB->setFocus();
     }
@@ -327,7 +328,7 @@ void NorqSQL::placeCellEditor() {
     CellInfo cell = getCellInfo(currentRow, textCol);
     const QString text = CLP->textMatrix(currentRow, textCol);
     const int lines = std::clamp(InfoRTF.lineCount(text, cell.fontName, cell.fontSize, 30), 8, 30);
-    if (engine.viewMode == ViewMode::script)
+    if (settings_.viewMode == ViewMode::script)
         CLP->setRowHeight(currentRow,
                           lines * InfoRTF.lineHeightTwips(cell.fontName, cell.fontSize));
     cell = getCellInfo(currentRow, textCol);
@@ -433,7 +434,7 @@ int NorqSQL::runAllRows(const std::function<void(const StatementRun &)> &progres
 
 void NorqSQL::runAll_Click() {
     // Its reset would move the rows under a statement that is still running.
-    if (!isDocumentView(engine.viewMode) || cli::executing()) return;
+    if (!isDocumentView(settings_.viewMode) || cli::executing()) return;
     ResetCellEdit();
     if (!mayStartChildPrograms()) return;
     mnuReset_Click();
@@ -456,7 +457,7 @@ void NorqSQL::nextFailure_Click() {
 }
 
 void NorqSQL::mnuReset_Click() {
-    if (!isDocumentView(engine.viewMode) || cli::executing()) return;
+    if (!isDocumentView(settings_.viewMode) || cli::executing()) return;
     ResetCellEdit();
     int row = 0;
     while (row < CLP->rows()) {

@@ -109,8 +109,8 @@ QString NorqSQL::windowCaption() {
         if (modified) caption += u'*';
         caption += dash;
     }
-    if (engine.connected && !engine.databaseName.isEmpty())
-        caption += shownDatabaseName(engine.databaseName) + dash;
+    if (session_.connected && !session_.databaseName.isEmpty())
+        caption += shownDatabaseName(session_.databaseName) + dash;
     return captionWithTransaction(caption + kProgram);
 }
 

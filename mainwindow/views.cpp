@@ -35,7 +35,7 @@ void NorqSQL::resizeView() {
 }
 
 void NorqSQL::setViewMode(int viewModeIN) {
-    engine.viewMode = viewModeIN;
+    settings_.viewMode = viewModeIN;
     findBar_->dismiss();
     editRow = -1;
     EditBox->hide();
@@ -73,7 +73,7 @@ void NorqSQL::buildInteractivePanel() {
     CLP->setCol(textCol);
     CLP->setGridVisible(true);
     CLP->setTopRow(0);
-    if (engine.viewMode == ViewMode::sql) {
+    if (settings_.viewMode == ViewMode::sql) {
         CLP->setRow(0);
         CLP->setCol(textCol);
         CLP->setCellFontBold(false);
@@ -82,7 +82,7 @@ void NorqSQL::buildInteractivePanel() {
         CLP->setCellAlignment(1);
     }
     layout_.layoutPanel();
-    if (engine.viewMode == ViewMode::text) {
+    if (settings_.viewMode == ViewMode::text) {
         FullEdit->clear();
         FullEdit->show();
         CLP->setRow(0);
@@ -123,7 +123,7 @@ void NorqSQL::switchView(bool commit, int mode, bool rebuildScript) {
     // Rows that cannot be written back keep the user where they were.
     if (commit && !saveToMemory()) return;
     // Text View and SQL View show no outputs: those kept when the rows were left wait.
-    if (isDocumentView(engine.viewMode)) keepOutputs();
+    if (isDocumentView(settings_.viewMode)) keepOutputs();
     setViewMode(mode);
     if (rebuildScript) {
         memoryToScript();

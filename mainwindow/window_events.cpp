@@ -103,10 +103,10 @@ void NorqSQL::connectEvents() {
     // eventFilter through the application-wide filter that Form_Load installs.
 
     connect(FullEdit->document(), &QTextDocument::contentsChanged, this, [this] {
-        if (engine.viewMode == ViewMode::text) refreshCaption();
+        if (settings_.viewMode == ViewMode::text) refreshCaption();
     });
     connect(TextEdit->document(), &QTextDocument::modificationChanged, this, [this] {
-        if (isDocumentView(engine.viewMode)) refreshCaption();
+        if (isDocumentView(settings_.viewMode)) refreshCaption();
     });
 
     FullEdit->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -144,7 +144,7 @@ void NorqSQL::Form_Resize() {
     // layout; the views re-fit to the grid's new size.
     resizeView();
     measureWrapWidths();
-    if (isDocumentView(engine.viewMode)) cellWidthRefresh();
+    if (isDocumentView(settings_.viewMode)) cellWidthRefresh();
 }
 
 // Closing or exiting in the middle of a run (its wait lets window events in) must not pull
@@ -180,12 +180,12 @@ void NorqSQL::closeEvent(QCloseEvent *event) {
 void NorqSQL::Form_Unload() {
     closeSatelliteWindows();
     Norq_disconnect(engine);
-    if (engine.envHandle) {
-        cli::SQLFreeEnv(engine.envHandle);
-        engine.envHandle = nullptr;
+    if (session_.envHandle) {
+        cli::SQLFreeEnv(session_.envHandle);
+        session_.envHandle = nullptr;
     }
     // A child still being waited for is given up: the wait loop ends.
-    engine.busy = false;
+    outcome_.busy = false;
     qApp->removeEventFilter(this);
     QCoreApplication::exit(0);
 }
@@ -211,7 +211,7 @@ void NorqSQL::Form_KeyPress(int keyCode) {
         findBar_->dismiss();
         return;
     }
-    if (!isDocumentView(engine.viewMode)) return;
+    if (!isDocumentView(settings_.viewMode)) return;
     SaveCellEdit(editRow);
     editRow = -1;
     EditBox->hide();
@@ -242,7 +242,7 @@ void NorqSQL::DragBar_MouseMove(Qt::MouseButtons buttons, int x) {
     const int treePixels = twipsToPixels(treeWidth);
     DragBar->setSizes({treePixels, std::max(0, DragBar->width() - treePixels - handle)});
     resizeView();
-    if (isDocumentView(engine.viewMode) && CLP->gridWidth() > 4000) cellWidthRefresh();
+    if (isDocumentView(settings_.viewMode) && CLP->gridWidth() > 4000) cellWidthRefresh();
     DragBar->raise();
 }
 
@@ -337,9 +337,9 @@ void NorqSQL::openTreeNode(QTreeWidgetItem *node) {
     if (!node) return;
     const QString path = node->data(0, Qt::UserRole).toString();
     if (path.trimmed().isEmpty() || !openScriptFile(path)) return;
-    if (engine.viewMode != ViewMode::sql && node->background(0).color() == searchHitColour() &&
-        !engine.lastSearch.isEmpty())
-        highlightMatches(engine.lastSearch);
+    if (settings_.viewMode != ViewMode::sql && node->background(0).color() == searchHitColour() &&
+        !memory_.lastSearch.isEmpty())
+        highlightMatches(memory_.lastSearch);
 }
 
 // ---- Text View editor ---------------------------------------------------------------
@@ -360,9 +360,9 @@ void NorqSQL::TB_ButtonClick(const QString &key) {
         const QString typed = withCarriageReturns(TextEdit->toPlainText());
         const QString statement = typed.trimmed();
         if (statement.isEmpty()) return;
-        engine.recallPos = engine.recallPos >= kRecallSlots ? 1 : engine.recallPos + 1;
-        recallList[engine.recallPos] = typed;
-        engine.gridMode = true;
+        memory_.recallPos = memory_.recallPos >= kRecallSlots ? 1 : memory_.recallPos + 1;
+        recallList[memory_.recallPos] = typed;
+        settings_.gridMode = true;
         RunOutcome outcome;
         {
             const BusyPointer busy;
@@ -379,8 +379,8 @@ void NorqSQL::TB_ButtonClick(const QString &key) {
     } else if (key == QLatin1String("trash")) {
         TextEdit->clear();
     } else if (key == QLatin1String("recycle")) {
-        engine.recallPos = engine.recallPos < 2 ? kRecallSlots : engine.recallPos - 1;
-        TextEdit->setPlainText(textForEditor(recallList[engine.recallPos]));
+        memory_.recallPos = memory_.recallPos < 2 ? kRecallSlots : memory_.recallPos - 1;
+        TextEdit->setPlainText(textForEditor(recallList[memory_.recallPos]));
     } else if (key == QLatin1String("paste")) {
         TextEdit->setPlainText(engine.ui->clipboardText());
     }

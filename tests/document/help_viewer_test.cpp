@@ -3,7 +3,6 @@
 #include "core/platform_units.h"
 #include "document/grid.h"
 #include "document/norqhelp.h"
-#include "mainwindow/norqsql.h"
 
 #include <QFile>
 #include <QTemporaryDir>
