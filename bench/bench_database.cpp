@@ -13,7 +13,7 @@
 #include "database/execution.h"
 #include "database/session.h"
 #include "document/grid.h"
-#include "engine/output.h"
+#include "engine/startup.h"
 
 #include <QApplication>
 #include <QDir>
@@ -117,7 +117,7 @@ int main(int argc, char **argv) {
 
     set_messages();
     cli::SQLAllocEnv(&engine.envHandle);
-    registerServerOutput();
+    registerSessionHooks();
     QString database = QStringLiteral("BENCH"), user, password;
     if (Norq_connect(engine, database, user, password) != 0) {
         std::fprintf(stderr, "could not connect: %s\n", qPrintable(engine.msgText));

@@ -4,7 +4,6 @@
 #include "core/messages.h"
 #include "core/quoting.h"
 #include "core/result_grid.h"
-#include "core/variables.h"
 #include "core/window_interface.h"
 #include "database/cli/cli.h"
 #include "database/number_fit.h"
@@ -74,9 +73,9 @@ Layout layoutForType(int type, int size, int decimals) {
 
 // The width a COLUMN format gives ("A30" -> 30, "99999" -> 5), or 0.
 int formatWidth(const QString &columnName) {
-    const int slot = var_find(QLatin1Char('$') + columnName);
-    if (slot <= 0) return 0;
-    const QString format = engine.vars[slot].value;
+    const std::optional<QString> kept = lookupValue(QLatin1Char('$') + columnName);
+    if (!kept) return 0;
+    const QString &format = *kept;
     if (format.startsWith(QLatin1Char('A'), Qt::CaseInsensitive)) return format.mid(1).toInt();
     return static_cast<int>(format.size());
 }
@@ -149,8 +148,8 @@ private:
 };
 
 void SqlRun::run(const QString &statement, bool showResults) {
-    var_add(QStringLiteral("rows"), QStringLiteral("0"));
-    var_add(QStringLiteral("time"), QStringLiteral("0"));
+    reportValue(QStringLiteral("rows"), QStringLiteral("0"));
+    reportValue(QStringLiteral("time"), QStringLiteral("0"));
     if (gridMode_) {
         grid_->setRows(kGridStartRows);
         limit_ = settings_.maxRows;
@@ -190,7 +189,7 @@ void SqlRun::run(const QString &statement, bool showResults) {
     elapsed_ = timer_.nsecsElapsed() / 1e9;
     int16_t columns = 0;
     cli::SQLNumResultCols(session_.stmtHandle, &columns);
-    var_add(QStringLiteral("TIME"), plainSeconds(elapsed_));
+    reportValue(QStringLiteral("TIME"), plainSeconds(elapsed_));
     outcome_.elapsedSeconds = elapsed_;
 
     if (!showResults || columns <= 0) {
@@ -311,7 +310,7 @@ ResultValue SqlRun::fetchedValue(int c) const {
 QString SqlRun::cellValue(int c, int row) const {
     const ColumnDescriptor &column = buffer_.columnTable[c];
     QString value = bytesToText(buffer_, column.offset, column.bindLength);
-    if (row == 1 && c == 1) var_add(QStringLiteral("RESULT"), value.trimmed());
+    if (row == 1 && c == 1) reportValue(QStringLiteral("RESULT"), value.trimmed());
     if (sqlTypes_[c] == cli::kTypeXml) value = withoutDeclaration(value);
     if (value.isEmpty()) value = QStringLiteral("-");
     return value;
@@ -379,7 +378,7 @@ void SqlRun::fetchRows() {
             if (rows == 1) {
                 QString first = values[0].value_or(QString());
                 first.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
-                var_add(QStringLiteral("RESULT"), first.trimmed());
+                reportValue(QStringLiteral("RESULT"), first.trimmed());
             }
             result_->rows.push_back(std::move(values));
         }
@@ -401,7 +400,7 @@ void SqlRun::fetchRows() {
     if (gridMode_) grid_->setRows(rows + 1);
     elapsed_ = timer_.nsecsElapsed() / 1e9;
     outcome_.elapsedSeconds = elapsed_;
-    var_add(QStringLiteral("TIME"), plainSeconds(elapsed_));
+    reportValue(QStringLiteral("TIME"), plainSeconds(elapsed_));
     if (gridMode_) {
         grid_->setFixedRows(1);
         grid_->setFixedCols(1);
@@ -411,8 +410,8 @@ void SqlRun::fetchRows() {
         grid_->showRunning(false);
         grid_->bringToFront();
     }
-    var_add(QStringLiteral("rows"), QString::number(rows));
-    var_add(QStringLiteral("time"), plainSeconds(elapsed_));
+    reportValue(QStringLiteral("rows"), QString::number(rows));
+    reportValue(QStringLiteral("time"), plainSeconds(elapsed_));
     const QString count = QString::number(rows);
     const QString message =
         !gridMode_ && limitHit
@@ -443,7 +442,7 @@ QString bytesToText(const FetchBuffer &buffer, int start, int length) {
 }
 
 int Norq_sql(QString &sql, bool showResults, ResultGrid *grid, bool checkConnection) {
-    var_add(QStringLiteral("RESULT"), QString());
+    reportValue(QStringLiteral("RESULT"), QString());
     if (checkConnection && !engine.connected) {
         engine.stopRun = true;
         setMessage(false, -1, 13, QString(), QStringLiteral("Norq_sql"));

@@ -4,7 +4,6 @@
 #include "core/install_layout.h"
 #include "core/messages.h"
 #include "core/shown_text.h"
-#include "core/variables.h"
 #include "core/window_interface.h"
 #include "database/cli/cli.h"
 #include "database/cli/connection_forms.h"
@@ -87,12 +86,12 @@ void readRegistrySettings(SessionState &session, bool ask) {
     if (instance.isEmpty()) instance = environmentOr("NORQINSTANCE", QStringLiteral("NORQ"));
     if (profile.isEmpty()) profile = environmentOr("NORQINSTPROF", path);
     if (diagnostics.isEmpty()) diagnostics = profile + QLatin1Char('/') + instance;
-    var_add(QStringLiteral("norqpath"), path);
-    var_add(QStringLiteral("sqllib"), path);
-    var_add(QStringLiteral("norqinstdef"), instance);
-    var_add(QStringLiteral("instance"), instance);
-    var_add(QStringLiteral("norqinstprof"), profile);
-    var_add(QStringLiteral("norqdiag"), diagnostics);
+    reportValue(QStringLiteral("norqpath"), path);
+    reportValue(QStringLiteral("sqllib"), path);
+    reportValue(QStringLiteral("norqinstdef"), instance);
+    reportValue(QStringLiteral("instance"), instance);
+    reportValue(QStringLiteral("norqinstprof"), profile);
+    reportValue(QStringLiteral("norqdiag"), diagnostics);
 }
 
 int connectOnce(SessionState &session, const QString &database, const QString &userid,
@@ -134,6 +133,14 @@ QString currentUser(SessionState &session) {
 
 void setSessionHooks(SessionHooks newHooks) {
     hooks = std::move(newHooks);
+}
+
+void reportValue(const QString &name, const QString &value) {
+    if (hooks.report) hooks.report(name, value);
+}
+
+std::optional<QString> lookupValue(const QString &name) {
+    return hooks.lookup ? hooks.lookup(name) : std::nullopt;
 }
 
 QString shownDatabaseName(const QString &database) {
@@ -228,10 +235,10 @@ int Norq_connect(SessionState &session, QString &database, QString &userid, QStr
     // The server's name for the user; a server that cannot say keeps the one typed.
     const QString current = currentUser(session);
     if (!current.isEmpty()) userid = current;
-    var_add(QStringLiteral("userid"), userid);
-    if (var_find(QStringLiteral("schema")) == 0) var_add(QStringLiteral("schema"), userid);
-    var_add(QStringLiteral("database"), shownDatabaseName(database));
-    var_add(QStringLiteral("jsondb"), shownDatabaseName(database));
+    reportValue(QStringLiteral("userid"), userid);
+    if (!lookupValue(QStringLiteral("schema"))) reportValue(QStringLiteral("schema"), userid);
+    reportValue(QStringLiteral("database"), shownDatabaseName(database));
+    reportValue(QStringLiteral("jsondb"), shownDatabaseName(database));
     if (hooks.connected) hooks.connected();
     showStatus(QStringLiteral("Retrieving Norq registry settings"));
     readRegistrySettings(session, nativeDialect);

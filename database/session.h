@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <functional>
+#include <optional>
 
 struct CommandArgs;
 struct FetchBuffer;
@@ -17,8 +18,15 @@ struct SessionHooks {
     std::function<void(const QString &line)> serverNotice;
     // After every connection: the engine sets up its server output.
     std::function<void()> connected;
+    // A value the session reports (the user and database of a connection, a statement's row
+    // count, time and first value); the engine keeps it as a variable.
+    std::function<void(const QString &name, const QString &value)> report;
+    // What the engine keeps under a name (a column's COLUMN format), if anything.
+    std::function<std::optional<QString>(const QString &name)> lookup;
 };
 void setSessionHooks(SessionHooks hooks);
+void reportValue(const QString &name, const QString &value);
+std::optional<QString> lookupValue(const QString &name);
 
 int Norq_start();
 // Connects; userid is replaced by the server's current user on success. 0 or -1.

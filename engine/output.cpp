@@ -223,10 +223,6 @@ void serverOutputNotice(const QString &line) {
     engineLines << line;
 }
 
-void registerServerOutput() {
-    setSessionHooks({.serverNotice = serverOutputNotice, .connected = serverOutputSetup});
-}
-
 void serverOutputSetup() {
     engineLines.clear();
     // A server of another dialect cannot hold them: it is not asked at all.

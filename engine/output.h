@@ -21,9 +21,6 @@ void serverOutputNotice(const QString &line);
 
 // Creates the server-output table and procedures (after every connection).
 void serverOutputSetup();
-// Has the session hand its notices to serverOutputNotice and call serverOutputSetup after
-// every connection (start-up).
-void registerServerOutput();
 // Empties the buffer of printed lines and serverOutput (start of a run).
 void serverOutputClear();
 // Reads the printed lines into serverOutput (end of a run).

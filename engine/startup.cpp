@@ -4,6 +4,7 @@
 #include "core/messages.h"
 #include "core/variables.h"
 #include "database/cli/cli.h"
+#include "database/session.h"
 #include "engine/builtin_commands.h"
 #include "engine/output.h"
 #include "engine/runners.h"
@@ -65,13 +66,26 @@ void set_defaults() {
     engine.viewMode = 3;
 }
 
+void registerSessionHooks() {
+    setSessionHooks({
+        .serverNotice = serverOutputNotice,
+        .connected = serverOutputSetup,
+        .report = [](const QString &name, const QString &value) { var_add(name, value); },
+        .lookup = [](const QString &name) -> std::optional<QString> {
+            const int slot = var_find(name);
+            if (slot <= 0) return std::nullopt;
+            return engine.vars[slot].value;
+        },
+    });
+}
+
 void engine_startup() {
     var_free_all();
     set_messages();
     set_defaults();
     if (!engine.envHandle) engine.lastRc = cli::SQLAllocEnv(&engine.envHandle);
     setStartupSizes();
-    registerServerOutput();
+    registerSessionHooks();
     registerBuiltinCommands();
     registerRunnerCommands();
 }

@@ -9,3 +9,6 @@ void set_defaults();
 // code means the program cannot go on), registers the built-in commands and hands the
 // session its server-output hooks.
 void engine_startup();
+// Has the session hand its notices to the server output, set up the server output after
+// every connection, and keep what it reports as variables (start-up).
+void registerSessionHooks();

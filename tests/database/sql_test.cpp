@@ -9,6 +9,7 @@
 #include "database/number_fit.h"
 #include "database/session.h"
 #include "engine/output.h"
+#include "engine/startup.h"
 #include "fakes.h"
 
 #include <QFile>
@@ -33,7 +34,7 @@ public:
     EngineFixture() {
         set_messages();
         var_free_all();
-        registerServerOutput();
+        registerSessionHooks();
         previousUi_ = engine.ui;
         engine.ui = &windows;
         cli::SQLAllocEnv(&engine.envHandle);
