@@ -47,11 +47,27 @@ int fail(const QString &message) {
     return BatchExit::cannotStart;
 }
 
-// Line breaks and line marks as spaces, runs of blanks as one.
+// Line breaks and line marks as spaces, runs of blanks as one. Every statement's progress
+// line asks twice, so one pass where the mark is one character, as it always is.
 QString oneLine(QString text) {
-    if (!engine.lineMark.isEmpty()) text.replace(engine.lineMark, QStringLiteral(" "));
-    text.replace(u'\r', u' ').replace(u'\n', u' ');
-    return withControlsEscaped(text.simplified());
+    if (engine.lineMark.size() > 1) {
+        text.replace(engine.lineMark, QStringLiteral(" "));
+        return withControlsEscaped(text.simplified());
+    }
+    const QChar mark = engine.lineMark.isEmpty() ? QChar(u'\n') : engine.lineMark[0];
+    QString line;
+    line.reserve(text.size());
+    bool blank = false;
+    for (const QChar ch : std::as_const(text)) {
+        if (ch == mark || ch.isSpace()) {
+            blank = true;
+            continue;
+        }
+        if (blank && !line.isEmpty()) line += u' ';
+        blank = false;
+        line += ch;
+    }
+    return withControlsEscaped(line);
 }
 
 QString shortSummary(const QString &summary) {
@@ -67,7 +83,7 @@ QString shortSummary(const QString &summary) {
 
 bool endsWithTime(const QString &message) {
     static const QRegularExpression time(QStringLiteral("\\(\\d+(\\.\\d+)?s\\)$"));
-    return time.match(message).hasMatch();
+    return message.endsWith(QLatin1String("s)")) && time.match(message).hasMatch();
 }
 
 // Why the script cannot be run, or empty. longScript says why it holds more than a
@@ -267,10 +283,47 @@ QString progressLine(const StatementRun &run, const QString &message, bool faile
     return line;
 }
 
+namespace {
+
+bool isAsciiWordChar(char16_t c) {
+    return (c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') ||
+           c == u'_';
+}
+
+// The word PLOT, RUN or START in any case, or "&" or "@" after nothing but blanks on a
+// line: whatever might draw. A whole dump is read, so this is one pass without a pattern.
+bool mentionsDrawing(QStringView text) {
+    bool onlyBlanks = true;
+    qsizetype wordStart = -1;
+    for (qsizetype i = 0; i <= text.size(); ++i) {
+        const char16_t c = i < text.size() ? text[i].unicode() : u' ';
+        if (isAsciiWordChar(c)) {
+            if (wordStart < 0) wordStart = i;
+            onlyBlanks = false;
+            continue;
+        }
+        if (wordStart >= 0) {
+            const QStringView word = text.sliced(wordStart, i - wordStart);
+            const char16_t lead = word[0].unicode() & ~0x20; // upper case
+            if (word.size() >= 3 && word.size() <= 5 &&
+                (lead == u'P' || lead == u'R' || lead == u'S'))
+                for (const char16_t *drawing : {u"PLOT", u"RUN", u"START"})
+                    if (word.compare(QStringView(drawing), Qt::CaseInsensitive) == 0) return true;
+            wordStart = -1;
+        }
+        if (c == u'\n' || c == u'\r')
+            onlyBlanks = true;
+        else if ((c == u'&' || c == u'@') && onlyBlanks)
+            return true;
+        else if (!QChar(c).isSpace())
+            onlyBlanks = false;
+    }
+    return false;
+}
+
+} // namespace
+
 bool scriptMayDraw(const QString &path) {
-    static const QRegularExpression drawing(QStringLiteral("\\b(PLOT|RUN|START)\\b|^\\s*[&@]"),
-                                            QRegularExpression::CaseInsensitiveOption |
-                                                QRegularExpression::MultilineOption);
     QFile file(path);
     // A special file is refused before anything runs; reading it here would consume it.
     if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly)) return false;
@@ -279,7 +332,7 @@ bool scriptMayDraw(const QString &path) {
     QString tail;
     while (!file.atEnd()) {
         const QString piece = tail + QString::fromUtf8(file.read(kPiece));
-        if (drawing.match(piece).hasMatch()) return true;
+        if (mentionsDrawing(piece)) return true;
         tail = piece.right(64);
         if (file.error() != QFile::NoError) return false;
     }

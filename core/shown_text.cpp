@@ -43,7 +43,7 @@ QString withConnectionStringPasswordsMasked(const QString &text) {
     static const QRegularExpression password(
         QStringLiteral("(\\b(?:PWD|PASSWORD)\\s*=\\s*)(\\{(?:[^}]|\\}\\})*\\}?|[^;\\s'\"]+)"),
         QRegularExpression::CaseInsensitiveOption);
-    if (!text.contains(connectionString)) return text;
+    if (!text.contains(u'=') || !text.contains(connectionString)) return text;
     QString masked = text;
     return masked.replace(password, QStringLiteral("\\1********"));
 }

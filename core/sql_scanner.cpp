@@ -1,5 +1,6 @@
 #include "core/sql_scanner.h"
 
+#include <array>
 #include <utility>
 
 namespace {
@@ -43,6 +44,22 @@ bool isTransactionWord(const QString &word) {
 
 constexpr int kWordsKept = 8;
 
+enum : unsigned char { kPlain = 0, kWord = 1, kSignificant = 2 };
+
+// What an ASCII character can do in code: most of a statement's text only ends or continues
+// a word. Characters that open a literal or comment, nest or end are significant.
+constexpr auto kAsciiRoles = [] {
+    std::array<unsigned char, 128> roles{};
+    for (int c = '0'; c <= '9'; ++c)
+        roles[c] = kWord;
+    for (int c = 'A'; c <= 'Z'; ++c)
+        roles[c] = roles[c + ('a' - 'A')] = kWord;
+    roles['_'] = kWord;
+    for (const char c : {';', '\'', '"', '`', '-', '/', '$', '(', ')'})
+        roles[static_cast<unsigned char>(c)] = kSignificant;
+    return roles;
+}();
+
 } // namespace
 
 qsizetype closingQuoteEnd(QStringView text, qsizetype from, QChar quote) {
@@ -68,6 +85,10 @@ qsizetype SqlScanner::scanLine(const QString &line, qsizetype from) {
     }
     qsizetype i = from;
     while (i < line.size()) {
+        if (mode_ == Mode::code && body_ == Body::none) {
+            i = skipPlainCode(line, i);
+            if (i == line.size()) break;
+        }
         if (mode_ == Mode::code && line[i] == u';') {
             endWord(line, i);
             markContent(i);
@@ -80,6 +101,23 @@ qsizetype SqlScanner::scanLine(const QString &line, qsizetype from) {
     endWord(line, line.size());
     if (mode_ == Mode::lineComment) mode_ = Mode::code;
     return -1;
+}
+
+// Once a statement is known to have no body, its words no longer matter, only where the
+// current one starts (a one-letter string prefix, a "$" inside a word): a dump's INSERT
+// text is read here a character at a time without the general step.
+qsizetype SqlScanner::skipPlainCode(const QString &line, qsizetype i) {
+    const QChar *text = line.constData();
+    const qsizetype size = line.size();
+    for (; i < size; ++i) {
+        const char16_t c = text[i].unicode();
+        if (c >= kAsciiRoles.size() || kAsciiRoles[c] == kSignificant) break;
+        if (kAsciiRoles[c] == kPlain)
+            wordStart_ = -1;
+        else if (wordStart_ < 0)
+            wordStart_ = i;
+    }
+    return i;
 }
 
 void SqlScanner::markContent(qsizetype at) {

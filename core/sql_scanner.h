@@ -70,6 +70,7 @@ private:
     static constexpr qsizetype kEarlierLine = -1;
 
     void step(const QString &line, qsizetype &i);
+    qsizetype skipPlainCode(const QString &line, qsizetype i);
     void codeChar(const QString &line, qsizetype &i);
     void endWord(const QString &line, qsizetype end);
     void takeWord(const QString &word);

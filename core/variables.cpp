@@ -5,6 +5,7 @@
 #include "core/sql_scanner.h"
 #include "core/window_interface.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace {
@@ -120,8 +121,24 @@ QString replacementFor(const QString &name, bool prompt) {
 
 } // namespace
 
+namespace {
+
+bool isUpperAscii(const QString &name) {
+    return std::all_of(name.begin(), name.end(), [](QChar ch) {
+        const char16_t c = ch.unicode();
+        return c < 0x80 && !(c >= u'a' && c <= u'z');
+    });
+}
+
+// The hooks set a handful of variables after every statement, already in upper case.
+QString keyOf(const QString &name) {
+    return isUpperAscii(name) ? name : name.toUpper();
+}
+
+} // namespace
+
 int var_find(const QString &name) {
-    const QString key = name.toUpper();
+    const QString key = keyOf(name);
     // Freed slots have an empty name too; they must not answer for the empty name.
     for (int slot = 1; slot <= engine.varCount; ++slot)
         if (engine.vars[slot].inUse && engine.vars[slot].name == key) return slot;
@@ -134,7 +151,7 @@ int var_add(const QString &name, const QString &value) {
     if (slot == 0) return 0;
     Variable &var = engine.vars[slot];
     var.inUse = true;
-    var.name = name.toUpper();
+    var.name = keyOf(name);
     var.value = storedValue(value);
     return slot;
 }

@@ -38,6 +38,7 @@ ExpectedFailure expectedFailure(const QString &text) {
     static const QRegularExpression mark(
         QStringLiteral("(?:^|[ \\t;])--[ \\t]*expect:[ \\t]*error(?:[ \\t]+(\\S+))?[ \\t]*\\r?$"),
         QRegularExpression::CaseInsensitiveOption | QRegularExpression::MultilineOption);
+    if (!text.contains(QLatin1String("--"))) return {};
     QString lines = text;
     lines.replace(u'\r', u'\n');
     const QRegularExpressionMatch match = mark.match(lines);

@@ -10,6 +10,20 @@
 namespace cli {
 namespace {
 
+// The run of ASCII letters and underscores after any leading blanks: the statement's verb.
+QStringView leadingWord(QStringView text) {
+    qsizetype start = 0;
+    while (start < text.size() && text[start].unicode() < 0x80 && text[start].isSpace())
+        ++start;
+    qsizetype end = start;
+    while (end < text.size()) {
+        const char16_t c = text[end].unicode();
+        if (!((c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') || c == u'_')) break;
+        ++end;
+    }
+    return text.sliced(start, end - start);
+}
+
 // Applies fn to each stretch of text outside quotes and comments.
 template <typename Fn> QString mapUnquoted(const QString &text, Fn fn) {
     QString out;
@@ -130,8 +144,7 @@ Translation translateForEmbedded(const QString &sql, const Registers &registers)
     QString text = sql.trimmed();
     while (text.endsWith(QLatin1Char(';')))
         text = text.chopped(1).trimmed();
-    static const QRegularExpression firstWord(QStringLiteral(R"(^\s*([A-Za-z_]+))"));
-    t.firstWord = firstWord.match(text).captured(1).toUpper();
+    t.firstWord = leadingWord(text).toString().toUpper();
 
     text =
         mapUnquoted(text, [&](const QString &plain) { return replaceRegisters(plain, registers); });

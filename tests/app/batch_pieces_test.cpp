@@ -125,6 +125,9 @@ TEST(BatchDrawing, OnlyAScriptThatMayDrawStartsTheDrawingLayer) {
     EXPECT_TRUE(mayDraw("RUN other.norq;\n"));
     EXPECT_TRUE(mayDraw("  &COMMAND title 'x';\n"));
     EXPECT_TRUE(mayDraw(QByteArray(3 << 20, ' ') + "PLOT x1 1;")); // beyond the first piece
+    EXPECT_TRUE(mayDraw("SELECT 1;\r\r\t@chart.norq"));            // old Mac line ends, no last one
+    EXPECT_TRUE(mayDraw("SELECT 1;\n-- then\nrun"));               // a word at the very end
     EXPECT_FALSE(mayDraw("SELECT start_date, plotted FROM t WHERE a = '&B';\n"));
+    EXPECT_FALSE(mayDraw("RESTART_AT; SELECT x@y, RUNS FROM PLOTS;"));
     EXPECT_FALSE(scriptMayDraw(dir.filePath("missing.norq")));
 }

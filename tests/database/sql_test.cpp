@@ -814,6 +814,28 @@ TEST_F(EmbeddedSession, ADeletedDatabaseFileFailsTheNextStatement) {
         << engine.msgText.toStdString();
 }
 
+// Inside a transaction the file is looked at when the work would reach it: the COMMIT.
+TEST_F(EmbeddedSession, ADatabaseFileDeletedInATransactionFailsItsCommit) {
+    QString db = "TESTDB", user, password;
+    ASSERT_EQ(Norq_connect(engine, db, user, password), 0);
+    EXPECT_EQ(runSilentQuery(engine, engine, "CREATE TABLE D (X INTEGER)"), "");
+    const auto run = [](QString sql) {
+        EngineFixture::resetStatement();
+        Norq_sql(sql, true, nullptr, true);
+        return !engine.errorFlag;
+    };
+    ASSERT_TRUE(run("BEGIN"));
+    ASSERT_TRUE(run("INSERT INTO D VALUES (1)"));
+    ASSERT_TRUE(QFile::remove(catalog.folder() + "/TESTDB.db"));
+    for (const char *end : {"commit work", "END", "RELEASE S"}) {
+        EXPECT_FALSE(run(end)) << end;
+        EXPECT_TRUE(engine.msgText.contains("was deleted, moved or replaced"))
+            << end << ": " << engine.msgText.toStdString();
+    }
+    EXPECT_TRUE(run("ROLLBACK"));
+    EXPECT_FALSE(run("INSERT INTO D VALUES (2)")); // autocommitted again: refused at once
+}
+
 // A cell shows a few digits of a binary value: the value is not copied and turned into
 // digits whole, which for this one would take 128 MB more than the address space allows.
 TEST_F(EmbeddedSession, ALargeBinaryValueIsShownWithinBoundedMemory) {
