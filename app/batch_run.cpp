@@ -55,18 +55,20 @@ QString oneLine(QString text) {
         return withControlsEscaped(text.simplified());
     }
     const QChar mark = engine.lineMark.isEmpty() ? QChar(u'\n') : engine.lineMark[0];
-    QString line;
-    line.reserve(text.size());
+    QString line(text.size(), Qt::Uninitialized);
+    QChar *out = line.data();
+    qsizetype size = 0;
     bool blank = false;
     for (const QChar ch : std::as_const(text)) {
         if (ch == mark || ch.isSpace()) {
             blank = true;
             continue;
         }
-        if (blank && !line.isEmpty()) line += u' ';
+        if (blank && size > 0) out[size++] = u' ';
         blank = false;
-        line += ch;
+        out[size++] = ch;
     }
+    line.truncate(size);
     return withControlsEscaped(line);
 }
 
@@ -81,9 +83,19 @@ QString shortSummary(const QString &summary) {
     return line.left(kSummaryLength - 1).trimmed() + QChar(0x2026); // an ellipsis
 }
 
+// "(12s)" or "(0.004s)" at the end.
 bool endsWithTime(const QString &message) {
-    static const QRegularExpression time(QStringLiteral("\\(\\d+(\\.\\d+)?s\\)$"));
-    return message.endsWith(QLatin1String("s)")) && time.match(message).hasMatch();
+    if (!message.endsWith(QLatin1String("s)"))) return false;
+    const qsizetype open = message.lastIndexOf(u'(');
+    if (open < 0) return false;
+    const QStringView figure = QStringView(message).sliced(open + 1, message.size() - open - 3);
+    const qsizetype point = figure.indexOf(u'.');
+    const auto digits = [](QStringView part) {
+        return !part.isEmpty() && std::all_of(part.begin(), part.end(),
+                                              [](QChar ch) { return ch >= u'0' && ch <= u'9'; });
+    };
+    return point < 0 ? digits(figure)
+                     : digits(figure.first(point)) && digits(figure.sliced(point + 1));
 }
 
 // Why the script cannot be run, or empty. longScript says why it holds more than a

@@ -148,8 +148,8 @@ private:
 };
 
 void SqlRun::run(const QString &statement, bool showResults) {
-    reportValue(QStringLiteral("rows"), QStringLiteral("0"));
-    reportValue(QStringLiteral("time"), QStringLiteral("0"));
+    reportValue(QStringLiteral("ROWS"), QStringLiteral("0"));
+    reportValue(QStringLiteral("TIME"), QStringLiteral("0"));
     if (gridMode_) {
         grid_->setRows(kGridStartRows);
         limit_ = settings_.maxRows;
@@ -410,8 +410,8 @@ void SqlRun::fetchRows() {
         grid_->showRunning(false);
         grid_->bringToFront();
     }
-    reportValue(QStringLiteral("rows"), QString::number(rows));
-    reportValue(QStringLiteral("time"), plainSeconds(elapsed_));
+    reportValue(QStringLiteral("ROWS"), QString::number(rows));
+    reportValue(QStringLiteral("TIME"), plainSeconds(elapsed_));
     const QString count = QString::number(rows);
     const QString message =
         !gridMode_ && limitHit

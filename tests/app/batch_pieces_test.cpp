@@ -96,6 +96,11 @@ TEST(ProgressLine, NumberSummaryMessageAndTimeOnOneLine) {
               "[3/17] SELECT * FROM EMPLOYEE ... Command completed. (0.004s)");
     EXPECT_EQ(progressLine(run, "\r\nno such table: X\r\nSQLSTATE=42704", true),
               "[3/17] SELECT * FROM EMPLOYEE ... FAILED: no such table: X SQLSTATE=42704 (0.004s)");
+    // Only a figure of seconds in the message's last parentheses is its time.
+    EXPECT_TRUE(progressLine(run, "Waited. (12s)", false).endsWith("... Waited. (12s)"));
+    EXPECT_TRUE(progressLine(run, "Unit (s)", false).endsWith("Unit (s) (0.004s)"));
+    EXPECT_TRUE(progressLine(run, "Odd (1.s)", false).endsWith("Odd (1.s) (0.004s)"));
+    EXPECT_TRUE(progressLine(run, "Odd (x1s)", false).endsWith("Odd (x1s) (0.004s)"));
 
     // Escape sequences and NULs from the data reach the terminal as text.
     run.summary = QString("SELECT '\x1b[2J'") + QChar(0) + QChar(0x9b);
