@@ -93,6 +93,8 @@ public:
     std::vector<int> colAligns; // alignment codes
     QFont font;
     bool live = false;         // the view follows each change (else changes are batched)
+    bool shown = false;        // live unless held
+    int held = 0;              // HeldView objects alive
     bool dirty = false;        // batched changes wait for a reset
     bool sizesPending = false; // row heights or column widths set while not live
     // Rows from here on have never held anything (no text, style or height): inserting
@@ -104,6 +106,7 @@ public:
     bool rowFocusBand = false;
 
     void touch(int r) { pristineFrom = std::max(pristineFrom, r + 1); }
+    void followShownAndHeld() { live = shown && held == 0; }
     void resizeRows(int count) {
         rows.resize(count);
         pristineFrom = std::min(pristineFrom, count);
@@ -419,7 +422,7 @@ Grid::~Grid() = default;
 
 void Grid::syncView() const {
     const bool reset = model_->flush();
-    if (reset || (model_->live && model_->sizesPending)) {
+    if (reset || (model_->shown && model_->sizesPending)) {
         model_->sizesPending = false;
         applySectionSizes();
     }
@@ -428,7 +431,8 @@ void Grid::syncView() const {
 }
 
 void Grid::showEvent(QShowEvent *event) {
-    model_->live = true;
+    model_->shown = true;
+    model_->followShownAndHeld();
     syncView();
     QTableView::showEvent(event);
 }
@@ -444,7 +448,8 @@ void Grid::focusOutEvent(QFocusEvent *event) {
 }
 
 void Grid::hideEvent(QHideEvent *event) {
-    model_->live = false;
+    model_->shown = false;
+    model_->followShownAndHeld();
     QTableView::hideEvent(event);
 }
 
@@ -580,6 +585,19 @@ void Grid::setColSel(int col) {
     selectCurrentInView();
 }
 
+Grid::HeldView::HeldView(Grid *grid) : grid_(grid) {
+    ++grid_->model_->held;
+    grid_->model_->followShownAndHeld();
+}
+
+Grid::HeldView::~HeldView() {
+    --grid_->model_->held;
+    grid_->model_->followShownAndHeld();
+    // Cells changed while held told the view nothing: it starts again from the rows.
+    grid_->model_->structureChanged();
+    if (grid_->model_->live) grid_->syncView();
+}
+
 Grid::QuietMoves::~QuietMoves() {
     if (--grid_->quietMoves_ > 0 || !grid_->movePending_) return;
     grid_->movePending_ = false;
@@ -587,7 +605,8 @@ Grid::QuietMoves::~QuietMoves() {
 }
 
 void Grid::selectCurrentInView() const {
-    if (!model_->live || model_->dirty) return;
+    // A held view in step with the rows shows the current cell too.
+    if (!model_->shown || model_->dirty) return;
     if (quietMoves_ > 0) {
         movePending_ = true;
         return;

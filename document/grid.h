@@ -67,6 +67,20 @@ public:
         Grid *grid_;
     };
 
+    // While one lives, the view follows the rows only at refresh(), not change by change:
+    // a live view re-lays its rows out at every inserted one, which a long Run all pays
+    // for at each statement, though nothing is painted in between.
+    class HeldView {
+    public:
+        explicit HeldView(Grid *grid);
+        ~HeldView();
+        HeldView(const HeldView &) = delete;
+        HeldView &operator=(const HeldView &) = delete;
+
+    private:
+        Grid *grid_;
+    };
+
     // Counts.
     int rows() const override;
     void setRows(int rows) override;

@@ -31,6 +31,8 @@
 #include <QTextCursor>
 #include <QToolBar>
 #include <QTreeWidget>
+#include <optional>
+#include <utility>
 
 namespace {
 
@@ -67,13 +69,17 @@ class RunView {
 public:
     RunView(QWidget *window, Grid *grid)
         : window_(window), grid_(grid), seen_(window->updatesEnabled() && grid->isVisible()) {
-        if (seen_) window_->setUpdatesEnabled(false);
+        if (!seen_) return;
+        window_->setUpdatesEnabled(false);
+        held_.emplace(grid_);
         clock_.start();
     }
     // Updates held back since the last paint would otherwise wait for something else to
     // expose the window: a short run would show none of its outputs.
     ~RunView() {
         if (!seen_) return;
+        held_.reset();
+        showFollowed();
         window_->setUpdatesEnabled(true);
         grid_->refresh();
         window_->repaint();
@@ -81,8 +87,9 @@ public:
     RunView(const RunView &) = delete;
     RunView &operator=(const RunView &) = delete;
 
-    void follow(int row) const {
-        if (seen_ && grid_->rowHeight(row) > 0 && !grid_->isRowVisible(row)) grid_->setTopRow(row);
+    // Scrolled to when the window next paints: the view is in step with the rows only then.
+    void follow(int row) {
+        if (seen_) followed_ = row;
     }
 
     // The running row carries the grid's current-row band, so a long statement shows
@@ -94,6 +101,7 @@ public:
     void rowDone() {
         if (!seen_ || clock_.elapsed() < kPaintIntervalMs) return;
         grid_->refresh();
+        showFollowed();
         window_->setUpdatesEnabled(true);
         window_->repaint();
         window_->setUpdatesEnabled(false);
@@ -101,9 +109,17 @@ public:
     }
 
 private:
+    void showFollowed() {
+        const int row = std::exchange(followed_, -1);
+        if (row >= 0 && grid_->rowHeight(row) > 0 && !grid_->isRowVisible(row))
+            grid_->setTopRow(row);
+    }
+
     QWidget *window_;
     Grid *grid_;
     bool seen_;
+    std::optional<Grid::HeldView> held_;
+    int followed_ = -1;
     QElapsedTimer clock_;
 };
 

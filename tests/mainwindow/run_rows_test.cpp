@@ -15,6 +15,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QHeaderView>
 #include <QPlainTextEdit>
 #include <QTimer>
 #include <QToolBar>
@@ -131,6 +132,16 @@ TEST_F(RunRows, RunAllPlacesEveryOutputAndEndsAtTheTop) {
     window->runAll_Click();
     EXPECT_EQ(outputRowCount(), 4);
     EXPECT_EQ(window->CLP->topRow(), 0);
+    // The view, held back during the run, has every row at its height afterwards.
+    const QHeaderView *sides = window->CLP->verticalHeader();
+    ASSERT_EQ(sides->count(), window->CLP->rows());
+    for (int row = 0; row < window->CLP->rows(); ++row) {
+        const int twips = window->CLP->rowHeight(row);
+        EXPECT_EQ(sides->isSectionHidden(row), twips == 0) << row;
+        if (twips > 0) {
+            EXPECT_EQ(sides->sectionSize(row), twipsToPixels(twips)) << row;
+        }
+    }
 
     // Painting held back during the run comes back after it; a window that paints
     // nothing (pavona --run) is left so.
