@@ -16,6 +16,7 @@
 #include <QScrollBar>
 #include <QStyledItemDelegate>
 #include <algorithm>
+#include <iterator>
 #include <limits>
 #include <map>
 #include <memory>
@@ -53,6 +54,67 @@ struct GridRow {
     GridRow &operator=(GridRow &&) = default;
 };
 
+// The rows, with a gap of spare ones where the last insertion or removal was: Run all
+// inserts each output under its statement, a little further down each time, so rows
+// move past the gap a few at a time instead of all those below at every insertion.
+class GapRows {
+public:
+    qsizetype size() const { return static_cast<qsizetype>(rows_.size()) - gapSize(); }
+    bool empty() const { return size() == 0; }
+    GridRow &operator[](qsizetype i) { return rows_[slot(i)]; }
+    const GridRow &operator[](qsizetype i) const { return rows_[slot(i)]; }
+
+    void insert(qsizetype at, GridRow &&row) {
+        moveGapTo(at);
+        if (gapSize() == 0) widenGap();
+        rows_[gapStart_++] = std::move(row);
+    }
+    void erase(qsizetype at) {
+        moveGapTo(at);
+        rows_[gapEnd_++] = GridRow();
+    }
+    void emplace_back() { insert(size(), GridRow()); }
+    void resize(qsizetype count) {
+        contiguous().resize(count);
+        gapStart_ = gapEnd_ = count;
+    }
+    // The rows in order, without a gap (for sorting a range of them).
+    std::vector<GridRow> &contiguous() {
+        moveGapTo(size());
+        rows_.resize(gapStart_);
+        gapEnd_ = gapStart_;
+        return rows_;
+    }
+
+private:
+    qsizetype gapSize() const { return gapEnd_ - gapStart_; }
+    size_t slot(qsizetype i) const {
+        return static_cast<size_t>(i < gapStart_ ? i : i + gapSize());
+    }
+
+    void moveGapTo(qsizetype at) {
+        const auto data = rows_.begin();
+        if (gapSize() == 0) {
+            // Nothing to move, and moving a row onto itself would empty it.
+        } else if (at < gapStart_) {
+            std::move_backward(data + at, data + gapStart_, data + gapEnd_);
+        } else if (at > gapStart_) {
+            std::move(data + gapEnd_, data + gapEnd_ + (at - gapStart_), data + gapStart_);
+        }
+        gapEnd_ += at - gapStart_;
+        gapStart_ = at;
+    }
+    void widenGap() {
+        std::vector<GridRow> spare(static_cast<size_t>(std::max<qsizetype>(16, size() / 8)));
+        rows_.insert(rows_.begin() + gapStart_, std::make_move_iterator(spare.begin()),
+                     std::make_move_iterator(spare.end()));
+        gapEnd_ += static_cast<qsizetype>(spare.size());
+    }
+
+    std::vector<GridRow> rows_;
+    qsizetype gapStart_ = 0, gapEnd_ = 0; // spare rows_[gapStart_, gapEnd_)
+};
+
 Qt::Alignment toQtAlignment(int code, const QString &text) {
     if (code == kGeneralAlignment || code < 0) {
         bool numeric = false;
@@ -86,7 +148,7 @@ class GridModel : public QAbstractTableModel {
 public:
     explicit GridModel(QObject *parent) : QAbstractTableModel(parent) {}
 
-    std::vector<GridRow> rows;
+    GapRows rows;
     int colCount = 2;
     int fixedRows = 0, fixedCols = 0;
     std::vector<int> colWidths; // twips, -1 default
@@ -189,7 +251,7 @@ public:
         const int hr = headerRows();
         const bool fine = live && !dirty && at >= hr && !(fixedRows > 0 && rows.empty());
         if (fine) beginInsertRows({}, at - hr, at - hr);
-        rows.insert(rows.begin() + at, std::move(row));
+        rows.insert(at, std::move(row));
         if (fine)
             endInsertRows();
         else
@@ -201,7 +263,7 @@ public:
         const int hr = headerRows();
         const bool fine = live && !dirty && at >= hr && !(fixedRows > 0 && rows.size() == 1);
         if (fine) beginRemoveRows({}, at - hr, at - hr);
-        rows.erase(rows.begin() + at);
+        rows.erase(at);
         if (fine)
             endRemoveRows();
         else
@@ -508,7 +570,7 @@ void Grid::setCols(int cols) {
     cols = std::max(0, cols);
     if (cols == model_->colCount) return;
     if (cols < model_->colCount) {
-        for (GridRow &row : model_->rows) {
+        for (GridRow &row : model_->rows.contiguous()) {
             if (static_cast<int>(row.cells.size()) > cols) row.cells.resize(cols);
             if (row.styles) row.styles->erase(row.styles->lower_bound(cols), row.styles->end());
         }
@@ -1162,7 +1224,7 @@ void Grid::sort(int order) {
     const int last = std::max(row_, rowSel_);
     const int left = std::min(col_, colSel_), right = std::max(col_, colSel_);
     if (first >= last || last >= rows()) return;
-    auto &all = model_->rows;
+    auto &all = model_->rows.contiguous();
     auto cellOf = [](const GridRow &row, int c) -> const QString & {
         static const QString empty;
         return c < static_cast<int>(row.cells.size()) ? row.cells[c] : empty;
