@@ -127,14 +127,33 @@ void addArg(const QString &token) {
     engine.args[++engine.argCount] = token.trimmed();
 }
 
-bool isScriptCommand(const QString &word, const QString &rest) {
+namespace {
+
+// Where the keyword ends: at a blank or a ";" (wordEnd(), without the pattern: every
+// statement asks).
+qsizetype keywordEnd(const QString &text) {
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if (c == u' ' || c == u';' || (c >= u'\t' && c <= u'\r')) return i;
+    }
+    return -1;
+}
+
+// The keyword of a word that may carry a ";", upper case.
+QString keywordOf(const QString &word) {
+    return QString(word).remove(u';').trimmed().toUpper();
+}
+
+} // namespace
+
+bool isScriptCommand(const QString &word, QStringView rest) {
     if (word.startsWith(u'!')) return true;
-    const QString keyword = QString(word).remove(u';').trimmed().toUpper();
+    const QString keyword = keywordOf(word);
     if (keyword.isEmpty()) return true; // a lone ";": nothing to send, nothing to run
     if (styleOf(keyword) == ArgumentStyle::sql) return false;
     // SQL that begins with one of the commands' words.
-    if (keyword == u"START") return firstWordOf(rest).toUpper() != u"TRANSACTION";
-    if (keyword == u"SHOW") return firstWordOf(rest).isEmpty();
+    if (keyword == u"START") return firstWordOf(rest.toString()).toUpper() != u"TRANSACTION";
+    if (keyword == u"SHOW") return firstWordOf(rest.toString()).isEmpty();
     return true;
 }
 
@@ -142,13 +161,18 @@ namespace {
 
 // A statement's keyword ("SQL" for SQL) and the text after it, read from a tidied copy.
 std::pair<QString, QString> keywordAndRest(const QString &written) {
-    QString text = QString(written).replace(u'\t', u' ');
+    QString text = written;
+    if (text.contains(u'\t')) text.replace(u'\t', u' ');
     if (text.startsWith(u'!')) text = QStringLiteral("CMD ") + text.mid(1);
-    const qsizetype cut = text.indexOf(wordEnd());
+    const qsizetype cut = keywordEnd(text);
     const QString keyword = cut < 0 ? text : text.left(cut).trimmed();
+    // Most statements are SQL, told by their first word alone: the rest is not copied.
+    if (const QString known = keywordOf(keyword);
+        !known.isEmpty() && styleOf(known) == ArgumentStyle::sql)
+        return {QStringLiteral("SQL"), QString()};
     const QString rest = cut < 0 ? QString() : text.mid(cut + 1).trimmed();
     if (!isScriptCommand(keyword, rest)) return {QStringLiteral("SQL"), QString()};
-    return {QString(keyword).remove(u';').trimmed().toUpper(), rest};
+    return {keywordOf(keyword), rest};
 }
 
 } // namespace

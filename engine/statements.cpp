@@ -223,7 +223,7 @@ void StatementAssembler::sqlFrom(const QString &line, qsizetype from) {
                 lineEnds_.append(line.size());
                 return;
             }
-            if (isScriptCommand(word, line.mid(pieceStart + word.size()))) {
+            if (isScriptCommand(word, QStringView(line).sliced(pieceStart + word.size()))) {
                 scanner_.reset();
                 beginCommand(line.mid(pieceStart), word);
                 if (mode_ == Mode::idle) lineEnds_.append(line.size());

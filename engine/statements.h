@@ -74,7 +74,7 @@ QStringList assembleStatements(const QString &text);
 bool isShellCommand(const QString &word);
 // Whether a statement that starts with word (followed by rest) is one of the script's own
 // commands rather than SQL.
-bool isScriptCommand(const QString &word, const QString &rest);
+bool isScriptCommand(const QString &word, QStringView rest);
 // One-line form of a statement for the run history.
 QString summarize(const QString &statement);
 // The upper-case command keyword ("SQL" for SQL); fills engine.args and engine.argCount.

@@ -89,10 +89,10 @@ TEST_F(SqlSplitting, ScriptCommandsKeepTheirLineRules) {
     EXPECT_EQ(split({"DEFINE X 'a;b';", "SELECT '&X';", "HOST echo one;", "SELECT 2;"}),
               QStringList({"DEFINE X 'a;b';", "SELECT '&X';", "HOST echo one;", "SELECT 2;"}));
     // Words the commands share with SQL.
-    EXPECT_FALSE(isScriptCommand("START", " TRANSACTION"));
-    EXPECT_TRUE(isScriptCommand("START", " lesson.norq"));
-    EXPECT_FALSE(isScriptCommand("SHOW", " application_name"));
-    EXPECT_TRUE(isScriptCommand("show;", ""));
+    EXPECT_FALSE(isScriptCommand("START", u" TRANSACTION"));
+    EXPECT_TRUE(isScriptCommand("START", u" lesson.norq"));
+    EXPECT_FALSE(isScriptCommand("SHOW", u" application_name"));
+    EXPECT_TRUE(isScriptCommand("show;", u""));
     EXPECT_EQ(parseCommand("START TRANSACTION;"), "SQL");
     EXPECT_EQ(parseCommand("SHOW search_path;"), "SQL");
 }
