@@ -39,8 +39,11 @@ int runAllRows(RunnableRows &rows, const RunProgress &progress, RunAllOutcome *o
             report.seconds = static_cast<double>(timer.nsecsElapsed()) / 1e9;
             report.number = ++statements;
             i += rows.placeOutput(i, statements);
-            // The row's first statement, without the comments before it.
-            report.summary = summarize(assembleStatements(statement).value(0, statement));
+            // The row's first statement, without the comments before it: as it was just
+            // run, unless nothing ran.
+            report.summary = summarize(engine.ranStatements.isEmpty()
+                                           ? assembleStatements(statement).value(0, statement)
+                                           : engine.ranStatements.first().first);
             report.statements = engine.runStatements;
             report.failures = engine.runFailures;
             if (progress) progress(report);
