@@ -396,7 +396,7 @@ int SQLFreeStmt(CliHandle stmt, int16_t option) {
     const bool embeddedBackend = lookup(s->conn) && s->conn->backend == Backend::Embedded;
     if (option == kDrop) {
         if (embeddedBackend) embedded::closeCursor(s);
-        odbc::freeStatement(s);
+        odbc::freeStatement(s, lookup(s->conn) && s->conn->backend == Backend::Odbc);
         releaseHandle(s);
         return kSuccess;
     }

@@ -70,6 +70,9 @@ struct Connection : Handle {
     sqlite3 *db = nullptr;
     void *odbcEnv = nullptr;
     void *odbcDbc = nullptr;
+    // ODBC: the driver's handle of the last statement freed, cleared, for the next one:
+    // allocating one is a good part of a short statement's time in some drivers.
+    void *odbcSpareStmt = nullptr;
     OutputBuffer output;
     // ODBC: a transaction the user's own statements opened and have not ended yet.
     bool userTransaction = false;

@@ -8,6 +8,7 @@
 #include <dlfcn.h>
 #include <sql.h>
 #include <sqlext.h>
+#include <utility>
 
 namespace cli::odbc {
 namespace {
@@ -345,6 +346,8 @@ int connect(Connection *conn, const QString &connection, const QByteArray &uid,
 void disconnect(Connection *conn) {
     Api *api = loadApi();
     if (!api) return;
+    if (conn->odbcSpareStmt) api->freeHandle(SQL_HANDLE_STMT, conn->odbcSpareStmt);
+    conn->odbcSpareStmt = nullptr;
     if (conn->odbcDbc) {
         api->disconnect(conn->odbcDbc);
         api->freeHandle(SQL_HANDLE_DBC, conn->odbcDbc);
@@ -356,12 +359,39 @@ void disconnect(Connection *conn) {
 int allocStatement(Statement *st) {
     Api *api = loadApi();
     if (!api || !st->conn->odbcDbc) return kError;
+    if (st->conn->odbcSpareStmt) {
+        st->odbcStmt = std::exchange(st->conn->odbcSpareStmt, nullptr);
+        return kSuccess;
+    }
     return result(api->allocHandle(SQL_HANDLE_STMT, st->conn->odbcDbc, &st->odbcStmt));
 }
 
-void freeStatement(Statement *st) {
+namespace {
+
+// The handle as a new one comes: no cursor, bound columns or parameters, and none of the
+// attributes a statement sets for itself (the row limit is set at every execute).
+bool clearedForReuse(Api *api, Statement *st) {
+    const auto noScanOff = reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(SQL_NOSCAN_OFF));
+    return ok(api->freeStmt(st->odbcStmt, SQL_CLOSE)) &&
+           ok(api->freeStmt(st->odbcStmt, SQL_UNBIND)) &&
+           ok(api->freeStmt(st->odbcStmt, SQL_RESET_PARAMS)) &&
+           (!st->noScan ||
+            ok(api->setStmtAttr(st->odbcStmt, SQL_ATTR_NOSCAN, noScanOff, SQL_IS_UINTEGER)));
+}
+
+} // namespace
+
+void freeStatement(Statement *st, bool keepForNext) {
     Api *api = loadApi();
-    if (api && st->odbcStmt) api->freeHandle(SQL_HANDLE_STMT, st->odbcStmt);
+    if (api && st->odbcStmt) {
+        Connection *conn = st->conn;
+        const bool keep = keepForNext && conn && conn->odbcDbc && !conn->odbcSpareStmt &&
+                          clearedForReuse(api, st);
+        if (keep)
+            conn->odbcSpareStmt = st->odbcStmt;
+        else
+            api->freeHandle(SQL_HANDLE_STMT, st->odbcStmt);
+    }
     st->odbcStmt = nullptr;
 }
 

@@ -22,7 +22,8 @@ int connect(Connection *conn, const QString &connection, const QByteArray &uid,
             const QByteArray &pwd);
 void disconnect(Connection *conn);
 int allocStatement(Statement *st);
-void freeStatement(Statement *st);
+// keepForNext: the connection keeps the driver's handle, cleared, for its next statement.
+void freeStatement(Statement *st, bool keepForNext = false);
 // Sends a statement attribute of the interface (kAttrNoScan, kAttrMaxRows) to the driver.
 int setAttribute(Statement *st, int attr, intptr_t value);
 // A text of SQLGetInfo.
