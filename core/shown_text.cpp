@@ -12,15 +12,15 @@ QString withUsingMasked(const QString &text) {
         QStringLiteral("(\\bCONNECT\\s+TO\\s+\\S+\\s+USER\\s+\\S+\\s+USING\\s+)"
                        "('[^'\\r\\n~]*'?|\"[^\"\\r\\n~]*\"?|[^\\s~;]+)"),
         QRegularExpression::CaseInsensitiveOption);
-    // Every statement's progress line asks: one pass over the letters that can start the
+    // Every statement's progress line asks: a search for the letters that can start the
     // word, not the slower case-blind search.
-    const auto startsUsing = [](QStringView rest) {
-        return rest.startsWith(u"USING", Qt::CaseInsensitive);
+    const auto holdsUsing = [&text](char16_t lead) {
+        for (qsizetype at = text.indexOf(QChar(lead)); at >= 0;
+             at = text.indexOf(QChar(lead), at + 1))
+            if (QStringView(text).sliced(at).startsWith(u"USING", Qt::CaseInsensitive)) return true;
+        return false;
     };
-    bool mayHold = false;
-    for (qsizetype i = 0; i < text.size() && !mayHold; ++i)
-        mayHold = (text[i] == u'U' || text[i] == u'u') && startsUsing(QStringView(text).sliced(i));
-    if (!mayHold) return text;
+    if (!holdsUsing(u'U') && !holdsUsing(u'u')) return text;
     QString masked = text;
     return masked.replace(password, QStringLiteral("\\1********"));
 }
