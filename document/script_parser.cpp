@@ -25,6 +25,18 @@ QString leftTrimmed(const QString &text) {
 // A plain SQL file rather than a library: no tagged mark-up ("/* {h1} ..."), and either
 // named .sql or without a comment line at all outside its statements.
 bool isPlainSql(const ScriptLines &lines) {
+    const bool sqlName = lines.fileName().endsWith(QStringLiteral(".sql"), Qt::CaseInsensitive);
+    // Only a line that opens a comment can make it a library (for a .sql file, only one
+    // that opens mark-up): without one, statements need not be followed through a dump.
+    const auto mayTell = [sqlName](const QString &line) {
+        const QString trimmed = line.trimmed();
+        return trimmed.startsWith(QStringLiteral("/*")) && trimmed != u"/**/" &&
+               (!sqlName || trimmed.mid(2).trimmed().startsWith(u'{'));
+    };
+    bool tellingLine = false;
+    for (int slot = 1; slot <= lines.lineCount && !tellingLine; ++slot)
+        tellingLine = mayTell(lines.lines[slot]);
+    if (!tellingLine) return true;
     StatementAssembler statements;
     bool commentLines = false;
     for (int slot = 1; slot <= lines.lineCount; ++slot) {
@@ -39,7 +51,7 @@ bool isPlainSql(const ScriptLines &lines) {
         statements.addLine(line);
         statements.takeStatements();
     }
-    return !commentLines || lines.fileName().endsWith(QStringLiteral(".sql"), Qt::CaseInsensitive);
+    return !commentLines || sqlName;
 }
 
 // Blank lines after a statement's text are not part of it: a saved script writes one
