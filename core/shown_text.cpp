@@ -1,5 +1,7 @@
 #include "core/shown_text.h"
 
+#include "core/text_search.h"
+
 #include <QRegularExpression>
 #include <algorithm>
 
@@ -30,7 +32,7 @@ QString withUsingMasked(const QString &text) {
 QString withUriPasswordsMasked(const QString &text) {
     static const QRegularExpression password(
         QStringLiteral("(\\b[A-Za-z][A-Za-z0-9+.-]*://[^\\s/@:'\"]*:)[^\\s'\"]*@"));
-    if (!text.contains(QLatin1String("://"))) return text;
+    if (!containsText(text, u"://")) return text;
     QString masked = text;
     return masked.replace(password, QStringLiteral("\\1********@"));
 }

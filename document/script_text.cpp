@@ -1,5 +1,6 @@
 #include "document/script_text.h"
 
+#include "core/text_search.h"
 #include "engine/runners.h"
 
 namespace ScriptText {
@@ -106,7 +107,7 @@ namespace {
 
 QString withHiddenSectionsRemoved(const QString &inSQL) {
     QString text = inSQL;
-    qsizetype b = text.indexOf(kHiddenMarker);
+    qsizetype b = indexOfText(text, kHiddenMarker);
     if (b < 0) return text;
     const qsizetype c = text.indexOf(u'\r', b);
     if (c < 0) return text;
@@ -133,7 +134,7 @@ QString getRawSQL(const QString &inSQL) {
 }
 
 QString removeComments(const QString &inSQL) {
-    if (!inSQL.contains(kHiddenMarker)) return inSQL;
+    if (!containsText(inSQL, kHiddenMarker)) return inSQL;
     QStringList kept;
     for (const QString &line : inSQL.split(u'\r')) {
         if (leftTrimmed(line).startsWith(kHiddenMarker)) continue;

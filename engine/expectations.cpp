@@ -2,6 +2,7 @@
 
 #include "core/engine_state.h"
 #include "core/run_outcome.h"
+#include "core/text_search.h"
 #include "engine/dispatcher.h"
 
 #include <QRegularExpression>
@@ -38,7 +39,7 @@ ExpectedFailure expectedFailure(const QString &text) {
     static const QRegularExpression mark(
         QStringLiteral("(?:^|[ \\t;])--[ \\t]*expect:[ \\t]*error(?:[ \\t]+(\\S+))?[ \\t]*\\r?$"),
         QRegularExpression::CaseInsensitiveOption | QRegularExpression::MultilineOption);
-    if (!text.contains(QLatin1String("--"))) return {};
+    if (!containsText(text, u"--")) return {};
     QString lines = text;
     lines.replace(u'\r', u'\n');
     const QRegularExpressionMatch match = mark.match(lines);

@@ -1,4 +1,5 @@
 #include "core/shown_text.h"
+#include "core/text_search.h"
 
 #include <gtest/gtest.h>
 
@@ -17,4 +18,14 @@ TEST(ShownText, PasswordsAreMaskedInEveryFormAndOtherTextIsLeftAlone) {
               "CONNECT TO 'DRIVER={x};UID=me;PWD=********'");
     const QString plain = "INSERT INTO T VALUES (1, 'using no password', 'a=b')";
     EXPECT_EQ(withPasswordsMasked(plain), plain);
+}
+
+TEST(TextSearch, FindsShortNeedlesWhereverTheyStart) {
+    EXPECT_EQ(indexOfText(u"a-b--c", u"--"), 3);
+    EXPECT_EQ(indexOfText(u"--", u"--"), 0);
+    EXPECT_EQ(indexOfText(u"x:/ y://", u"://"), 5);
+    EXPECT_EQ(indexOfText(u"-", u"--"), -1);
+    EXPECT_EQ(indexOfText(u"ab--ab--", u"--", 3), 6);
+    EXPECT_FALSE(containsText(u"", u"--##"));
+    EXPECT_TRUE(containsText(u"SELECT 1 --## hidden", u"--##"));
 }
