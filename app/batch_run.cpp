@@ -47,6 +47,20 @@ int fail(const QString &message) {
     return BatchExit::cannotStart;
 }
 
+// Nothing to tidy or escape: no line break, mark, control, other blank or run of spaces.
+bool alreadyOneLine(QStringView text, QChar mark) {
+    if (text.isEmpty()) return true;
+    if (text.front() == u' ' || text.back() == u' ') return false;
+    char16_t previous = 0;
+    for (const QChar ch : text) {
+        const char16_t c = ch.unicode();
+        if (c < 0x20 || (c >= 0x7f && c < 0xa0) || ch == mark) return false;
+        if ((c == u' ' && previous == u' ') || (c >= 0xa0 && ch.isSpace())) return false;
+        previous = c;
+    }
+    return true;
+}
+
 // Line breaks and line marks as spaces, runs of blanks as one. Every statement's progress
 // line asks twice, so one pass where the mark is one character, as it always is.
 QString oneLine(QString text) {
@@ -55,6 +69,7 @@ QString oneLine(QString text) {
         return withControlsEscaped(text.simplified());
     }
     const QChar mark = engine.lineMark.isEmpty() ? QChar(u'\n') : engine.lineMark[0];
+    if (alreadyOneLine(text, mark)) return text;
     QString line(text.size(), Qt::Uninitialized);
     QChar *out = line.data();
     qsizetype size = 0;

@@ -102,6 +102,13 @@ TEST(ProgressLine, NumberSummaryMessageAndTimeOnOneLine) {
     EXPECT_TRUE(progressLine(run, "Odd (1.s)", false).endsWith("Odd (1.s) (0.004s)"));
     EXPECT_TRUE(progressLine(run, "Odd (x1s)", false).endsWith("Odd (x1s) (0.004s)"));
 
+    // A line with nothing to tidy is kept as it is; any blank other than one space is not.
+    run.summary = "SELECT a,  b FROM t";
+    EXPECT_TRUE(
+        progressLine(run, "Done.", false).startsWith("[3/17] SELECT a, b FROM t ... Done."));
+    run.summary = QString("SELECT ") + QChar(0x00A0) + "1 " + engine.lineMark + " FROM t ";
+    EXPECT_TRUE(progressLine(run, " Done.", false).startsWith("[3/17] SELECT 1 FROM t ... Done."));
+
     // Escape sequences and NULs from the data reach the terminal as text.
     run.summary = QString("SELECT '\x1b[2J'") + QChar(0) + QChar(0x9b);
     EXPECT_EQ(progressLine(run, "bell\a", true),
