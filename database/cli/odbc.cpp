@@ -382,8 +382,11 @@ bool clearedForReuse(Api *api, Statement *st) {
 } // namespace
 
 void freeStatement(Statement *st, bool keepForNext) {
+    // An embedded database's statement has no driver handle: the driver manager is not
+    // loaded for it.
+    if (!st->odbcStmt) return;
     Api *api = loadApi();
-    if (api && st->odbcStmt) {
+    if (api) {
         Connection *conn = st->conn;
         const bool keep = keepForNext && conn && conn->odbcDbc && !conn->odbcSpareStmt &&
                           clearedForReuse(api, st);
